@@ -1,0 +1,12 @@
+# Compiler warnings as an INTERFACE target, so every target opts in explicitly.
+add_library(shiftloom_warnings INTERFACE)
+target_compile_options(shiftloom_warnings INTERFACE
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+        -Wcast-align -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wdouble-promotion
+        -Wformat=2 -Wimplicit-fallthrough>
+    $<$<CXX_COMPILER_ID:MSVC>:/W4 /permissive->)
+if(SHIFTLOOM_WERROR)
+    target_compile_options(shiftloom_warnings INTERFACE
+        $<$<CXX_COMPILER_ID:GNU,Clang>:-Werror>
+        $<$<CXX_COMPILER_ID:MSVC>:/WX>)
+endif()

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, only those missing.
+# Usage: scripts/install-deps.sh
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format
+    # libraries
+    qt6-base-dev libgl-dev libgtest-dev libgmock-dev libcli11-dev libbenchmark-dev
+    # fonts standing in for Arial and Arial Narrow
+    fonts-liberation fonts-dejavu-core
+    # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots
+    xvfb xauth xdotool trayer x11-utils x11-apps imagemagick
+    # desktop integration checks
+    appstream desktop-file-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: everything is installed"
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

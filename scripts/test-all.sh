@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test with ctest: the release build with
+# warnings as errors (unit, widget, end-to-end tests and a smoke run of the benchmarks), then the
+# AddressSanitizer + UndefinedBehaviorSanitizer build (unit and widget tests).
+# Usage: scripts/test-all.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+cmake --preset ci
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
+
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "OfflineBuffer.h"
+
+#include "app/StorePaths.h"
+
+#include <string>
+#include <vector>
+
+namespace shiftloom {
+
+using platform::FileError;
+using platform::LockKind;
+using platform::OpenFile;
+using platform::OpenMode;
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kRestPath = "c:\\data.rest";
+
+// How many of `lines` stand whole in the first `bytesKept` bytes of their CR LF joined text. A
+// line whose characters all arrived but whose line end did not counts: the next append starts on
+// a new line and so completes it.
+std::size_t linesKept(const std::vector<std::string>& lines, std::size_t first, std::size_t count,
+    std::size_t bytesKept)
+{
+    std::size_t offset = 0;
+    std::size_t kept = 0;
+    for (std::size_t i = first; i < first + count; ++i) {
+        const std::size_t size = lines[i].size();
+        const bool whole = offset + size + kLineEnd.size() <= bytesKept || (size > 0 && offset + size <= bytesKept);
+        if (!whole)
+            break;
+        ++kept;
+        offset += size + kLineEnd.size();
+    }
+    return kept;
+}
+
+} // namespace
+
+OfflineBuffer::OfflineBuffer(platform::FileOps& files, platform::LockWait wait)
+    : m_files(files)
+    , m_wait(wait)
+{
+}
+
+bool OfflineBuffer::present()
+{
+    return platform::canOpenForReading(m_files, OfflineBufferPath);
+}
+
+platform::AppendResult OfflineBuffer::append(std::string_view lines)
+{
+    return platform::appendLocked(m_files, OfflineBufferPath, lines, m_wait);
+}
+
+FileError OfflineBuffer::keepOnly(OpenFile& buffer, std::string_view rest)
+{
+    // Write what is left to a new file and put it in the buffer's place in one step, so that a
+    // crash at any moment leaves either the whole old buffer or the exact rest.
+    {
+        OpenFile part(m_files);
+        if (const FileError error = part.open(kRestPath, OpenMode::AppendCreate); error != FileError::None)
+            return error;
+        if (const FileError error = m_files.truncate(part.handle(), 0); error != FileError::None)
+            return error;
+        std::size_t written = 0;
+        FileError error = m_files.append(part.handle(), rest.data(), rest.size(), written);
+        if (error == FileError::None && written != rest.size())
+            error = FileError::NoSpace;
+        if (error == FileError::None)
+            error = m_files.flush(part.handle());
+        if (error != FileError::None) {
+            part.close();
+            m_files.remove(kRestPath);
+            return error;
+        }
+    }
+    const FileError error = m_files.replace(kRestPath, OfflineBufferPath);
+    if (error != FileError::None)
+        m_files.remove(kRestPath);
+    buffer.close();
+    return error;
+}
+
+FileError OfflineBuffer::replayInto(std::string_view storeDataFile)
+{
+    if (m_files.sameFile(storeDataFile, OfflineBufferPath))
+        return FileError::None;
+
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        OpenFile buffer(m_files);
+        if (const FileError error = buffer.open(OfflineBufferPath, OpenMode::ReadWrite); error != FileError::None)
+            return error == FileError::NotFound ? FileError::None : error;
+        if (const FileError error = buffer.lock(LockKind::Exclusive, m_wait.budget, m_wait.interval);
+            error != FileError::None)
+            return error;
+        // Another process replayed and removed the buffer while we waited for its lock.
+        if (m_files.detached(buffer.handle(), OfflineBufferPath))
+            continue;
+
+        std::string content;
+        if (const FileError error = platform::readAll(m_files, buffer.handle(), content); error != FileError::None)
+            return error;
+        const std::vector<std::string> lines = platform::splitLines(content);
+
+        std::size_t done = 0;
+        while (done < lines.size()) {
+            std::string batch;
+            std::size_t count = 0;
+            while (done + count < lines.size() && (count == 0 || batch.size() < m_batchBytes)) {
+                batch += lines[done + count];
+                batch += kLineEnd;
+                ++count;
+            }
+            const platform::AppendResult result = platform::appendLocked(m_files, storeDataFile, batch, m_wait);
+            if (!result.ok()) {
+                done += linesKept(lines, done, count, result.bytesKept);
+                if (done > 0) {
+                    std::string rest;
+                    for (std::size_t i = done; i < lines.size(); ++i) {
+                        rest += lines[i];
+                        rest += kLineEnd;
+                    }
+                    keepOnly(buffer, rest);
+                }
+                return result.error;
+            }
+            done += count;
+        }
+
+        // Every line is in the store: the buffer goes. Where it cannot be deleted, it is emptied,
+        // so that its lines are never copied a second time.
+        const FileError removed = m_files.remove(OfflineBufferPath);
+        if (removed != FileError::None)
+            m_files.truncate(buffer.handle(), 0);
+        return removed;
+    }
+    return FileError::Busy;
+}
+
+} // namespace shiftloom

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+namespace shiftloom::platform {
+
+/**
+ * Per-user text values addressed by application name, section and key. Values are 8-bit text
+ * (Windows-1252 bytes) and come back exactly as written.
+ */
+class SettingsBackend
+{
+public:
+    virtual ~SettingsBackend() = default;
+    /** The stored value, or nothing when the key was never written. */
+    virtual std::optional<std::string> read(std::string_view app, std::string_view section, std::string_view key) = 0;
+    /** Stores the value; it is on disk when the call returns. */
+    virtual void write(std::string_view app, std::string_view section, std::string_view key, std::string_view value)
+        = 0;
+};
+
+/** Settings held in memory, for tests and for the store tool. */
+class MemorySettingsBackend final : public SettingsBackend
+{
+public:
+    std::optional<std::string> read(std::string_view app, std::string_view section, std::string_view key) override;
+    void write(std::string_view app, std::string_view section, std::string_view key, std::string_view value) override;
+
+    /** Number of writes so far, so tests can tell a write of an unchanged value from none. */
+    int writeCount() const { return m_writes; }
+
+private:
+    std::map<std::tuple<std::string, std::string, std::string>, std::string, std::less<>> m_values;
+    int m_writes = 0;
+};
+
+} // namespace shiftloom::platform

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: MIT
+#include "WindowsPath.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace shiftloom::platform {
+namespace {
+
+bool isDriveLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) : std::string("/tmp");
+}
+
+std::string envOr(const char* name, const std::string& fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::string(value) : fallback;
+}
+
+} // namespace
+
+PosixPathMapper::PosixPathMapper(std::string dataHome)
+    : m_dataHome(std::move(dataHome))
+{
+}
+
+std::string PosixPathMapper::driveFolder(char letter) const
+{
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    std::string folder = m_dataHome + "/" + std::string(kHostFolderName) + "/drive_" + lower;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder;
+}
+
+std::string PosixPathMapper::toHost(std::string_view windowsPath) const
+{
+    std::string prefix;
+    std::string_view rest = windowsPath;
+    if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
+        prefix = driveFolder(rest[0]);
+        rest.remove_prefix(2);
+        // "c:" alone and "c:\" both name the root of the drive folder.
+        if (rest.empty())
+            return prefix;
+        if (rest.front() != '\\' && rest.front() != '/')
+            prefix.push_back('/');
+    }
+    std::string out = prefix;
+    out.reserve(prefix.size() + rest.size());
+    for (char c : rest) {
+        const char mapped = c == '\\' ? '/' : c;
+        if (mapped == '/' && !out.empty() && out.back() == '/')
+            continue;
+        out.push_back(mapped);
+    }
+    return out;
+}
+
+std::string xdgDataHome()
+{
+    return envOr("XDG_DATA_HOME", homeFolder() + "/.local/share");
+}
+
+std::string xdgConfigHome()
+{
+    return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config");
+}
+
+#ifndef _WIN32
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
+{
+    static constexpr char kWindowsDir[] = "c:\\windows";
+    constexpr std::uint32_t length = sizeof(kWindowsDir) - 1;
+    if (buffer == nullptr || size <= length)
+        return length + 1;
+    std::memcpy(buffer, kWindowsDir, length + 1);
+    return length;
+}
+#endif
+
+} // namespace shiftloom::platform

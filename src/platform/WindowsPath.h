@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace shiftloom::platform {
+
+/**
+ * The program forms every path as Windows text: a folder, a backslash and a name ("c:\" and
+ * "\data"; "\\server\share\cardwarden" and "\dep.dat"). A PathMapper turns such a text into a
+ * path of the host.
+ *
+ * On Windows the text is the path. Elsewhere (`PosixPathMapper`):
+ * - every "\" becomes "/", and runs of separators collapse to one ("c:\\data" names c:\data);
+ * - a leading drive letter "X:" maps to the per-user folder `<dataHome>/Ovix_Shift-Loom/drive_x`
+ *   (the letter in lower case), which is created when a path on it is first mapped;
+ * - a text without a drive letter is a host path as it stands: "/srv/cardwarden" followed by
+ *   "\data" is /srv/cardwarden/data.
+ */
+class PathMapper
+{
+public:
+    virtual ~PathMapper() = default;
+    virtual std::string toHost(std::string_view windowsPath) const = 0;
+};
+
+class IdentityPathMapper final : public PathMapper
+{
+public:
+    std::string toHost(std::string_view windowsPath) const override { return std::string(windowsPath); }
+};
+
+class PosixPathMapper final : public PathMapper
+{
+public:
+    /** `dataHome` is the folder that holds "Ovix_Shift-Loom/drive_x"; see `xdgDataHome()`. */
+    explicit PosixPathMapper(std::string dataHome);
+    std::string toHost(std::string_view windowsPath) const override;
+    /** The host folder that stands for drive `letter` (created when missing). */
+    std::string driveFolder(char letter) const;
+
+private:
+    std::string m_dataHome;
+};
+
+/** $XDG_DATA_HOME, or ~/.local/share when it is unset or empty. */
+std::string xdgDataHome();
+/** $XDG_CONFIG_HOME, or ~/.config when it is unset or empty. */
+std::string xdgConfigHome();
+
+/** The folder name under the XDG folders that holds everything of this program. */
+inline constexpr std::string_view kHostFolderName = "Ovix_Shift-Loom";
+
+/**
+ * Stand-in for the Windows call that reports the Windows directory: copies the directory text
+ * into `buffer` (at most `size` - 1 characters and a NUL) and returns the number of characters
+ * of the directory; when the buffer is too small, it returns the size it needs, NUL included,
+ * and writes nothing. Away from Windows the directory is "c:\windows".
+ */
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
+
+} // namespace shiftloom::platform

@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: MIT
+#include "PosixFileOps.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace shiftloom::platform {
+namespace {
+
+int fd(FileHandle file)
+{
+    return static_cast<int>(file.value);
+}
+
+FileError lastError()
+{
+    return fileErrorFromErrno(errno);
+}
+
+FileError setLock(FileHandle file, short type)
+{
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end of the file, however far it grows
+    lock.l_pid = 0;
+    for (;;) {
+        if (::fcntl(fd(file), F_OFD_SETLK, &lock) == 0)
+            return FileError::None;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EACCES)
+            return FileError::Busy;
+        return lastError();
+    }
+}
+
+} // namespace
+
+FileError fileErrorFromErrno(int error)
+{
+    switch (error) {
+    case 0:
+        return FileError::None;
+    case ENOENT:
+    case ENOTDIR:
+        return FileError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::AccessDenied;
+    case EISDIR:
+        return FileError::IsDirectory;
+    case EAGAIN:
+        return FileError::Busy;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileError::NoSpace;
+    case EIO:
+    case ENXIO:
+    case ESTALE:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+        return FileError::Io;
+    default:
+        return FileError::Other;
+    }
+}
+
+PosixFileOps::PosixFileOps(const PathMapper& paths)
+    : m_paths(paths)
+{
+}
+
+FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& out)
+{
+    out = FileHandle{};
+    const std::string host = m_paths.toHost(path);
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case OpenMode::AppendCreate:
+        // Read access too: the writer looks at the last byte to keep its line whole.
+        flags |= O_RDWR | O_APPEND | O_CREAT;
+        break;
+    case OpenMode::ReadCreate:
+        flags |= O_RDONLY;
+        break;
+    }
+    int handle = -1;
+    do {
+        handle = ::open(host.c_str(), flags, 0666);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0 && mode == OpenMode::ReadCreate && errno == ENOENT) {
+        const int created = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (created < 0)
+            return lastError();
+        ::close(created);
+        handle = ::open(host.c_str(), flags, 0666);
+    }
+    if (handle < 0)
+        return lastError();
+    struct stat info = {};
+    if (::fstat(handle, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(handle);
+        return FileError::IsDirectory;
+    }
+    out.value = handle;
+    return FileError::None;
+}
+
+FileError PosixFileOps::tryLock(FileHandle file, LockKind kind)
+{
+    return setLock(file, kind == LockKind::Exclusive ? F_WRLCK : F_RDLCK);
+}
+
+void PosixFileOps::unlock(FileHandle file)
+{
+    setLock(file, F_UNLCK);
+}
+
+FileError PosixFileOps::size(FileHandle file, std::uint64_t& out)
+{
+    struct stat info = {};
+    if (::fstat(fd(file), &info) != 0)
+        return lastError();
+    out = static_cast<std::uint64_t>(info.st_size);
+    return FileError::None;
+}
+
+FileError PosixFileOps::readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
+    std::size_t& got)
+{
+    got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd(file), buffer + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return lastError();
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return FileError::None;
+}
+
+FileError PosixFileOps::append(FileHandle file, const char* data, std::size_t length, std::size_t& written)
+{
+    written = 0;
+    // One write() for the whole text: with O_APPEND the kernel places it at the end in one step.
+    // A short write (disk full) is reported as it is; the caller decides what to keep.
+    for (;;) {
+        const ssize_t n = ::write(fd(file), data, length);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return lastError();
+        }
+        written = static_cast<std::size_t>(n);
+        return FileError::None;
+    }
+}
+
+FileError PosixFileOps::truncate(FileHandle file, std::uint64_t length)
+{
+    if (::ftruncate(fd(file), static_cast<off_t>(length)) != 0)
+        return lastError();
+    return FileError::None;
+}
+
+FileError PosixFileOps::flush(FileHandle file)
+{
+    if (::fsync(fd(file)) != 0)
+        return lastError();
+    return FileError::None;
+}
+
+bool PosixFileOps::detached(FileHandle file, std::string_view path)
+{
+    struct stat open = {};
+    struct stat named = {};
+    if (::fstat(fd(file), &open) != 0)
+        return true;
+    if (::stat(m_paths.toHost(path).c_str(), &named) != 0)
+        return true;
+    return open.st_dev != named.st_dev || open.st_ino != named.st_ino;
+}
+
+void PosixFileOps::close(FileHandle file)
+{
+    ::close(fd(file));
+}
+
+FileError PosixFileOps::remove(std::string_view path)
+{
+    if (::unlink(m_paths.toHost(path).c_str()) != 0)
+        return lastError();
+    return FileError::None;
+}
+
+FileError PosixFileOps::replace(std::string_view from, std::string_view to)
+{
+    if (::rename(m_paths.toHost(from).c_str(), m_paths.toHost(to).c_str()) != 0)
+        return lastError();
+    return FileError::None;
+}
+
+bool PosixFileOps::sameFile(std::string_view a, std::string_view b)
+{
+    const std::string hostA = m_paths.toHost(a);
+    const std::string hostB = m_paths.toHost(b);
+    if (hostA == hostB)
+        return true;
+    struct stat infoA = {};
+    struct stat infoB = {};
+    if (::stat(hostA.c_str(), &infoA) != 0 || ::stat(hostB.c_str(), &infoB) != 0)
+        return false;
+    return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
+void PosixFileOps::pause(std::chrono::milliseconds duration)
+{
+    std::this_thread::sleep_for(duration);
+}
+
+} // namespace shiftloom::platform
