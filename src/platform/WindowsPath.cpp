@@ -34,10 +34,15 @@ PosixPathMapper::PosixPathMapper(std::string dataHome)
 {
 }
 
-std::string PosixPathMapper::driveFolder(char letter) const
+std::string PosixPathMapper::driveFolderPath(char letter) const
 {
     const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-    std::string folder = m_dataHome + "/" + std::string(kHostFolderName) + "/drive_" + lower;
+    return m_dataHome + "/" + std::string(kHostFolderName) + "/drive_" + lower;
+}
+
+std::string PosixPathMapper::driveFolder(char letter) const
+{
+    std::string folder = driveFolderPath(letter);
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return folder;

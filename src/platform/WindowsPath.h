@@ -40,6 +40,9 @@ public:
     std::string toHost(std::string_view windowsPath) const override;
     /** The host folder that stands for drive `letter` (created when missing). */
     std::string driveFolder(char letter) const;
+    /** The host folder of drive `letter`, without creating it. */
+    std::string driveFolderPath(char letter) const;
+    const std::string& dataHome() const { return m_dataHome; }
 
 private:
     std::string m_dataHome;

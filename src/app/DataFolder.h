@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "platform/FileOps.h"
+#include "ui/Form1Model.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace shiftloom {
+
+/**
+ * The shared functions of the data store folder (the module `TERMSTUF`).
+ *
+ * `GetDataFolder`: the data folder of the run, the caption of the hidden label `cwdir`. Every
+ * user of a store file asks for it at the moment it opens the file.
+ */
+std::string GetDataFolder(const Form1Model& form);
+
+/** True exactly when `path` can be opened for reading now; every failure gives false. */
+bool FileExists(platform::FileOps& files, std::string_view path);
+
+/**
+ * Card-Warden's INI file `cwv5.ini` names the data store: the line right after the first line
+ * whose first nine characters are "[cardmain" (case-sensitive), taken whole. Empty text when
+ * there is no such header, or it is the last line.
+ */
+std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath);
+
+/**
+ * Finds the data folder at start-up:
+ *  1. the setting "DataLoc";
+ *  2. when empty and `cwv5.ini` exists in `windowsDir`: the folder it names, stored as "DataLoc";
+ *  3. when still empty: the locate dialog, shown modally by `askWorker`, whose OK stores it.
+ * Returns the setting read a third time; empty text means no folder is known.
+ */
+std::string findDataFolder(SettingsStore& settings, platform::FileOps& files, std::string_view windowsDir,
+    const std::function<void()>& askWorker);
+
+} // namespace shiftloom

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/WindowsPath.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shiftloom::platform {
+
+/**
+ * The drives that the locate dialog offers, and the folder each one starts in.
+ * On Windows these are the drive letters. Elsewhere they are the program's mapped drive folders
+ * ("c:" for $XDG_DATA_HOME/Ovix_Shift-Loom/drive_c) and the mounted volumes ("/", "/mnt/share").
+ */
+class DriveList
+{
+public:
+    virtual ~DriveList() = default;
+    virtual std::vector<std::string> drives() = 0;
+    /** The folder a drive starts in: its current folder, or its root. */
+    virtual std::string currentFolder(std::string_view drive) = 0;
+    /** The process's current folder, which the folder list shows when the dialog opens. */
+    virtual std::string processCurrentFolder() = 0;
+    /** The drive that holds `folder`. */
+    virtual std::string driveOf(std::string_view folder) = 0;
+};
+
+/** Drives on Linux and other POSIX systems; see `DriveList`. */
+class PosixDriveList final : public DriveList
+{
+public:
+    /** `mounts` is the mount table to read (normally /proc/self/mounts). */
+    PosixDriveList(const PosixPathMapper& paths, std::string mounts = "/proc/self/mounts");
+
+    std::vector<std::string> drives() override;
+    std::string currentFolder(std::string_view drive) override;
+    std::string processCurrentFolder() override;
+    std::string driveOf(std::string_view folder) override;
+
+private:
+    std::vector<std::string> mountPoints() const;
+
+    const PosixPathMapper& m_paths;
+    std::string m_mounts;
+};
+
+} // namespace shiftloom::platform
