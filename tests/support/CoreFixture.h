@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "app/StorePaths.h"
+#include "platform/SettingsBackend.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
+#include "support/FakeClock.h"
+#include "support/FaultyFileOps.h"
+#include "support/ScriptedHost.h"
+#include "support/StoreBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace shiftloom::test {
+
+/**
+ * Everything a core test needs: a private data home for the mapped drives (so "c:\data" lies in
+ * a temporary folder), real file operations behind a fault injector, settings in memory, a
+ * clock at 2026-12-05 08:07:59 and a scripted window system.
+ */
+class CoreFixture : public ::testing::Test
+{
+protected:
+    TempDir home;
+    platform::PosixPathMapper paths{home.path()};
+    platform::PosixFileOps realFiles{paths};
+    FaultyFileOps files{realFiles};
+    platform::MemorySettingsBackend backend;
+    SettingsStore settings{backend};
+    FakeClock clock;
+    ScriptedHost host;
+
+    /** The folder of a data store, as a host path (no drive letter). */
+    std::string store() const { return home.path() + "/store"; }
+    std::string storePath(std::string_view name) const { return store() + "/" + std::string(name); }
+    /** The host path of the offline buffer c:\data. */
+    std::string bufferPath() const { return paths.toHost(OfflineBufferPath); }
+
+    /** Makes the data store with its marker file, `jobs` in dep.dat and `activities`. */
+    void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3), std::string_view activities = {})
+    {
+        writeFile(storePath(kStoreMarkerName), "[cardward]\r\n");
+        writeFile(storePath(kJobFileName), jobFile(jobs));
+        if (!activities.empty())
+            writeFile(storePath(kActivityFileName), activities);
+    }
+    /** Points the settings at the store. */
+    void useStore() { settings.write(keys::DataLoc, store()); }
+
+    std::string dataFile() const { return readFile(storePath(kDataFileName)); }
+    std::string buffer() const { return readFile(bufferPath()); }
+};
+
+/** The lines of a file's text, each without its CR LF; fails the test on a line not ended by CR LF. */
+std::vector<std::string> recordLines(const std::string& text);
+
+} // namespace shiftloom::test
