@@ -47,7 +47,8 @@ OfflineBuffer::OfflineBuffer(platform::FileOps& files, platform::LockWait wait)
 
 bool OfflineBuffer::present()
 {
-    return platform::canOpenForReading(m_files, OfflineBufferPath);
+    OpenFile file(m_files);
+    return file.open(OfflineBufferPath, OpenMode::Read) != FileError::NotFound;
 }
 
 platform::AppendResult OfflineBuffer::append(std::string_view lines)

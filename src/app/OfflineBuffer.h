@@ -25,7 +25,10 @@ class OfflineBuffer final
 public:
     explicit OfflineBuffer(platform::FileOps& files, platform::LockWait wait = {});
 
-    /** True when the buffer file exists and can be opened for reading. */
+    /**
+     * True unless the buffer is known to be absent: a buffer that exists but cannot be opened at
+     * this moment may still hold records that must reach the store before any newer one.
+     */
     bool present();
 
     /**
