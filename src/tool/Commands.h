@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tool/OutputFormat.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace shiftloom::tool {
+
+/**
+ * The commands of the store tool. Each returns the exit status for success (0) and throws
+ * ToolError for a fault in what it was given; `out` receives the result, `err` notes and warnings.
+ */
+
+struct InitOptions
+{
+    std::string folder;
+    std::optional<std::string> jobsCsv; ///< a job list in CSV; none: the sample jobs
+    std::optional<std::string> activities; ///< an activity list copied as it stands; none: the sample
+    bool force = false; ///< replace an existing job file and activity list
+};
+/** Makes a data store: the marker file, the job file and the activity list (not the data file). */
+int runInit(const InitOptions& options, std::ostream& out, std::ostream& err);
+
+struct RegisterOptions
+{
+    std::string folder;
+};
+/** Writes Card-Warden's INI file in the Windows directory, naming `folder` as the data store. */
+int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err);
+
+struct JobsOptions
+{
+    std::string folder;
+};
+/** Prints the job list as the panel fills it from the store's job file, in UTF-8. */
+int runJobs(const JobsOptions& options, std::ostream& out, std::ostream& err);
+
+struct RecordsOptions
+{
+    std::string folder;
+    OutputFormat format = OutputFormat::Text;
+};
+/** Prints every line of the store's data file, decoded. */
+int runRecords(const RecordsOptions& options, std::ostream& out, std::ostream& err);
+
+struct ReportOptionsText
+{
+    std::string folder;
+    std::optional<std::string> from; ///< yyyy-mm-dd or yyyymmdd
+    std::optional<std::string> to;
+    OutputFormat format = OutputFormat::Text;
+};
+/** Prints the minutes of each card on each job and day, and the starts still open. */
+int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err);
+
+} // namespace shiftloom::tool

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "Commands.h"
+
+#include "app/StorePaths.h"
+#include "platform/WindowsPath.h"
+#include "tool/StoreFolder.h"
+#include "tool/ToolError.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+namespace shiftloom::tool {
+namespace {
+
+/**
+ * Card-Warden's INI file. The panel reads only the line after the one that begins with
+ * "[cardmain", taken whole as the folder of the data store; the lines before it are Card-Warden's.
+ * The folder is written as the bytes of the host path, which the panel maps back unchanged.
+ */
+std::string cardWardenIni(const std::string& folder)
+{
+    return "; Card-Warden workstation settings\r\n"
+           "[cardwarden]\r\n"
+           "version=5\r\n"
+           "[cardmain]\r\n"
+        + folder + "\r\n";
+}
+
+std::string windowsDirectory()
+{
+    std::array<char, 260> buffer {};
+    const std::uint32_t length =
+        platform::GetWindowsDirectoryA(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    return std::string(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
+}
+
+} // namespace
+
+int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err)
+{
+    const std::string folder = absoluteFolder(options.folder);
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        throw ToolError(folder + ": no such folder");
+    // The panel reads the path as Windows text: a backslash would become a separator, and a line
+    // break would end the line early.
+    if (folder.find_first_of("\\\r\n") != std::string::npos)
+        throw ToolError(folder + ": a backslash or line break in the path cannot be registered");
+    if (!std::filesystem::exists(folder + "/" + std::string(kStoreMarkerName), error))
+        err << "shift-loom-store: " << folder << ": no " << kStoreMarkerName
+            << " here; the panel's locate dialog would not take it for a data store\n";
+
+    const platform::PosixPathMapper paths(platform::xdgDataHome());
+    const std::string iniPath = paths.toHost(windowsDirectory() + "\\" + std::string(kCardWardenIniName));
+    std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), error);
+    if (error)
+        throw ToolError(iniPath + ": cannot make its folder (" + error.message() + ")");
+    writeHostFileAtomically(iniPath, cardWardenIni(folder));
+    out << "wrote " << iniPath << '\n';
+    return 0;
+}
+
+} // namespace shiftloom::tool

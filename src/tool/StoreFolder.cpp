@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: MIT
+#include "StoreFolder.h"
+
+#include "platform/FileIo.h"
+#include "tool/ToolError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace shiftloom::tool {
+
+std::string absoluteFolder(std::string_view argument)
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(argument), error);
+    if (error)
+        throw ToolError(std::string(argument) + ": " + error.message());
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+StoreReader::StoreReader(std::string_view folderArgument)
+    : m_folder(absoluteFolder(folderArgument))
+    , m_paths(platform::xdgDataHome())
+    , m_files(m_paths)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(m_folder, error))
+        throw ToolError(m_folder + ": no such folder");
+}
+
+std::string StoreReader::hostPath(std::string_view name) const
+{
+    return m_paths.toHost(storePath(name));
+}
+
+std::optional<std::string> StoreReader::readDataFile()
+{
+    const std::string path = storePath(kDataFileName);
+    platform::OpenFile file(m_files);
+    platform::FileError error = file.open(path, platform::OpenMode::Read);
+    if (error == platform::FileError::NotFound)
+        return std::nullopt;
+    if (error == platform::FileError::None) {
+        file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
+        std::string bytes;
+        error = platform::readAll(m_files, file.handle(), bytes);
+        if (error == platform::FileError::None)
+            return bytes;
+    }
+    throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
+}
+
+std::string readHostFile(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw ToolError(path + ": is a folder, not a file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ToolError(path + ": cannot read (" + std::strerror(errno) + ")");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        throw ToolError(path + ": cannot read");
+    return content.str();
+}
+
+void writeHostFileAtomically(const std::string& path, std::string_view bytes)
+{
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw ToolError(temporary + ": cannot write (" + std::strerror(errno) + ")");
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw ToolError(temporary + ": cannot write");
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw ToolError(path + ": cannot write (" + error.message() + ")");
+    }
+}
+
+} // namespace shiftloom::tool

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/StorePaths.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace shiftloom::tool {
+
+/**
+ * The FOLDER argument of a command as an absolute host path without a trailing separator. An
+ * absolute host path has no drive letter, so the path mapper takes it as it stands.
+ */
+std::string absoluteFolder(std::string_view argument);
+
+/**
+ * Read access to an existing data store through the same file operations and Windows path texts
+ * as the panel: the folder text, a backslash and the file name. Nothing here creates or changes
+ * a file.
+ */
+class StoreReader final
+{
+public:
+    /** Throws ToolError when `folderArgument` does not name a folder. */
+    explicit StoreReader(std::string_view folderArgument);
+    StoreReader(const StoreReader&) = delete;
+    StoreReader& operator=(const StoreReader&) = delete;
+
+    /** The folder text, an absolute host path. */
+    const std::string& folder() const { return m_folder; }
+    /** The path text of a store file as the panel forms it ("/srv/cw" and "\dep.dat"). */
+    std::string storePath(std::string_view name) const { return storeFile(m_folder, name); }
+    /** The host path of a store file, for messages. */
+    std::string hostPath(std::string_view name) const;
+    platform::FileOps& files() { return m_files; }
+
+    /**
+     * The bytes of the data file, read under a shared lock so that a record being appended is not
+     * read half-way (when the lock stays taken for a moment, the file is read without it). No
+     * value when the store has no data file yet; throws ToolError when it cannot be read.
+     */
+    std::optional<std::string> readDataFile();
+
+private:
+    std::string m_folder;
+    platform::PosixPathMapper m_paths;
+    platform::PosixFileOps m_files;
+};
+
+/** The bytes of a host file; throws ToolError naming the file when it cannot be read. */
+std::string readHostFile(const std::string& path);
+
+/**
+ * Writes a host file in one step: the bytes go to a temporary file beside it, which then takes
+ * its place, so that a reader sees the old file or the new one, never a part. Throws ToolError.
+ */
+void writeHostFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace shiftloom::tool
