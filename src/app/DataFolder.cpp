@@ -31,7 +31,9 @@ std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath
     return {};
 }
 
-std::string findDataFolder(SettingsStore& settings, platform::FileOps& files, std::string_view windowsDir,
+std::string findDataFolder(SettingsStore& settings,
+    platform::FileOps& files,
+    std::string_view windowsDir,
     const std::function<void()>& askWorker)
 {
     std::string folder = settings.read(keys::DataLoc);

@@ -36,7 +36,9 @@ std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath
  *  3. when still empty: the locate dialog, shown modally by `askWorker`, whose OK stores it.
  * Returns the setting read a third time; empty text means no folder is known.
  */
-std::string findDataFolder(SettingsStore& settings, platform::FileOps& files, std::string_view windowsDir,
+std::string findDataFolder(SettingsStore& settings,
+    platform::FileOps& files,
+    std::string_view windowsDir,
     const std::function<void()>& askWorker);
 
 } // namespace shiftloom

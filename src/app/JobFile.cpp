@@ -27,8 +27,10 @@ std::string_view fieldOf(std::string_view text, JobField field)
 
 JobEntry parseJobEntry(std::string_view text)
 {
-    return JobEntry{std::string(fieldOf(text, jobfields::JobCode)), std::string(fieldOf(text, jobfields::JobName)),
-        std::string(fieldOf(text, jobfields::JobDetail)), std::string(fieldOf(text, jobfields::JobPrefix)),
+    return JobEntry{std::string(fieldOf(text, jobfields::JobCode)),
+        std::string(fieldOf(text, jobfields::JobName)),
+        std::string(fieldOf(text, jobfields::JobDetail)),
+        std::string(fieldOf(text, jobfields::JobPrefix)),
         std::string(fieldOf(text, jobfields::JobCard))};
 }
 
@@ -57,8 +59,8 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
 {
     JobListResult result;
     platform::OpenFile file(files);
-    const auto openMode = mode == JobFileOpen::CreateIfMissing ? platform::OpenMode::ReadCreate
-                                                                : platform::OpenMode::Read;
+    const auto openMode =
+        mode == JobFileOpen::CreateIfMissing ? platform::OpenMode::ReadCreate : platform::OpenMode::Read;
     if ((result.error = file.open(path, openMode)) != platform::FileError::None)
         return result;
 

@@ -77,7 +77,7 @@ inline constexpr std::string_view kAddJobText = "Add Job";
 enum class JobFileOpen
 {
     CreateIfMissing, ///< the panel: a missing job file is created empty
-    ReadOnly,        ///< the store tool: never creates or changes a file
+    ReadOnly, ///< the store tool: never creates or changes a file
 };
 
 struct JobListResult

@@ -12,7 +12,7 @@ namespace shiftloom {
 struct DecimalNumber
 {
     bool negative = false;
-    std::string integerDigits;  ///< without leading zeros; empty for 0
+    std::string integerDigits; ///< without leading zeros; empty for 0
     std::string fractionDigits; ///< the digits after the decimal point, as read
 
     bool isZero() const;

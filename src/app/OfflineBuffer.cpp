@@ -21,8 +21,8 @@ constexpr std::string_view kRestPath = "c:\\data.rest";
 // How many of `lines` stand whole in the first `bytesKept` bytes of their CR LF joined text. A
 // line whose characters all arrived but whose line end did not counts: the next append starts on
 // a new line and so completes it.
-std::size_t linesKept(const std::vector<std::string>& lines, std::size_t first, std::size_t count,
-    std::size_t bytesKept)
+std::size_t linesKept(
+    const std::vector<std::string>& lines, std::size_t first, std::size_t count, std::size_t bytesKept)
 {
     std::size_t offset = 0;
     std::size_t kept = 0;

@@ -28,8 +28,8 @@ FileError fillJobList(Form1Model& form, platform::FileOps& files, std::string_vi
     return jobs.error;
 }
 
-StartUp::StartUp(Form1Model& form, SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock,
-    Form1Host& host)
+StartUp::StartUp(
+    Form1Model& form, SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock, Form1Host& host)
     : m_form(form)
     , m_settings(settings)
     , m_files(files)
@@ -80,8 +80,8 @@ LoadOutcome StartUp::Form_Load()
     m_form.setCaption(ctl::Label10, m_settings.read(keys::ActivityCode));
     m_form.setCaption(ctl::Label11, m_settings.read(keys::ActivityNum));
     // 8. The data folder; without one the program ends here, silently.
-    const std::string dataFolder
-        = findDataFolder(m_settings, m_files, m_windowsDir, [this] { m_host.showLocateDialog(true); });
+    const std::string dataFolder =
+        findDataFolder(m_settings, m_files, m_windowsDir, [this] { m_host.showLocateDialog(true); });
     if (dataFolder.empty())
         return LoadOutcome::NoStart;
 

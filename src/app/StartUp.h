@@ -11,9 +11,9 @@ namespace shiftloom {
 
 enum class LoadOutcome
 {
-    Normal,   ///< the data store is used; records go to its data file
+    Normal, ///< the data store is used; records go to its data file
     Fallback, ///< the store could not be used: the run uses "c:\" and records go to the buffer
-    NoStart,  ///< no data folder is known: the program ends silently
+    NoStart, ///< no data folder is known: the program ends silently
 };
 
 /** Fills the job list `Combo1` from the job file of `dataFolder`; see the start-up and the tray click. */
@@ -32,7 +32,10 @@ platform::FileError fillJobList(Form1Model& form, platform::FileOps& files, std:
 class StartUp final
 {
 public:
-    StartUp(Form1Model& form, SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock,
+    StartUp(Form1Model& form,
+        SettingsStore& settings,
+        platform::FileOps& files,
+        const platform::Clock& clock,
         Form1Host& host);
 
     LoadOutcome Form_Load();

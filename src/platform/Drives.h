@@ -46,4 +46,14 @@ private:
     std::string m_mounts;
 };
 
+/** Drives on Windows: the drive letters, each starting in its own current folder. */
+class Win32DriveList final : public DriveList
+{
+public:
+    std::vector<std::string> drives() override;
+    std::string currentFolder(std::string_view drive) override;
+    std::string processCurrentFolder() override;
+    std::string driveOf(std::string_view folder) override;
+};
+
 } // namespace shiftloom::platform

@@ -13,12 +13,12 @@ namespace shiftloom::platform {
 enum class FileError
 {
     None,
-    NotFound,     ///< the file or a folder of its path does not exist
+    NotFound, ///< the file or a folder of its path does not exist
     AccessDenied, ///< no permission, or a read-only file system
-    IsDirectory,  ///< the path names a folder
-    Busy,         ///< another process holds the lock
-    NoSpace,      ///< the disk or quota is full
-    Io,           ///< the device or network share failed
+    IsDirectory, ///< the path names a folder
+    Busy, ///< another process holds the lock
+    NoSpace, ///< the disk or quota is full
+    Io, ///< the device or network share failed
     Other,
 };
 
@@ -27,15 +27,15 @@ std::string_view describe(FileError error);
 
 enum class OpenMode
 {
-    Read,         ///< an existing file, read only
-    ReadWrite,    ///< an existing file, read and write (needed for an exclusive lock)
+    Read, ///< an existing file, read only
+    ReadWrite, ///< an existing file, read and write (needed for an exclusive lock)
     AppendCreate, ///< write at the end; a missing file is created empty
-    ReadCreate,   ///< an existing file read only; a missing one is created empty first
+    ReadCreate, ///< an existing file read only; a missing one is created empty first
 };
 
 enum class LockKind
 {
-    Shared,    ///< readers: any number at once, none while a writer holds the lock
+    Shared, ///< readers: any number at once, none while a writer holds the lock
     Exclusive, ///< one writer, no reader
 };
 
@@ -67,8 +67,8 @@ public:
     virtual void unlock(FileHandle file) = 0;
     virtual FileError size(FileHandle file, std::uint64_t& out) = 0;
     /** Reads up to `length` bytes at `offset`; `got` < `length` only at the end of the file. */
-    virtual FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
-        std::size_t& got) = 0;
+    virtual FileError readAt(
+        FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) = 0;
     /** Writes at the end of a file opened with AppendCreate; `written` may be short. */
     virtual FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) = 0;
     /** Cuts the file to `length` bytes (used to drop replayed records from the buffer). */

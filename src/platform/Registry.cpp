@@ -36,7 +36,7 @@ MemoryRegistry::Key& MemoryRegistry::keyAt(std::uint32_t root, std::string_view 
 void MemoryRegistry::setValue(
     std::uint32_t root, std::string_view keyName, std::string_view valueName, std::uint32_t type, std::string data)
 {
-    keyAt(root, keyName).values.insert_or_assign(lower(valueName), Value {type, std::move(data)});
+    keyAt(root, keyName).values.insert_or_assign(lower(valueName), Value{type, std::move(data)});
 }
 
 void MemoryRegistry::setString(

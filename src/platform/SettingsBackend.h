@@ -20,8 +20,8 @@ public:
     /** The stored value, or nothing when the key was never written. */
     virtual std::optional<std::string> read(std::string_view app, std::string_view section, std::string_view key) = 0;
     /** Stores the value; it is on disk when the call returns. */
-    virtual void write(std::string_view app, std::string_view section, std::string_view key, std::string_view value)
-        = 0;
+    virtual void write(
+        std::string_view app, std::string_view section, std::string_view key, std::string_view value) = 0;
 };
 
 /** Settings held in memory, for tests and for the store tool. */

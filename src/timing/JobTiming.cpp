@@ -25,8 +25,11 @@ void JobTiming::Command6_Click(int i)
     m_host.setTimer2Enabled(false);
     ButtonSlot slot = m_slots.slot(i);
     if (slot.isFree()) {
-        m_host.messageBox({std::string(messages::NoJobText), std::string(messages::NoJobTitle), MessageIcon::Critical,
-            MessageButtons::Ok, MessageAnswer::Ok});
+        m_host.messageBox({std::string(messages::NoJobText),
+            std::string(messages::NoJobTitle),
+            MessageIcon::Critical,
+            MessageButtons::Ok,
+            MessageAnswer::Ok});
         // The message asks the worker to choose a job in the list: take them there.
         m_host.focusJobList();
         return;
@@ -35,8 +38,8 @@ void JobTiming::Command6_Click(int i)
     slot.setRunning();
     m_host.showActivityDialog();
     // The card, slot card and activity are read now, after the dialog, and so is the time.
-    const std::string line = MakeStartRecord(
-        m_clock.now(), m_form.caption(ctl::Text3), slot.SlotCard(), m_form.caption(ctl::Label11));
+    const std::string line =
+        MakeStartRecord(m_clock.now(), m_form.caption(ctl::Text3), slot.SlotCard(), m_form.caption(ctl::Label11));
     m_writer.AppendTimeRecord(line);
     clearKeypad();
     m_host.setTimer2Enabled(true);
@@ -58,8 +61,11 @@ void JobTiming::Command1_Click()
 
 void JobTiming::Form_DblClick()
 {
-    const MessageAnswer answer = m_host.messageBox({std::string(messages::ExitText), std::string(messages::ExitTitle),
-        MessageIcon::None, MessageButtons::YesNo, MessageAnswer::Yes});
+    const MessageAnswer answer = m_host.messageBox({std::string(messages::ExitText),
+        std::string(messages::ExitTitle),
+        MessageIcon::None,
+        MessageButtons::YesNo,
+        MessageAnswer::Yes});
     if (answer != MessageAnswer::Yes)
         return;
     // The confirmed exit writes no record, but records already made and still waiting for the

@@ -27,7 +27,9 @@ std::string recordTimeStamp(const platform::LocalDateTime& now)
         + zeroFilled(now.minute, 2);
 }
 
-std::string MakeStartRecord(const platform::LocalDateTime& now, std::string_view cardText, std::string_view slotCardText,
+std::string MakeStartRecord(const platform::LocalDateTime& now,
+    std::string_view cardText,
+    std::string_view slotCardText,
     std::string_view activityText)
 {
     std::string line(kRecordPrefix);

@@ -27,7 +27,9 @@ enum class TimeRecordKind
     InRecord,
 };
 
-std::string MakeStartRecord(const platform::LocalDateTime& now, std::string_view cardText, std::string_view slotCardText,
+std::string MakeStartRecord(const platform::LocalDateTime& now,
+    std::string_view cardText,
+    std::string_view slotCardText,
     std::string_view activityText);
 std::string MakeStopRecord(const platform::LocalDateTime& now, std::string_view cardText);
 std::string MakeInRecord(const platform::LocalDateTime& now, std::string_view keyedText);

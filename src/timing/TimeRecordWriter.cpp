@@ -7,8 +7,8 @@ namespace shiftloom {
 
 using platform::FileError;
 
-TimeRecordWriter::TimeRecordWriter(platform::FileOps& files, std::function<std::string()> getDataFolder,
-    platform::LockWait wait)
+TimeRecordWriter::TimeRecordWriter(
+    platform::FileOps& files, std::function<std::string()> getDataFolder, platform::LockWait wait)
     : m_files(files)
     , m_getDataFolder(std::move(getDataFolder))
     , m_wait(wait)

@@ -14,9 +14,9 @@ namespace shiftloom {
 /** Where a record went. */
 enum class RecordPlace
 {
-    Store,  ///< the data file of the data folder (in a fallback run, that is the buffer itself)
+    Store, ///< the data file of the data folder (in a fallback run, that is the buffer itself)
     Buffer, ///< the offline buffer c:\data, because the store could not be written
-    Held,   ///< neither could be written: the record waits in memory for the next attempt
+    Held, ///< neither could be written: the record waits in memory for the next attempt
 };
 
 /**
@@ -34,8 +34,8 @@ enum class RecordPlace
 class TimeRecordWriter final
 {
 public:
-    TimeRecordWriter(platform::FileOps& files, std::function<std::string()> getDataFolder,
-        platform::LockWait wait = {});
+    TimeRecordWriter(
+        platform::FileOps& files, std::function<std::string()> getDataFolder, platform::LockWait wait = {});
 
     /** Appends one record line (without its line end). Never fails; see `RecordPlace`. */
     RecordPlace AppendTimeRecord(std::string_view line);

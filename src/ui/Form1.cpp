@@ -160,8 +160,11 @@ void Form1::Combo1_Click()
         for (int i = 0; i < SlotTable::count() && !duplicate; ++i)
             duplicate = m_slots.slot(i).SlotJob() == key;
         if (duplicate) {
-            m_host.messageBox({std::string(messages::DuplicateText), std::string(messages::DuplicateTitle),
-                MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok});
+            m_host.messageBox({std::string(messages::DuplicateText),
+                std::string(messages::DuplicateTitle),
+                MessageIcon::Information,
+                MessageButtons::Ok,
+                MessageAnswer::Ok});
         } else {
             // The row works most recent first: everything moves down one place and the job of
             // the bottom slot leaves the row; a running slot keeps running one place lower.
@@ -179,8 +182,7 @@ void Form1::Combo1_Click()
             top.setIdle();
             top.setSlotJob(key);
             const std::string_view line(picked);
-            top.setSlotCard(
-                kSlotCardColumn - 1 < line.size() ? line.substr(kSlotCardColumn - 1, kSlotCardLength) : "");
+            top.setSlotCard(kSlotCardColumn - 1 < line.size() ? line.substr(kSlotCardColumn - 1, kSlotCardLength) : "");
             top.setSlotDescription(
                 line.size() > kDescriptionLength ? line.substr(line.size() - kDescriptionLength) : line);
             m_slots.storeAll(m_settings);

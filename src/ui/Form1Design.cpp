@@ -57,6 +57,9 @@ std::vector<ControlDesign> buildControls()
     };
     using T = ControlType;
 
+    // The layout table reads best one control to a line or two.
+    // clang-format off
+
     // Top strip.
     add({.ref = ctl::Label6, .type = T::Label, .left = 0, .top = 0, .width = 2895, .height = 435,
         .backColour = colours::Highlight, .font = kArial});
@@ -133,6 +136,7 @@ std::vector<ControlDesign> buildControls()
     // The tray control keeps a face of 36 x 36 pixels whatever size it is given.
     add({.ref = ctl::Tray1, .type = T::TrayControl, .left = 5340, .top = 300, .width = 36 * kTwipsPerPixelAt96Dpi,
         .height = 36 * kTwipsPerPixelAt96Dpi, .toolTip = "  Ovix Tick-Fob", .font = kArial});
+    // clang-format on
     return c;
 }
 
@@ -177,9 +181,31 @@ const ControlDesign& designOf(ControlRef ref)
 
 std::string_view controlName(ControlName name)
 {
-    static constexpr std::array<std::string_view, kControlNameCount> names = {"Label6", "Label4", "Command7", "Label2", "Combo1",
-        "Text3", "Label10", "Label11", "Command6", "Text2", "Command2", "Text4", "Label5", "cwdir", "Command1",
-        "Command8", "Label7", "Label8", "Label9", "Label1", "Text1", "Command3", "Command4", "Command5", "Tray1"};
+    static constexpr std::array<std::string_view, kControlNameCount> names = {"Label6",
+        "Label4",
+        "Command7",
+        "Label2",
+        "Combo1",
+        "Text3",
+        "Label10",
+        "Label11",
+        "Command6",
+        "Text2",
+        "Command2",
+        "Text4",
+        "Label5",
+        "cwdir",
+        "Command1",
+        "Command8",
+        "Label7",
+        "Label8",
+        "Label9",
+        "Label1",
+        "Text1",
+        "Command3",
+        "Command4",
+        "Command5",
+        "Tray1"};
     return names[static_cast<std::size_t>(name)];
 }
 

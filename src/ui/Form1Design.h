@@ -22,7 +22,7 @@ enum class ControlName : std::uint8_t
     Label10,
     Label11,
     Command6, // array 0..9
-    Text2,    // array 0..9
+    Text2, // array 0..9
     Command2,
     Text4,
     Label5, // array 0..9
@@ -92,11 +92,11 @@ struct ControlDesign
     FontDesign font{};
     Alignment alignment = Alignment::Left;
     bool transparent = false;
-    bool border = false;    ///< single-line border around a label
+    bool border = false; ///< single-line border around a label
     bool visible = true;
     bool graphical = false; ///< a button whose back colour shows
-    bool sorted = false;    ///< a combo box that lists its items sorted
-    int tabIndex = -1;      ///< place in the keyboard focus order; -1 for controls that take no focus
+    bool sorted = false; ///< a combo box that lists its items sorted
+    int tabIndex = -1; ///< place in the keyboard focus order; -1 for controls that take no focus
 };
 
 /** Design of the window itself. */

@@ -82,9 +82,7 @@ void Form1Model::notify(ControlRef ref, ControlProperty property)
 
 std::vector<std::string> sortedForDisplay(std::vector<std::string> items)
 {
-    auto fold = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     std::stable_sort(items.begin(), items.end(), [&fold](const std::string& a, const std::string& b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&fold](char x, char y) {
             return static_cast<unsigned char>(fold(x)) < static_cast<unsigned char>(fold(y));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "app/ActivityFile.h"
 #include "app/JobFile.h"
+#include "app/ActivityFile.h"
 #include "support/CoreFixture.h"
 
 namespace shiftloom {
@@ -25,8 +25,7 @@ TEST_F(JobFileTest, JobLineHasItsFieldsAtTheirColumns)
 {
     const TestJob job{"WS-A", "GEAR01", "Gearbox housing", "Drill 4 holes", "567"};
     const std::string line = JobLine(parseJobEntry(jobText(job)));
-    EXPECT_EQ(line,
-        "WS-A    GEAR01            567               Gearbox housing      Drill 4 holes       ");
+    EXPECT_EQ(line, "WS-A    GEAR01            567               Gearbox housing      Drill 4 holes       ");
     ASSERT_EQ(line.size(), 85u);
     EXPECT_EQ(line.substr(0, 16), "WS-A    GEAR01  ");
     EXPECT_EQ(line.substr(26, 8), "567     ");
@@ -35,7 +34,8 @@ TEST_F(JobFileTest, JobLineHasItsFieldsAtTheirColumns)
 
 TEST_F(JobFileTest, ListsTheJobsOfTheHeaderCountInRecordOrder)
 {
-    const auto result = read(jobFile({{"P", "C1", "one", "", "1"}, {"P", "C2", "two", "", "2"}, {"P", "C3", "three", "", "3"}}));
+    const auto result =
+        read(jobFile({{"P", "C1", "one", "", "1"}, {"P", "C2", "two", "", "2"}, {"P", "C3", "three", "", "3"}}));
     ASSERT_EQ(result.error, platform::FileError::None);
     ASSERT_EQ(result.lines.size(), 3u);
     EXPECT_EQ(result.lines[0].substr(8, 2), "C1");
@@ -49,8 +49,12 @@ TEST_F(JobFileTest, LeavesOutFlaggedBlankFirstShortAndEmptyRecords)
     std::string text119 = jobText({"P", "EXACT", "", "", ""});
     text119.resize(119);
     const auto result = read(jobFile("6",
-        {jobText({"P", "LISTED", "", "", "1"}), jobText({"P", "HIDDEN", "", "", "2", false}),
-            " " + jobText({"P", "BLANK", "", "", "3"}).substr(1), text118, "", text119}));
+        {jobText({"P", "LISTED", "", "", "1"}),
+            jobText({"P", "HIDDEN", "", "", "2", false}),
+            " " + jobText({"P", "BLANK", "", "", "3"}).substr(1),
+            text118,
+            "",
+            text119}));
     ASSERT_EQ(result.lines.size(), 2u);
     EXPECT_EQ(result.lines[0].substr(8, 6), "LISTED");
     // A text of 119 characters has its flag; the fields beyond it are empty, not padded.
@@ -66,8 +70,8 @@ TEST_F(JobFileTest, AnAllBlankPrefixGivesALineStartingWithEightBlanks)
 
 TEST_F(JobFileTest, TheHeaderCountDecidesHowManyRecordsAreRead)
 {
-    const std::vector<std::string> three = {jobText({"P", "A", "", "", ""}), jobText({"P", "B", "", "", ""}),
-        jobText({"P", "C", "", "", ""})};
+    const std::vector<std::string> three = {
+        jobText({"P", "A", "", "", ""}), jobText({"P", "B", "", "", ""}), jobText({"P", "C", "", "", ""})};
     EXPECT_EQ(read(jobFile("2", three)).lines.size(), 2u);
     EXPECT_EQ(read(jobFile("2.9 jobs", three)).lines.size(), 2u);
     EXPECT_EQ(read(jobFile("0", three)).lines.size(), 0u);
@@ -96,10 +100,20 @@ TEST_F(JobFileTest, ALengthAboveTheRecordOrATruncatedRecordNeverReadsPastIt)
 
 TEST_F(JobFileTest, EightBitBytesStayAsTheyAre)
 {
-    const auto result = read(jobFile({{"P", "M\xDC" "LL", "Stra\xDF" "e \x80", "", "1"}}));
+    const auto result = read(jobFile({{"P",
+        "M\xDC"
+        "LL",
+        "Stra\xDF"
+        "e \x80",
+        "",
+        "1"}}));
     ASSERT_EQ(result.lines.size(), 1u);
-    EXPECT_EQ(result.lines[0].substr(8, 5), "M\xDC" "LL ");
-    EXPECT_EQ(result.lines[0].substr(44, 8), "Stra\xDF" "e \x80");
+    EXPECT_EQ(result.lines[0].substr(8, 5),
+        "M\xDC"
+        "LL ");
+    EXPECT_EQ(result.lines[0].substr(44, 8),
+        "Stra\xDF"
+        "e \x80");
 }
 
 TEST_F(JobFileTest, AMissingFileIsCreatedEmptyForThePanelButNotForTheTool)

@@ -31,22 +31,22 @@ INSTANTIATE_TEST_SUITE_P(Texts,
     NumberRule,
     ::testing::Values(NumberCase{"1234", 16, "0000000000001234"},
         NumberCase{"", 16, "0000000000000000"},
-        NumberCase{" 12 34", 16, "0000000000001234"},    // blanks skipped wherever they occur
-        NumberCase{"\t5\n6", 8, "00000056"},              // tabs and line feeds are blanks too
-        NumberCase{"AB12", 16, "0000000000000000"},      // letters first: no number
-        NumberCase{"12AB34", 8, "00000012"},             // digits up to the first other character
-        NumberCase{"12.5", 8, "00000013"},               // a half rounds away from zero
+        NumberCase{" 12 34", 16, "0000000000001234"}, // blanks skipped wherever they occur
+        NumberCase{"\t5\n6", 8, "00000056"}, // tabs and line feeds are blanks too
+        NumberCase{"AB12", 16, "0000000000000000"}, // letters first: no number
+        NumberCase{"12AB34", 8, "00000012"}, // digits up to the first other character
+        NumberCase{"12.5", 8, "00000013"}, // a half rounds away from zero
         NumberCase{"12.49999", 8, "00000012"},
-        NumberCase{"-2.5", 8, "-00000003"},              // minus sign, then the zero-filled digits
+        NumberCase{"-2.5", 8, "-00000003"}, // minus sign, then the zero-filled digits
         NumberCase{"-7", 16, "-0000000000000007"},
-        NumberCase{"-0.4", 8, "00000000"},               // rounds to zero: no sign
+        NumberCase{"-0.4", 8, "00000000"}, // rounds to zero: no sign
         NumberCase{"- 5", 8, "-00000005"},
-        NumberCase{"1.2.3", 8, "00000001"},              // at most one decimal point
+        NumberCase{"1.2.3", 8, "00000001"}, // at most one decimal point
         NumberCase{".5", 8, "00000001"},
         NumberCase{".", 8, "00000000"},
         NumberCase{"-", 8, "00000000"},
         NumberCase{"0099.5", 8, "00000100"},
-        NumberCase{"99999999.5", 8, "100000000"},       // more digits than the width: all kept
+        NumberCase{"99999999.5", 8, "100000000"}, // more digits than the width: all kept
         NumberCase{"12345678901234567", 16, "12345678901234567"},
         NumberCase{"1234567890123456789012345", 16, "1234567890123456789012345"},
         NumberCase{"99999999999999999999999999.5", 16, "100000000000000000000000000"},

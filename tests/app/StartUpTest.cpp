@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "app/SlotTable.h"
 #include "app/StartUp.h"
+#include "app/SlotTable.h"
 #include "support/CoreFixture.h"
 
 namespace shiftloom {

@@ -71,8 +71,11 @@ TEST_F(JobAssignment, AJobAlreadyOnAButtonIsRefusedAndNothingChanges)
     assign(1);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0],
-        (MessageBoxRequest{"That job already assigned", "Can't assign that job", MessageIcon::Information,
-            MessageButtons::Ok, MessageAnswer::Ok}));
+        (MessageBoxRequest{"That job already assigned",
+            "Can't assign that job",
+            MessageIcon::Information,
+            MessageButtons::Ok,
+            MessageAnswer::Ok}));
     EXPECT_EQ(slot(0).SlotJob(), "WS      JOB00002");
     EXPECT_EQ(slot(1).SlotJob(), "WS      JOB00001");
     EXPECT_EQ(backend.writeCount(), writes);

@@ -28,8 +28,11 @@ TEST_F(JobTimingTest, APressOnAFreeButtonIsRefusedWithAMessage)
     form1.Command6_Click(5);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0],
-        (MessageBoxRequest{"Please select job for this button first", "NO JOB, CAN'T START", MessageIcon::Critical,
-            MessageButtons::Ok, MessageAnswer::Ok}));
+        (MessageBoxRequest{"Please select job for this button first",
+            "NO JOB, CAN'T START",
+            MessageIcon::Critical,
+            MessageButtons::Ok,
+            MessageAnswer::Ok}));
     EXPECT_EQ(host.calls, (std::vector<std::string>{"timer2 off", "focus job list"}));
     EXPECT_TRUE(slot(1).SlotRunning());
     EXPECT_EQ(dataFile(), "");
@@ -121,7 +124,9 @@ TEST_F(JobTimingTest, InWritesTheKeyedDigitsAndEmptiesTheEntry)
     for (int d : {1, 2, 3, 4, 5, 6, 7, 8, 9})
         form1.Command3_Click(d);
     form1.Command1_Click();
-    EXPECT_EQ(records().at(1), "01202612050807123456789" "00");
+    EXPECT_EQ(records().at(1),
+        "01202612050807123456789"
+        "00");
 }
 
 TEST_F(JobTimingTest, DoubleClickYesEndsAtOnceWithNoRecordAndNoTrayIcon)
@@ -131,8 +136,11 @@ TEST_F(JobTimingTest, DoubleClickYesEndsAtOnceWithNoRecordAndNoTrayIcon)
     host.answers = {MessageAnswer::Yes};
     EXPECT_THROW(form1.Form_DblClick(), test::ProgramEnded);
     EXPECT_EQ(host.messages.back(),
-        (MessageBoxRequest{"Are you sure? WARNING this will stop all timing.", "Exit Shift-Loom?", MessageIcon::None,
-            MessageButtons::YesNo, MessageAnswer::Yes}));
+        (MessageBoxRequest{"Are you sure? WARNING this will stop all timing.",
+            "Exit Shift-Loom?",
+            MessageIcon::None,
+            MessageButtons::YesNo,
+            MessageAnswer::Yes}));
     EXPECT_EQ(records().size(), 1u) << "only the start";
     EXPECT_EQ(host.calls, (std::vector<std::string>{"tray removed", "end"}));
 }

@@ -98,8 +98,7 @@ TEST_F(FileIo, AShortWriteIsTakenBackOrReportedAsKept)
 }
 
 // Runs `child` in a forked process and returns its pid.
-template<typename F>
-pid_t forkChild(F child)
+template<typename F> pid_t forkChild(F child)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -195,7 +194,7 @@ public:
     FileError remove(std::string_view p) override { return m_real.remove(p); }
     FileError replace(std::string_view a, std::string_view b) override { return m_real.replace(a, b); }
     bool sameFile(std::string_view a, std::string_view b) override { return m_real.sameFile(a, b); }
-    void pause(std::chrono::milliseconds) override {}
+    void pause(std::chrono::milliseconds) override { }
 
 private:
     PosixFileOps& m_real;

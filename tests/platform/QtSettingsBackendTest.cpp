@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "app/SettingsStore.h"
 #include "platform/qt/QtSettingsBackend.h"
+#include "app/SettingsStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

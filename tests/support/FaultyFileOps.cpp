@@ -102,8 +102,8 @@ FileError FaultyFileOps::size(platform::FileHandle file, std::uint64_t& out)
     return m_real.size(file, out);
 }
 
-FileError FaultyFileOps::readAt(platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
-    std::size_t& got)
+FileError FaultyFileOps::readAt(
+    platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
 {
     got = 0;
     if (const FileError error = next(FileOp::Read); error != FileError::None)
@@ -177,8 +177,6 @@ bool FaultyFileOps::sameFile(std::string_view a, std::string_view b)
     return m_real.sameFile(a, b);
 }
 
-void FaultyFileOps::pause(std::chrono::milliseconds)
-{
-}
+void FaultyFileOps::pause(std::chrono::milliseconds) { }
 
 } // namespace shiftloom::test

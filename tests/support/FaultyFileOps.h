@@ -58,10 +58,10 @@ public:
     platform::FileError tryLock(platform::FileHandle file, platform::LockKind kind) override;
     void unlock(platform::FileHandle file) override;
     platform::FileError size(platform::FileHandle file, std::uint64_t& out) override;
-    platform::FileError readAt(platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
-        std::size_t& got) override;
-    platform::FileError append(platform::FileHandle file, const char* data, std::size_t length,
-        std::size_t& written) override;
+    platform::FileError readAt(
+        platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override;
+    platform::FileError append(
+        platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle file) override;
     bool detached(platform::FileHandle file, std::string_view path) override;

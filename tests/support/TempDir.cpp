@@ -26,10 +26,11 @@ TempDir::~TempDir()
     std::error_code ignored;
     // Make read-only folders that a test left behind writable again, so they can be removed.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+         it != std::filesystem::recursive_directory_iterator();
+         it.increment(ignored)) {
         if (it->is_directory(ignored))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                std::filesystem::perm_options::add, ignored);
+            std::filesystem::permissions(
+                it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     }
     std::filesystem::remove_all(m_path, ignored);
 }

@@ -28,12 +28,17 @@ TEST(TimeRecordTest, FieldsFollowTheNumberRule)
 
 TEST(TimeRecordTest, LongNumbersKeepAllTheirDigitsAndMakeTheLineLonger)
 {
-    EXPECT_EQ(MakeInRecord(kMorning, "123456789"), "01202612050807123456789" "00");
+    EXPECT_EQ(MakeInRecord(kMorning, "123456789"),
+        "01202612050807123456789"
+        "00");
     const std::string card(25, '9');
     const std::string stop = MakeStopRecord(kMorning, card);
     EXPECT_EQ(stop.size(), 64u + 9u);
     EXPECT_EQ(stop.substr(16, 25), card);
-    EXPECT_EQ(MakeInRecord(kMorning, "-5"), "01202612050807" "-00000005" "00");
+    EXPECT_EQ(MakeInRecord(kMorning, "-5"),
+        "01202612050807"
+        "-00000005"
+        "00");
 }
 
 TEST(TimeRecordTest, DateAndTimeComeFromOneReadingAndSecondsAreDropped)

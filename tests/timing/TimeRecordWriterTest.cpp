@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "timing/TimeRecordWriter.h"
 #include "app/StartUp.h"
 #include "support/CoreFixture.h"
-#include "timing/TimeRecordWriter.h"
 
 #include <filesystem>
 #include <sys/wait.h>

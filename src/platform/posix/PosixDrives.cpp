@@ -13,9 +13,28 @@ namespace shiftloom::platform {
 namespace {
 
 // Kernel and runtime file systems that hold no data store.
-constexpr std::array<std::string_view, 22> kPseudoFileSystems = {"proc", "sysfs", "devtmpfs", "devpts", "cgroup",
-    "cgroup2", "securityfs", "pstore", "bpf", "tracefs", "debugfs", "mqueue", "hugetlbfs", "configfs", "fusectl",
-    "autofs", "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs", "ramfs", "squashfs"};
+constexpr std::array<std::string_view, 22> kPseudoFileSystems = {"proc",
+    "sysfs",
+    "devtmpfs",
+    "devpts",
+    "cgroup",
+    "cgroup2",
+    "securityfs",
+    "pstore",
+    "bpf",
+    "tracefs",
+    "debugfs",
+    "mqueue",
+    "hugetlbfs",
+    "configfs",
+    "fusectl",
+    "autofs",
+    "binfmt_misc",
+    "rpc_pipefs",
+    "nsfs",
+    "efivarfs",
+    "ramfs",
+    "squashfs"};
 
 // The mount table writes blanks and other special characters as octal escapes ("\040").
 std::string unescapeMountPoint(std::string_view text)

@@ -141,8 +141,8 @@ FileError PosixFileOps::size(FileHandle file, std::uint64_t& out)
     return FileError::None;
 }
 
-FileError PosixFileOps::readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
-    std::size_t& got)
+FileError PosixFileOps::readAt(
+    FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
 {
     got = 0;
     while (got < length) {

@@ -20,8 +20,8 @@ public:
     FileError tryLock(FileHandle file, LockKind kind) override;
     void unlock(FileHandle file) override;
     FileError size(FileHandle file, std::uint64_t& out) override;
-    FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length,
-        std::size_t& got) override;
+    FileError readAt(
+        FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override;
     FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     FileError truncate(FileHandle file, std::uint64_t length) override;
     FileError flush(FileHandle file) override;

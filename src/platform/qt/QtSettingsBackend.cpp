@@ -34,20 +34,19 @@ QSettings& QtSettingsBackend::settingsFor(std::string_view app)
     return *found->second;
 }
 
-std::optional<std::string> QtSettingsBackend::read(std::string_view app, std::string_view section,
-    std::string_view key)
+std::optional<std::string> QtSettingsBackend::read(std::string_view app, std::string_view section, std::string_view key)
 {
     const QVariant value = settingsFor(app).value(groupKey(section, key));
     if (!value.isValid())
         return std::nullopt;
     // A hand-edited file may hold an unquoted value with commas, which QSettings reads as a list.
-    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", "))
-                                                                  : value.toString();
+    const QString text =
+        value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", ")) : value.toString();
     return utf8ToCp1252(text.toStdString());
 }
 
-void QtSettingsBackend::write(std::string_view app, std::string_view section, std::string_view key,
-    std::string_view value)
+void QtSettingsBackend::write(
+    std::string_view app, std::string_view section, std::string_view key, std::string_view value)
 {
     QSettings& settings = settingsFor(app);
     settings.setValue(groupKey(section, key), fromBytes(value));
