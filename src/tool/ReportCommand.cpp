@@ -102,7 +102,7 @@ void printJson(const std::string& path, const ReportOptions& range, const TimeRe
 
 int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err)
 {
-    ReportOptions range {dayOption("--from", options.from), dayOption("--to", options.to)};
+    ReportOptions range{dayOption("--from", options.from), dayOption("--to", options.to)};
     if (range.from && range.to && *range.from > *range.to)
         throw ToolError("--from " + *options.from + " is after --to " + *options.to);
 
@@ -115,7 +115,8 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
     const TimeReport report = buildReport(file.lines, range);
     if (report.invalidLines > 0)
         err << "shift-loom-store: " << path << ": " << report.invalidLines
-            << " invalid lines skipped (the records command shows them)\n";
+            << (report.invalidLines == 1 ? " invalid line" : " invalid lines")
+            << " skipped (the records command shows them)\n";
 
     switch (options.format) {
     case OutputFormat::Text:

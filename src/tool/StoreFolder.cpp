@@ -33,6 +33,9 @@ StoreReader::StoreReader(std::string_view folderArgument)
     std::error_code error;
     if (!std::filesystem::is_directory(m_folder, error))
         throw ToolError(m_folder + ": no such folder");
+    // Store paths are Windows texts, in which a backslash separates folders.
+    if (m_folder.find('\\') != std::string::npos)
+        throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
 }
 
 std::string StoreReader::hostPath(std::string_view name) const

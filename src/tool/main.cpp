@@ -29,34 +29,37 @@ void addFormatFlags(CLI::App& command, OutputFormat& format)
 
 CLI::Option* addFolder(CLI::App& command, std::string& folder, const char* what)
 {
-    return command.add_option("FOLDER", folder, what)->required();
+    return command.add_option("FOLDER", folder, what)->required()->type_name("PATH");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    CLI::App app {"Makes, registers and reads Card-Warden data stores for Ovix Shift-Loom.", kToolName};
+    CLI::App app{"Makes, registers and reads Card-Warden data stores for Ovix Shift-Loom.", kToolName};
     app.set_version_flag("--version", std::string(kToolName) + " " + SHIFTLOOM_VERSION);
     // At most one command; that there is one is checked after parsing, so that an unknown word
     // is reported by name rather than as a missing command.
     app.require_subcommand(0, 1);
-    app.fallthrough(false);
 
     InitOptions init;
     CLI::App* initCommand = app.add_subcommand("init",
         "Make a data store: cardward.ini, dep.dat and activities.txt (the panel makes the data file). "
         "Without options, a sample store of a dozen workshop jobs and a few activities.");
     addFolder(*initCommand, init.folder, "Folder of the store, made when missing");
-    initCommand->add_option_function<std::string>(
-        "--jobs",
-        [&init](const std::string& path) { init.jobsCsv = path; },
-        "Job list in CSV, UTF-8: prefix,code,name,detail,card,listed (listed: yes/no/1/0; a header row is "
-        "allowed)");
-    initCommand->add_option_function<std::string>(
-        "--activities",
-        [&init](const std::string& path) { init.activities = path; },
-        "Activity list copied as it stands: 8-character code, text, 8-digit number, one closing character");
+    initCommand
+        ->add_option_function<std::string>(
+            "--jobs",
+            [&init](const std::string& path) { init.jobsCsv = path; },
+            "Job list in CSV, UTF-8: prefix,code,name,detail,card,listed (listed: yes/no/1/0; a header row is "
+            "allowed)")
+        ->type_name("FILE.csv");
+    initCommand
+        ->add_option_function<std::string>(
+            "--activities",
+            [&init](const std::string& path) { init.activities = path; },
+            "Activity list copied as it stands: 8-character code, text, 8-digit number, one closing character")
+        ->type_name("FILE");
     initCommand->add_flag("--force", init.force, "Replace an existing dep.dat and activities.txt");
 
     RegisterOptions reg;
@@ -81,10 +84,14 @@ int main(int argc, char** argv)
         "Minutes per card, job card and day, from each start to the next start or stop of the card; "
         "open starts apart (changes nothing)");
     addFolder(*reportCommand, report.folder, "Folder of the store");
-    reportCommand->add_option_function<std::string>(
-        "--from", [&report](const std::string& day) { report.from = day; }, "First day, yyyy-mm-dd or yyyymmdd");
-    reportCommand->add_option_function<std::string>(
-        "--to", [&report](const std::string& day) { report.to = day; }, "Last day, yyyy-mm-dd or yyyymmdd");
+    reportCommand
+        ->add_option_function<std::string>(
+            "--from", [&report](const std::string& day) { report.from = day; }, "First day, yyyy-mm-dd or yyyymmdd")
+        ->type_name("DATE");
+    reportCommand
+        ->add_option_function<std::string>(
+            "--to", [&report](const std::string& day) { report.to = day; }, "Last day, yyyy-mm-dd or yyyymmdd")
+        ->type_name("DATE");
     addFormatFlags(*reportCommand, report.format);
 
     try {

@@ -105,7 +105,7 @@ TEST_F(StoreToolCli, SampleStoreRoundTrip)
     const ToolRun report = run({"report", store(), "--csv"});
     ASSERT_EQ(report.exitCode, 0) << report.err;
     EXPECT_EQ(report.out, "kind,card,job_card,day,minutes,hhmm,start,line\ntotal,1234,1001,2026-12-05,90,01:30,,\n");
-    EXPECT_NE(report.err.find("1 invalid lines skipped"), std::string::npos);
+    EXPECT_NE(report.err.find("1 invalid line skipped"), std::string::npos);
 }
 
 TEST_F(StoreToolCli, StoreFromCsvAndActivityFile)
