@@ -13,7 +13,7 @@ CsvResult readCsv(std::string_view text)
     std::size_t line = 1;
     std::size_t i = 0;
     auto fail = [&](std::size_t at, std::string message) {
-        result.problem = CsvProblem {at, std::move(message)};
+        result.problem = CsvProblem{at, std::move(message)};
         return result;
     };
     // At a line end: CR LF or LF. Returns its length, 0 when `at` is not at a line end.

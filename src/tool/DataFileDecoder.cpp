@@ -23,7 +23,7 @@ int digitsValue(std::string_view text, std::size_t at, std::size_t count)
 // A piece of `text` that is empty rather than out of range when the text is too short.
 std::string_view pieceOf(std::string_view text, std::size_t at, std::size_t count)
 {
-    return at < text.size() ? text.substr(at, count) : std::string_view {};
+    return at < text.size() ? text.substr(at, count) : std::string_view{};
 }
 
 DataLine invalidLine(DataLine line, std::string_view text, DataLineProblem problem, std::size_t column = 0)
@@ -82,7 +82,7 @@ DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
         return invalidLine(std::move(line), text, DataLineProblem::BadPrefix);
 
     // Positions 3-10 the date, 11-14 the time (0-based offsets 2 and 10).
-    RecordStamp stamp {digitsValue(text, 2, 4),
+    RecordStamp stamp{digitsValue(text, 2, 4),
         digitsValue(text, 6, 2),
         digitsValue(text, 8, 2),
         digitsValue(text, 10, 2),

@@ -78,11 +78,11 @@ JobCsvResult readJobCsv(std::string_view text)
     JobCsvResult result;
     CsvResult csv = readCsv(text);
     if (csv.problem) {
-        result.problem = JobCsvProblem {csv.problem->line, csv.problem->message};
+        result.problem = JobCsvProblem{csv.problem->line, csv.problem->message};
         return result;
     }
     auto fail = [&](std::size_t line, std::string message) {
-        result.problem = JobCsvProblem {line, std::move(message)};
+        result.problem = JobCsvProblem{line, std::move(message)};
         result.jobs.clear();
         return result;
     };
@@ -112,7 +112,7 @@ JobCsvResult readJobCsv(std::string_view text)
         }
 
         const std::string listed = lowerTrimmed(record.fields[5]);
-        JobSpec job {texts[0], texts[1], texts[2], texts[3], texts[4], true};
+        JobSpec job{texts[0], texts[1], texts[2], texts[3], texts[4], true};
         if (listed == "yes" || listed == "1")
             job.listed = true;
         else if (listed == "no" || listed == "0")

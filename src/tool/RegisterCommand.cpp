@@ -31,7 +31,7 @@ std::string cardWardenIni(const std::string& folder)
 
 std::string windowsDirectory()
 {
-    std::array<char, 260> buffer {};
+    std::array<char, 260> buffer{};
     const std::uint32_t length =
         platform::GetWindowsDirectoryA(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
     return std::string(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));

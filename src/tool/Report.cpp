@@ -47,7 +47,7 @@ bool inRange(const Day& day, const ReportOptions& options)
 
 Day dayOf(const RecordStamp& stamp)
 {
-    return Day {stamp.year, stamp.month, stamp.day};
+    return Day{stamp.year, stamp.month, stamp.day};
 }
 
 } // namespace
@@ -63,7 +63,7 @@ std::optional<Day> parseDay(std::string_view text)
         return std::nullopt;
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
-    const Day day {std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2))};
+    const Day day{std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2))};
     if (day.year < 1 || day.day < 1 || day.day > daysInMonth(day.year, day.month))
         return std::nullopt;
     return day;
@@ -72,8 +72,8 @@ std::optional<Day> parseDay(std::string_view text)
 long long minuteIndex(const RecordStamp& stamp)
 {
     using namespace std::chrono;
-    const sys_days date {year {stamp.year} / month {static_cast<unsigned>(stamp.month)}
-        / std::chrono::day {static_cast<unsigned>(stamp.day)}};
+    const sys_days date{year{stamp.year} / month{static_cast<unsigned>(stamp.month)}
+        / std::chrono::day{static_cast<unsigned>(stamp.day)}};
     return static_cast<long long>(date.time_since_epoch().count()) * 1440 + stamp.hour * 60 + stamp.minute;
 }
 
@@ -91,7 +91,7 @@ TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& 
         if (line.kind == DataLineKind::Invalid)
             ++report.invalidLines;
         else if (line.kind == DataLineKind::Start || line.kind == DataLineKind::Stop)
-            byCard[withoutLeadingZeros(line.card)].push_back(CardEvent {minuteIndex(line.stamp), &line});
+            byCard[withoutLeadingZeros(line.card)].push_back(CardEvent{minuteIndex(line.stamp), &line});
     }
 
     std::map<TotalKey, long long> totals;
@@ -103,19 +103,19 @@ TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& 
             if (running) {
                 const Day day = dayOf(running->line->stamp);
                 if (inRange(day, options))
-                    totals[TotalKey {card, day, withoutLeadingZeros(running->line->jobCard)}] +=
+                    totals[TotalKey{card, day, withoutLeadingZeros(running->line->jobCard)}] +=
                         event.minute - running->minute;
             }
             running = event.line->kind == DataLineKind::Start ? &event : nullptr;
         }
         if (running && inRange(dayOf(running->line->stamp), options))
-            report.open.push_back(OpenStart {
+            report.open.push_back(OpenStart{
                 card, withoutLeadingZeros(running->line->jobCard), running->line->stamp, running->line->number});
     }
 
     report.totals.reserve(totals.size());
     for (const auto& [key, minutes] : totals)
-        report.totals.push_back(JobDayTotal {key.card, key.jobCard, key.day, minutes});
+        report.totals.push_back(JobDayTotal{key.card, key.jobCard, key.day, minutes});
     return report;
 }
 

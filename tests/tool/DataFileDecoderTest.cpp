@@ -21,7 +21,7 @@ TEST(DataFileDecoder, DecodesBothLayouts)
 
     const DataLine& start = file.lines[0];
     EXPECT_EQ(start.kind, DataLineKind::Start);
-    EXPECT_EQ(start.stamp, (RecordStamp {2026, 12, 5, 8, 7}));
+    EXPECT_EQ(start.stamp, (RecordStamp{2026, 12, 5, 8, 7}));
     EXPECT_EQ(start.card, "0000000000001234");
     EXPECT_EQ(start.jobCard, "0000000000000567");
     EXPECT_EQ(start.activity, "0000000000000003");
@@ -33,7 +33,7 @@ TEST(DataFileDecoder, DecodesBothLayouts)
     const DataLine& in = file.lines[2];
     EXPECT_EQ(in.kind, DataLineKind::In);
     EXPECT_EQ(in.keyed, "00004711");
-    EXPECT_EQ(in.stamp, (RecordStamp {2026, 12, 5, 8, 7}));
+    EXPECT_EQ(in.stamp, (RecordStamp{2026, 12, 5, 8, 7}));
     EXPECT_EQ(in.number, 3u);
 }
 
@@ -93,45 +93,43 @@ TEST_P(DataFileDecoderInvalid, IsReportedWithItsReason)
 // and the record no longer has its layout's length.
 INSTANTIATE_TEST_SUITE_P(DataFileDecoder,
     DataFileDecoderInvalid,
-    testing::Values(InvalidLine {"CardOf17Digits",
+    testing::Values(InvalidLine{"CardOf17Digits",
                         std::string("012026120508070012345678901234567") + std::string(32, '0'),
                         DataLineProblem::TooLong,
                         0,
                         "65 digits, more than the 64 of a record (a number too long for its field)"},
-        InvalidLine {"NegativeCard",
+        InvalidLine{"NegativeCard",
             "012026120508070000000000000-1234" + std::string(32, '0'),
             DataLineProblem::MinusSign,
             28,
             "minus sign at column 28 (a negative number)"},
-        InvalidLine {"NegativeKeyedNumber",
+        InvalidLine{"NegativeKeyedNumber",
             "01202612050807-0000047100",
             DataLineProblem::MinusSign,
             15,
             "minus sign at column 15 (a negative number)"},
-        InvalidLine {"OneDigitShort",
+        InvalidLine{"OneDigitShort",
             std::string(kStart).substr(0, 63),
             DataLineProblem::WrongLength,
             0,
             "63 digits, neither a 24- nor a 64-digit record"},
-        InvalidLine {
-            "TrailingBlank", std::string(kIn) + " ", DataLineProblem::NotDigit, 25, "not a digit at column 25"},
-        InvalidLine {
-            "PrefixNot01", "022026120508070000471100", DataLineProblem::BadPrefix, 0, "does not begin with 01"},
-        InvalidLine {"NoSuchLeapDay", "012026022908070000471100", DataLineProblem::BadDate, 0, "no such date 20260229"},
-        InvalidLine {"NoSuchMonth", "012026130108070000471100", DataLineProblem::BadDate, 0, "no such date 20261301"},
-        InvalidLine {"Hour24", "012026120524000000471100", DataLineProblem::BadTime, 0, "no such time of day 2400"},
-        InvalidLine {"Minute60", "012026120508600000471100", DataLineProblem::BadTime, 0, "no such time of day 0860"},
-        InvalidLine {"EventCode02",
+        InvalidLine{"TrailingBlank", std::string(kIn) + " ", DataLineProblem::NotDigit, 25, "not a digit at column 25"},
+        InvalidLine{"PrefixNot01", "022026120508070000471100", DataLineProblem::BadPrefix, 0, "does not begin with 01"},
+        InvalidLine{"NoSuchLeapDay", "012026022908070000471100", DataLineProblem::BadDate, 0, "no such date 20260229"},
+        InvalidLine{"NoSuchMonth", "012026130108070000471100", DataLineProblem::BadDate, 0, "no such date 20261301"},
+        InvalidLine{"Hour24", "012026120524000000471100", DataLineProblem::BadTime, 0, "no such time of day 2400"},
+        InvalidLine{"Minute60", "012026120508600000471100", DataLineProblem::BadTime, 0, "no such time of day 0860"},
+        InvalidLine{"EventCode02",
             "0120261205080702" + std::string(48, '0'),
             DataLineProblem::BadEventCode,
             0,
             "event code 02, expected 00 (start) or 01 (stop)"},
-        InvalidLine {"InEndingIn01",
+        InvalidLine{"InEndingIn01",
             "012026120508070000471101",
             DataLineProblem::BadClosingCode,
             0,
             "IN record ending in 01, expected 00"},
-        InvalidLine {"Empty", "", DataLineProblem::Empty, 0, "empty line"}),
+        InvalidLine{"Empty", "", DataLineProblem::Empty, 0, "empty line"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(DataFileDecoder, LeapDayIsADate)

@@ -60,25 +60,25 @@ TEST_P(JobCsvFaults, StopTheReadingAndNameLineAndColumn)
 
 INSTANTIATE_TEST_SUITE_P(JobCsv,
     JobCsvFaults,
-    testing::Values(JobCsvFault {"TooFewColumns", "P,C,N,D,1,yes\n\nP,C,N,D\n", 3, "expected 6 columns, found 4"},
-        JobCsvFault {"HeaderWithoutListed", "prefix,code,name,detail,card\n", 1, "expected 6 columns, found 5"},
-        JobCsvFault {
+    testing::Values(JobCsvFault{"TooFewColumns", "P,C,N,D,1,yes\n\nP,C,N,D\n", 3, "expected 6 columns, found 4"},
+        JobCsvFault{"HeaderWithoutListed", "prefix,code,name,detail,card\n", 1, "expected 6 columns, found 5"},
+        JobCsvFault{
             "NameTooLong", "P,C,Twenty-one characters,D,1,yes\n", 1, "column name: 21 characters, at most 20 fit"},
-        JobCsvFault {"PrefixTooLong", "PREFIX-26,C,N,D,1,yes\n", 1, "column prefix: 9 characters, at most 8 fit"},
-        JobCsvFault {"CardTooLong", "P,C,N,D,123456789,yes\n", 1, "column card: 9 characters, at most 8 fit"},
-        JobCsvFault {
+        JobCsvFault{"PrefixTooLong", "PREFIX-26,C,N,D,1,yes\n", 1, "column prefix: 9 characters, at most 8 fit"},
+        JobCsvFault{"CardTooLong", "P,C,N,D,123456789,yes\n", 1, "column card: 9 characters, at most 8 fit"},
+        JobCsvFault{
             "ListedNotYesOrNo", "P,C,N,D,1,maybe\n", 1, "column listed: expected yes, no, 1 or 0, found \"maybe\""},
-        JobCsvFault {"EmptyCode", "P,   ,N,D,1,yes\n", 1, "column code: empty"},
-        JobCsvFault {"NoWindows1252Byte",
+        JobCsvFault{"EmptyCode", "P,   ,N,D,1,yes\n", 1, "column code: empty"},
+        JobCsvFault{"NoWindows1252Byte",
             "P,C,\xE4\xB8\xAD,D,1,yes\n",
             1,
             "column name: a character that Windows-1252 cannot hold, or malformed UTF-8"},
-        JobCsvFault {"MalformedUtf8",
+        JobCsvFault{"MalformedUtf8",
             "P,C,\xE9t\xE9,D,1,yes\n",
             1,
             "column name: a character that Windows-1252 cannot hold, or malformed UTF-8"},
-        JobCsvFault {"ControlCharacter", "P,C,N,\"a\tb\",1,yes\n", 1, "column detail: control character 0x09"},
-        JobCsvFault {"UnclosedQuote", "P,C,N,D,1,yes\n\"P,C\n", 2, "quoted field not closed"}),
+        JobCsvFault{"ControlCharacter", "P,C,N,\"a\tb\",1,yes\n", 1, "column detail: control character 0x09"},
+        JobCsvFault{"UnclosedQuote", "P,C,N,D,1,yes\n\"P,C\n", 2, "quoted field not closed"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(JobCsv, JobsThePanelTreatsOddlyAreKeptWithAWarning)

@@ -49,16 +49,16 @@ void PrintTo(const Row& row, std::ostream* out)
          << row.minutes;
 }
 
-constexpr Day kDec5 {2026, 12, 5};
-constexpr Day kDec6 {2026, 12, 6};
-constexpr Day kDec7 {2026, 12, 7};
+constexpr Day kDec5{2026, 12, 5};
+constexpr Day kDec6{2026, 12, 6};
+constexpr Day kDec7{2026, 12, 7};
 
 TEST(Report, AStartRunsToTheNextStartOrStopOfItsCard)
 {
     // Pressing another job button writes only the new start; STOP ALL writes a stop.
     const TimeReport report = reportOf(start("202612050800", "1234", "1001") + start("202612050930", "1234", "1002")
         + in("202612051000") + start("202612051045", "1234", "1001") + stop("202612051200", "1234"));
-    EXPECT_EQ(rowsOf(report), (std::vector<Row> {{"1234", "1001", kDec5, 90 + 75}, {"1234", "1002", kDec5, 75}}));
+    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 90 + 75}, {"1234", "1002", kDec5, 75}}));
     EXPECT_TRUE(report.open.empty());
 }
 
@@ -66,11 +66,11 @@ TEST(Report, ALastStartIsOpenAndAddsNothing)
 {
     const TimeReport report = reportOf(start("202612050800", "1234", "1001") + stop("202612050900", "1234")
         + stop("202612050905", "1234") + start("202612051000", "1234", "1002"));
-    EXPECT_EQ(rowsOf(report), (std::vector<Row> {{"1234", "1001", kDec5, 60}})) << "a second stop ends nothing";
+    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 60}})) << "a second stop ends nothing";
     ASSERT_EQ(report.open.size(), 1u);
     EXPECT_EQ(report.open[0].card, "1234");
     EXPECT_EQ(report.open[0].jobCard, "1002");
-    EXPECT_EQ(report.open[0].start, (RecordStamp {2026, 12, 5, 10, 0}));
+    EXPECT_EQ(report.open[0].start, (RecordStamp{2026, 12, 5, 10, 0}));
     EXPECT_EQ(report.open[0].line, 4u);
 }
 
@@ -80,14 +80,14 @@ TEST(Report, CardsInterleavedInTheFileAreTimedApart)
         + stop("202612050900", "1234") + start("202612050930", "99", "1002") + stop("202612051000", "99"));
     // Cards in numeric order: 99 before 1234.
     EXPECT_EQ(rowsOf(report),
-        (std::vector<Row> {{"99", "1001", kDec5, 80}, {"99", "1002", kDec5, 30}, {"1234", "1001", kDec5, 60}}));
+        (std::vector<Row>{{"99", "1001", kDec5, 80}, {"99", "1002", kDec5, 30}, {"1234", "1001", kDec5, 60}}));
 }
 
 TEST(Report, AnIntervalOverMidnightCountsForTheDayOfItsStart)
 {
     const TimeReport report = reportOf(start("202612052350", "1234", "1001") + stop("202612060020", "1234")
         + start("202612062300", "1234", "1001") + stop("202612070100", "1234"));
-    EXPECT_EQ(rowsOf(report), (std::vector<Row> {{"1234", "1001", kDec5, 30}, {"1234", "1001", kDec6, 120}}));
+    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 30}, {"1234", "1001", kDec6, 120}}));
 }
 
 TEST(Report, RecordsOfACardAreTakenInTimeOrder)
@@ -95,16 +95,16 @@ TEST(Report, RecordsOfACardAreTakenInTimeOrder)
     // Two workstations appended to one file: the later one's start stands first.
     const TimeReport report = reportOf(
         start("202612050900", "1234", "1002") + start("202612050800", "1234", "1001") + stop("202612051000", "1234"));
-    EXPECT_EQ(rowsOf(report), (std::vector<Row> {{"1234", "1001", kDec5, 60}, {"1234", "1002", kDec5, 60}}));
+    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 60}, {"1234", "1002", kDec5, 60}}));
 }
 
 TEST(Report, FromAndToSelectByTheDayOfTheStart)
 {
     const std::string data = start("202612052330", "1234", "1001") + stop("202612060030", "1234")
         + start("202612060800", "1234", "1002") + stop("202612060900", "1234") + start("202612070800", "1234", "1003");
-    EXPECT_EQ(rowsOf(reportOf(data, {kDec6, kDec6})), (std::vector<Row> {{"1234", "1002", kDec6, 60}}));
+    EXPECT_EQ(rowsOf(reportOf(data, {kDec6, kDec6})), (std::vector<Row>{{"1234", "1002", kDec6, 60}}));
     EXPECT_TRUE(reportOf(data, {kDec6, kDec6}).open.empty()) << "the open start lies on the 7th";
-    EXPECT_EQ(rowsOf(reportOf(data, {std::nullopt, kDec5})), (std::vector<Row> {{"1234", "1001", kDec5, 60}}))
+    EXPECT_EQ(rowsOf(reportOf(data, {std::nullopt, kDec5})), (std::vector<Row>{{"1234", "1001", kDec5, 60}}))
         << "the stop after midnight still ends the start of the 5th";
     EXPECT_EQ(reportOf(data, {kDec7, std::nullopt}).open.size(), 1u);
 }
@@ -114,14 +114,14 @@ TEST(Report, InvalidLinesAreCountedAndLeftOut)
     const TimeReport report = reportOf(
         start("202612050800", "1234", "1001") + "0120261205083000-1\r\n" + "\r\n" + stop("202612050900", "1234"));
     EXPECT_EQ(report.invalidLines, 2u);
-    EXPECT_EQ(rowsOf(report), (std::vector<Row> {{"1234", "1001", kDec5, 60}}));
+    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 60}}));
 }
 
 TEST(Report, DaysAreReadInBothForms)
 {
     EXPECT_EQ(parseDay("2026-12-05"), kDec5);
     EXPECT_EQ(parseDay("20261205"), kDec5);
-    EXPECT_EQ(parseDay("2024-02-29"), (Day {2024, 2, 29}));
+    EXPECT_EQ(parseDay("2024-02-29"), (Day{2024, 2, 29}));
     for (const char* bad :
         {"2026-02-29", "2026-13-01", "2026-12-00", "2026/12/05", "2026-1-05", "202612", "", "+2026120"})
         EXPECT_FALSE(parseDay(bad)) << bad;

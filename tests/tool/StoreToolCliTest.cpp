@@ -202,15 +202,15 @@ TEST_F(StoreToolCli, ReadingCommandsChangeAndCreateNothing)
     // A store without a data file: reading it must not make one.
     fs::create_directories(dataHome());
     const auto before = listing(m_home.path());
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>> {
-             {"jobs", store()}, {"records", store()}, {"report", store(), "--json"}}) {
+    for (const std::vector<std::string>& arguments :
+        std::vector<std::vector<std::string>>{{"jobs", store()}, {"records", store()}, {"report", store(), "--json"}}) {
         EXPECT_EQ(run(arguments).exitCode, 0) << arguments[0];
     }
     EXPECT_EQ(listing(m_home.path()), before);
 
     writeFile(storeFile("data"), "0120261205080700000000000000123400000000000010010000000000000001\r\nbroken");
     const auto withData = listing(m_home.path());
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>> {{"jobs", store()},
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"jobs", store()},
              {"records", store()},
              {"records", store(), "--csv"},
              {"records", store(), "--json"},

@@ -19,7 +19,7 @@ ToolRun runStoreTool(const std::vector<std::string>& arguments, const std::strin
     const std::string outPath = scratch + "/tool-stdout";
     const std::string errPath = scratch + "/tool-stderr";
 
-    std::vector<std::string> argumentTexts {SHIFTLOOM_STORE_TOOL};
+    std::vector<std::string> argumentTexts{SHIFTLOOM_STORE_TOOL};
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : argumentTexts)
