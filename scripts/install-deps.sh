@@ -14,6 +14,8 @@ packages=(
     xvfb xauth xdotool trayer x11-utils x11-apps imagemagick
     # desktop integration checks
     appstream desktop-file-utils
+    # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
+    dpkg-dev librsvg2-bin
 )
 
 missing=()
