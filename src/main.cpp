@@ -1,25 +1,65 @@
 // SPDX-License-Identifier: MIT
+// The panel: the platform adapters, the main window's core with its Qt window and host, the
+// clock tick, the start-up, and the orderly end when the window system or a signal asks for it.
 #include "app/SettingsStore.h"
-#include "app/SlotTable.h"
+#include "app/StartUp.h"
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/Process.h"
 #include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
 #include "platform/qt/QtSettingsBackend.h"
-#include "ui/Form1Model.h"
+#include "ui/Form1.h"
+#include "ui/qt/Form1Window.h"
+#include "ui/qt/QtForm1Host.h"
+#include "ui/qt/TerminationSignals.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QSessionManager>
+#include <QThread>
 
 int main(int argc, char** argv)
 {
+    using namespace shiftloom;
+
     QApplication app(argc, argv);
-    shiftloom::platform::QtSettingsBackend backend;
-    shiftloom::SettingsStore settings(backend);
-    shiftloom::Form1Model form;
-    shiftloom::SlotTable slotTable(form);
-    slotTable.restore(settings);
-    QString text = QStringLiteral("Ovix Shift-Loom\n");
-    for (int i = 0; i < shiftloom::SlotTable::count(); ++i)
-        text += QString::fromStdString(slotTable.slot(i).SlotJob()) + QLatin1Char('\n');
-    QLabel label(text);
-    label.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
+    // The panel hides itself and lives in the tray; the run ends only as told below.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::PosixPathMapper paths(platform::xdgDataHome());
+    platform::PosixFileOps files(paths);
+    platform::SystemClock clock;
+    platform::QtSettingsBackend settingsBackend;
+    SettingsStore settings(settingsBackend);
+    platform::PosixDriveList drives(paths);
+
+    QtForm1Host host(settings, files, drives);
+    Form1 form(settings, files, clock, host);
+    Form1Window window(form);
+    host.attach(form, window);
+
+    // The window system closing the panel, the session ending and the signals that ask a
+    // program to end all run the unload step once; then the program ends. Inside a dialog's own
+    // event loop (a start-up locate dialog, a message box, the activity dialog) the handler that
+    // opened it must not go on after the unload, so the process ends at once there.
+    bool mainLoopRunning = false;
+    QObject::connect(&window, &Form1Window::runEnded, &app, [&mainLoopRunning] {
+        if (!mainLoopRunning || QThread::currentThread()->loopLevel() > 1)
+            platform::endProcessNow(0);
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) { window.endRun(); });
+    TerminationSignals signalsToEnd;
+    QObject::connect(&signalsToEnd, &TerminationSignals::received, &window, [&window](int) { window.endRun(); });
+
+    // The clock ticks from the moment the window is loaded, also while the start-up waits in
+    // its locate dialog.
+    host.startTimer1();
+    if (form.Form_Load() == LoadOutcome::NoStart)
+        return 0;
+    window.show();
+    mainLoopRunning = true;
+    return QApplication::exec();
 }

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+#include "DesignLook.h"
+
+#include "platform/Cp1252.h"
+
+#include <QPalette>
+#include <QStringList>
+#include <QTextDocument>
+
+namespace shiftloom {
+
+QColor toQColor(Colour colour, const QPalette& palette)
+{
+    if (!isSystemColour(colour))
+        return QColor(redOf(colour), greenOf(colour), blueOf(colour));
+    switch (systemColourIndex(colour)) {
+    case 4: // menu
+        return palette.color(QPalette::Window);
+    case 5: // window background
+        return palette.color(QPalette::Base);
+    case 7: // menu text
+        return palette.color(QPalette::WindowText);
+    case 8: // window text
+        return palette.color(QPalette::Text);
+    case 12: // application workspace
+        return palette.color(QPalette::Dark);
+    case 13: // highlight
+        return palette.color(QPalette::Highlight);
+    case 14: // highlight text
+        return palette.color(QPalette::HighlightedText);
+    case 15: // button face
+        return palette.color(QPalette::Button);
+    case 16: // button shadow
+        return palette.color(QPalette::Dark);
+    case 17: // grey (disabled) text
+        return palette.color(QPalette::Disabled, QPalette::Text);
+    case 18: // button text
+        return palette.color(QPalette::ButtonText);
+    case 20: // button highlight
+        return palette.color(QPalette::Light);
+    case 21: // 3D dark shadow
+        return palette.color(QPalette::Shadow);
+    case 22: // 3D light
+        return palette.color(QPalette::Midlight);
+    case 23: // tooltip text
+        return palette.color(QPalette::ToolTipText);
+    case 24: // tooltip background
+        return palette.color(QPalette::ToolTipBase);
+    default:
+        return palette.color(QPalette::Window);
+    }
+}
+
+void installFontStandIns()
+{
+    static const bool installed = [] {
+        QFont::insertSubstitutions(QStringLiteral("Arial"),
+            {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Arial Narrow"),
+            {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+        // The title's two words in Trebuchet MS just fit their labels side by side; wider stand-ins
+        // would push "SHIFT-LOOM" over "Ovix".
+        QFont::insertSubstitutions(QStringLiteral("Trebuchet MS"),
+            {QStringLiteral("Liberation Sans Narrow"),
+                QStringLiteral("DejaVu Sans Condensed"),
+                QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+            {QStringLiteral("DejaVu Sans Condensed"),
+                QStringLiteral("DejaVu Sans"),
+                QStringLiteral("Liberation Sans")});
+        // MS Sans Serif is about as wide as Arial at its small sizes.
+        QFont::insertSubstitutions(
+            QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    (void)installed;
+}
+
+QFont designFont(const FontDesign& font)
+{
+    installFontStandIns();
+    QFont qfont(toQString(font.family));
+    qfont.setPointSizeF(font.points);
+    qfont.setBold(font.bold);
+    return qfont;
+}
+
+QString toQString(std::string_view cp1252)
+{
+    const std::string utf8 = platform::cp1252ToUtf8(cp1252);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string fromQString(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return platform::utf8ToCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+QString buttonText(std::string_view cp1252)
+{
+    QString text = toQString(cp1252);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return text;
+}
+
+QString plainToolTip(std::string_view cp1252)
+{
+    const QString text = toQString(cp1252);
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+} // namespace shiftloom

@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: MIT
+#include "Form2Dialog.h"
+
+#include "app/Form2Model.h"
+#include "ui/qt/DesignLook.h"
+#include "ui/qt/Form1Label.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTreeView>
+
+namespace shiftloom {
+namespace {
+
+constexpr int kClientWidth = 6315;
+constexpr int kClientHeight = 4125;
+constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
+constexpr Colour kStatusColour = 0x0000FFFFu; // yellow
+
+/** `path` is `folder` or lies inside it. */
+bool isWithin(const QString& path, const QString& folder)
+{
+    if (path == folder)
+        return true;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+/**
+ * A frame with its caption set into its top edge, filled with its back colour. The controls of
+ * the dialog lie inside it.
+ */
+class CaptionFrame final : public QWidget
+{
+public:
+    CaptionFrame(const QString& caption, QColor back, QColor fore, QWidget* parent)
+        : QWidget(parent)
+        , m_caption(caption)
+        , m_back(back)
+        , m_fore(fore)
+    {
+    }
+    QString caption() const { return m_caption; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), m_back);
+        const QFontMetrics metrics(font());
+        const int lineY = metrics.height() / 2;
+        // An etched edge: a dark line with a light one just inside it.
+        const QRect edge = rect().adjusted(0, lineY, -2, -2);
+        painter.setPen(m_back.darker(160));
+        painter.drawRect(edge);
+        painter.setPen(m_back.lighter(170));
+        painter.drawRect(edge.translated(1, 1));
+        const int textX = metrics.averageCharWidth();
+        const QRect textRect(textX, 0, metrics.horizontalAdvance(m_caption) + 2, metrics.height());
+        painter.fillRect(textRect, m_back);
+        painter.setPen(m_fore);
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    }
+
+private:
+    QString m_caption;
+    QColor m_back;
+    QColor m_fore;
+};
+
+} // namespace
+
+/**
+ * Keeps the folder tree to one drive: the drive's root folder is the tree's only top item, and
+ * only folders on the way to it (which the tree needs to reach it) or inside it pass.
+ */
+class FolderTreeFilter final : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setDriveRoot(const QString& root)
+    {
+        m_root = root;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* folders = static_cast<const QFileSystemModel*>(sourceModel());
+        const QString path = folders->filePath(folders->index(row, 0, parent));
+        return isWithin(path, m_root) || isWithin(m_root, path);
+    }
+
+private:
+    QString m_root = QStringLiteral("/");
+};
+
+Form2Dialog::Form2Dialog(
+    SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_model(std::make_unique<Form2Model>(settings, files, drives))
+    , m_drives(drives)
+    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("LOCATE DATA FOLDER"));
+    setFont(designFont(kDialogFont));
+    resize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
+    createControls();
+    connectEvents();
+    m_model->setChangedCallback([this] { render(); });
+    render();
+    m_cancel->setFocus(Qt::OtherFocusReason);
+}
+
+Form2Dialog::~Form2Dialog() = default;
+
+void Form2Dialog::createControls()
+{
+    const QPalette standard = palette();
+    const QColor shadow = toQColor(colours::ButtonShadow, standard);
+    auto* frame = new CaptionFrame(QStringLiteral("Please locate Card-Warden data store: "),
+        shadow,
+        toQColor(colours::HighlightText, standard),
+        this);
+    frame->setObjectName(QStringLiteral("Frame6"));
+    frame->setGeometry(m_scale.toPixels(0, 0, 6450, 4380));
+
+    m_drive = new QComboBox(frame);
+    m_drive->setObjectName(QStringLiteral("Drive1"));
+    m_drive->setGeometry(m_scale.toPixels(180, 315, 3480, 315));
+    for (const std::string& drive : m_drives.drives())
+        m_drive->addItem(toQString(drive));
+
+    m_folders = new QFileSystemModel(this);
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setReadOnly(true);
+    m_filter = new FolderTreeFilter(this);
+    m_filter->setSourceModel(m_folders);
+    m_filter->setDynamicSortFilter(true);
+    m_filter->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_filter->sort(0, Qt::AscendingOrder);
+    m_tree = new QTreeView(frame);
+    m_tree->setObjectName(QStringLiteral("Dir1"));
+    m_tree->setGeometry(m_scale.toPixels(180, 720, 4920, 2565));
+    m_tree->setModel(m_filter);
+    m_tree->setHeaderHidden(true);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
+        m_tree->hideColumn(column);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    m_status = new Form1Label(frame);
+    m_status->setObjectName(QStringLiteral("Label5"));
+    m_status->setGeometry(m_scale.toPixels(4050, 360, 2310, 240));
+    m_status->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_status->setAutoFillBackground(true);
+    QPalette statusPalette = m_status->palette();
+    statusPalette.setColor(QPalette::Window, shadow);
+    statusPalette.setColor(QPalette::WindowText, toQColor(kStatusColour, standard));
+    m_status->setPalette(statusPalette);
+
+    auto* pathLabel = new Form1Label(frame);
+    pathLabel->setObjectName(QStringLiteral("Label1"));
+    pathLabel->setGeometry(m_scale.toPixels(180, 3360, 1695, 195));
+    pathLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pathLabel->setText(QStringLiteral("Or enter UNC path:"));
+
+    m_path = new QLineEdit(frame);
+    m_path->setObjectName(QStringLiteral("Text1"));
+    m_path->setGeometry(m_scale.toPixels(180, 3600, 4935, 315));
+
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
+    m_cancel->setObjectName(QStringLiteral("Command18"));
+    m_cancel->setGeometry(m_scale.toPixels(5265, 3015, 915, 375));
+    m_ok = new QPushButton(QStringLiteral("OK"), frame);
+    m_ok->setObjectName(QStringLiteral("Command17"));
+    m_ok->setGeometry(m_scale.toPixels(5280, 3555, 915, 375));
+    m_ok->setEnabled(false);
+    // Neither button is the default: Enter in the path box or the tree chooses nothing.
+    for (QPushButton* button : {m_cancel, m_ok}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
+
+    QWidget::setTabOrder(m_cancel, m_ok);
+    QWidget::setTabOrder(m_ok, m_tree);
+    QWidget::setTabOrder(m_tree, m_drive);
+    QWidget::setTabOrder(m_drive, m_path);
+}
+
+void Form2Dialog::connectEvents()
+{
+    connect(m_drive, &QComboBox::activated, this, [this](int index) {
+        const std::string drive = fromQString(m_drive->itemText(index));
+        if (drive != m_model->Drive1())
+            m_model->Drive1_Change(drive);
+    });
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (m_rendering || !current.isValid())
+            return;
+        const QString folder = m_folders->filePath(m_filter->mapToSource(current));
+        if (fromQString(folder) != m_model->Dir1())
+            m_model->Dir1_Change(fromQString(folder));
+    });
+    connect(m_path, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_model->Text1_Change(fromQString(text));
+    });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_model->Command18_Click(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { m_model->Command17_Click(); });
+}
+
+void Form2Dialog::render()
+{
+    m_rendering = true;
+    showDrive(toQString(m_model->Drive1()));
+    showFolder(toQString(m_model->Dir1()));
+    m_status->setText(toQString(m_model->Label5()));
+    m_ok->setEnabled(m_model->Command17Enabled());
+    const QString typed = toQString(m_model->Text1());
+    if (m_path->text() != typed)
+        m_path->setText(typed);
+    m_rendering = false;
+    if (m_model->closed() && isVisible())
+        done(QDialog::Accepted);
+}
+
+void Form2Dialog::showDrive(const QString& drive)
+{
+    if (drive == m_shownDrive)
+        return;
+    m_shownDrive = drive;
+    int index = m_drive->findText(drive);
+    if (index < 0) {
+        m_drive->addItem(drive);
+        index = m_drive->count() - 1;
+    }
+    m_drive->setCurrentIndex(index);
+
+    // The tree shows the folder a drive starts in as its one top item.
+    const QString root = QDir::cleanPath(toQString(m_drives.currentFolder(fromQString(drive))));
+    m_folders->setRootPath(root);
+    m_filter->setDriveRoot(root);
+    QDir above(root);
+    const bool topOfFileSystem = !above.cdUp();
+    m_tree->setRootIndex(topOfFileSystem ? QModelIndex() : m_filter->mapFromSource(m_folders->index(above.path())));
+}
+
+void Form2Dialog::showFolder(const QString& folder)
+{
+    const QModelIndex current = m_tree->currentIndex();
+    if (current.isValid() && m_folders->filePath(m_filter->mapToSource(current)) == folder)
+        return;
+    const QModelIndex index = m_filter->mapFromSource(m_folders->index(folder));
+    if (!index.isValid())
+        return;
+    m_tree->setCurrentIndex(index);
+    m_tree->expand(index);
+    m_tree->scrollTo(index);
+}
+
+void Form2Dialog::reject()
+{
+    if (!m_model->closed())
+        m_model->Command18_Click(); // closes the dialog through render()
+    if (isVisible())
+        QDialog::reject();
+}
+
+} // namespace shiftloom

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ui/qt/TwipsScale.h"
+
+#include <QDialog>
+#include <memory>
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+namespace shiftloom {
+
+class Form2Model;
+class SettingsStore;
+namespace platform {
+class DriveList;
+class FileOps;
+} // namespace platform
+
+class FolderTreeFilter;
+
+/**
+ * The locate dialog `Form2`, "LOCATE DATA FOLDER", rendering a fresh `Form2Model`: a drive
+ * list, a folder tree rooted at the chosen drive (folders only, kept up to date as folders come
+ * and go), the status line, a box for a typed path and the buttons Cancel and OK.
+ *
+ * The dialog has no close button; closing it any other way (Esc, the window manager) is Cancel.
+ * It closes itself when the model says so: `exec()` returns then, and a dialog shown without
+ * waiting goes away.
+ */
+class Form2Dialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    Form2Dialog(
+        SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives, QWidget* parent = nullptr);
+    ~Form2Dialog() override;
+
+    Form2Model& model() { return *m_model; }
+
+public slots:
+    /** Any way of closing the dialog but OK: Cancel. */
+    void reject() override;
+
+private:
+    void createControls();
+    void connectEvents();
+    /** Shows the model's state; the folder tree moves only when the model's folder is not its own. */
+    void render();
+    void showDrive(const QString& drive);
+    void showFolder(const QString& folder);
+
+    std::unique_ptr<Form2Model> m_model;
+    platform::DriveList& m_drives;
+    TwipsScale m_scale;
+    QFileSystemModel* m_folders = nullptr;
+    FolderTreeFilter* m_filter = nullptr;
+    QComboBox* m_drive = nullptr;
+    QTreeView* m_tree = nullptr;
+    QLabel* m_status = nullptr;
+    QLineEdit* m_path = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_ok = nullptr;
+    QString m_shownDrive;
+    bool m_rendering = false;
+};
+
+} // namespace shiftloom

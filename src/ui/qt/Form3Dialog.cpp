@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "Form3Dialog.h"
+
+#include "ui/Form3Model.h"
+#include "ui/qt/DesignLook.h"
+#include "ui/qt/PickComboBox.h"
+
+namespace shiftloom {
+namespace {
+
+constexpr int kClientWidth = 2400;
+constexpr int kClientHeight = 870;
+constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
+
+} // namespace
+
+Form3Dialog::Form3Dialog(QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
+    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
+    , m_combo(new PickComboBox(this))
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("SELECT ACTIVITY"));
+    setFont(designFont(kDialogFont));
+    setFixedSize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
+    setSizeGripEnabled(false);
+
+    m_combo->setObjectName(QStringLiteral("Combo1"));
+    m_combo->setGeometry(m_scale.toPixels(180, 240, 1995, 315));
+    connect(m_combo, &PickComboBox::itemPicked, this, &Form3Dialog::picked);
+}
+
+void Form3Dialog::bind(Form3Model& model)
+{
+    m_model = &model;
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(model.items().size()));
+    for (const std::string& item : model.items())
+        items.push_back(toQString(item));
+    m_combo->setItems(items);
+    m_combo->showText(toQString(model.text()));
+    m_combo->setFocus(Qt::OtherFocusReason);
+}
+
+int Form3Dialog::execCentredOn(const QWidget* over)
+{
+    if (over && over->isVisible()) {
+        // Before its first showing the dialog's frame is not known yet; its client area stands
+        // in for it, which is off by half the frame at most.
+        QRect target(QPoint(), frameGeometry().size());
+        target.moveCenter(over->frameGeometry().center());
+        move(target.topLeft());
+    }
+    return exec();
+}
+
+void Form3Dialog::picked(const QString& item)
+{
+    if (!m_model)
+        return;
+    m_model->Combo1_Click(fromQString(item));
+    m_combo->showText(toQString(m_model->text()));
+    if (m_model->hidden())
+        accept();
+}
+
+} // namespace shiftloom
