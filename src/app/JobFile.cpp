@@ -12,7 +12,8 @@ std::string_view recordText(std::string_view record)
 {
     if (record.size() < 2)
         return {};
-    const std::size_t declared = static_cast<unsigned char>(record[0]) | (static_cast<unsigned char>(record[1]) << 8);
+    const std::size_t declared = std::size_t{static_cast<unsigned char>(record[0])}
+        | (std::size_t{static_cast<unsigned char>(record[1])} << 8);
     const std::size_t length = std::min({declared, kJobTextMaxLength, record.size() - 2});
     return record.substr(2, length);
 }
@@ -39,20 +40,42 @@ bool isListed(std::string_view text)
     return fieldOf(text, jobfields::ListFlag) == " " && !text.empty() && text.front() != ' ';
 }
 
+namespace {
+
+std::string buildJobLine(std::string_view prefix,
+    std::string_view code,
+    std::string_view card,
+    std::string_view name,
+    std::string_view detail)
+{
+    constexpr std::size_t kGap = 10;
+    // Made blank at its full length, so the gaps need no writing; the fields are copied in place.
+    std::string line(prefix.size() + code.size() + kGap + card.size() + kGap + name.size() + 1 + detail.size(), ' ');
+    char* out = line.data();
+    out = std::copy(prefix.begin(), prefix.end(), out);
+    out = std::copy(code.begin(), code.end(), out) + kGap;
+    out = std::copy(card.begin(), card.end(), out) + kGap;
+    out = std::copy(name.begin(), name.end(), out) + 1;
+    std::copy(detail.begin(), detail.end(), out);
+    return line;
+}
+
+// The job line straight from a record's text, without copying its fields first: the fill makes
+// one of these for every listed job.
+std::string jobLineOf(std::string_view text)
+{
+    return buildJobLine(fieldOf(text, jobfields::JobPrefix),
+        fieldOf(text, jobfields::JobCode),
+        fieldOf(text, jobfields::JobCard),
+        fieldOf(text, jobfields::JobName),
+        fieldOf(text, jobfields::JobDetail));
+}
+
+} // namespace
+
 std::string JobLine(const JobEntry& job)
 {
-    constexpr std::string_view kTenBlanks = "          ";
-    std::string line;
-    line.reserve(85);
-    line += job.JobPrefix;
-    line += job.JobCode;
-    line += kTenBlanks;
-    line += job.JobCard;
-    line += kTenBlanks;
-    line += job.JobName;
-    line += ' ';
-    line += job.JobDetail;
-    return line;
+    return buildJobLine(job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail);
 }
 
 JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFileOpen mode)
@@ -77,7 +100,9 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
     const std::uint64_t jobsInFile = recordsInFile > 1 ? recordsInFile - 1 : 0;
     const std::uint64_t jobCount = countFromText(recordText(std::string_view(header, got)), jobsInFile);
 
-    constexpr std::uint64_t kRecordsPerChunk = 4096;
+    // Bounded by the records the file holds, so a large count in the header costs nothing.
+    result.lines.reserve(static_cast<std::size_t>(jobCount));
+    constexpr std::uint64_t kRecordsPerChunk = 256;
     std::string chunk;
     for (std::uint64_t first = 0; first < jobCount; first += kRecordsPerChunk) {
         const std::uint64_t records = std::min(kRecordsPerChunk, jobCount - first);
@@ -92,7 +117,7 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
         for (std::size_t at = 0; at < bytes.size(); at += kJobRecordLength) {
             const std::string_view text = recordText(bytes.substr(at, kJobRecordLength));
             if (isListed(text))
-                result.lines.push_back(JobLine(parseJobEntry(text)));
+                result.lines.push_back(jobLineOf(text));
         }
         if (got < chunk.size())
             break; // the file ended early: it shrank while being read
