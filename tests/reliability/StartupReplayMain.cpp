@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// startup-replay: runs the panel's start-up (the main window's load step) against a data store,
+// with a window system that answers nothing, so that the offline buffer is replayed into the
+// store exactly as at a start of the panel, and can be killed or faulted half-way.
+//
+//     startup-replay --store FOLDER [--faults PLAN]
+//
+// Prints "outcome normal|fallback|nostart" and "points <n>", the fault points passed.
+
+#include "DriverOptions.h"
+#include "FaultPlanFileOps.h"
+
+#include "app/SettingsStore.h"
+#include "app/StartUp.h"
+#include "platform/Clock.h"
+#include "platform/SettingsBackend.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
+#include "support/ScriptedHost.h"
+#include "ui/Form1Model.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    using namespace shiftloom;
+    const test::DriverOptions options(argc, argv);
+    const std::string store = options.text("store");
+    if (store.empty()) {
+        std::cerr << "usage: startup-replay --store FOLDER [--faults PLAN]\n";
+        return 2;
+    }
+    const platform::PosixPathMapper paths(platform::xdgDataHome());
+    platform::PosixFileOps real(paths);
+    test::FaultPlanFileOps files(real);
+    if (!files.setPlan(test::faultPlanOf(options))) {
+        std::cerr << "startup-replay: the fault plan does not parse\n";
+        return 2;
+    }
+    platform::MemorySettingsBackend backend;
+    SettingsStore settings(backend);
+    settings.write(keys::DataLoc, store);
+    const platform::SystemClock clock;
+    test::ScriptedHost host;
+    Form1Model form;
+    const LoadOutcome outcome = StartUp(form, settings, files, clock, host).Form_Load();
+    const char* name = outcome == LoadOutcome::Normal ? "normal"
+        : outcome == LoadOutcome::Fallback            ? "fallback"
+                                                      : "nostart";
+    std::cout << "outcome " << name << "\npoints " << files.points() << std::endl;
+    return 0;
+}
