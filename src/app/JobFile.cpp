@@ -102,7 +102,7 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
 
     // Bounded by the records the file holds, so a large count in the header costs nothing.
     result.lines.reserve(static_cast<std::size_t>(jobCount));
-    constexpr std::uint64_t kRecordsPerChunk = 256;
+    constexpr std::uint64_t kRecordsPerChunk = 4096;
     std::string chunk;
     for (std::uint64_t first = 0; first < jobCount; first += kRecordsPerChunk) {
         const std::uint64_t records = std::min(kRecordsPerChunk, jobCount - first);
