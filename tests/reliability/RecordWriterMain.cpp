@@ -9,10 +9,11 @@
 // records take turns. The mapped drive c: (the offline buffer c:\data) lies under $XDG_DATA_HOME.
 // After each record a line "<seq> store|buffer|held" goes to the log (standard output without
 // --log); at the end, after the held records were tried once more, "end ok" or "end held <n>",
-// and "points <n>": the fault points passed (see FaultPlanFileOps). SIGTERM ends the run in order
+// and the fault points passed (see DriverReport.h). SIGTERM ends the run in order
 // after the record being written. Exit status 0, or 3 when records were still held at the end.
 
 #include "DriverOptions.h"
+#include "DriverReport.h"
 #include "FaultPlanFileOps.h"
 #include "RecordCheck.h"
 
@@ -101,6 +102,6 @@ int main(int argc, char** argv)
     }
     const bool none = recordWriter.flushHeld();
     test::writeLine(log, none ? std::string("end ok") : "end held " + std::to_string(recordWriter.heldCount()));
-    test::writeLine(log, "points " + std::to_string(files.points()));
+    test::writeLine(log, test::faultPointReport(files));
     return none ? 0 : 3;
 }

@@ -5,9 +5,10 @@
 //
 //     startup-replay --store FOLDER [--faults PLAN]
 //
-// Prints "outcome normal|fallback|nostart" and "points <n>", the fault points passed.
+// Prints "outcome normal|fallback|nostart" and the fault points passed (see DriverReport.h).
 
 #include "DriverOptions.h"
+#include "DriverReport.h"
 #include "FaultPlanFileOps.h"
 
 #include "app/SettingsStore.h"
@@ -47,6 +48,6 @@ int main(int argc, char** argv)
     const char* name = outcome == LoadOutcome::Normal ? "normal"
         : outcome == LoadOutcome::Fallback            ? "fallback"
                                                       : "nostart";
-    std::cout << "outcome " << name << "\npoints " << files.points() << std::endl;
+    std::cout << "outcome " << name << "\n" << test::faultPointReport(files) << std::endl;
     return 0;
 }
