@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_VENDOR "Ovix")
 set(CPACK_PACKAGE_CONTACT "Ovix packaging <packaging@ovix.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Time and job tracking panel for Ovix Card-Warden")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Ovix Shift-Loom + Ovix Card-Warden provides a software only Time and Jobtracking system. "
     "A narrow panel in the notification area times one job at a time and appends start and stop "
     "records to Card-Warden's data file. Includes shift-loom-store, a command-line tool for the data store.")
@@ -15,6 +15,7 @@ set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES TRUE)
 
 # Libraries are found by dpkg-shlibdeps where it is installed (dpkg-dev); the list below covers
 # them where it is not. What the programs load at run time without linking it comes on top: the
