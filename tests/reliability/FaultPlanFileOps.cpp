@@ -72,6 +72,8 @@ bool FaultPlanFileOps::setPlan(std::string_view plan)
             planPoint(point, FaultAction::KillBefore);
         else if (word == "killafter")
             planPoint(point, FaultAction::KillAfter);
+        else if (word == "shortkill")
+            planPoint(point, FaultAction::ShortThenKill);
         else if (parseFaultError(word, error))
             planPoint(point, FaultAction::Fail, error);
         else {
@@ -94,16 +96,17 @@ const FaultPlanFileOps::Planned* FaultPlanFileOps::enter(Op op)
     const auto it = m_plan.find(m_points);
     if (it == m_plan.end())
         return nullptr;
-    if (it->second.action == FaultAction::KillBefore)
+    if (it->second.action == FaultAction::KillBefore
+        || (it->second.action == FaultAction::ShortThenKill && op != Write))
         dieNow();
-    if (it->second.action != FaultAction::KillAfter)
+    if (it->second.action == FaultAction::Fail || it->second.action == FaultAction::Short)
         ++m_injected[static_cast<std::size_t>(op)];
     return &it->second;
 }
 
 void FaultPlanFileOps::leave(const Planned* planned)
 {
-    if (planned && planned->action == FaultAction::KillAfter)
+    if (planned && (planned->action == FaultAction::KillAfter || planned->action == FaultAction::ShortThenKill))
         dieNow();
 }
 
@@ -143,7 +146,7 @@ FileError FaultPlanFileOps::append(
     if (planned && planned->action == FaultAction::Fail)
         return planned->error;
     std::size_t limit = length;
-    if (planned && planned->action == FaultAction::Short)
+    if (planned && (planned->action == FaultAction::Short || planned->action == FaultAction::ShortThenKill))
         limit = length / 2;
     const FileError result = limit == 0 && length > 0 ? FileError::NoSpace : m_real.append(file, data, limit, written);
     leave(planned);

@@ -14,10 +14,11 @@ namespace shiftloom::test {
 /** What happens at one planned fault point. */
 enum class FaultAction
 {
-    Fail, ///< the call fails with the planned error (a write comes out short when `Short`)
+    Fail, ///< the call fails with the planned error, doing nothing
     Short, ///< a write writes half its bytes and reports them; another call fails with Io
     KillBefore, ///< the process dies (SIGKILL) before the call is made
     KillAfter, ///< the call is made, then the process dies (SIGKILL) before it returns
+    ShortThenKill, ///< a write writes half its bytes, then the process dies; another call dies before it is made
 };
 
 /**
@@ -30,6 +31,7 @@ enum class FaultAction
  *     plan   := item ("," item)*
  *     item   := point (":" action)?
  *     action := "io" | "nospace" | "denied" | "busy" | "notfound" | "short" | "kill" | "killafter"
+ *             | "shortkill"
  *
  * The default action is "io". An empty plan injects nothing and only counts.
  */
