@@ -221,8 +221,9 @@ void Form1Window::connectEvents()
         });
     }
     auto onClick = [this](ControlRef ref, void (Form1::*handler)()) {
-        connect(static_cast<QPushButton*>(control(ref)), &QPushButton::clicked, this, [this, handler] {
-            (m_form.*handler)();
+        Form1* form = &m_form;
+        connect(static_cast<QPushButton*>(control(ref)), &QPushButton::clicked, this, [form, handler] {
+            (form->*handler)();
         });
     };
     onClick(ctl::Command2, &Form1::Command2_Click);

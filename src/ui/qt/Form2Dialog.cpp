@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
+#include <algorithm>
 
 namespace shiftloom {
 namespace {
@@ -85,10 +86,22 @@ class FolderTreeFilter final : public QSortFilterProxyModel
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
-    void setDriveRoot(const QString& root)
+    /** `label` names the root folder in the tree: "c:\" for a mapped drive rather than its host folder. */
+    void setDriveRoot(const QString& root, const QString& label)
     {
         m_root = root;
+        m_label = label;
         invalidateFilter();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.column() == 0) {
+            const auto* folders = static_cast<const QFileSystemModel*>(sourceModel());
+            if (folders->filePath(mapToSource(index)) == m_root)
+                return m_label;
+        }
+        return QSortFilterProxyModel::data(index, role);
     }
 
 protected:
@@ -101,6 +114,7 @@ protected:
 
 private:
     QString m_root = QStringLiteral("/");
+    QString m_label = QStringLiteral("/");
 };
 
 Form2Dialog::Form2Dialog(
@@ -161,7 +175,9 @@ void Form2Dialog::createControls()
 
     m_status = new Form1Label(frame);
     m_status->setObjectName(QStringLiteral("Label5"));
-    m_status->setGeometry(m_scale.toPixels(4050, 360, 2310, 240));
+    // The design lets the status line run a little past the dialog's right edge, which would cut
+    // off the end of its right-aligned text; it ends at the edge instead.
+    m_status->setGeometry(m_scale.toPixels(4050, 360, std::min(2310, kClientWidth - 4050), 240));
     m_status->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_status->setAutoFillBackground(true);
     QPalette statusPalette = m_status->palette();
@@ -250,7 +266,8 @@ void Form2Dialog::showDrive(const QString& drive)
     // The tree shows the folder a drive starts in as its one top item.
     const QString root = QDir::cleanPath(toQString(m_drives.currentFolder(fromQString(drive))));
     m_folders->setRootPath(root);
-    m_filter->setDriveRoot(root);
+    const bool letter = drive.size() == 2 && drive.at(1) == QLatin1Char(':');
+    m_filter->setDriveRoot(root, letter ? drive + QLatin1Char('\\') : root);
     QDir above(root);
     const bool topOfFileSystem = !above.cdUp();
     m_tree->setRootIndex(topOfFileSystem ? QModelIndex() : m_filter->mapFromSource(m_folders->index(above.path())));

@@ -5,6 +5,8 @@
 #include "ui/qt/DesignLook.h"
 #include "ui/qt/PickComboBox.h"
 
+#include <QLineEdit>
+
 namespace shiftloom {
 namespace {
 
@@ -42,13 +44,19 @@ void Form3Dialog::bind(Form3Model& model)
     m_combo->setItems(items);
     m_combo->showText(toQString(model.text()));
     m_combo->setFocus(Qt::OtherFocusReason);
+    // The whole current activity selected, shown from its start: the code comes first, and an
+    // item is wider than the box.
+    QLineEdit* edit = m_combo->lineEdit();
+    const auto length = static_cast<int>(edit->text().size());
+    edit->setSelection(length, -length);
 }
 
 int Form3Dialog::execCentredOn(const QWidget* over)
 {
     if (over && over->isVisible()) {
-        // Before its first showing the dialog's frame is not known yet; its client area stands
-        // in for it, which is off by half the frame at most.
+        // The native window first, so that its frame is known where the platform can tell it
+        // before the first showing.
+        winId();
         QRect target(QPoint(), frameGeometry().size());
         target.moveCenter(over->frameGeometry().center());
         move(target.topLeft());
