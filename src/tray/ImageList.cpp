@@ -40,7 +40,7 @@ bool ImageList::add(int index, std::string_view key, const Picture& picture)
         return false;
     const auto at = std::min(static_cast<std::size_t>(index - 1), m_items.size());
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at),
-        Item {std::string(key), scaleImage(*image, m_width, m_height)});
+        Item{std::string(key), scaleImage(*image, m_width, m_height)});
     return true;
 }
 

@@ -50,7 +50,7 @@ struct NotifyIconData
     std::uint32_t uFlags = 0;
     std::uint32_t uCallbackMessage = 0;
     std::uint32_t hIcon = 0;
-    std::array<char, kTipFieldSize> szTip {};
+    std::array<char, kTipFieldSize> szTip{};
     bool operator==(const NotifyIconData&) const = default;
 };
 

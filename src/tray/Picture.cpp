@@ -9,7 +9,7 @@ namespace {
 
 std::uint32_t nextHandle()
 {
-    static std::atomic<std::uint32_t> counter {0};
+    static std::atomic<std::uint32_t> counter{0};
     std::uint32_t handle = ++counter;
     if (handle == 0) // after four billion pictures the counter wraps; 0 stays "no picture"
         handle = ++counter;

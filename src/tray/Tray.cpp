@@ -33,7 +33,7 @@ Tray::Tray(NotifyIconService& service, IntervalTimer& timer1)
     : m_service(service)
     , m_timer1(timer1)
 {
-    m_timer1.setInterval(std::chrono::milliseconds {0});
+    m_timer1.setInterval(std::chrono::milliseconds{0});
     m_timer1.setHandler([this] { Timer1_Timer(); });
     m_service.setNotificationHandler([this](std::uint32_t mouseMessage) { receiveNotification(mouseMessage); });
 }
@@ -44,7 +44,7 @@ Tray::~Tray()
     // this object are cut, so that a late timer tick or notification finds nothing.
     m_service.setNotificationHandler({});
     m_timer1.setHandler({});
-    m_timer1.setInterval(std::chrono::milliseconds {0});
+    m_timer1.setInterval(std::chrono::milliseconds{0});
 }
 
 TrayError Tray::Show(bool UpDateData)
@@ -135,7 +135,7 @@ void Tray::receiveNotification(std::uint32_t mouseMessage)
     {
         IntervalTimer& timer;
         ~ArmLatchTimer() { timer.setInterval(kLatchInterval); }
-    } arm {m_timer1};
+    } arm{m_timer1};
     raise(mouseMessage);
 }
 
@@ -156,7 +156,7 @@ void Tray::raise(std::uint32_t mouseMessage)
 
 void Tray::Timer1_Timer()
 {
-    m_timer1.setInterval(std::chrono::milliseconds {0});
+    m_timer1.setInterval(std::chrono::milliseconds{0});
     m_clickLatch = false;
 }
 

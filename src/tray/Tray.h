@@ -60,7 +60,7 @@ class Tray final
 {
 public:
     /** The latch timer's interval after each event. */
-    static constexpr std::chrono::milliseconds kLatchInterval {15};
+    static constexpr std::chrono::milliseconds kLatchInterval{15};
     /** The control's own face is always this many pixels square, whatever size the host asks for. */
     static constexpr int kFacePixels = 36;
     /** The image list turns other pictures into icons of this many pixels square. */
@@ -147,9 +147,9 @@ private:
 
     bool m_clickLatch = false;
     bool m_isVisible = false;
-    NotifyIconData m_record {};
+    NotifyIconData m_record{};
     std::int32_t m_eventMode = trayprops::DefaultEventMode;
-    std::string m_toolTip {trayprops::DefaultToolTip};
+    std::string m_toolTip{trayprops::DefaultToolTip};
     PicturePtr m_picture;
     ImageList m_imgList;
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/about/SysInfo.h"
 #include "AboutFakes.h"
-#include "ui/about/AboutBoxDesign.h"
 #include "ui/about/frmAbout.h"
 
 #include <gtest/gtest.h>
@@ -63,15 +62,6 @@ INSTANTIATE_TEST_SUITE_P(Values,
         KeyValueCase{"BinaryKeepsEntryValue", 3, "\x01\x02", "on entry"},
         KeyValueCase{"ExpandSzKeepsEntryValue", 2, std::string("%windir%\0", 9), "on entry"}),
     [](const ::testing::TestParamInfo<KeyValueCase>& row) { return std::string(row.param.name); });
-
-TEST(GetKeyValue, ValueThatIsThereAsDwordWrittenBySetDword)
-{
-    MemoryRegistry registry;
-    registry.setDword(kHKeyLocalMachine, kKey, "Number", 1234567u);
-    std::string KeyVal;
-    ASSERT_TRUE(GetKeyValue(registry, kHKeyLocalMachine, kKey, "number", KeyVal)); // names ignore case
-    EXPECT_EQ(KeyVal, "1234567");
-}
 
 struct FailureCase
 {
@@ -219,15 +209,6 @@ TEST_F(StartSysInfoTest, FirstKeyThatCannotBeOpenedCountsAsNotFound)
     expectUnavailableMessage();
 }
 
-TEST(SysInfoPrograms, LinuxListIsDocumentedOrder)
-{
-#if !defined(_WIN32)
-    const auto programs = defaultSystemInformationPrograms();
-    EXPECT_EQ(std::vector<std::string_view>(programs.begin(), programs.end()),
-        (std::vector<std::string_view>{"hardinfo", "kinfocenter", "gnome-system-monitor", "xfce4-taskmanager"}));
-#endif
-}
-
 // --- frmAbout -----------------------------------------------------------------------------
 
 TEST(frmAboutTest, DesignTextsUntilLoadedThenTitleAndVersion)
@@ -251,18 +232,6 @@ TEST(frmAboutTest, DesignTextsUntilLoadedThenTitleAndVersion)
     box.cmdSysInfo_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].second, "X");
-}
-
-TEST(frmAboutDesignTest, PixelsAt96DotsPerInch)
-{
-    const AboutFormDesign& form = frmAboutDesign();
-    EXPECT_EQ(twipsToPixels(form.clientLeft), 156);
-    EXPECT_EQ(twipsToPixels(form.clientTop), 129);
-    EXPECT_EQ(twipsToPixels(form.clientWidth), 382);
-    EXPECT_EQ(twipsToPixels(form.clientHeight), 155);
-    EXPECT_EQ(twipsToPixels(frmAboutControl("Line1", 1)->x2), 375);
-    EXPECT_EQ(twipsToPixels(frmAboutControl("Line1", 0)->x2), 374);
-    EXPECT_EQ(frmAboutControl("Line1"), nullptr); // an array element needs its index
 }
 
 } // namespace

@@ -47,11 +47,11 @@ public:
         for (const std::string& argument : arguments)
             commandLine += " " + quoteArgument(argument);
 
-        STARTUPINFOA startup {};
+        STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWNORMAL;
-        PROCESS_INFORMATION process {};
+        PROCESS_INFORMATION process{};
         if (!CreateProcessA(
                 path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             return false;

@@ -18,7 +18,7 @@ public:
 
 private:
     QTimer m_timer;
-    std::chrono::milliseconds m_interval {0};
+    std::chrono::milliseconds m_interval{0};
     std::function<void()> m_handler;
 };
 

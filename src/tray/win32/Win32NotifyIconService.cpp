@@ -31,7 +31,7 @@ LRESULT CALLBACK ownerWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 /** An icon from one image of a picture: 32-bit colour with alpha, and an all-zero mask. */
 HICON makeIcon(const PictureImage& image)
 {
-    BITMAPV5HEADER header {};
+    BITMAPV5HEADER header{};
     header.bV5Size = sizeof(header);
     header.bV5Width = image.width;
     header.bV5Height = -image.height; // top-down rows
@@ -51,7 +51,7 @@ HICON makeIcon(const PictureImage& image)
         return nullptr;
     std::memcpy(bits, image.argb.data(), image.argb.size() * sizeof(std::uint32_t));
     HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, nullptr);
-    ICONINFO info {};
+    ICONINFO info{};
     info.fIcon = TRUE;
     info.hbmMask = mask;
     info.hbmColor = colour;
@@ -66,7 +66,7 @@ HICON makeIcon(const PictureImage& image)
 Win32NotifyIconService::Win32NotifyIconService()
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass {};
+    WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = ownerWindowProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kWindowClass;
@@ -123,7 +123,7 @@ void* Win32NotifyIconService::iconFor(const Picture& picture)
 
 bool Win32NotifyIconService::notifyIcon(NotifyMessage message, const NotifyIconData& data, const Picture* icon)
 {
-    NOTIFYICONDATAA record {};
+    NOTIFYICONDATAA record{};
     // The first form of the record: up to and including the 64-byte tooltip.
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = static_cast<HWND>(m_window);

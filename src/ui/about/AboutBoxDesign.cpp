@@ -6,7 +6,7 @@
 namespace shiftloom {
 namespace {
 
-constexpr AboutFormDesign kForm {
+constexpr AboutFormDesign kForm{
     .caption = "About MyApp",
     .clientLeft = 2340,
     .clientTop = 1935,
@@ -22,8 +22,8 @@ constexpr AboutFormDesign kForm {
 
 // The etched separator is two lines on top of each other: a white one two pixels wide, and a
 // grey one of one pixel drawn over its upper edge.
-constexpr std::array kControls {
-    AboutControlDesign {.name = "picIcon",
+constexpr std::array kControls{
+    AboutControlDesign{.name = "picIcon",
         .type = AboutControlType::Picture,
         .left = 240,
         .top = 240,
@@ -31,7 +31,7 @@ constexpr std::array kControls {
         .height = 540,
         .tabIndex = 1,
         .autoSize = true},
-    AboutControlDesign {.name = "lblTitle",
+    AboutControlDesign{.name = "lblTitle",
         .type = AboutControlType::Label,
         .left = 1050,
         .top = 240,
@@ -39,14 +39,14 @@ constexpr std::array kControls {
         .height = 480,
         .caption = "Application Title",
         .colour = 0x00000000u},
-    AboutControlDesign {.name = "lblVersion",
+    AboutControlDesign{.name = "lblVersion",
         .type = AboutControlType::Label,
         .left = 1050,
         .top = 780,
         .width = 3885,
         .height = 225,
         .caption = "Version"},
-    AboutControlDesign {.name = "Line1",
+    AboutControlDesign{.name = "Line1",
         .index = 0,
         .type = AboutControlType::Line,
         .x1 = 60,
@@ -55,7 +55,7 @@ constexpr std::array kControls {
         .y2 = 1320,
         .colour = 0x00FFFFFFu,
         .borderWidth = 2},
-    AboutControlDesign {.name = "Line1",
+    AboutControlDesign{.name = "Line1",
         .index = 1,
         .type = AboutControlType::Line,
         .x1 = 60,
@@ -64,7 +64,7 @@ constexpr std::array kControls {
         .y2 = 1320,
         .colour = 0x00808080u,
         .borderWidth = 1},
-    AboutControlDesign {.name = "cmdOK",
+    AboutControlDesign{.name = "cmdOK",
         .type = AboutControlType::Button,
         .left = 4320,
         .top = 1440,
@@ -74,7 +74,7 @@ constexpr std::array kControls {
         .tabIndex = 0,
         .isDefault = true,
         .isCancel = true},
-    AboutControlDesign {.name = "cmdSysInfo",
+    AboutControlDesign{.name = "cmdSysInfo",
         .type = AboutControlType::Button,
         .left = 4320,
         .top = 1860,

@@ -33,7 +33,7 @@ struct AboutControlDesign
     int y1 = 0;
     int x2 = 0;
     int y2 = 0;
-    std::string_view caption {};
+    std::string_view caption{};
     Colour colour = 0xFFFFFFFFu; ///< text colour of a label, colour of a line; all ones: the default
     int borderWidth = 1; ///< line width in pixels
     int tabIndex = -1; ///< place in the focus order, or -1 for controls that take no focus

@@ -36,7 +36,7 @@ std::span<const std::string_view> defaultSystemInformationPrograms()
 #if defined(_WIN32)
     return {};
 #else
-    static constexpr std::array<std::string_view, 4> kPrograms {
+    static constexpr std::array<std::string_view, 4> kPrograms{
         "hardinfo",
         "kinfocenter",
         "gnome-system-monitor",
@@ -58,7 +58,7 @@ bool GetKeyValue(platform::Registry& registry,
         return false;
     }
 
-    std::array<char, kValueBufferSize> buffer {};
+    std::array<char, kValueBufferSize> buffer{};
     std::uint32_t type = 0;
     auto size = static_cast<std::uint32_t>(buffer.size());
     if (registry.queryValue(key, SubKeyRef, type, buffer, size) != platform::kRegSuccess || size > buffer.size()) {
