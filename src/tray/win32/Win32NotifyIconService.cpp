@@ -28,7 +28,7 @@ LRESULT CALLBACK ownerWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-/** An icon from one image of a picture: 32-bit colour with alpha, and an all-zero mask. */
+/** An icon from one image of a picture: 32-bit colour with alpha. */
 HICON makeIcon(const PictureImage& image)
 {
     BITMAPV5HEADER header{};
@@ -50,7 +50,9 @@ HICON makeIcon(const PictureImage& image)
     if (!colour)
         return nullptr;
     std::memcpy(bits, image.argb.data(), image.argb.size() * sizeof(std::uint32_t));
-    HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, nullptr);
+    // An all-clear mask (rows of 16-bit words): the alpha channel of the colour image decides.
+    const std::vector<BYTE> clear(static_cast<std::size_t>((image.width + 15) / 16 * 2 * image.height), 0);
+    HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, clear.data());
     ICONINFO info{};
     info.fIcon = TRUE;
     info.hbmMask = mask;
