@@ -272,10 +272,10 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
     ASSERT_GT(points, 20);
 
     FaultTally tally;
-    tally.points = static_cast<double>(points);
+    tally.points = static_cast<double>((points + pointStride() - 1) / pointStride());
     int kills = 0;
     std::size_t doubledByKilledReplay = 0;
-    for (long long point = 1; point <= points; ++point) {
+    for (long long point = 1; point <= points; point += pointStride()) {
         for (const char* action : {"io", "nospace", "short", "busy", "kill", "killafter"}) {
             prepareFiles();
             WriterRun run = clean;
@@ -328,8 +328,8 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
     const long long startPoints = outputValue(cleanStart, "points");
     const std::string startKinds = cleanStart.substr(cleanStart.rfind("kinds ") + 6);
     FaultTally startTally;
-    startTally.points = static_cast<double>(startPoints);
-    for (long long point = 1; point <= startPoints; ++point) {
+    startTally.points = static_cast<double>((startPoints + pointStride() - 1) / pointStride());
+    for (long long point = 1; point <= startPoints; point += pointStride()) {
         for (const char* failure : kFailures) {
             writeFile(dataPath(), oldLines);
             writeFile(bufferPath(), bufferedLines);

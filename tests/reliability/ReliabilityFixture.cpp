@@ -110,6 +110,16 @@ std::string checkedLines(int writer, int first, int count)
     return text;
 }
 
+int pointStride()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr long long kDefault = 4;
+#else
+    constexpr long long kDefault = 1;
+#endif
+    return static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_POINT_STRIDE", kDefault));
+}
+
 bool permissionBitsDoNotBind()
 {
     return ::geteuid() == 0;

@@ -66,6 +66,13 @@ long long outputValue(const std::string& output, const std::string& name);
 /** `count` checked records of `writer` from `first`, each ended by CR LF, as a buffer or store holds them. */
 std::string checkedLines(int writer, int first, int count);
 
+/**
+ * Every how many fault points the slow loops over driver processes test: every point (1), except
+ * in a sanitizer build, which checks memory rather than figures and runs several times slower
+ * (4). SHIFTLOOM_RELIABILITY_POINT_STRIDE overrides it.
+ */
+int pointStride();
+
 /** Whether this process can write to any file whatever its permission bits (root). */
 bool permissionBitsDoNotBind();
 
