@@ -55,7 +55,7 @@ for line in open(path):
 
 def n(name):
     v = fig.get(name, 0.0)
-    return f"{int(v):,}" if v == int(v) else f"{v:,.1f}"
+    return f"{int(v):,}" if v == int(v) else f"{v:,.2f}" if v < 10 else f"{v:,.1f}"
 
 def cpu():
     try:
@@ -100,7 +100,7 @@ w('| Run | Records | Through the buffer | Faults / kills | Lost | Duplicated | T
 w('|---|---:|---:|---:|---:|---:|---:|')
 w(f'| {n("concurrency.writers")} writers at full speed, fsync per record, Card-Warden holding the lock ({n("concurrency.reader_holds")} holds, {n("concurrency.reader_held_ms")} ms) | {n("concurrency.records")} | {n("concurrency.to_buffer")} (+{n("concurrency.held")} held in memory) | - | {n("concurrency.lost")} | {n("concurrency.duplicated")} | {n("concurrency.torn")} |')
 w(f'| Real faults: store renamed away, removed, made read-only; buffer folder unwritable | {n("real_faults.records")} | {n("real_faults.to_buffer")} (+{n("real_faults.held")} held) | {n("real_faults.faults")} faults | {n("real_faults.lost")} | {n("real_faults.duplicated")} | {n("real_faults.torn")} |')
-w(f'| kill -9 of a writer or the start-up half-way through each of its writes | - | - | {n("kill_mid_write.kills")} kills | 0 | 0 | {n("kill_mid_write.torn")} half records |')
+w(f'| kill -9 of a writer or the start-up half-way through each of its writes | - | - | {n("kill_mid_write.kills")} kills | 0 | {n("kill_mid_write.duplicated")} (copied by the killed replay) | **{n("kill_mid_write.torn")} half records** |')
 w(f'| kill -9 of writers at random moments ({n("kill_writers.processes")} processes) | {n("kill_writers.records_placed")} reported placed | {n("kill_writers.records_via_buffer")} | {n("kill_writers.kills")} kills | {n("kill_writers.lost")} | {n("kill_writers.duplicated")} | {n("kill_writers.torn")} |')
 w(f'| *kill during a replay*: start-up killed at random moments, buffer of {n("kill_replay.buffered_records")} records (one batch of {n("kill_replay.batch_lines")} lines) | {n("kill_replay.buffered_records")} per kill | all | {n("kill_replay.kills")} kills ({n("kill_replay.killed_in_window")} in the window) | 0 | {n("kill_replay.duplicated")} (worst {n("kill_replay.worst_per_kill")} per kill) | {n("kill_replay.torn_by_kill_mid_write")} |')
 w(f'| *kill during a replay*: start-up killed before and after each of its {n("kill_replay_points.points")} file operations, buffer of {n("kill_replay_points.batches")} batches | {n("kill_replay_points.buffered_records")} per kill | all | {n("kill_replay_points.kills")} kills | 0 | {n("kill_replay_points.duplicated")} (worst {n("kill_replay_points.worst_per_kill")} per kill) | 0 |')
@@ -114,8 +114,8 @@ w('| Run | Fault points | Runs | ' + ' | '.join(kinds) + ' | Lost | Duplicated |
 w('|---|---:|---:|' + '---:|' * len(kinds) + '---:|---:|---:|')
 rows = [
     ('seam_run', 'Run of 4 records with a buffer waiting, each point failing in 5 ways (in process)'),
-    ('seam_pairs', 'Same run, every pair of points failing (short write, then failure)'),
-    ('seam_replay', 'Replay in batches of one line, each point in 5 ways and every pair'),
+    ('seam_pairs', 'Same run, every pair of points failing (short write, then failure; pairs as points)'),
+    ('seam_replay', 'Replay in batches of one line, each point in 5 ways and with every later point'),
     ('driver_writer', 'record-writer process: each point failing or killed (6 actions)'),
     ('driver_startup', 'startup-replay process: each point failing in 5 ways'),
 ]
@@ -162,6 +162,15 @@ w('batch (a worker\'s records of many months) is therefore doubled at worst once
 w('every batch copied before the kill doubled, not only the last one (`CrashTest.DISABLED_AKilledReplayOfABigBufferDoublesAtMostOneBatch`')
 w('shows it; dropping each batch from the buffer once it is in the store would bound it to one batch). Kills of a')
 w('writer that is not replaying double nothing.')
+w('')
+w('A kill in the middle of a write is the one case that leaves a torn line. Linux may stop a large write between')
+w('two pages when the process is killed, so part of a replay batch (or, rarely, of a single record that straddles')
+w('a page) reaches the data file. The buffer still holds everything, so nothing is lost, but the half record stays')
+w('in the data file: the next append starts on a new line after it, so it sits on a line of its own (or at the end')
+w('of the file until the next record). It is not a valid record, so Card-Warden cannot take it for one, but it is a')
+w('torn line. The random kills hit it rarely; `CrashTest.AKillHalfWayThroughAWriteLosesNothing` forces it at every')
+w('write and `CrashTest.DISABLED_AKillHalfWayThroughAWriteLeavesNoHalfRecord` is the test to enable once the next')
+w('append drops such a remainder.')
 w('')
 w('## Running it')
 w('')

@@ -308,7 +308,7 @@ TEST_F(CrashTest, AReplayKilledAtAnyFileOperationLosesNothing)
 TEST_F(CrashTest, AKillHalfWayThroughAWriteLosesNothing)
 {
     constexpr int kBuffered = 25000;
-    std::size_t fragments = 0;
+    std::size_t fragments = 0, doubled = 0;
     int kills = 0;
     prepare(kBuffered);
     const std::string startKinds = runStartup();
@@ -320,7 +320,9 @@ TEST_F(CrashTest, AKillHalfWayThroughAWriteLosesNothing)
         const std::string plan = std::to_string(point) + ":shortkill";
         runStartup(plan);
         ++kills;
-        fragments += finishAfterKill(kBuffered, "start-up " + plan, true).fragments;
+        const AfterKill after = finishAfterKill(kBuffered, "start-up " + plan, true);
+        fragments += after.fragments;
+        doubled += after.duplicated;
     }
 
     constexpr int kRecords = 4;
@@ -340,11 +342,13 @@ TEST_F(CrashTest, AKillHalfWayThroughAWriteLosesNothing)
         ++kills;
         const AfterKill after = finishAfterKill(3, "writer " + run.faults, true);
         fragments += after.fragments;
+        doubled += after.duplicated;
         const RecordVerdict verdict = compareWithLogs(checkStore(), {readLog(run)});
         EXPECT_EQ(verdict.lost, 0u) << run.faults;
     }
     reportFigure("kill_mid_write.kills", kills);
     reportFigure("kill_mid_write.torn", static_cast<double>(fragments));
+    reportFigure("kill_mid_write.duplicated", static_cast<double>(doubled));
 }
 
 // What the test above lets through: the half record a kill in the middle of a write leaves

@@ -214,6 +214,7 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
     const int points = counting.points();
     ASSERT_GT(points, 15);
     FaultTally tally;
+    tally.points = points;
     for (int point = 1; point <= points; ++point) {
         std::vector<std::string> plans;
         for (const char* failure : kFailures)
@@ -244,7 +245,6 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
             tally.torn += static_cast<double>(check.torn);
             for (int seq = 0; seq < 3; ++seq)
                 tally.lost += check.count({kBufferWriter, seq}) == 0;
-            tally.points += 1;
         }
     }
     tally.report("seam_replay");
