@@ -3,9 +3,7 @@
 #include "PanelFixture.h"
 
 #include "app/Form2Model.h"
-#include "ui/Form3Model.h"
 #include "ui/qt/Form2Dialog.h"
-#include "ui/qt/Form3Dialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -183,27 +181,6 @@ TEST_F(PanelFixture, ModalLocateDialogReturnsWhenClosedAndModelessOneIsShownOnce
     EXPECT_EQ(host.modelessLocateDialog(), first.data()) << "one locate dialog at a time";
     first->findChild<QPushButton*>(QStringLiteral("Command18"))->click();
     QTRY_VERIFY(first.isNull());
-}
-
-TEST_F(PanelFixture, ActivityDialogLayout)
-{
-    Form3Model model(form.model(), files);
-    model.Form_Load();
-    Form3Dialog dialog(window.get());
-    dialog.bind(model);
-    EXPECT_EQ(dialog.objectName(), QStringLiteral("Form3"));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("SELECT ACTIVITY"));
-    EXPECT_EQ(dialog.size(), QSize(160, 58));
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "a fixed frame";
-    const Qt::WindowFlags flags = dialog.windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("Combo1"));
-    ASSERT_NE(combo, nullptr);
-    EXPECT_EQ(combo->geometry(), twips(180, 240, 1995, 315));
-    EXPECT_TRUE(combo->isEditable());
-    EXPECT_EQ(combo->currentText(), QStringLiteral("  :  ")) << "no activity yet";
 }
 
 } // namespace

@@ -33,26 +33,14 @@ QString focusedControl()
     return focus ? focus->objectName() : QString();
 }
 
-QStringList designFocusOrder()
-{
-    QStringList order = {"Command1", "Command2", "Text1"};
-    for (int i = 0; i < 10; ++i)
-        order << QStringLiteral("Command3_%1").arg(i);
-    order << "Command4"
-          << "Command5";
-    for (int i = 0; i < 5; ++i)
-        order << QStringLiteral("Command6_%1").arg(i);
-    order << "Combo1";
-    for (int i = 5; i < 10; ++i)
-        order << QStringLiteral("Command6_%1").arg(i);
-    for (int i = 0; i < 10; ++i)
-        order << QStringLiteral("Text2_%1").arg(i);
-    order << "Command7"
-          << "Text3"
-          << "Text4"
-          << "Command8";
-    return order;
-}
+// The design's focus order: the hidden IN key and STOP ALL, the keypad, the job buttons with the
+// job list after the fifth, the time boxes, then the close button, the card box and the total.
+const QStringList kFocusOrder = QStringLiteral(
+    "Command1 Command2 Text1 Command3_0 Command3_1 Command3_2 Command3_3 Command3_4 Command3_5 Command3_6 "
+    "Command3_7 Command3_8 Command3_9 Command4 Command5 Command6_0 Command6_1 Command6_2 Command6_3 Command6_4 "
+    "Combo1 Command6_5 Command6_6 Command6_7 Command6_8 Command6_9 Text2_0 Text2_1 Text2_2 Text2_3 Text2_4 "
+    "Text2_5 Text2_6 Text2_7 Text2_8 Text2_9 Command7 Text3 Text4 Command8")
+                                    .split(QLatin1Char(' '));
 
 class Form1WindowTest : public PanelFixture
 {
@@ -66,7 +54,7 @@ protected:
 
 TEST_F(Form1WindowTest, FocusStartsOnHiddenInKeyAndTabWalksTheDesignOrder)
 {
-    const QStringList order = designFocusOrder();
+    const QStringList& order = kFocusOrder;
     ASSERT_EQ(focusedControl(), order.front());
     for (qsizetype i = 1; i <= order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -144,6 +144,13 @@ TEST_F(JobFlowTest, ActivityDialogKeepsItsListUntilClosedWithItsCloseBox)
         EXPECT_EQ(combo->currentText(), QStringLiteral("OLDCODE   :  00000099")) << "the current activity";
         EXPECT_EQ(combo->count(), 2);
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("SELECT ACTIVITY"));
+        EXPECT_EQ(dialog->size(), QSize(160, 58)) << "2400 x 870 twips";
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "a fixed frame";
+        EXPECT_EQ(combo->geometry(), QRect(12, 16, 133, 21)) << "180, 240, 1995 x 315 twips";
+        EXPECT_TRUE(combo->isEditable());
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint) || flags.testFlag(Qt::WindowMaximizeButtonHint));
         dialog->close(); // the close box
     });
     EXPECT_LE((dialogPlace.center() - window->frameGeometry().center()).manhattanLength(), 1) << "centred on the panel";
