@@ -6,10 +6,18 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Process.h"
+#include "platform/ProgramLauncher.h"
+#include "platform/Registry.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
 #include "platform/qt/QtSettingsBackend.h"
+#include "tray/Tray.h"
+#include "tray/qt/AppIcon.h"
+#include "tray/qt/QtIntervalTimer.h"
+#include "tray/qt/QtNotifyIconService.h"
 #include "ui/Form1.h"
+#include "ui/about/qt/AboutBoxLauncher.h"
+#include "ui/about/qt/QtOkMessageBox.h"
 #include "ui/qt/Form1Window.h"
 #include "ui/qt/QtForm1Host.h"
 #include "ui/qt/TerminationSignals.h"
@@ -17,6 +25,7 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QThread>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -24,6 +33,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.ovix.ShiftLoom"));
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -34,10 +44,42 @@ int main(int argc, char** argv)
     SettingsStore settings(settingsBackend);
     platform::PosixDriveList drives(paths);
 
+    QApplication::setWindowIcon(appIcon());
     QtForm1Host host(settings, files, drives);
     Form1 form(settings, files, clock, host);
     Form1Window window(form);
     host.attach(form, window);
+
+    // Tray1: the program's icon in the notification area. A left click brings the panel back
+    // and reads the job list again.
+    QtNotifyIconService notificationArea;
+    QtIntervalTimer trayLatchTimer;
+    Tray tray(notificationArea, trayLatchTimer);
+    tray.setTrayImage(appIconPicture());
+    tray.setTrayToolTip("  Ovix Tick-Fob");
+    tray.setEventMode(0);
+    tray.onLeftClick([&form] { form.Tray1_LeftClick(); });
+    // At login the panel may start before the desktop's notification area: an icon that could
+    // not be added is tried again every few seconds, or the hidden panel could not come back.
+    QTimer trayRetry;
+    trayRetry.setInterval(3000);
+    QObject::connect(&trayRetry, &QTimer::timeout, &trayRetry, [&tray, &trayRetry] {
+        if (tray.Show(true) == TrayError::None)
+            trayRetry.stop();
+    });
+    host.setTrayIconShower([&tray, &trayRetry](bool visible) {
+        trayRetry.stop();
+        if (tray.Show(visible) == TrayError::ServiceFailed && visible)
+            trayRetry.start();
+    });
+
+    // The about box, opened by a click on the title; one at a time.
+    QtOkMessageBox sysInfoMessage;
+    AboutBoxLauncher about(SysInfoServices{platform::systemRegistry(),
+        platform::systemProgramLauncher(),
+        sysInfoMessage,
+        defaultSystemInformationPrograms()});
+    host.setAboutBoxOpener([&about, &window] { about.show(&window); });
 
     // The window system closing the panel, the session ending and the signals that ask a
     // program to end all run the unload step once; then the program ends. Inside a dialog's own
