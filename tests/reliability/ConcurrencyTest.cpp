@@ -44,12 +44,14 @@ TEST_F(ConcurrencyTest, EveryRecordOfEveryWriterArrivesOnceWholeAndInOrderWhileC
 
     std::vector<WriterLog> logs;
     std::size_t toStore = 0, toBuffer = 0, held = 0;
+    int lateExits = 0; // writers whose held records a single try at the end would have lost
     for (const WriterRun& run : runs) {
         logs.push_back(readLog(run));
         EXPECT_TRUE(logs.back().ended) << "writer " << run.writer;
         toStore += logs.back().toStore;
         toBuffer += logs.back().toBuffer;
         held += logs.back().held;
+        lateExits += logs.back().exitTries > 1;
     }
     const RecordCheck check = checkStore();
     const RecordVerdict verdict = compareWithLogs(check, logs);
@@ -70,6 +72,7 @@ TEST_F(ConcurrencyTest, EveryRecordOfEveryWriterArrivesOnceWholeAndInOrderWhileC
     reportFigure("concurrency.to_store", static_cast<double>(toStore));
     reportFigure("concurrency.to_buffer", static_cast<double>(toBuffer));
     reportFigure("concurrency.held", static_cast<double>(held));
+    reportFigure("concurrency.exits_needing_more_than_one_try", lateExits);
     reportFigure("concurrency.buffer_left_for_start", bufferLeft ? 1 : 0);
     reportFigure("concurrency.reader_holds", static_cast<double>(outputValue(readerOutput, "holds")));
     reportFigure("concurrency.reader_held_ms", static_cast<double>(outputValue(readerOutput, "held_ms")));

@@ -161,11 +161,13 @@ TEST_F(RealFaultTest, RecordsSurviveAStoreThatGoesAwayIsRemovedOrTurnsReadOnly)
 
     std::vector<WriterLog> logs;
     std::size_t toBuffer = 0, held = 0;
+    int lateExits = 0; // writers whose held records a single try at the end would have lost
     for (const WriterRun& run : runs) {
         logs.push_back(readLog(run));
         EXPECT_TRUE(logs.back().ended);
         toBuffer += logs.back().toBuffer;
         held += logs.back().held;
+        lateExits += logs.back().exitTries > 1;
     }
     const RecordCheck check = checkStore(removed);
     const RecordVerdict verdict = compareWithLogs(check, logs);
@@ -182,6 +184,7 @@ TEST_F(RealFaultTest, RecordsSurviveAStoreThatGoesAwayIsRemovedOrTurnsReadOnly)
     reportFigure("real_faults.records", static_cast<double>(verdict.expected));
     reportFigure("real_faults.to_buffer", static_cast<double>(toBuffer));
     reportFigure("real_faults.held", static_cast<double>(held));
+    reportFigure("real_faults.exits_needing_more_than_one_try", lateExits);
     reportFigure("real_faults.lost", static_cast<double>(verdict.lost));
     reportFigure("real_faults.duplicated", static_cast<double>(verdict.duplicated));
     reportFigure("real_faults.torn", static_cast<double>(check.torn + check.unterminated));

@@ -89,6 +89,10 @@ WriterLog readWriterLog(std::string_view text, int writer, int first)
             log.lastPlaced = log.lastLogged;
             continue;
         }
+        if (line.starts_with("exit_tries ")) {
+            log.exitTries = static_cast<int>(numberOf(line.substr(11)));
+            continue;
+        }
         if (line.starts_with("end held ")) {
             log.ended = true;
             log.heldAtEnd = static_cast<std::size_t>(numberOf(line.substr(9)));

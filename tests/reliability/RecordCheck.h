@@ -47,6 +47,7 @@ struct WriterLog
     std::size_t toStore = 0;
     std::size_t toBuffer = 0;
     std::size_t held = 0;
+    int exitTries = 0; ///< tries it took at the end to place the records held (1 when none were held)
 
     /** Records it may have written: every one up to the one in flight. */
     int lastAttempted() const { return ended ? lastLogged : lastLogged + 1; }
