@@ -5,12 +5,17 @@
 //
 // On its first paint it prints one line to stdout, "first-paint <ns>", the CLOCK_REALTIME time
 // in nanoseconds, so that a script that noted the time of its exec can tell how long it took.
-// With --exit-after-paint it ends right after that paint (for a quick smoke run).
+// With --exit-after-paint it ends right after that paint (for a quick smoke run). With --timer a
+// timer fires once a second and does nothing: the floor for a program that wakes once a second.
+// With --clock that timer also sets a label to the time of day: the floor for a panel whose clock
+// display changes every second.
 #include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
 
@@ -61,8 +66,13 @@ private:
 int main(int argc, char** argv)
 {
     bool exitAfterPaint = false;
-    for (int i = 1; i < argc; ++i)
+    bool timer = false;
+    bool clock = false;
+    for (int i = 1; i < argc; ++i) {
         exitAfterPaint = exitAfterPaint || std::strcmp(argv[i], "--exit-after-paint") == 0;
+        timer = timer || std::strcmp(argv[i], "--timer") == 0;
+        clock = clock || std::strcmp(argv[i], "--clock") == 0;
+    }
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -74,6 +84,22 @@ int main(int argc, char** argv)
     tray.show();
 
     BareWindow window(exitAfterPaint);
+    QTimer tick;
+    if (clock) {
+        // Where the panel shows its clock, in a font of the same size.
+        auto* label = new QLabel(&window);
+        label->setGeometry(8, 36, 177, 29);
+        label->setAlignment(Qt::AlignCenter);
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(14.25);
+        label->setFont(font);
+        label->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        QObject::connect(&tick, &QTimer::timeout, label, [label] {
+            label->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        });
+    }
+    if (timer || clock)
+        tick.start(1000);
     window.show();
     return QApplication::exec();
 }

@@ -16,6 +16,8 @@ packages=(
     appstream desktop-file-utils
     # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
     dpkg-dev librsvg2-bin
+    # the performance report (scripts/perf-report.sh) and profiling
+    jq linux-perf valgrind heaptrack
 )
 
 missing=()
