@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "WindowsPath.h"
 
+#include "platform/Cp1252.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -50,8 +52,10 @@ std::string PosixPathMapper::driveFolder(char letter) const
 
 std::string PosixPathMapper::toHost(std::string_view windowsPath) const
 {
+    // The program's texts are Windows-1252; the host's file names are UTF-8.
+    const std::string utf8 = cp1252ToUtf8(windowsPath);
     std::string prefix;
-    std::string_view rest = windowsPath;
+    std::string_view rest = utf8;
     if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
         prefix = driveFolder(rest[0]);
         rest.remove_prefix(2);

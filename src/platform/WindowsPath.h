@@ -17,7 +17,8 @@ namespace shiftloom::platform {
  * - a leading drive letter "X:" maps to the per-user folder `<dataHome>/Ovix_Shift-Loom/drive_x`
  *   (the letter in lower case), which is created when a path on it is first mapped;
  * - a text without a drive letter is a host path as it stands: "/srv/cardwarden" followed by
- *   "\data" is /srv/cardwarden/data.
+ *   "\data" is /srv/cardwarden/data;
+ * - the text is Windows-1252, like every text of the program, and becomes a UTF-8 file name.
  */
 class PathMapper
 {

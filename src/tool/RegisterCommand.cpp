@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "app/StorePaths.h"
+#include "platform/Cp1252.h"
 #include "platform/WindowsPath.h"
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
@@ -18,7 +19,8 @@ namespace {
 /**
  * Card-Warden's INI file. The panel reads only the line after the one that begins with
  * "[cardmain", taken whole as the folder of the data store; the lines before it are Card-Warden's.
- * The folder is written as the bytes of the host path, which the panel maps back unchanged.
+ * The folder is written in the panel's 8-bit text (Windows-1252), which it maps back to the UTF-8
+ * host path.
  */
 std::string cardWardenIni(const std::string& folder)
 {
@@ -49,6 +51,7 @@ int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream&
     // break would end the line early.
     if (folder.find_first_of("\\\r\n") != std::string::npos)
         throw ToolError(folder + ": a backslash or line break in the path cannot be registered");
+    requirePanelText(folder);
     if (!std::filesystem::exists(folder + "/" + std::string(kStoreMarkerName), error))
         err << "shift-loom-store: " << folder << ": no " << kStoreMarkerName
             << " here; the panel's locate dialog would not take it for a data store\n";
@@ -58,7 +61,7 @@ int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream&
     std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), error);
     if (error)
         throw ToolError(iniPath + ": cannot make its folder (" + error.message() + ")");
-    writeHostFileAtomically(iniPath, cardWardenIni(folder));
+    writeHostFileAtomically(iniPath, cardWardenIni(platform::utf8ToCp1252(folder)));
     out << "wrote " << iniPath << '\n';
     return 0;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StoreFolder.h"
 
+#include "platform/Cp1252.h"
 #include "platform/FileIo.h"
 #include "tool/ToolError.h"
 
@@ -36,6 +37,19 @@ StoreReader::StoreReader(std::string_view folderArgument)
     // Store paths are Windows texts, in which a backslash separates folders.
     if (m_folder.find('\\') != std::string::npos)
         throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
+    requirePanelText(m_folder);
+}
+
+std::string StoreReader::storePath(std::string_view name) const
+{
+    return storeFile(platform::utf8ToCp1252(m_folder), name);
+}
+
+void requirePanelText(const std::string& folder)
+{
+    // The panel keeps paths in its 8-bit text; a name it cannot spell would name another folder.
+    if (platform::cp1252ToUtf8(platform::utf8ToCp1252(folder)) != folder)
+        throw ToolError(folder + ": the path has characters the panel's 8-bit text cannot hold");
 }
 
 std::string StoreReader::hostPath(std::string_view name) const

@@ -32,8 +32,11 @@ public:
 
     /** The folder text, an absolute host path. */
     const std::string& folder() const { return m_folder; }
-    /** The path text of a store file as the panel forms it ("/srv/cw" and "\dep.dat"). */
-    std::string storePath(std::string_view name) const { return storeFile(m_folder, name); }
+    /**
+     * The path text of a store file as the panel forms it ("/srv/cw" and "\dep.dat"), in the
+     * panel's 8-bit text (the path mapper turns it back into the UTF-8 host name).
+     */
+    std::string storePath(std::string_view name) const;
     /** The host path of a store file, for messages. */
     std::string hostPath(std::string_view name) const;
     platform::FileOps& files() { return m_files; }
@@ -50,6 +53,9 @@ private:
     platform::PosixPathMapper m_paths;
     platform::PosixFileOps m_files;
 };
+
+/** Throws ToolError when the UTF-8 host path `folder` has a character outside Windows-1252. */
+void requirePanelText(const std::string& folder);
 
 /** The bytes of a host file; throws ToolError naming the file when it cannot be read. */
 std::string readHostFile(const std::string& path);

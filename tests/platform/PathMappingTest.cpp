@@ -49,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(Texts,
         MappingCase{"/srv/cardwarden\\data", "/srv/cardwarden/data"},
         MappingCase{"/srv/cardwarden/\\dep.dat", "/srv/cardwarden/dep.dat"},
         MappingCase{"\\\\server\\share\\cw\\data", "/server/share/cw/data"},
-        MappingCase{"store\\data", "store/data"}));
+        MappingCase{"store\\data", "store/data"},
+        // Windows-1252 text becomes a UTF-8 file name.
+        MappingCase{"/srv/B\xFCro\\data", "/srv/B\xC3\xBCro/data"}));
 
 TEST(PathMappingDrives, DriveFolderIsCreatedWhenFirstMapped)
 {

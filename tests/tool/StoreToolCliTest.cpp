@@ -196,6 +196,27 @@ TEST_F(StoreToolCli, RegisterWritesTheIniWhereThePanelLooks)
     EXPECT_NE(notAStore.err.find("no cardward.ini"), std::string::npos);
 }
 
+TEST_F(StoreToolCli, AFolderWithAnAccentIsRegisteredInThePanelsTextAndReadBack)
+{
+    const std::string folder = m_home.file("B\xC3\xBCro"); // "Büro" in UTF-8
+    ASSERT_EQ(run({"init", folder}).exitCode, 0);
+    ASSERT_EQ(run({"register", folder}).exitCode, 0);
+    const std::string ini = readFile(dataHome() + "/Ovix_Shift-Loom/drive_c/windows/cwv5.ini");
+    EXPECT_NE(ini.find(m_home.path() + "/B\xFCro\r\n"), std::string::npos) << "one byte per character";
+    // The panel takes that line and finds the store's files through it.
+    const platform::PosixPathMapper paths(dataHome());
+    platform::PosixFileOps files(paths);
+    const std::string named = scanCardWardenIni(files, "c:\\windows\\cwv5.ini");
+    EXPECT_TRUE(platform::canOpenForReading(files, named + "\\dep.dat"));
+    const ToolRun jobs = run({"jobs", folder});
+    EXPECT_EQ(jobs.exitCode, 0) << jobs.err;
+    EXPECT_FALSE(jobs.out.empty());
+
+    // A character outside the code page: the panel could not spell the folder.
+    ASSERT_EQ(run({"init", m_home.file("\xE4\xB8\xAD")}).exitCode, 0);
+    EXPECT_EQ(run({"register", m_home.file("\xE4\xB8\xAD")}).exitCode, 2);
+}
+
 TEST_F(StoreToolCli, ReadingCommandsChangeAndCreateNothing)
 {
     ASSERT_EQ(run({"init", store()}).exitCode, 0);
