@@ -315,6 +315,7 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
             tally.lost += static_cast<double>(verdict.lost);
             tally.torn += static_cast<double>(check.torn);
             doubledByKilledReplay += bufferDuplicates;
+            tally.duplicated += static_cast<double>(check.duplicates());
         }
     }
     tally.report("driver_writer");
