@@ -286,8 +286,11 @@ machine in December 2026; the figures above show whether they still hold.
   list (see its 100,000 / 10,000 ratio) and touches every line's memory again. A sketch that
   stable-sorts an index of the lines by their first 16 characters, case-folded into two 64-bit
   numbers, and compares whole lines only on a tie, gave the same order and took 0.27 ms instead
-  of 1.44 ms for 10,000 lines and 3.4 ms instead of 25 ms for 100,000; converting the lines in
-  that order also saves the copy.
+  of 1.44 ms for 10,000 lines and 3.4 ms instead of 25 ms for 100,000. Tried in the panel's
+  `Form1Window::fillJobList` (converting the model's lines in that order, without the copy), it
+  brought the tray click refill of 100,000 jobs from 68 ms to 28 ms of CPU time (100,000 / 10,000:
+  10x instead of 23x in that run) and the peak memory after 60 s down by 0.9 MB (1.47x the bare
+  window instead of 1.50x).
 - **Idle, panel shown.** Each tick changes the clock display and repaints it. With Qt's MIT-SHM
   image transport the repaint waits for an X round trip: the X event thread wakes for the reply
   and the main thread waits for it, about three context switches a tick; a bare Qt window whose
