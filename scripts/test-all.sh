@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test with ctest: the release build with
 # warnings as errors (unit, widget, end-to-end tests and a smoke run of the benchmarks), then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build (unit and widget tests).
+# AddressSanitizer + UndefinedBehaviorSanitizer build (unit and widget tests), then a short run
+# of every fuzz target.
 # Usage: scripts/test-all.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,3 +18,6 @@ ctest --preset ci -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# The parsers under libFuzzer, briefly (the longer runs: scripts/reliability-report.sh).
+scripts/fuzz-smoke.sh 20

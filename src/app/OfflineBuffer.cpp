@@ -3,6 +3,7 @@
 
 #include "app/StorePaths.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,30 +60,31 @@ platform::AppendResult OfflineBuffer::append(std::string_view lines)
 FileError OfflineBuffer::keepOnly(OpenFile& buffer, std::string_view rest)
 {
     // Write what is left to a new file and put it in the buffer's place in one step, so that a
-    // crash at any moment leaves either the whole old buffer or the exact rest.
-    {
-        OpenFile part(m_files);
-        if (const FileError error = part.open(kRestPath, OpenMode::AppendCreate); error != FileError::None)
-            return error;
-        if (const FileError error = m_files.truncate(part.handle(), 0); error != FileError::None)
-            return error;
-        std::size_t written = 0;
-        FileError error = m_files.append(part.handle(), rest.data(), rest.size(), written);
-        if (error == FileError::None && written != rest.size())
-            error = FileError::NoSpace;
-        if (error == FileError::None)
-            error = m_files.flush(part.handle());
-        if (error != FileError::None) {
-            part.close();
-            m_files.remove(kRestPath);
-            return error;
-        }
-    }
-    const FileError error = m_files.replace(kRestPath, OfflineBufferPath);
-    if (error != FileError::None)
+    // crash at any moment leaves either the whole old buffer or the exact rest. The new file is
+    // locked before it takes the buffer's place: whoever opens the buffer from then on waits for
+    // this replay, which goes on holding the new file.
+    OpenFile part(m_files);
+    FileError error = part.open(kRestPath, OpenMode::AppendCreate);
+    if (error == FileError::None)
+        error = part.tryLock(LockKind::Exclusive);
+    if (error == FileError::None)
+        error = m_files.truncate(part.handle(), 0);
+    std::size_t written = 0;
+    if (error == FileError::None)
+        error = m_files.append(part.handle(), rest.data(), rest.size(), written);
+    if (error == FileError::None && written != rest.size())
+        error = FileError::NoSpace;
+    if (error == FileError::None)
+        error = m_files.flush(part.handle());
+    if (error == FileError::None)
+        error = m_files.replace(kRestPath, OfflineBufferPath);
+    if (error != FileError::None) {
+        part.close();
         m_files.remove(kRestPath);
-    buffer.close();
-    return error;
+        return error;
+    }
+    buffer.swap(part); // `part` now holds the old buffer, which goes when it closes
+    return FileError::None;
 }
 
 FileError OfflineBuffer::replayInto(std::string_view storeDataFile)
@@ -107,29 +109,35 @@ FileError OfflineBuffer::replayInto(std::string_view storeDataFile)
             return error;
         const std::vector<std::string> lines = platform::splitLines(content);
 
+        // A buffer far bigger than a batch (weeks away from the store) is copied in at most about
+        // sixteen batches, so that cutting the copied lines off it does not grow with its square.
+        const std::size_t batchBytes = std::max(m_batchBytes, content.size() / 16);
         std::size_t done = 0;
         while (done < lines.size()) {
             std::string batch;
             std::size_t count = 0;
-            while (done + count < lines.size() && (count == 0 || batch.size() < m_batchBytes)) {
+            while (done + count < lines.size() && (count == 0 || batch.size() < batchBytes)) {
                 batch += lines[done + count];
                 batch += kLineEnd;
                 ++count;
             }
             const platform::AppendResult result = platform::appendLocked(m_files, storeDataFile, batch, m_wait);
-            if (!result.ok()) {
-                done += linesKept(lines, done, count, result.bytesKept);
-                if (done > 0) {
-                    std::string rest;
-                    for (std::size_t i = done; i < lines.size(); ++i) {
-                        rest += lines[i];
-                        rest += kLineEnd;
-                    }
-                    keepOnly(buffer, rest);
+            const bool failed = !result.ok();
+            done += failed ? linesKept(lines, done, count, result.bytesKept) : count;
+            // The buffer keeps only what is not in the store yet: after a failure, and after each
+            // batch of a buffer too big for one, so that a crash can copy at most one batch twice.
+            // (Should that fail too, the buffer stays whole, to be copied again: doubled lines
+            // rather than lost ones.)
+            if (done > 0 && done < lines.size()) {
+                std::string rest;
+                for (std::size_t i = done; i < lines.size(); ++i) {
+                    rest += lines[i];
+                    rest += kLineEnd;
                 }
-                return result.error;
+                keepOnly(buffer, rest);
             }
-            done += count;
+            if (failed)
+                return result.error;
         }
 
         // Every line is in the store: the buffer goes. Where it cannot be deleted, it is emptied,

@@ -17,7 +17,9 @@ namespace shiftloom {
  *  - the buffer's lines are copied unchanged and in order (empty lines too), each ended by CR LF,
  *    in batches of whole lines;
  *  - a batch that fails is taken back out of the data file, so the buffer still holds it;
- *  - after a failure half-way, the buffer keeps only the lines that did not reach the store;
+ *  - after a failure half-way, and after each batch of a buffer bigger than one, the buffer
+ *    keeps only the lines that did not reach the store, so a crash can copy at most one batch
+ *    twice;
  *  - when all are copied the buffer is deleted (emptied, when it cannot be deleted).
  */
 class OfflineBuffer final

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace shiftloom::platform {
@@ -38,6 +39,12 @@ public:
 
     FileHandle handle() const { return m_handle; }
     bool isOpen() const { return m_handle.valid(); }
+    /** Exchanges the open files (and their locks) of two objects over the same FileOps. */
+    void swap(OpenFile& other) noexcept
+    {
+        std::swap(m_handle, other.m_handle);
+        std::swap(m_locked, other.m_locked);
+    }
     FileOps& ops() const { return m_ops; }
 
 private:

@@ -70,7 +70,7 @@ void JobTiming::Form_DblClick()
         return;
     // The confirmed exit writes no record, but records already made and still waiting for the
     // store are not given up, and no tray icon is left behind.
-    m_writer.flushHeld();
+    m_writer.flushHeldWithin(kExitFlushBudget);
     m_host.showTrayIcon(false);
     m_host.endProgramNow();
 }
@@ -84,7 +84,7 @@ void JobTiming::Form_Unload()
             written = true;
         }
     }
-    m_writer.flushHeld();
+    m_writer.flushHeldWithin(kExitFlushBudget);
 }
 
 } // namespace shiftloom

@@ -7,6 +7,8 @@
 #include "ui/Form1Host.h"
 #include "ui/Form1Model.h"
 
+#include <chrono>
+
 namespace shiftloom {
 
 /** Texts of the message boxes of the timing handlers. */
@@ -16,6 +18,9 @@ inline constexpr std::string_view NoJobTitle = "NO JOB, CAN'T START";
 inline constexpr std::string_view ExitText = "Are you sure? WARNING this will stop all timing.";
 inline constexpr std::string_view ExitTitle = "Exit Shift-Loom?";
 } // namespace messages
+
+/** How long the program's end may wait to hand over records that the store took no record of yet. */
+inline constexpr std::chrono::milliseconds kExitFlushBudget{2000};
 
 /**
  * The handlers that write time records: a job button (start), STOP ALL, the hidden IN key, the

@@ -31,6 +31,17 @@ bool TimeRecordWriter::flushHeld()
     return m_held.empty();
 }
 
+bool TimeRecordWriter::flushHeldWithin(std::chrono::milliseconds budget)
+{
+    constexpr std::chrono::milliseconds kRetry{100};
+    std::chrono::milliseconds waited{0};
+    while (!flushHeld() && waited < budget) {
+        m_files.pause(kRetry);
+        waited += kRetry;
+    }
+    return m_held.empty();
+}
+
 RecordPlace TimeRecordWriter::writeHeld()
 {
     std::string text;

@@ -4,6 +4,7 @@
 #include "app/OfflineBuffer.h"
 #include "platform/FileIo.h"
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <string>
@@ -42,6 +43,11 @@ public:
 
     /** Tries once more to write records held in memory; true when none is left. */
     bool flushHeld();
+    /**
+     * For the end of the program: tries to write held records until none is left or `budget`
+     * has passed (Card-Warden may hold the store, and another program the buffer, for a moment).
+     */
+    bool flushHeldWithin(std::chrono::milliseconds budget);
 
     std::size_t heldCount() const { return m_held.size(); }
 

@@ -83,7 +83,7 @@ void Form1::Form_Unload()
 void Form1::endNow()
 {
     // Nothing of the orderly exit runs, but records already made are not given up.
-    m_writer.flushHeld();
+    m_writer.flushHeldWithin(kExitFlushBudget);
     m_host.endProgramNow();
     std::abort(); // a host that returns from endProgramNow breaks its contract
 }

@@ -71,7 +71,9 @@ TEST_F(OfflineBufferTest, AFailureHalfWayKeepsOnlyTheLinesThatDidNotArrive)
 {
     test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\nb4\r\n");
     offline.setBatchBytes(1); // one line per batch
-    files.failNth(FileOp::Write, 3); // the third batch fails
+    // Each batch is one write to the store and one of the buffer's rest: the fifth write is the
+    // third batch.
+    files.failNth(FileOp::Write, 5);
     EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::Io);
     EXPECT_EQ(dataFile(), "b1\r\nb2\r\n");
     EXPECT_EQ(buffer(), "b3\r\nb4\r\n");
