@@ -4,6 +4,7 @@
 #include "app/StorePaths.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,16 @@ FileError OfflineBuffer::replayInto(std::string_view storeDataFile)
         std::string content;
         if (const FileError error = platform::readAll(m_files, buffer.handle(), content); error != FileError::None)
             return error;
+        // A buffer this process copied whole but could neither delete nor empty starts with the
+        // lines already in the store: they are not copied again.
+        if (m_delivered.bytes > 0 && content.size() >= m_delivered.bytes
+            && std::hash<std::string_view>{}(std::string_view(content).substr(0, m_delivered.bytes))
+                == m_delivered.hash) {
+            content.erase(0, m_delivered.bytes);
+        } else {
+            m_delivered = {};
+        }
+        const std::size_t deliveredBefore = m_delivered.bytes;
         const std::vector<std::string> lines = platform::splitLines(content);
 
         // A buffer far bigger than a batch (weeks away from the store) is copied in at most about
@@ -142,9 +153,18 @@ FileError OfflineBuffer::replayInto(std::string_view storeDataFile)
 
         // Every line is in the store: the buffer goes. Where it cannot be deleted, it is emptied,
         // so that its lines are never copied a second time.
-        const FileError removed = m_files.remove(OfflineBufferPath);
-        if (removed != FileError::None)
-            m_files.truncate(buffer.handle(), 0);
+        FileError removed = m_files.remove(OfflineBufferPath);
+        if (removed != FileError::None && m_files.truncate(buffer.handle(), 0) != FileError::None) {
+            // Neither: remember what went over, so that the next replay of this run skips it.
+            std::string whole;
+            if (platform::readAll(m_files, buffer.handle(), whole) == FileError::None
+                && whole.size() >= deliveredBefore + content.size()) {
+                m_delivered.bytes = deliveredBefore + content.size();
+                m_delivered.hash = std::hash<std::string_view>{}(std::string_view(whole).substr(0, m_delivered.bytes));
+            }
+        } else if (removed == FileError::None) {
+            m_delivered = {};
+        }
         return removed;
     }
     return FileError::Busy;

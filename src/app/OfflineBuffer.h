@@ -52,6 +52,12 @@ private:
     platform::FileOps& m_files;
     platform::LockWait m_wait;
     std::size_t m_batchBytes = 1 << 20;
+    /** The head of a buffer already copied whole that could be neither deleted nor emptied. */
+    struct Delivered
+    {
+        std::size_t bytes = 0;
+        std::size_t hash = 0;
+    } m_delivered;
 };
 
 } // namespace shiftloom

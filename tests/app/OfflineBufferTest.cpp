@@ -94,6 +94,19 @@ TEST_F(OfflineBufferTest, ABufferThatCannotBeDeletedIsEmptiedSoItIsNeverCopiedTw
     EXPECT_EQ(dataFile(), "b1\r\n");
 }
 
+TEST_F(OfflineBufferTest, ABufferThatCanBeNeitherDeletedNorEmptiedIsNotCopiedAgainInTheSameRun)
+{
+    test::writeFile(bufferPath(), "b1\r\nb2\r\n");
+    files.failAll(FileOp::Remove);
+    files.failAll(FileOp::Truncate);
+    EXPECT_NE(offline.replayInto(dataPath()), platform::FileError::None);
+    EXPECT_NE(offline.replayInto(dataPath()), platform::FileError::None);
+    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n"); // a record of the run joined them
+    files.clear();
+    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
+    EXPECT_EQ(dataFile(), "b1\r\nb2\r\nb3\r\n");
+}
+
 TEST_F(OfflineBufferTest, EveryFaultPointEndsWithEachLineInTheStoreExactlyOnce)
 {
     // Find how many faultable calls a clean replay makes, then fail each one in turn.
