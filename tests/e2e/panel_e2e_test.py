@@ -52,10 +52,12 @@ def slot_keys(line):
     return line[:16].strip(' '), line[26:34], line[-41:]
 
 
-def empty_slots():
+def row_settings(lines=()):
+    """The thirty slot keys of a row holding the jobs of `lines` from the top, the rest free."""
     values = {}
     for i in range(10):
-        values.update({f'button{i}': '[empty]', f'card{i}': '', f'desc{i}': ''})
+        key, card, desc = slot_keys(lines[i]) if i < len(lines) else ('[empty]', '', '')
+        values.update({f'button{i}': key, f'card{i}': card, f'desc{i}': desc})
     return values
 
 
@@ -93,10 +95,7 @@ class PanelTestCase(unittest.TestCase):
         """A store and settings naming it, with the given job lines on the top buttons."""
         lines = self.store_with_jobs()
         values = {'DataLoc': self.ws.store}
-        values.update(empty_slots())
-        for slot, line in enumerate(jobs_on_buttons):
-            key, card, desc = slot_keys(line)
-            values.update({f'button{slot}': key, f'card{slot}': card, f'desc{slot}': desc})
+        values.update(row_settings(jobs_on_buttons))
         values.update(extra)
         self.ws.write_settings(values)
         return lines
@@ -114,7 +113,7 @@ class PanelTestCase(unittest.TestCase):
 
     def popup(self, known, timeout=5.0):
         """The window that opened beside the known ones: a combo box's list."""
-        return ps.wait_for('an open list', lambda: next((w for w in self.ws.windows() if w not in known), None),
+        return ps.wait_for('an open list', lambda: next((w for w in self.ws.mapped() if w not in known), None),
                            timeout=timeout)
 
     def click_list_row(self, popup, row, rows):
@@ -123,13 +122,34 @@ class PanelTestCase(unittest.TestCase):
         row_height = (height - 2) / rows
         self.session.click_screen(x + width // 3, y + 1 + int((row + 0.5) * row_height))
 
+    def wait_settings(self, expected, what, timeout=5.0):
+        """The settings once every key of `expected` holds its value (the panel writes a row of
+        jobs key by key)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            settings = self.ws.settings()
+            differing = {key: (settings.get(key), value) for key, value in expected.items()
+                         if settings.get(key) != value}
+            if not differing:
+                return settings
+            if time.monotonic() >= deadline:
+                self.fail(f'{what}: settings (found, expected) after {timeout:g} s: {differing}')
+            time.sleep(0.1)
+
     def wait_gone(self, window, what, timeout=5.0):
-        ps.wait_for(f'{what} to close', lambda: window not in self.ws.windows(), timeout=timeout)
+        ps.wait_for(f'{what} to close', lambda: window not in self.ws.mapped(), timeout=timeout)
 
     def wait_records(self, count, timeout=5.0, path=None):
-        return ps.wait_for(f'{count} record(s) in {path or self.ws.data_file}',
-                           lambda: (lambda r: r if len(r) == count else None)(self.ws.records(path)),
-                           timeout=timeout)
+        """The records of the data file (or of `path`) once there are `count` of them."""
+        deadline = time.monotonic() + timeout
+        while True:
+            records = self.ws.records(path)
+            if len(records) == count:
+                return records
+            if time.monotonic() >= deadline:
+                self.fail(f'{count} record(s) expected in {path or self.ws.data_file} within {timeout:g} s, '
+                          f'found {records}')
+            time.sleep(0.1)
 
     def assert_no_more_records(self, count, path=None, settle=1.0):
         time.sleep(settle)
@@ -147,7 +167,7 @@ class PanelTestCase(unittest.TestCase):
         if row is None:
             self.session.keys(dialog, 'Escape')
         else:
-            known = self.ws.windows()
+            known = self.ws.mapped()
             self.ws.click(self.arrow_of(ps.ACTIVITY_COMBO), window=dialog)
             self.click_list_row(self.popup(known), row, rows)
         self.wait_gone(dialog, 'the activity dialog')
@@ -169,7 +189,7 @@ class PanelTestCase(unittest.TestCase):
         self.assertEqual(len(line), 64, f'start record {line!r}')
         self.assertTrue(line.isdigit(), line)
         self.assertEqual(line[:2], '01')
-        ps.RecordCheck.stamp_within(line, before, datetime.datetime.now())
+        ps.check_stamp(line, before, datetime.datetime.now())
         self.assertEqual(line[14:16], '00', f'event code of {line!r}')
         self.assertEqual(line[16:32], card.zfill(16), f'card number of {line!r}')
         self.assertEqual(line[32:48], job_card.zfill(16), f'job card of {line!r}')
@@ -178,7 +198,7 @@ class PanelTestCase(unittest.TestCase):
     def assert_stop_record(self, line, before, card):
         self.assertEqual(len(line), 64, f'stop record {line!r}')
         self.assertEqual(line[:2], '01')
-        ps.RecordCheck.stamp_within(line, before, datetime.datetime.now())
+        ps.check_stamp(line, before, datetime.datetime.now())
         self.assertEqual(line[14:16], '01', f'event code of {line!r}')
         self.assertEqual(line[16:32], card.zfill(16), f'card number of {line!r}')
         self.assertEqual(line[32:64], ZEROS16 * 2, f'positions 33-64 of {line!r}')
@@ -187,7 +207,7 @@ class PanelTestCase(unittest.TestCase):
         self.assertEqual(len(line), 24, f'IN record {line!r}')
         self.assertTrue(line.isdigit(), line)
         self.assertEqual(line[:2], '01')
-        ps.RecordCheck.stamp_within(line, before, datetime.datetime.now())
+        ps.check_stamp(line, before, datetime.datetime.now())
         self.assertEqual(line[14:22], keyed.zfill(8), f'keyed number of {line!r}')
         self.assertEqual(line[22:24], '00')
 
@@ -206,6 +226,21 @@ class FirstRunTest(PanelTestCase):
         self.assertEqual(self.ws.settings().get('DataLoc', ''), '')
         self.assertFalse(os.path.exists(self.ws.buffer_file))
 
+    def test_a_path_typed_in_the_locate_dialog_is_stored_and_used(self):
+        self.store_with_jobs()
+        self.ws.start()
+        dialog = self.ws.find_window(LOCATE_TITLE, timeout=30)
+        self.ws.click(ps.LOCATE_PATH, window=dialog)
+        # Trailing backslashes are not part of the folder.
+        self.session.type_text(dialog, self.ws.store + '\\\\')
+        self.ws.click(ps.LOCATE_OK, window=dialog)
+        self.ws.wait_panel()
+        self.assertEqual(self.ws.settings().get('DataLoc'), self.ws.store)
+        before = datetime.datetime.now()
+        self.ws.click(ps.STOP_ALL)
+        [line] = self.wait_records(1)
+        self.assert_stop_record(line, before, '')
+
     def test_registered_store_is_taken_without_asking_and_its_jobs_are_listed(self):
         self.store_with_jobs()
         self.ws.tool('register', self.ws.store)
@@ -214,7 +249,7 @@ class FirstRunTest(PanelTestCase):
         self.assertEqual(self.ws.settings().get('DataLoc'), self.ws.store)
         self.ws.tray_icon()
 
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.COMBO1))
         listed = self.popup(known)
         time.sleep(0.3)
@@ -223,11 +258,7 @@ class FirstRunTest(PanelTestCase):
         self.session.screenshot('job-list', (px, py, max(px + 192, x + width) - px, max(py + 395, y + height) - py))
         # "[settings]", then the four listed jobs; the unlisted one would sort before them.
         self.click_list_row(listed, 1, 5)
-        first = self.ws.job_lines()[0]
-        ps.wait_for('the job on the top button', lambda: self.ws.settings().get('button0') == 'SHOP    1001')
-        settings = self.ws.settings()
-        self.assertEqual((settings['button0'], settings['card0'], settings['desc0']), slot_keys(first))
-        self.assertEqual(settings['button1'], '[empty]')
+        self.wait_settings(row_settings(self.ws.job_lines()[:1]), 'the first job on the top button')
 
 
 class JobsAndTimingTest(PanelTestCase):
@@ -239,10 +270,10 @@ class JobsAndTimingTest(PanelTestCase):
         self.start_panel()
 
         # Mouse: the arrow of the job list, then the first job.
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.COMBO1))
         self.click_list_row(self.popup(known), 1, 5)
-        ps.wait_for('first job assigned', lambda: self.ws.settings().get('button0') == 'SHOP    1001')
+        self.wait_settings(row_settings([lines[0]]), 'first job assigned')
 
         # Keyboard: the list opened with Alt+Down; moving in it picks nothing, Enter picks.
         self.ws.click((40, 78))
@@ -250,9 +281,9 @@ class JobsAndTimingTest(PanelTestCase):
         self.popup(known)
         self.session.keys(self.ws.panel, 'Home', 'Down', 'Down', 'Down')
         time.sleep(0.5)
-        self.assertEqual(self.ws.settings().get('button1'), '[empty]', 'moving in the open list assigns nothing')
+        self.wait_settings(row_settings([lines[0]]), 'moving in the open list assigns nothing', timeout=0)
         self.session.keys(self.ws.panel, 'Return')
-        ps.wait_for('second job assigned', lambda: self.ws.settings().get('button0') == 'SHOP    1003')
+        self.wait_settings(row_settings([lines[2], lines[0]]), 'second job assigned')
 
         # Typed text is no pick, even when it names an item.
         self.ws.click((40, 78))
@@ -260,22 +291,17 @@ class JobsAndTimingTest(PanelTestCase):
         self.session.type_text(self.ws.panel, '[settings]')
         self.session.keys(self.ws.panel, 'Return')
         time.sleep(1.0)
-        self.assertNotIn(LOCATE_TITLE, [self.session.window_name(w) for w in self.ws.windows()])
+        self.assertNotIn(LOCATE_TITLE, [self.session.window_name(w) for w in self.ws.mapped()])
 
         # Mouse again, the job between.
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.COMBO1))
         self.click_list_row(self.popup(known), 2, 5)
-        ps.wait_for('third job assigned', lambda: self.ws.settings().get('button0') == 'SHOP    1002')
-
-        settings = self.ws.settings()
-        on_buttons = [(settings[f'button{i}'], settings[f'card{i}'], settings[f'desc{i}']) for i in range(3)]
-        self.assertEqual(on_buttons, [slot_keys(lines[1]), slot_keys(lines[2]), slot_keys(lines[0])])
+        settings = self.wait_settings(row_settings([lines[1], lines[2], lines[0]]), 'third job assigned')
         self.assertEqual(settings['desc1'], 'Press brake bending  Façade brackets     ')
-        self.assertEqual([settings[f'button{i}'] for i in range(3, 10)], ['[empty]'] * 7)
 
         # A job already on a button is refused.
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.COMBO1))
         self.click_list_row(self.popup(known), 1, 5)
         refusal = self.ws.find_window(DUPLICATE_TITLE, timeout=5)
@@ -297,28 +323,28 @@ class JobsAndTimingTest(PanelTestCase):
         dialog = self.ws.find_window(ACTIVITY_TITLE, timeout=10)
         time.sleep(0.3)
         self.shot('activity-dialog-first-start', dialog)
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.ACTIVITY_COMBO), window=dialog)
+        chosen = time.monotonic()
         self.click_list_row(self.popup(known), 2, 3)
-        self.wait_gone(dialog, 'the activity dialog')
-        picked = time.monotonic()
         [line] = self.wait_records(1)
+        # Two seconds into the job, before the panel hides itself.
+        time.sleep(max(0.0, chosen + 2.0 - time.monotonic()))
+        self.assertTrue(self.ws.panel_visible(), 'the panel is still shown two seconds after the start')
+        self.assertNotIn(dialog, self.ws.mapped(), 'the activity dialog closed with the pick')
+        screen = self.session.grab()
+        self.shot('panel')
+        self.assertEqual(self.ws.button_colour(1, screen), ps.RUNNING_COLOUR)
+        for slot in (0, 2, 3):
+            self.assertNotEqual(self.ws.button_colour(slot, screen), ps.RUNNING_COLOUR, f'slot {slot}')
         self.assert_start_record(line, before, '4711', '00001003', '00000007')
         settings = self.ws.settings()
         self.assertEqual((settings['activity_code'], settings['activity_num']), ('WELDING ', '00000007'))
 
-        time.sleep(2.0)
-        self.assertTrue(self.ws.panel_visible(), 'the panel is still shown two seconds after the start')
-        screen = self.session.grab()
-        self.assertEqual(self.ws.button_colour(1, screen), ps.RUNNING_COLOUR)
-        for slot in (0, 2, 3):
-            self.assertNotEqual(self.ws.button_colour(slot, screen), ps.RUNNING_COLOUR, f'slot {slot}')
-        self.shot('panel')
-
         # The panel hides itself five seconds after the start, and comes back through the tray.
         ps.wait_for('the panel to hide itself', lambda: not self.ws.panel_visible(), timeout=8.0)
-        hidden_after = time.monotonic() - picked
-        self.assertGreater(hidden_after, 3.5, 'the panel hid itself too early')
+        hidden_after = time.monotonic() - chosen
+        self.assertGreater(hidden_after, 4.0, 'the panel hid itself too early')
         tray = next(w for w in self.session.tree() if w['name'] == 'panel')
         self.session.screenshot('tray', (tray['x'], tray['y'], tray['width'], tray['height']))
         self.ws.click_tray_icon()
@@ -345,24 +371,20 @@ class JobsAndTimingTest(PanelTestCase):
         dialog = self.ws.find_window(ACTIVITY_TITLE, timeout=10)
         time.sleep(0.3)
         self.shot('activity-dialog', dialog)
-        known = self.ws.windows()
+        known = self.ws.mapped()
         self.ws.click(self.arrow_of(ps.ACTIVITY_COMBO), window=dialog)
         activities = self.popup(known)
         time.sleep(0.3)
-        self.session.screenshot('activity-list', self.union(dialog, activities))
+        # The dialog with its open list below it, as wide as the dialog: the list is wider, but
+        # only blank room and the panel behind lie to the right.
+        x, y, width, _ = self.session.geometry(dialog)
+        _, list_y, _, list_height = self.session.geometry(activities)
+        self.session.screenshot('activity-list', (x, y, width, list_y + list_height - y))
         self.click_list_row(activities, 0, 3)
         self.wait_gone(dialog, 'the activity dialog')
         records = self.wait_records(2)
         self.assert_start_record(records[1], before, '4711', '00001003', '00000001')
         self.assertEqual(self.ws.button_colour(1), ps.RUNNING_COLOUR)
-
-    def union(self, *windows):
-        boxes = [self.session.geometry(w) for w in windows]
-        left = min(b[0] for b in boxes)
-        top = min(b[1] for b in boxes)
-        right = max(b[0] + b[2] for b in boxes)
-        bottom = max(b[1] + b[3] for b in boxes)
-        return left, top, right - left, bottom - top
 
 
 class RefusalTest(PanelTestCase):
@@ -373,11 +395,12 @@ class RefusalTest(PanelTestCase):
         del lines
         self.start_panel()
         before = self.start_job(0)  # closed without a choice: the stored activity counts
-        [line] = self.wait_records(1)
-        self.assert_start_record(line, before, '321', '00001001', '00000002')
-
+        # At once, before the panel hides itself.
+        self.assertTrue(self.ws.panel_visible())
         self.ws.click(ps.job_button(3))
         refusal = self.ws.find_window(NO_JOB_TITLE, timeout=5)
+        [line] = self.wait_records(1)
+        self.assert_start_record(line, before, '321', '00001001', '00000002')
         time.sleep(0.3)
         self.shot('no-job-box', refusal)
         self.dismiss_with_return(refusal)
@@ -408,11 +431,13 @@ class StopAllAndInTest(PanelTestCase):
 
         self.start_job(1)
         self.wait_records(2)
+        self.ws.show_panel()
         self.assertEqual(self.ws.button_colour(1), ps.RUNNING_COLOUR)
         before = datetime.datetime.now()
         self.ws.click(ps.STOP_ALL)
         records = self.wait_records(3)
         self.assert_stop_record(records[2], before, '4711')
+        self.ws.show_panel()
         screen = self.session.grab()
         self.assertEqual(self.ws.button_colour(1, screen), self.ws.button_colour(0, screen),
                          'the stopped button has the idle colour again')
@@ -436,7 +461,7 @@ class ServiceCodeTest(PanelTestCase):
         self.assertEqual(self.ws.settings().get('DataLoc'), self.ws.store, 'Cancel changes no setting')
         time.sleep(1.5)
         self.assertTrue(self.ws.panel_visible())
-        self.assertNotIn(LOCATE_TITLE, [self.session.window_name(w) for w in self.ws.windows()],
+        self.assertNotIn(LOCATE_TITLE, [self.session.window_name(w) for w in self.ws.mapped()],
                          'the locate dialog opens once per keyed code')
 
         # The entry was emptied after the dialog: the exit code alone now matches.
@@ -452,10 +477,10 @@ class OfflineBufferTest(PanelTestCase):
     def test_records_of_an_unreachable_store_reach_it_at_the_next_start(self):
         lines = self.store_with_jobs()
         away = os.path.join(self.ws.root, 'share-offline', 'cardwarden')
-        key, card, desc = slot_keys(lines[0])
+        card = slot_keys(lines[0])[1]
         values = {'DataLoc': away}
-        values.update(empty_slots())
-        values.update(button0=key, card0=card, desc0=desc, autocode='55', activity_num='00000002')
+        values.update(row_settings(lines[:1]))
+        values.update(autocode='55', activity_num='00000002')
         self.ws.write_settings(values)
 
         panel = self.start_panel()
@@ -465,6 +490,7 @@ class OfflineBufferTest(PanelTestCase):
         keypad.key_in('12')
         keypad.press('Command1')
         self.start_job(0)
+        self.ws.show_panel()
         self.ws.click(ps.STOP_ALL)
         buffered = self.wait_records(3, path=self.ws.buffer_file)
         self.assert_in_record(buffered[0], before, '12')
@@ -505,6 +531,7 @@ class ExitTest(PanelTestCase):
         self.start_job(0)
         self.wait_records(1)
 
+        self.ws.show_panel()
         self.ws.click(ps.BACKGROUND_SPOT, repeat=2)
         question = self.ws.find_window(EXIT_TITLE, timeout=5)
         time.sleep(0.3)
@@ -513,8 +540,10 @@ class ExitTest(PanelTestCase):
         self.wait_gone(question, 'the exit question')
         time.sleep(1.0)
         self.assertIsNone(self.ws.process.poll(), 'No keeps the program running')
+        self.ws.show_panel()
         self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
 
+        self.ws.show_panel()
         self.ws.click(ps.BACKGROUND_SPOT, repeat=2)
         question = self.ws.find_window(EXIT_TITLE, timeout=5)
         self.session.keys(question, 'Return')  # Yes, the default
@@ -573,6 +602,13 @@ class WindowTest(PanelTestCase):
         self.assertEqual(self.session.windows_named(ABOUT_TITLE), [about], 'a second click brings no second box')
         self.session.keys(about, 'Return')
         self.wait_gone(about, 'the about box')
+
+        # The red X hides the panel; the tray icon brings it back where it was.
+        self.ws.click(ps.CLOSE_BUTTON)
+        ps.wait_for('the panel hidden by its X', lambda: not self.ws.panel_visible(), timeout=5)
+        self.ws.click_tray_icon()
+        ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=5)
+        self.assertEqual(self.ws.panel_geometry()[:2], (x0 + 20, y0 + 40))
 
 
 def main():

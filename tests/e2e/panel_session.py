@@ -105,6 +105,8 @@ DRAG_STRIP_SPOT = (160, 25)  # on the top strip, below the title and left of the
 
 # The locate dialog and the activity dialog.
 LOCATE_CANCEL = (351, 201, 61, 25)
+LOCATE_OK = (352, 237, 61, 25)
+LOCATE_PATH = (12, 240, 329, 21)
 ACTIVITY_COMBO = (12, 16, 133, 21)
 
 # The keyboard focus order of the panel, from its first control.
@@ -221,20 +223,13 @@ def split_records(data):
     return [line.decode('ascii') for line in lines]
 
 
-def minute_stamp(moment):
-    return moment.strftime('%Y%m%d%H%M')
-
-
-class RecordCheck:
-    """Checks of one record line against what the worker did between `before` and `after`."""
-
-    @staticmethod
-    def stamp_within(line, before, after):
-        stamp = line[2:14]
-        earliest = minute_stamp(before)
-        latest = minute_stamp(after)
-        if not earliest <= stamp <= latest:
-            raise Failure(f'record {line!r} carries {stamp}, not between {earliest} and {latest}')
+def check_stamp(line, before, after):
+    """The date and time of a record (to the minute) lie between `before` and `after`."""
+    stamp = line[2:14]
+    earliest = before.strftime('%Y%m%d%H%M')
+    latest = after.strftime('%Y%m%d%H%M')
+    if not earliest <= stamp <= latest:
+        raise Failure(f'record {line!r} carries {stamp}, not between {earliest} and {latest}')
 
 
 # --- The X display. ---
@@ -392,9 +387,16 @@ class XSession:
     # The screen.
 
     def grab(self):
-        data = subprocess.run(['xwd', '-root', '-silent'], env=self.env, capture_output=True, timeout=30,
-                              check=True, stdin=subprocess.DEVNULL).stdout
-        return Image(data)
+        """The whole screen. A grab can fail while a window is being mapped or unmapped; it is tried again."""
+        for attempt in range(3):
+            result = subprocess.run(['xwd', '-root', '-silent'], env=self.env, capture_output=True, timeout=30,
+                                    stdin=subprocess.DEVNULL)
+            if result.returncode == 0:
+                return Image(result.stdout)
+            error = result.stderr.decode(errors='replace').strip()
+            print(f'xwd failed ({result.returncode}): {error}')
+            time.sleep(0.2)
+        raise Failure(f'no screen grab: xwd failed three times, last with: {error}')
 
     def screenshot(self, name, box=None):
         """Saves the screen, or the part `box` (x, y, width, height), as name.png in the output folder."""
@@ -503,14 +505,21 @@ class Workstation:
             end_group(self.process)
 
     def windows(self):
-        """The mapped windows of the panel process but its tray icon."""
+        """The mapped windows of the panel process but its tray icon (which may show for a moment
+        before trayer has taken it in)."""
         icons = {w['id'] for w in self.session.tray_icons('shift-loom')}
-        return [w for w in self.session.visible_windows(self.process.pid) if w not in icons]
+        windows = []
+        for window in self.session.visible_windows(self.process.pid):
+            geometry = self.session.geometry(window)
+            if window in icons or (geometry and geometry[2] <= 48 and geometry[3] <= 48):
+                continue
+            windows.append(window)
+        return windows
 
     def find_window(self, name, timeout=20.0):
         """The one mapped window of the process titled `name`."""
         def found():
-            for window in self.windows():
+            for window in self.session.visible_windows(self.process.pid):
                 if self.session.window_name(window) == name:
                     return window
             if self.process.poll() is not None:
@@ -533,12 +542,24 @@ class Workstation:
         time.sleep(0.5)
         return self.panel
 
+    def mapped(self):
+        """The mapped windows of the panel process, its tray icon included: one quick look."""
+        return self.session.visible_windows(self.process.pid)
+
     def panel_visible(self):
         return self.panel in self.session.visible_windows(self.process.pid)
 
     def tray_icon(self, timeout=15.0):
         return wait_for('the panel\'s icon in the tray', lambda: next(iter(self.session.tray_icons('shift-loom')),
                                                                            None), timeout=timeout)
+
+    def show_panel(self):
+        """Brings the panel back through the tray icon when it has hidden itself (it does so five
+        seconds after a job starts, which a slow machine may reach in the middle of a flow)."""
+        if not self.panel_visible():
+            self.click_tray_icon()
+            wait_for('the panel back from the tray', self.panel_visible, timeout=5.0)
+            time.sleep(0.3)
 
     def wait_exit(self, timeout=10.0):
         try:
