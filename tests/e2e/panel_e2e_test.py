@@ -91,11 +91,11 @@ class PanelTestCase(unittest.TestCase):
         self.ws.make_store(JOBS_CSV, ACTIVITIES)
         return self.ws.job_lines()
 
-    def configured(self, jobs_on_buttons=(), **extra):
-        """A store and settings naming it, with the given job lines on the top buttons."""
+    def configured(self, jobs_on_buttons=0, **extra):
+        """A store and settings naming it, with its first jobs on the top buttons."""
         lines = self.store_with_jobs()
         values = {'DataLoc': self.ws.store}
-        values.update(row_settings(jobs_on_buttons))
+        values.update(row_settings(lines[:jobs_on_buttons]))
         values.update(extra)
         self.ws.write_settings(values)
         return lines
@@ -179,7 +179,7 @@ class PanelTestCase(unittest.TestCase):
         return left + width - 8, top + height // 2
 
     def start_job(self, slot, activity_row=None):
-        """Presses a job button and answers the activity dialog; the time span of the record."""
+        """Presses a job button and answers the activity dialog; returns the moment before the press."""
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(slot))
         self.choose_activity(activity_row)
@@ -298,7 +298,8 @@ class JobsAndTimingTest(PanelTestCase):
         self.ws.click(self.arrow_of(ps.COMBO1))
         self.click_list_row(self.popup(known), 2, 5)
         settings = self.wait_settings(row_settings([lines[1], lines[2], lines[0]]), 'third job assigned')
-        self.assertEqual(settings['desc1'], 'Press brake bending  Façade brackets     ')
+        self.assertEqual((settings['button1'], settings['card1'], settings['desc1']),
+                         ('SHOP    1003', '00001003', 'Press brake bending  Façade brackets     '))
 
         # A job already on a button is refused.
         known = self.ws.mapped()
@@ -391,8 +392,7 @@ class RefusalTest(PanelTestCase):
     """A free button refuses to start, and the running job and the panel stay as they were."""
 
     def test_free_button_while_a_job_runs(self):
-        lines = self.configured(self.store_with_jobs()[:1], autocode='321', activity_num='00000002')
-        del lines
+        self.configured(1, autocode='321', activity_num='00000002')
         self.start_panel()
         before = self.start_job(0)  # closed without a choice: the stored activity counts
         # At once, before the panel hides itself.
@@ -415,7 +415,7 @@ class StopAllAndInTest(PanelTestCase):
     """STOP ALL and the IN punch keyed on the hidden keypad with the keyboard alone."""
 
     def test_in_punch_by_keyboard_then_stop_all(self):
-        self.configured(self.store_with_jobs()[:2], autocode='4711')
+        self.configured(2, autocode='4711')
         self.start_panel()
 
         # The focus starts on the hidden IN key; Tab walks to the keypad behind the right edge.
@@ -526,7 +526,7 @@ class ExitTest(PanelTestCase):
     """The worker's exit by a double-click on the background, and the end a session asks for."""
 
     def test_double_click_no_then_yes_ends_without_a_record(self):
-        self.configured(self.store_with_jobs()[:1], autocode='8')
+        self.configured(1, autocode='8')
         self.start_panel()
         self.start_job(0)
         self.wait_records(1)
@@ -551,7 +551,7 @@ class ExitTest(PanelTestCase):
         self.assertEqual(len(self.ws.records()), 1, 'the confirmed exit writes no record')
 
     def test_sigterm_while_a_job_runs_writes_one_stop_record(self):
-        self.configured(self.store_with_jobs()[:1], autocode='8')
+        self.configured(1, autocode='8')
         self.start_panel()
         self.start_job(0)
         self.wait_records(1)
