@@ -10,8 +10,9 @@ packages=(
     qt6-base-dev libgl-dev libgtest-dev libgmock-dev libcli11-dev libbenchmark-dev
     # fonts standing in for Arial and Arial Narrow
     fonts-liberation fonts-dejavu-core
-    # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots
-    xvfb xauth xdotool trayer x11-utils x11-apps imagemagick
+    # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
+    # and the interpreter of the test scripts
+    xvfb xauth xdotool trayer x11-utils x11-apps imagemagick python3
     # desktop integration checks
     appstream desktop-file-utils
     # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
