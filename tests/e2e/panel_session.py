@@ -42,7 +42,9 @@ def wait_for(what, check, timeout=10.0, interval=0.1):
         time.sleep(interval)
 
 
-_started = []  # every process started here, so that a signal to the suite ends them too
+# Every process started and folder made here, so that a signal to the suite ends and removes them too.
+_started = []
+_folders = []
 
 
 def _end_everything(signum, _frame):
@@ -51,6 +53,8 @@ def _end_everything(signum, _frame):
             end_group(process, grace=2.0)
         except (OSError, subprocess.SubprocessError):
             pass
+    for folder in _folders:
+        shutil.rmtree(folder, ignore_errors=True)
     os._exit(128 + signum)
 
 
@@ -418,6 +422,7 @@ class Workstation:
         self.tool_bin = tool_bin
         self.name = name
         self.root = tempfile.mkdtemp(prefix=f'shiftloom-e2e-{name}-')
+        _folders.append(self.root)
         self.config_home = os.path.join(self.root, 'config')
         self.data_home = os.path.join(self.root, 'xdg-data')
         self.runtime_dir = os.path.join(self.root, 'runtime')
