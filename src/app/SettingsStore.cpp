@@ -45,4 +45,9 @@ void SettingsStore::write(std::string_view key, std::string_view value)
     m_backend.write(m_appName, SettingsSection, key, value);
 }
 
+void SettingsStore::writeAll(const std::vector<std::pair<std::string, std::string>>& values)
+{
+    m_backend.writeAll(m_appName, SettingsSection, values);
+}
+
 } // namespace shiftloom

@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace shiftloom {
 
@@ -37,6 +39,8 @@ public:
 
     std::string read(std::string_view key, std::string_view defaultValue = {}) const;
     void write(std::string_view key, std::string_view value);
+    /** Writes several keys together (see `SettingsBackend::writeAll`). */
+    void writeAll(const std::vector<std::pair<std::string, std::string>>& values);
 
     std::string_view appName() const { return m_appName; }
 

@@ -36,12 +36,16 @@ void SlotTable::restore(const SettingsStore& settings)
 
 void SlotTable::storeAll(SettingsStore& settings) const
 {
+    // The whole row in one write, so that a crash never leaves it half shifted.
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(3 * static_cast<std::size_t>(count()));
     for (int i = 0; i < count(); ++i) {
         const ButtonSlot s = slot(i);
-        settings.write(keys::button(i), s.SlotJob());
-        settings.write(keys::card(i), s.SlotCard());
-        settings.write(keys::desc(i), s.SlotDescription());
+        values.emplace_back(keys::button(i), s.SlotJob());
+        values.emplace_back(keys::card(i), s.SlotCard());
+        values.emplace_back(keys::desc(i), s.SlotDescription());
     }
+    settings.writeAll(values);
 }
 
 void SlotTable::setAllIdle()

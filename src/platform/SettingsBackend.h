@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace shiftloom::platform {
 
@@ -22,6 +24,16 @@ public:
     /** Stores the value; it is on disk when the call returns. */
     virtual void write(
         std::string_view app, std::string_view section, std::string_view key, std::string_view value) = 0;
+    /**
+     * Stores several values, on disk together when the call returns (where the store can, in one
+     * step, so that nobody sees some of them written and others not).
+     */
+    virtual void writeAll(
+        std::string_view app, std::string_view section, const std::vector<std::pair<std::string, std::string>>& values)
+    {
+        for (const auto& [key, value] : values)
+            write(app, section, key, value);
+    }
 };
 
 /** Settings held in memory, for tests and for the store tool. */

@@ -72,9 +72,12 @@ private:
 };
 
 /**
- * The order in which a sorted combo box shows its items: by their text, letters compared without
- * regard to case, and in the order of addition where two compare equal.
+ * The order in which a sorted combo box shows its items: by their text, byte by byte with the
+ * letters A to Z compared without regard to case, and in the order of addition where two compare
+ * equal. Returns the indexes of `items` in that order.
  */
+std::vector<std::size_t> displayOrder(const std::vector<std::string>& items);
+/** The items themselves in `displayOrder`. */
 std::vector<std::string> sortedForDisplay(std::vector<std::string> items);
 
 } // namespace shiftloom

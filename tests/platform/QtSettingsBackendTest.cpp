@@ -62,6 +62,19 @@ TEST_F(QtSettingsRoundTrip, ValuesComeBackExactlyAsWrittenFromTheIniFile)
     EXPECT_NE(text.find("button0=[empty]"), std::string::npos) << text;
 }
 
+TEST_F(QtSettingsRoundTrip, SeveralValuesWrittenTogetherAreReadBackTogether)
+{
+    {
+        QtSettingsBackend backend;
+        SettingsStore(backend).writeAll({{"button0", "JOB 1"}, {"card0", "567"}, {"desc0", "Gearbox"}});
+    }
+    QtSettingsBackend backend;
+    SettingsStore settings(backend);
+    EXPECT_EQ(settings.read("button0"), "JOB 1");
+    EXPECT_EQ(settings.read("card0"), "567");
+    EXPECT_EQ(settings.read("desc0"), "Gearbox");
+}
+
 TEST_F(QtSettingsRoundTrip, AHandEditedListValueReadsAsItsText)
 {
     test::writeFile(configHome->path() + "/Ovix_Shift-Loom.conf", "[Properties]\nDataLoc=/srv/a, b\n");

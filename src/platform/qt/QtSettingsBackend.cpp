@@ -53,6 +53,15 @@ void QtSettingsBackend::write(
     settings.sync();
 }
 
+void QtSettingsBackend::writeAll(
+    std::string_view app, std::string_view section, const std::vector<std::pair<std::string, std::string>>& values)
+{
+    QSettings& settings = settingsFor(app);
+    for (const auto& [key, value] : values)
+        settings.setValue(groupKey(section, key), fromBytes(value));
+    settings.sync();
+}
+
 QString QtSettingsBackend::location(std::string_view app)
 {
     return settingsFor(app).fileName();

@@ -27,6 +27,10 @@ public:
 
     std::optional<std::string> read(std::string_view app, std::string_view section, std::string_view key) override;
     void write(std::string_view app, std::string_view section, std::string_view key, std::string_view value) override;
+    /** All values, then one sync: QSettings replaces the file in one step. */
+    void writeAll(std::string_view app,
+        std::string_view section,
+        const std::vector<std::pair<std::string, std::string>>& values) override;
 
     /** The file or registry path that holds the settings of `app`. */
     QString location(std::string_view app);

@@ -394,11 +394,11 @@ void Form1Window::showColours(ControlRef ref)
 
 void Form1Window::fillJobList()
 {
-    const std::vector<std::string> items = sortedForDisplay(m_model.comboItems());
+    const std::vector<std::string>& items = m_model.comboItems();
     QStringList list;
     list.reserve(static_cast<qsizetype>(items.size()));
-    for (const std::string& item : items)
-        list.push_back(toQString(item));
+    for (std::size_t index : displayOrder(items))
+        list.push_back(toQString(items[index]));
     m_jobList->setItems(list);
 }
 

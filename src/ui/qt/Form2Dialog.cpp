@@ -217,6 +217,13 @@ void Form2Dialog::createControls()
 
 void Form2Dialog::connectEvents()
 {
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this] {
+        // Showing the folder the model already has is no change by the worker.
+        const bool rendering = m_rendering;
+        m_rendering = true;
+        revealPendingFolder();
+        m_rendering = rendering;
+    });
     connect(m_drive, &QComboBox::activated, this, [this](int index) {
         const std::string drive = fromQString(m_drive->itemText(index));
         if (drive != m_model->Drive1())
@@ -275,15 +282,39 @@ void Form2Dialog::showDrive(const QString& drive)
 
 void Form2Dialog::showFolder(const QString& folder)
 {
+    m_pendingFolder = folder;
+    revealPendingFolder();
+}
+
+void Form2Dialog::revealPendingFolder()
+{
+    if (m_pendingFolder.isEmpty())
+        return;
     const QModelIndex current = m_tree->currentIndex();
-    if (current.isValid() && m_folders->filePath(m_filter->mapToSource(current)) == folder)
+    if (current.isValid() && m_folders->filePath(m_filter->mapToSource(current)) == m_pendingFolder) {
+        m_pendingFolder.clear();
         return;
-    const QModelIndex index = m_filter->mapFromSource(m_folders->index(folder));
-    if (!index.isValid())
-        return;
-    m_tree->setCurrentIndex(index);
-    m_tree->expand(index);
-    m_tree->scrollTo(index);
+    }
+    // The folder model reads folders in the background, one level at a time: open every level
+    // the tree shows already; when the model has read the next one, this runs again.
+    QStringList chain;
+    for (QDir up(m_pendingFolder);;) {
+        chain.prepend(up.path());
+        if (!up.cdUp())
+            break;
+    }
+    for (const QString& path : chain) {
+        const QModelIndex index = m_filter->mapFromSource(m_folders->index(path));
+        if (!index.isValid())
+            continue; // above the drive's top item, or not read yet
+        m_tree->expand(index);
+        if (path == m_pendingFolder) {
+            m_tree->setCurrentIndex(index);
+            m_tree->scrollTo(index);
+            m_pendingFolder.clear();
+            return;
+        }
+    }
 }
 
 void Form2Dialog::reject()

@@ -54,11 +54,13 @@ private:
     void render();
     void showDrive(const QString& drive);
     void showFolder(const QString& folder);
+    void revealPendingFolder();
 
     std::unique_ptr<Form2Model> m_model;
     platform::DriveList& m_drives;
     TwipsScale m_scale;
     QFileSystemModel* m_folders = nullptr;
+    QString m_pendingFolder; ///< the folder list's path, until the tree can show it
     FolderTreeFilter* m_filter = nullptr;
     QComboBox* m_drive = nullptr;
     QTreeView* m_tree = nullptr;

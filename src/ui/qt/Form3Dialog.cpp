@@ -31,6 +31,11 @@ Form3Dialog::Form3Dialog(QWidget* parent)
 
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setGeometry(m_scale.toPixels(180, 240, 1995, 315));
+    // An activity item (code, "  :  ", number) is 21 characters; the stand-in for the dialog's
+    // font is wider than the original, so the box takes the narrow cut of the same face, in
+    // which the whole item fits the designed width.
+    QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
+    m_combo->setFont(narrow);
     connect(m_combo, &PickComboBox::itemPicked, this, &Form3Dialog::picked);
 }
 
