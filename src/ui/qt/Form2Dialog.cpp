@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 
@@ -304,7 +305,10 @@ void Form2Dialog::revealPendingFolder()
             break;
     }
     for (const QString& path : chain) {
-        const QModelIndex index = m_filter->mapFromSource(m_folders->index(path));
+        const QModelIndex source = m_folders->index(path);
+        if (source.isValid() && m_folders->canFetchMore(source))
+            m_folders->fetchMore(source);
+        const QModelIndex index = m_filter->mapFromSource(source);
         if (!index.isValid())
             continue; // above the drive's top item, or not read yet
         m_tree->expand(index);
@@ -315,6 +319,16 @@ void Form2Dialog::revealPendingFolder()
             return;
         }
     }
+}
+
+void Form2Dialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Scrolling before the dialog has a size does nothing: show the folder once it is laid out.
+    QTimer::singleShot(0, this, [this] {
+        if (m_tree->currentIndex().isValid())
+            m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 }
 
 void Form2Dialog::reject()

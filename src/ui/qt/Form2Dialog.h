@@ -47,6 +47,9 @@ public slots:
     /** Any way of closing the dialog but OK: Cancel. */
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void createControls();
     void connectEvents();
