@@ -94,7 +94,7 @@ void BM_JobFile_ReadJobList(benchmark::State& state)
         JobListResult result = readJobList(files.ops, path, JobFileOpen::CreateIfMissing);
         if (result.error != platform::FileError::None)
             state.SkipWithError("readJobList failed");
-        benchmark::DoNotOptimize(result.lines.data());
+        benchmark::DoNotOptimize(result.lines.bytes());
     }
     setCounters(state, store);
 }
@@ -110,7 +110,7 @@ void BM_JobList_Fill(benchmark::State& state)
     for (auto _ : state) {
         if (fillJobList(model, files.ops, folder) != platform::FileError::None)
             state.SkipWithError("fillJobList failed");
-        benchmark::DoNotOptimize(model.comboItems().data());
+        benchmark::DoNotOptimize(model.comboItems().bytes());
     }
     state.counters["lines"] = static_cast<double>(model.comboItems().size());
     setCounters(state, store);
@@ -123,7 +123,7 @@ void BM_JobList_SortForDisplay(benchmark::State& state)
     Files files;
     Form1Model model;
     fillJobList(model, files.ops, store.folder());
-    const std::vector<std::string>& items = model.comboItems();
+    const TextList& items = model.comboItems();
     for (auto _ : state) {
         std::vector<std::string> sorted = sortedForDisplay(items);
         benchmark::DoNotOptimize(sorted.data());

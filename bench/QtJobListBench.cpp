@@ -70,7 +70,7 @@ void BM_Qt_TrayClickRefill(benchmark::State& state)
 void BM_Qt_PlainComboFill(benchmark::State& state)
 {
     LoadedPanel panel(static_cast<int>(state.range(0)));
-    const std::vector<std::string> lines = panel.form.model().comboItems();
+    const std::vector<std::string> lines = panel.form.model().comboItems().toVector();
     QComboBox combo;
     auto* model = new QStringListModel(&combo);
     combo.setModel(model);

@@ -5,6 +5,7 @@
 #include "platform/FileIo.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace shiftloom {
 
@@ -12,8 +13,8 @@ std::string_view recordText(std::string_view record)
 {
     if (record.size() < 2)
         return {};
-    const std::size_t declared = std::size_t{static_cast<unsigned char>(record[0])}
-        | (std::size_t{static_cast<unsigned char>(record[1])} << 8);
+    const std::size_t declared =
+        std::size_t{static_cast<unsigned char>(record[0])} | (std::size_t{static_cast<unsigned char>(record[1])} << 8);
     const std::size_t length = std::min({declared, kJobTextMaxLength, record.size() - 2});
     return record.substr(2, length);
 }
@@ -42,41 +43,78 @@ bool isListed(std::string_view text)
 
 namespace {
 
-std::string buildJobLine(std::string_view prefix,
+constexpr std::size_t kGap = 10;
+// A job line with every field full, and the length of record text that holds every field.
+constexpr std::size_t kFullJobLineLength = 8 + 8 + kGap + 8 + kGap + 20 + 1 + 20;
+constexpr std::size_t kFullFieldsEnd = 180;
+static_assert(kFullFieldsEnd == jobfields::JobCard.first - 1 + jobfields::JobCard.length);
+
+std::size_t jobLineLength(std::string_view prefix,
     std::string_view code,
     std::string_view card,
     std::string_view name,
     std::string_view detail)
 {
-    constexpr std::size_t kGap = 10;
-    // Made blank at its full length, so the gaps need no writing; the fields are copied in place.
-    std::string line(prefix.size() + code.size() + kGap + card.size() + kGap + name.size() + 1 + detail.size(), ' ');
-    char* out = line.data();
-    out = std::copy(prefix.begin(), prefix.end(), out);
-    out = std::copy(code.begin(), code.end(), out) + kGap;
-    out = std::copy(card.begin(), card.end(), out) + kGap;
-    out = std::copy(name.begin(), name.end(), out) + 1;
-    std::copy(detail.begin(), detail.end(), out);
-    return line;
+    return prefix.size() + code.size() + kGap + card.size() + kGap + name.size() + 1 + detail.size();
 }
 
-// The job line straight from a record's text, without copying its fields first: the fill makes
-// one of these for every listed job.
-std::string jobLineOf(std::string_view text)
+// Writes the line's fields and the blanks between them at `out`; returns the end.
+char* writeJobLine(char* out,
+    std::string_view prefix,
+    std::string_view code,
+    std::string_view card,
+    std::string_view name,
+    std::string_view detail)
 {
-    return buildJobLine(fieldOf(text, jobfields::JobPrefix),
-        fieldOf(text, jobfields::JobCode),
-        fieldOf(text, jobfields::JobCard),
-        fieldOf(text, jobfields::JobName),
-        fieldOf(text, jobfields::JobDetail));
+    out = std::copy(prefix.begin(), prefix.end(), out);
+    out = std::copy(code.begin(), code.end(), out);
+    out = std::fill_n(out, kGap, ' ');
+    out = std::copy(card.begin(), card.end(), out);
+    out = std::fill_n(out, kGap, ' ');
+    out = std::copy(name.begin(), name.end(), out);
+    *out++ = ' ';
+    return std::copy(detail.begin(), detail.end(), out);
+}
+
+// The job line straight from a record's text, written at the end of the list without copying
+// its fields first: the fill makes one of these for every listed job.
+void appendJobLine(TextList& lines, std::string_view text)
+{
+    if (text.size() >= kFullFieldsEnd) {
+        // Every field whole, as in nearly every record: copies of fixed sizes.
+        char* out = lines.append(kFullJobLineLength);
+        const char* in = text.data();
+        std::memcpy(out, in + 164, 8);
+        std::memcpy(out + 8, in, 8);
+        std::memset(out + 16, ' ', kGap);
+        std::memcpy(out + 26, in + 172, 8);
+        std::memset(out + 34, ' ', kGap);
+        std::memcpy(out + 44, in + 8, 20);
+        out[64] = ' ';
+        std::memcpy(out + 65, in + 128, 20);
+        return;
+    }
+    const std::string_view prefix = fieldOf(text, jobfields::JobPrefix);
+    const std::string_view code = fieldOf(text, jobfields::JobCode);
+    const std::string_view card = fieldOf(text, jobfields::JobCard);
+    const std::string_view name = fieldOf(text, jobfields::JobName);
+    const std::string_view detail = fieldOf(text, jobfields::JobDetail);
+    writeJobLine(lines.append(jobLineLength(prefix, code, card, name, detail)), prefix, code, card, name, detail);
 }
 
 } // namespace
 
 std::string JobLine(const JobEntry& job)
 {
-    return buildJobLine(job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail);
+    std::string line(jobLineLength(job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail), ' ');
+    writeJobLine(line.data(), job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail);
+    return line;
 }
+
+namespace {
+// The list reserves room for this many job lines of full length at most.
+constexpr std::uint64_t kReserveJobs = std::uint64_t{1} << 20;
+} // namespace
 
 JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFileOpen mode)
 {
@@ -100,9 +138,13 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
     const std::uint64_t jobsInFile = recordsInFile > 1 ? recordsInFile - 1 : 0;
     const std::uint64_t jobCount = countFromText(recordText(std::string_view(header, got)), jobsInFile);
 
-    // Bounded by the records the file holds, so a large count in the header costs nothing.
-    result.lines.reserve(static_cast<std::size_t>(jobCount));
-    constexpr std::uint64_t kRecordsPerChunk = 4096;
+    // Bounded by the records the file holds, so a large count in the header costs nothing; what
+    // is reserved and never written is never touched either.
+    const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(jobCount, kReserveJobs));
+    result.lines.reserve(expected, expected * kFullJobLineLength);
+    // A chunk small enough to be reused from the heap at every fill rather than mapped afresh:
+    // fresh pages are what a start-up pays most for.
+    constexpr std::uint64_t kRecordsPerChunk = 2048;
     std::string chunk;
     for (std::uint64_t first = 0; first < jobCount; first += kRecordsPerChunk) {
         const std::uint64_t records = std::min(kRecordsPerChunk, jobCount - first);
@@ -117,7 +159,7 @@ JobListResult readJobList(platform::FileOps& files, std::string_view path, JobFi
         for (std::size_t at = 0; at < bytes.size(); at += kJobRecordLength) {
             const std::string_view text = recordText(bytes.substr(at, kJobRecordLength));
             if (isListed(text))
-                result.lines.push_back(jobLineOf(text));
+                appendJobLine(result.lines, text);
         }
         if (got < chunk.size())
             break; // the file ended early: it shrank while being read

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/TextList.h"
 #include "platform/FileOps.h"
 
 #include <cstddef>
@@ -83,7 +84,7 @@ enum class JobFileOpen
 struct JobListResult
 {
     platform::FileError error = platform::FileError::None;
-    std::vector<std::string> lines; ///< one `JobLine` per listed job, in record order
+    TextList lines; ///< one `JobLine` per listed job, in record order
 };
 
 /**

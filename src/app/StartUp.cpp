@@ -22,7 +22,7 @@ FileError fillJobList(Form1Model& form, platform::FileOps& files, std::string_vi
     // On a failure the list keeps only "[settings]", so the worker can still reach the locate dialog.
     if (jobs.error != FileError::None)
         jobs.lines.clear();
-    jobs.lines.emplace_back(kSettingsItem);
+    jobs.lines.push_back(kSettingsItem);
     form.setComboItems(std::move(jobs.lines));
     form.setCaption(ctl::Combo1, kAddJobText);
     return jobs.error;

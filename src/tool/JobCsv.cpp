@@ -36,7 +36,12 @@ bool isHeaderRow(const std::vector<std::string>& fields)
 
 std::string quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.push_back('"');
+    out.append(text);
+    out.push_back('"');
+    return out;
 }
 
 // The Windows-1252 bytes of a UTF-8 field, or the reason why it has none.

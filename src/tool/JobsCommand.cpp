@@ -16,7 +16,7 @@ int runJobs(const JobsOptions& options, std::ostream& out, std::ostream&)
     if (list.error != platform::FileError::None)
         throw ToolError(
             store.hostPath(kJobFileName) + ": cannot read (" + std::string(platform::describe(list.error)) + ")");
-    for (const std::string& line : list.lines)
+    for (std::string_view line : list.lines)
         out << platform::cp1252ToUtf8(line) << '\n';
     return 0;
 }

@@ -57,7 +57,7 @@ void Form1Model::setBackColour(ControlRef ref, Colour colour)
     notify(ref, ControlProperty::BackColour);
 }
 
-void Form1Model::setComboItems(std::vector<std::string> items)
+void Form1Model::setComboItems(TextList items)
 {
     m_comboItems = std::move(items);
     notify(ctl::Combo1, ControlProperty::Items);
@@ -89,7 +89,7 @@ unsigned char foldCase(char c)
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
-bool foldedLess(const std::string& a, const std::string& b)
+bool foldedLess(std::string_view a, std::string_view b)
 {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return foldCase(x) < foldCase(y); });
@@ -103,7 +103,7 @@ struct SortKey
     std::uint64_t low = 0;
 };
 
-SortKey sortKeyOf(const std::string& item)
+SortKey sortKeyOf(std::string_view item)
 {
     SortKey key;
     for (std::size_t i = 0; i < 16; ++i) {
@@ -116,14 +116,12 @@ SortKey sortKeyOf(const std::string& item)
     return key;
 }
 
-} // namespace
-
-std::vector<std::size_t> displayOrder(const std::vector<std::string>& items)
+template<typename Items> std::vector<std::size_t> orderForDisplay(const Items& items)
 {
     std::vector<SortKey> keys;
     keys.reserve(items.size());
-    for (const std::string& item : items)
-        keys.push_back(sortKeyOf(item));
+    for (std::size_t i = 0; i < items.size(); ++i)
+        keys.push_back(sortKeyOf(items[i]));
     std::vector<std::size_t> order(items.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -138,13 +136,35 @@ std::vector<std::size_t> displayOrder(const std::vector<std::string>& items)
     return order;
 }
 
-std::vector<std::string> sortedForDisplay(std::vector<std::string> items)
+template<typename Items> std::vector<std::string> sortItemsForDisplay(const Items& items)
 {
     std::vector<std::string> sorted;
     sorted.reserve(items.size());
-    for (std::size_t index : displayOrder(items))
-        sorted.push_back(std::move(items[index]));
+    for (std::size_t index : orderForDisplay(items))
+        sorted.emplace_back(items[index]);
     return sorted;
+}
+
+} // namespace
+
+std::vector<std::size_t> displayOrder(const TextList& items)
+{
+    return orderForDisplay(items);
+}
+
+std::vector<std::size_t> displayOrder(const std::vector<std::string>& items)
+{
+    return orderForDisplay(items);
+}
+
+std::vector<std::string> sortedForDisplay(const TextList& items)
+{
+    return sortItemsForDisplay(items);
+}
+
+std::vector<std::string> sortedForDisplay(const std::vector<std::string>& items)
+{
+    return sortItemsForDisplay(items);
 }
 
 } // namespace shiftloom

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/TextList.h"
 #include "ui/Form1Design.h"
 
 #include <string>
@@ -50,9 +51,9 @@ public:
     void setBackColour(ControlRef ref, Colour colour);
 
     /** The items of `Combo1`, in the order they were added. */
-    const std::vector<std::string>& comboItems() const { return m_comboItems; }
+    const TextList& comboItems() const { return m_comboItems; }
     /** Replaces the whole list in one change. */
-    void setComboItems(std::vector<std::string> items);
+    void setComboItems(TextList items);
 
     void addObserver(Form1Observer* observer);
     void removeObserver(Form1Observer* observer);
@@ -67,7 +68,7 @@ private:
     void notify(ControlRef ref, ControlProperty property);
 
     std::vector<State> m_controls;
-    std::vector<std::string> m_comboItems;
+    TextList m_comboItems;
     std::vector<Form1Observer*> m_observers;
 };
 
@@ -76,8 +77,10 @@ private:
  * letters A to Z compared without regard to case, and in the order of addition where two compare
  * equal. Returns the indexes of `items` in that order.
  */
+std::vector<std::size_t> displayOrder(const TextList& items);
 std::vector<std::size_t> displayOrder(const std::vector<std::string>& items);
 /** The items themselves in `displayOrder`. */
-std::vector<std::string> sortedForDisplay(std::vector<std::string> items);
+std::vector<std::string> sortedForDisplay(const TextList& items);
+std::vector<std::string> sortedForDisplay(const std::vector<std::string>& items);
 
 } // namespace shiftloom

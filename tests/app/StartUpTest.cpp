@@ -13,7 +13,7 @@ class StartUpTest : public test::CoreFixture
 protected:
     Form1Model form;
     LoadOutcome load() { return StartUp(form, settings, files, clock, host).Form_Load(); }
-    std::vector<std::string> items() const { return form.comboItems(); }
+    std::vector<std::string> items() const { return form.comboItems().toVector(); }
 };
 
 TEST_F(StartUpTest, ANormalStartSetsEveryControlOfTheLoadStep)

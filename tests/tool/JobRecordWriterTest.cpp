@@ -83,7 +83,7 @@ TEST(JobRecordWriter, PanelReaderListsWhatWasWritten)
             + " " + "\xFF\x81" + std::string(18, ' '),
         "WS-26   1005    " + std::string(69, ' '),
     };
-    EXPECT_EQ(list.lines, expected);
+    EXPECT_EQ(list.lines.toVector(), expected);
 }
 
 } // namespace

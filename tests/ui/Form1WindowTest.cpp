@@ -187,14 +187,14 @@ TEST_F(Form1WindowTest, TypingIntoTheJobListPicksNothingWhileChoosingAnItemAssig
 
 TEST_F(Form1WindowTest, TenThousandJobsFillTheListInOneStepInSortedOrder)
 {
-    std::vector<std::string> items;
+    TextList items;
     std::mt19937 random(7);
     for (int i = 0; i < 10000; ++i) {
         std::string line = "P" + std::to_string(random() % 100000);
         line.resize(85, ' ');
         items.push_back(line);
     }
-    items.emplace_back("[settings]");
+    items.push_back("[settings]");
     // The best of a few fills: the figure is the fill's own cost, not that of a busy machine.
     double best = 1e9;
     for (int fill = 0; fill < 5; ++fill) {

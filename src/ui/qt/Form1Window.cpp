@@ -394,12 +394,10 @@ void Form1Window::showColours(ControlRef ref)
 
 void Form1Window::fillJobList()
 {
-    const std::vector<std::string>& items = m_model.comboItems();
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(items.size()));
-    for (std::size_t index : displayOrder(items))
-        list.push_back(toQString(items[index]));
-    m_jobList->setItems(list);
+    // The list shows the model's lines where they are, sorted; it is told again at every change
+    // of them, before anything else runs.
+    const TextList& items = m_model.comboItems();
+    m_jobList->setLines(items, displayOrder(items));
 }
 
 void Form1Window::paintEvent(QPaintEvent*)

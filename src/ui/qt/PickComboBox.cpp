@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "PickComboBox.h"
 
+#include "DesignLook.h"
+
+#include <QAbstractListModel>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
-#include <QStringListModel>
 #include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
@@ -45,10 +47,76 @@ private:
     bool m_finishing = false;
 };
 
+/**
+ * The items: either Qt strings, or 8-bit lines shown in a given order and converted one at a
+ * time when the list asks for a text. Every row is checked against the lines as they are now.
+ */
+class PickComboBox::Items final : public QAbstractListModel
+{
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setStrings(const QStringList& strings)
+    {
+        beginResetModel();
+        m_strings = strings;
+        m_lines = nullptr;
+        m_order = {};
+        endResetModel();
+    }
+    void setLines(const TextList& lines, std::vector<std::size_t> order)
+    {
+        beginResetModel();
+        m_strings = {};
+        m_lines = &lines;
+        m_order = std::move(order);
+        endResetModel();
+    }
+    /** The longest item, which stands for the width of them all. */
+    QString longest() const
+    {
+        if (!m_lines) {
+            const QString* found = nullptr;
+            for (const QString& item : m_strings) {
+                if (!found || item.size() > found->size())
+                    found = &item;
+            }
+            return found ? *found : QString();
+        }
+        std::string_view found;
+        for (std::string_view line : *m_lines)
+            found = line.size() > found.size() ? line : found;
+        return toQString(found);
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        if (parent.isValid())
+            return 0;
+        return static_cast<int>(m_lines ? m_order.size() : static_cast<std::size_t>(m_strings.size()));
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        const auto row = static_cast<std::size_t>(index.row());
+        if (!m_lines)
+            return row < static_cast<std::size_t>(m_strings.size()) ? QVariant(m_strings[index.row()]) : QVariant();
+        if (row >= m_order.size() || m_order[row] >= m_lines->size())
+            return {};
+        return toQString((*m_lines)[m_order[row]]);
+    }
+
+private:
+    QStringList m_strings;
+    const TextList* m_lines = nullptr;
+    std::vector<std::size_t> m_order;
+};
+
 PickComboBox::PickComboBox(QWidget* parent)
     : QComboBox(parent)
     , m_edit(new EditBox(this))
-    , m_items(new QStringListModel(this))
+    , m_items(new Items(this))
 {
     setModel(m_items);
     setEditable(true);
@@ -74,12 +142,22 @@ PickComboBox::PickComboBox(QWidget* parent)
 
 void PickComboBox::setItems(const QStringList& items)
 {
+    replaceItems([&] { m_items->setStrings(items); });
+}
+
+void PickComboBox::setLines(const TextList& lines, std::vector<std::size_t> order)
+{
+    replaceItems([&] { m_items->setLines(lines, std::move(order)); });
+}
+
+template<typename Fill> void PickComboBox::replaceItems(Fill fill)
+{
     const QString text = m_edit->text();
     const int cursor = m_edit->cursorPosition();
     const bool blocked = blockSignals(true);
-    m_items->setStringList(items);
+    fill();
     blockSignals(blocked);
-    widenListFor(items);
+    widenListFor(m_items->longest());
     // Resetting the list makes QComboBox show its first item; the text is the program's.
     if (m_edit->text() != text) {
         m_edit->setText(text);
@@ -87,16 +165,11 @@ void PickComboBox::setItems(const QStringList& items)
     }
 }
 
-void PickComboBox::widenListFor(const QStringList& items)
+void PickComboBox::widenListFor(const QString& longest)
 {
     // The open list may grow wider than the box, so that whole lines can be read. Measuring
     // every item would cost as much as the fill itself; the longest one stands for them all.
-    const QString* longest = nullptr;
-    for (const QString& item : items) {
-        if (!longest || item.size() > longest->size())
-            longest = &item;
-    }
-    const int text = longest ? view()->fontMetrics().horizontalAdvance(*longest) : 0;
+    const int text = longest.isEmpty() ? 0 : view()->fontMetrics().horizontalAdvance(longest);
     // Other items of as many characters may be a little wider: some room to spare for them.
     const int margins = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4 * view()->frameWidth()
         + 8 * view()->fontMetrics().averageCharWidth();
