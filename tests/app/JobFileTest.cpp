@@ -53,14 +53,14 @@ TEST_F(JobFileTest, LeavesOutFlaggedBlankFirstShortAndEmptyRecords)
     const auto result = read(jobFile("6",
         {jobText({"P", "LISTED", "", "", "1"}),
             jobText({"P", "HIDDEN", "", "", "2", false}),
-            " " + jobText({"P", "BLANK", "", "", "3"}).substr(1),
+            std::string(" ").append(jobText({"P", "BLANK", "", "", "3"}).substr(1)),
             text118,
             "",
             text119}));
     ASSERT_EQ(result.lines.size(), 2u);
     EXPECT_EQ(result.lines[0].substr(8, 6), "LISTED");
     // A text of 119 characters has its flag; the fields beyond it are empty, not padded.
-    EXPECT_EQ(result.lines[1], "EXACT   " + std::string(10 + 10 + 20 + 1, ' '));
+    EXPECT_EQ(result.lines[1], std::string("EXACT   ").append(10 + 10 + 20 + 1, ' '));
 }
 
 TEST_F(JobFileTest, AnAllBlankPrefixGivesALineStartingWithEightBlanks)
@@ -97,7 +97,7 @@ TEST_F(JobFileTest, ALengthAboveTheRecordOrATruncatedRecordNeverReadsPastIt)
         + jobRecord(jobText({"P", "CUT", "", "", "2"})).substr(0, 150);
     result = read(bytes);
     ASSERT_EQ(result.lines.size(), 2u);
-    EXPECT_EQ(result.lines[1], "CUT     " + std::string(10 + 10 + 20 + 1 + 20, ' '));
+    EXPECT_EQ(result.lines[1], std::string("CUT     ").append(10 + 10 + 20 + 1 + 20, ' '));
 }
 
 TEST_F(JobFileTest, EightBitBytesStayAsTheyAre)

@@ -190,7 +190,7 @@ TEST_F(Form1WindowTest, TenThousandJobsFillTheListInOneStepInSortedOrder)
     TextList items;
     std::mt19937 random(7);
     for (int i = 0; i < 10000; ++i) {
-        std::string line = "P" + std::to_string(random() % 100000);
+        std::string line = std::string("P").append(std::to_string(random() % 100000));
         line.resize(85, ' ');
         items.push_back(line);
     }
