@@ -48,7 +48,9 @@ int main(int argc, char** argv)
     SettingsStore settings(settingsBackend);
     platform::PosixDriveList drives(paths);
 
-    QApplication::setWindowIcon(appIcon());
+    // Each image of the icon is decoded once, for the windows and the tray alike.
+    const QIcon icon = appIcon();
+    QApplication::setWindowIcon(icon);
     QtForm1Host host(settings, files, drives);
     Form1 form(settings, files, clock, host);
     Form1Window window(form);
@@ -59,7 +61,7 @@ int main(int argc, char** argv)
     QtNotifyIconService notificationArea;
     QtIntervalTimer trayLatchTimer;
     Tray tray(notificationArea, trayLatchTimer);
-    tray.setTrayImage(appIconPicture());
+    tray.setTrayImage(appIconPicture(icon));
     tray.setTrayToolTip("  Ovix Tick-Fob");
     tray.setEventMode(0);
     tray.onLeftClick([&form] { form.Tray1_LeftClick(); });

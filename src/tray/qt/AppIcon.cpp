@@ -27,7 +27,12 @@ QIcon appIcon()
 
 PicturePtr appIconPicture()
 {
-    return pictureFromIcon(appIcon());
+    return appIconPicture(appIcon());
+}
+
+PicturePtr appIconPicture(const QIcon& icon)
+{
+    return pictureFromIcon(icon);
 }
 
 } // namespace shiftloom

@@ -16,5 +16,7 @@ QIcon appIcon();
 
 /** The program's icon as a tray picture (an icon picture with the same images). */
 PicturePtr appIconPicture();
+/** `icon`, made by `appIcon`, as a tray picture: its images are not read a second time. */
+PicturePtr appIconPicture(const QIcon& icon);
 
 } // namespace shiftloom
