@@ -19,17 +19,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t records = size / kJobRecordLength + (size % kJobRecordLength != 0);
     if (result.lines.size() + 1 > records && !result.lines.empty())
         std::abort(); // more jobs listed than there are records after the header
-    for (const std::string& line : result.lines) {
+    for (std::string_view line : result.lines) {
         if (line.size() > 85)
             std::abort();
     }
-    // Record by record, the same decision on each record's text.
-    for (std::size_t at = 0; at < bytes.size(); at += kJobRecordLength) {
+    // Record by record after the header, the same decision on each record's text and the same
+    // line: the list is the first of the lines of every listed record, in record order.
+    std::size_t listed = 0;
+    for (std::size_t at = kJobRecordLength; at < bytes.size(); at += kJobRecordLength) {
         const std::string_view text = recordText(bytes.substr(at, kJobRecordLength));
         if (text.size() > kJobTextMaxLength)
             std::abort();
-        if (isListed(text))
-            (void)JobLine(parseJobEntry(text));
+        if (!isListed(text))
+            continue;
+        const std::string line = JobLine(parseJobEntry(text));
+        if (listed < result.lines.size() && result.lines[listed] != line)
+            std::abort();
+        ++listed;
     }
+    if (listed < result.lines.size())
+        std::abort();
     return 0;
 }
