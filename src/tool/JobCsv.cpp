@@ -103,16 +103,16 @@ JobCsvResult readJobCsv(std::string_view text)
 
         std::array<std::string, 5> texts;
         for (std::size_t column = 0; column < texts.size(); ++column) {
-            const JobColumn& spec = kJobColumns[column];
+            const JobColumn& layout = kJobColumns[column];
             const std::string& field = record.fields[column];
             std::string why;
             std::optional<std::string> bytes = toCp1252(field, why);
             if (!bytes)
-                return fail(record.line, "column " + std::string(spec.name) + ": " + why);
-            if (bytes->size() > spec.width)
+                return fail(record.line, "column " + std::string(layout.name) + ": " + why);
+            if (bytes->size() > layout.width)
                 return fail(record.line,
-                    "column " + std::string(spec.name) + ": " + std::to_string(bytes->size()) + " characters, at most "
-                        + std::to_string(spec.width) + " fit");
+                    "column " + std::string(layout.name) + ": " + std::to_string(bytes->size()) + " characters, at most "
+                        + std::to_string(layout.width) + " fit");
             texts[column] = std::move(*bytes);
         }
 
