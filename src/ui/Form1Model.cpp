@@ -116,12 +116,14 @@ SortKey sortKeyOf(std::string_view item)
     return key;
 }
 
-template<typename Items> std::vector<std::size_t> orderForDisplay(const Items& items)
+} // namespace
+
+std::vector<std::size_t> displayOrder(const TextList& items)
 {
     std::vector<SortKey> keys;
     keys.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        keys.push_back(sortKeyOf(items[i]));
+    for (std::string_view item : items)
+        keys.push_back(sortKeyOf(item));
     std::vector<std::size_t> order(items.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -136,35 +138,13 @@ template<typename Items> std::vector<std::size_t> orderForDisplay(const Items& i
     return order;
 }
 
-template<typename Items> std::vector<std::string> sortItemsForDisplay(const Items& items)
+std::vector<std::string> sortedForDisplay(const TextList& items)
 {
     std::vector<std::string> sorted;
     sorted.reserve(items.size());
-    for (std::size_t index : orderForDisplay(items))
+    for (std::size_t index : displayOrder(items))
         sorted.emplace_back(items[index]);
     return sorted;
-}
-
-} // namespace
-
-std::vector<std::size_t> displayOrder(const TextList& items)
-{
-    return orderForDisplay(items);
-}
-
-std::vector<std::size_t> displayOrder(const std::vector<std::string>& items)
-{
-    return orderForDisplay(items);
-}
-
-std::vector<std::string> sortedForDisplay(const TextList& items)
-{
-    return sortItemsForDisplay(items);
-}
-
-std::vector<std::string> sortedForDisplay(const std::vector<std::string>& items)
-{
-    return sortItemsForDisplay(items);
 }
 
 } // namespace shiftloom

@@ -78,9 +78,7 @@ private:
  * equal. Returns the indexes of `items` in that order.
  */
 std::vector<std::size_t> displayOrder(const TextList& items);
-std::vector<std::size_t> displayOrder(const std::vector<std::string>& items);
 /** The items themselves in `displayOrder`. */
 std::vector<std::string> sortedForDisplay(const TextList& items);
-std::vector<std::string> sortedForDisplay(const std::vector<std::string>& items);
 
 } // namespace shiftloom

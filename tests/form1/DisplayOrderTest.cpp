@@ -22,6 +22,14 @@ std::vector<std::string> slowOrder(std::vector<std::string> items)
     return items;
 }
 
+TextList listOf(const std::vector<std::string>& items)
+{
+    TextList list;
+    for (const std::string& item : items)
+        list.push_back(item);
+    return list;
+}
+
 TEST(DisplayOrder, FoldsLettersKeepsEqualItemsInOrderAndComparesBeyondTheKey)
 {
     const std::vector<std::string> items = {"beta",
@@ -37,8 +45,8 @@ TEST(DisplayOrder, FoldsLettersKeepsEqualItemsInOrderAndComparesBeyondTheKey)
         "Zulu",
         "zulu",
         "WS      JOB00001"};
-    EXPECT_EQ(sortedForDisplay(items), slowOrder(items));
-    const std::vector<std::size_t> order = displayOrder(items);
+    EXPECT_EQ(sortedForDisplay(listOf(items)), slowOrder(items));
+    const std::vector<std::size_t> order = displayOrder(listOf(items));
     // "Alpha" before "alpha": equal but for case, so in the order they were added.
     EXPECT_LT(std::find(order.begin(), order.end(), 1u), std::find(order.begin(), order.end(), 2u));
 }
@@ -56,7 +64,7 @@ TEST(DisplayOrder, AgreesWithTheSlowOrderOnRandomJobLines)
             c = static_cast<char>(small(random) == 0 ? byte(random) : "aAbB "[small(random)]);
         items.push_back(item);
     }
-    EXPECT_EQ(sortedForDisplay(items), slowOrder(items));
+    EXPECT_EQ(sortedForDisplay(listOf(items)), slowOrder(items));
 }
 
 } // namespace
