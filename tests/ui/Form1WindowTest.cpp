@@ -137,6 +137,36 @@ TEST_F(Form1WindowTest, WidgetsFollowEveryChangeOfTheModel)
     }
 }
 
+TEST_F(Form1WindowTest, CaptionsChangedWhileHiddenInTheTrayShowWhenThePanelIsShownAgain)
+{
+    Form1Model& model = form.model();
+    auto* clockDisplay = widgetAs<QLabel>(ctl::Label2);
+    const QString before = clockDisplay->text();
+    window->hide();
+    int n = 0;
+    for (const ControlDesign& design : form1Controls()) {
+        if (design.type != ControlType::TrayControl)
+            model.setCaption(design.ref, "hidden " + std::to_string(n++));
+    }
+    // A panel hidden in the tray lays out no text: its clock display waits for the showing.
+    EXPECT_EQ(clockDisplay->text(), before);
+
+    window->show();
+    for (const ControlDesign& design : form1Controls()) {
+        QWidget* shown = widget(design.ref);
+        const QString expected = toQString(model.caption(design.ref));
+        if (auto* label = qobject_cast<QLabel*>(shown)) {
+            EXPECT_EQ(label->text(), expected);
+        } else if (auto* button = qobject_cast<QPushButton*>(shown)) {
+            EXPECT_EQ(button->text(), buttonText(model.caption(design.ref)));
+        } else if (auto* box = qobject_cast<QLineEdit*>(shown)) {
+            EXPECT_EQ(box->text(), expected);
+        } else if (auto* combo = qobject_cast<QComboBox*>(shown)) {
+            EXPECT_EQ(combo->currentText(), expected);
+        }
+    }
+}
+
 TEST_F(Form1WindowTest, WorkerEditsReachTheModelWithoutMovingTheCursor)
 {
     auto* card = widgetAs<QLineEdit>(ctl::Text3);

@@ -312,6 +312,12 @@ void Form1Window::controlChanged(ControlRef ref, ControlProperty property)
         return;
     switch (property) {
     case ControlProperty::Caption:
+        // The job list's text is also the worker's edit, so it always follows at once.
+        if (!isVisible() && designOf(ref).type != ControlType::ComboBox) {
+            if (std::find(m_captionsToShow.begin(), m_captionsToShow.end(), ref) == m_captionsToShow.end())
+                m_captionsToShow.push_back(ref);
+            break;
+        }
         showCaption(ref);
         break;
     case ControlProperty::ToolTip:
@@ -398,6 +404,14 @@ void Form1Window::fillJobList()
     // of them, before anything else runs.
     const TextList& items = m_model.comboItems();
     m_jobList->setLines(items, displayOrder(items));
+}
+
+void Form1Window::showEvent(QShowEvent* event)
+{
+    // Before the first paint: what changed while hidden is shown at once.
+    for (const ControlRef& ref : std::exchange(m_captionsToShow, {}))
+        showCaption(ref);
+    QWidget::showEvent(event);
 }
 
 void Form1Window::paintEvent(QPaintEvent*)

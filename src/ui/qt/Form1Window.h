@@ -58,6 +58,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,6 +79,11 @@ private:
     Form1& m_form;
     Form1Model& m_model;
     TwipsScale m_scale;
+    /**
+     * Captions the model changed while the window was hidden, shown when it is shown again: a
+     * panel hidden in the tray lays out no text at its once-a-second tick.
+     */
+    std::vector<ControlRef> m_captionsToShow;
     std::vector<QWidget*> m_controls; ///< by `controlSlot()`
     PickComboBox* m_jobList = nullptr;
     QLineEdit* m_cardBox = nullptr;
