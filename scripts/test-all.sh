@@ -9,6 +9,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# No QtTest check inside a GoogleTest test (its failure would pass unseen); the suite's size.
+scripts/check-test-macros.sh
+scripts/test-ratio.sh
+
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake --preset ci
