@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The activity list on any bytes as activities.txt: one item per line, each the code, "  :  "
 // and the number, whose first and last 8 characters give the code and number back.
-#include "MemoryFileOps.h"
+#include "support/FaultFileOps.h"
 
 #include "app/ActivityFile.h"
 #include "platform/FileIo.h"
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace shiftloom;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::MemoryFileOps files;
+    test::FaultFileOps files; // files held in memory
     files.put("s\\activities.txt", bytes);
     std::vector<std::string> items;
     if (readActivityItems(files, "s\\activities.txt", items) != platform::FileError::None)

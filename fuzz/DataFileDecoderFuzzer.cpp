@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The store tool's decoder of the data file on any bytes: one decoded line per line of the
-// file, valid lines exactly 24 or 64 digits, and each line decoded alone as within the file.
+// file, numbered from 1, valid lines exactly 24 or 64 digits, and each line decoded alone as
+// within the file.
 #include "tool/DataFileDecoder.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -12,7 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DecodedDataFile file = decodeDataFile(bytes);
     std::size_t invalid = 0;
     std::size_t total = 0;
+    std::size_t number = 0;
     for (const DataLine& line : file.lines) {
+        if (line.number != ++number)
+            std::abort(); // lines are numbered one by one from 1
         total += line.length;
         if (line.kind == DataLineKind::Invalid) {
             ++invalid;
@@ -25,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)kindName(line.kind);
     }
     if (invalid != file.invalidCount || total > size)
+        std::abort();
+    // One line per line feed, and one more for bytes after the last.
+    const auto lineFeeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    if (file.lines.size() != lineFeeds + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0))
         std::abort();
     return 0;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The job file reader on any bytes as dep.dat: every line it lists comes from a record whose
 // text is listed, and is built from that record's fields alone.
-#include "MemoryFileOps.h"
+#include "support/FaultFileOps.h"
 
 #include "app/JobFile.h"
 
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace shiftloom;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::MemoryFileOps files;
+    test::FaultFileOps files; // files held in memory
     files.put("s\\dep.dat", bytes);
     const JobListResult result = readJobList(files, "s\\dep.dat", JobFileOpen::ReadOnly);
     if (result.error != platform::FileError::None)

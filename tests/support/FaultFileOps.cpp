@@ -247,7 +247,8 @@ FaultFileOps::Planned FaultFileOps::enter(FileOp op)
     }
     const bool dies = planned.action == FaultAction::KillBefore || planned.action == FaultAction::KillAfter
         || planned.action == FaultAction::ShortThenKill;
-    if (planned.action == FaultAction::KillBefore || (planned.action == FaultAction::ShortThenKill && op != FileOp::Write))
+    if (planned.action == FaultAction::KillBefore
+        || (planned.action == FaultAction::ShortThenKill && op != FileOp::Write))
         dieNow();
     if (!dies && (planned.action == FaultAction::Short || planned.error != FileError::None)) {
         ++m_injected[index];
@@ -266,9 +267,9 @@ FileError FaultFileOps::open(std::string_view path, platform::OpenMode mode, Fil
 {
     out = FileHandle{};
     return call(FileOp::Open, [&] {
-        if (const auto refused = m_refused.find(path);
-            refused != m_refused.end() && (refused->second || mode == platform::OpenMode::Read
-                || mode == platform::OpenMode::ReadWrite || mode == platform::OpenMode::ReadCreate))
+        if (const auto refused = m_refused.find(path); refused != m_refused.end()
+            && (refused->second || mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite
+                || mode == platform::OpenMode::ReadCreate))
             return FileError::AccessDenied;
         return m_real.open(path, mode, out);
     });
@@ -289,7 +290,8 @@ FileError FaultFileOps::size(FileHandle file, std::uint64_t& out)
     return call(FileOp::Size, [&] { return m_real.size(file, out); });
 }
 
-FileError FaultFileOps::readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
+FileError FaultFileOps::readAt(
+    FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
 {
     got = 0;
     return call(FileOp::Read, [&] { return m_real.readAt(file, offset, buffer, length, got); });

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 
 namespace shiftloom::tool {
 namespace {
@@ -147,39 +145,6 @@ TEST(DataFileDecoder, AVeryLongLineKeepsOnlyAnExcerpt)
     EXPECT_EQ(file.lines[0].length, 1'000'000u);
     EXPECT_EQ(file.lines[0].excerpt.size(), kExcerptLength);
     EXPECT_EQ(file.lines[1].kind, DataLineKind::In);
-}
-
-// Arbitrary bytes, biased towards digits and line ends so that near-records occur, keep the
-// decoder's promises: one line per line end, consecutive numbers, a count that matches.
-TEST(DataFileDecoder, ArbitraryBytesKeepTheInvariants)
-{
-    std::mt19937 random(20261205);
-    const std::string alphabet("0123456789\r\n-\0\xFF 01", 18);
-    for (int round = 0; round < 500; ++round) {
-        std::string bytes;
-        const std::size_t size = random() % 400;
-        for (std::size_t i = 0; i < size; ++i)
-            bytes.push_back(alphabet[random() % alphabet.size()]);
-        if (round % 5 == 0)
-            bytes = std::string(kStart) + "\r\n" + bytes;
-        const DecodedDataFile file = decodeDataFile(bytes);
-        std::size_t invalid = 0;
-        for (std::size_t i = 0; i < file.lines.size(); ++i) {
-            const DataLine& line = file.lines[i];
-            ASSERT_EQ(line.number, i + 1);
-            if (line.kind == DataLineKind::Invalid) {
-                ++invalid;
-                EXPECT_NE(line.problem, DataLineProblem::None);
-                EXPECT_LE(line.excerpt.size(), kExcerptLength);
-            } else {
-                EXPECT_TRUE(line.length == kLongRecordLength || line.length == kShortRecordLength);
-            }
-        }
-        EXPECT_EQ(file.invalidCount, invalid);
-        const auto lineFeeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-        const bool tail = !bytes.empty() && bytes.back() != '\n';
-        EXPECT_EQ(file.lines.size(), lineFeeds + (tail ? 1 : 0));
-    }
 }
 
 } // namespace
