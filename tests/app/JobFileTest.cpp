@@ -3,7 +3,6 @@
 #include "app/ActivityFile.h"
 #include "support/CoreFixture.h"
 
-
 namespace shiftloom {
 namespace {
 
@@ -25,7 +24,8 @@ protected:
 TEST_F(JobFileTest, JobLineHasItsFieldsAtTheirColumns)
 {
     const TestJob job{"WS-A", "GEAR01", "Gearbox housing", "Drill 4 holes", "567"};
-    const std::string expected = "WS-A    GEAR01            567               Gearbox housing      Drill 4 holes       ";
+    const std::string expected =
+        "WS-A    GEAR01            567               Gearbox housing      Drill 4 holes       ";
     EXPECT_EQ(JobLine(parseJobEntry(jobText(job))), expected);
     // The reader builds the lines of whole records on its own: the same line.
     const auto listed = read(jobFile({job}));
