@@ -11,7 +11,9 @@
 # is "no build"; neither is counted. A mutant whose tests fail or time out is "caught".
 #
 # Usage: scripts/mutation-sample.sh [--commit REV] [--mutants FILE] [--only ID[,ID...]]
-#                                   [--jobs N] [--timeout SECONDS]
+#                                   [--jobs N] [--test-jobs N] [--timeout SECONDS]
+# --jobs is for the build (default 2); --test-jobs for ctest (default 8: the reliability tests
+# mostly wait for processes, locks and kills, so more of them than cores run well side by side).
 # --timeout bounds one mutant's whole test run (default 400 s; the unmutated suite takes one to
 # three minutes on a busy machine). A run that fails a test is "caught"; a run cut off at the
 # bound before any test failed is "timeout", counted as caught (the suite does not pass) but
@@ -25,6 +27,7 @@ rev=HEAD
 mutants=$repo/scripts/mutants.txt
 only=
 jobs=2
+test_jobs=8
 timeout=400
 while [ $# -gt 0 ]; do
     case $1 in
@@ -32,8 +35,9 @@ while [ $# -gt 0 ]; do
     --mutants) mutants=$(realpath "$2"); shift 2 ;;
     --only) only=,$2,; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
+    --test-jobs) test_jobs=$2; shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
-    *) echo "usage: $0 [--commit REV] [--mutants FILE] [--only IDS] [--jobs N] [--timeout SECONDS]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--commit REV] [--mutants FILE] [--only IDS] [--jobs N] [--test-jobs N] [--timeout SECONDS]" >&2; exit 2 ;;
     esac
 done
 
@@ -66,6 +70,14 @@ trap 'restore; exit 130' INT TERM
 
 run() { nice -n 10 "$@"; }
 
+# The reliability runs at a fraction of their CI size, so that a mutant takes a minute rather
+# than several: every kind of run still happens, with fewer writers, records and kills.
+export SHIFTLOOM_RELIABILITY_WRITERS=${SHIFTLOOM_RELIABILITY_WRITERS:-4}
+export SHIFTLOOM_RELIABILITY_RECORDS=${SHIFTLOOM_RELIABILITY_RECORDS:-300}
+export SHIFTLOOM_RELIABILITY_KILLS=${SHIFTLOOM_RELIABILITY_KILLS:-40}
+export SHIFTLOOM_RELIABILITY_REPLAY_KILLS=${SHIFTLOOM_RELIABILITY_REPLAY_KILLS:-12}
+export SHIFTLOOM_RELIABILITY_REAL_RECORDS=${SHIFTLOOM_RELIABILITY_REAL_RECORDS:-300}
+
 build_suite() {
     run cmake --build "$build" -j "$jobs" >"$1" 2>&1
 }
@@ -74,7 +86,7 @@ build_suite() {
 test_suite() {
     local out=$1
     shift
-    (cd "$build" && run timeout -k 10 "$timeout" ctest -LE 'e2e|valgrind' -j "$jobs" --stop-on-failure "$@") \
+    (cd "$build" && run timeout -k 10 "$timeout" ctest -LE 'e2e|valgrind' -j "$test_jobs" --stop-on-failure "$@") \
         >"$out" 2>&1
 }
 
