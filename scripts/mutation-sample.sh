@@ -18,6 +18,7 @@
 # three minutes on a busy machine). A run that fails a test is "caught"; a run cut off at the
 # bound before any test failed is "timeout", counted as caught (the suite does not pass) but
 # listed apart, so that a bound too tight for a loaded machine shows.
+# --check only tries each mutant's anchor on the working tree (nothing is built): for re-targeting.
 # Results: printed, and written to build/mutation/<commit>/results.md (a Markdown table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,7 @@ repo=$(pwd)
 rev=HEAD
 mutants=$repo/scripts/mutants.txt
 only=
+check=
 jobs=2
 test_jobs=8
 timeout=400
@@ -34,12 +36,35 @@ while [ $# -gt 0 ]; do
     --commit) rev=$2; shift 2 ;;
     --mutants) mutants=$(realpath "$2"); shift 2 ;;
     --only) only=,$2,; shift 2 ;;
+    --check) check=1; shift ;;
     --jobs) jobs=$2; shift 2 ;;
     --test-jobs) test_jobs=$2; shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     *) echo "usage: $0 [--commit REV] [--mutants FILE] [--only IDS] [--jobs N] [--test-jobs N] [--timeout SECONDS]" >&2; exit 2 ;;
     esac
 done
+
+if [ -n "$check" ]; then
+    while IFS= read -r line || [ -n "$line" ]; do
+        case $line in
+        '['*']'*) id=${line#[}; id=${id%%]*} ;;
+        'file = '*) file=${line#file = } ;;
+        'from = '*) from=${line#from = } ;;
+        'to   = '*)
+            python3 - "$file" "$from" "$id" <<'PY'
+import sys
+path, old, ident = sys.argv[1], sys.argv[2].replace("<NL>", "\n"), sys.argv[3]
+try:
+    n = open(path, encoding="utf-8").read().count(old)
+except FileNotFoundError:
+    n = -1
+print(f"{ident:5} {'applies' if n == 1 else 'NOT APPLICABLE (' + ('no file' if n < 0 else f'anchor found {n} times') + ')'}  {path}")
+PY
+            ;;
+        esac
+    done <"$mutants"
+    exit 0
+fi
 
 commit=$(git rev-parse --short=12 "$rev^{commit}")
 work=$repo/build/mutation/$commit
