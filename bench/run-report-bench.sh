@@ -17,7 +17,8 @@
 #   html         shift-loom-store report STORE --html PAGE
 #   html 2x      the same on the file with twice the records
 # and the medians over the rounds are printed: wall time, CPU time (user + system), peak resident
-# memory (maximum RSS), and the ratio of each wall time to the plain read's.
+# memory (maximum RSS), and the ratios of the wall and CPU times to the plain read's. On a machine
+# busy with other work the CPU times are the steadier figures.
 #
 # Usage: bench/run-report-bench.sh --store-tool BIN/shift-loom-store [--records 1000000]
 #            [--rounds 5] [--out FILE.tsv] [--keep]
@@ -74,17 +75,15 @@ generate "$work/store" "$records"
 generate "$work/store2x" "$((records * 2))"
 bytes=$(stat -c %s "$work/store/data")
 
-# measure NAME COMMAND...: one run; appends "wall_ms cpu_s rss_mib" to $work/NAME. The wall time is
-# taken around the command in microseconds (/usr/bin/time counts in hundredths, too coarse for
-# the plain read); CPU time and memory come from /usr/bin/time.
+# measure NAME COMMAND...: one run; appends "wall_ms cpu_ms rss_mib" to $work/NAME. Wall and CPU
+# time (user + system) come from the shell's `time` in milliseconds (/usr/bin/time counts in
+# hundredths, too coarse for the plain read), the peak memory from /usr/bin/time.
 measure() {
-    local name=$1 before after
+    local name=$1 TIMEFORMAT='%3R %3U %3S'
     shift
-    before=$EPOCHREALTIME
-    /usr/bin/time -f '%U %S %M' -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
-        echo "run-report-bench: $name failed:" >&2; cat "$work/stderr.txt" >&2; exit 1; }
-    after=$EPOCHREALTIME
-    awk -v a="$before" -v b="$after" '{ printf "%.1f %.2f %.1f\n", (b - a) * 1000, $1 + $2, $3 / 1024 }' \
+    { time /usr/bin/time -f '%M' -o "$work/rss.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
+        echo "run-report-bench: $name failed:" >&2; cat "$work/stderr.txt" >&2; exit 1; }; } 2>"$work/time.txt"
+    awk -v rss="$(cat "$work/rss.txt")" '{ printf "%.1f %.1f %.1f\n", $1 * 1000, ($2 + $3) * 1000, rss / 1024 }' \
         "$work/time.txt" >>"$work/$name"
 }
 
@@ -104,7 +103,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.1f" : "-"), a / b 
 : >"$out"
 for name in read decode csv html html2x; do
     for column in 1 2 3; do
-        figure=$(case $column in 1) echo wall_ms ;; 2) echo cpu_s ;; 3) echo rss_mib ;; esac)
+        figure=$(case $column in 1) echo wall_ms ;; 2) echo cpu_ms ;; 3) echo rss_mib ;; esac)
         printf '%s_%s\t%s\t%s\n' "$name" "$figure" "$(median "$name" "$column")" \
             "$(awk -v c="$column" '{ printf "%s%s", sep, $c; sep = "\t" }' "$work/$name")" >>"$out"
     done
@@ -112,9 +111,9 @@ done
 
 page=$(stat -c %s "$work/page.html")
 printf 'Data file: %s records, %s bytes; page: %s bytes; %s rounds\n' "$records" "$bytes" "$page" "$rounds"
-printf '%-10s %10s %10s %10s %12s\n' run wall_ms cpu_s rss_mib 'wall/read'
+printf '%-10s %10s %10s %10s %10s %10s\n' run wall_ms cpu_ms rss_mib 'wall/read' 'cpu/read'
 for name in read decode csv html html2x; do
-    printf '%-10s %10s %10s %10s %12s\n' "$name" "$(median "$name" 1)" "$(median "$name" 2)" "$(median "$name" 3)" \
-        "$(ratio "$(median "$name" 1)" "$(median read 1)")"
+    printf '%-10s %10s %10s %10s %10s %10s\n' "$name" "$(median "$name" 1)" "$(median "$name" 2)" "$(median "$name" 3)" \
+        "$(ratio "$(median "$name" 1)" "$(median read 1)")" "$(ratio "$(median "$name" 2)" "$(median read 2)")"
 done
 echo "run-report-bench: figures in $out" >&2

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -15,14 +16,15 @@
 namespace shiftloom::tool {
 namespace {
 
-// Orders numbers written as digits without leading zeros: shorter ones are smaller.
-struct NumericOrder
+// The value of a card or job card field: 16 digits, which a 64-bit number holds. Numbers stand for
+// the fields while the records are summed (cheaper to hash and compare than their texts).
+std::uint64_t fieldValue(std::string_view digits)
 {
-    bool operator()(const std::string& a, const std::string& b) const
-    {
-        return std::make_tuple(a.size(), std::string_view(a)) < std::make_tuple(b.size(), std::string_view(b));
-    }
-};
+    std::uint64_t value = 0;
+    for (const char c : digits)
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    return value;
+}
 
 // A start or stop of a card, as much of it as the report needs.
 struct CardEvent
@@ -31,7 +33,7 @@ struct CardEvent
     std::size_t line = 0;
     RecordStamp stamp;
     bool start = false;
-    std::string jobCard; ///< without leading zeros
+    std::uint64_t jobCard = 0;
 };
 
 CardEvent eventOf(const DataLine& line)
@@ -40,7 +42,7 @@ CardEvent eventOf(const DataLine& line)
         line.number,
         line.stamp,
         line.kind == DataLineKind::Start,
-        line.kind == DataLineKind::Start ? withoutLeadingZeros(line.jobCard) : std::string()};
+        line.kind == DataLineKind::Start ? fieldValue(line.jobCard) : 0};
 }
 
 bool before(const CardEvent& a, const CardEvent& b)
@@ -101,15 +103,15 @@ struct ReportBuilder::Card
     std::optional<CardEvent> running; ///< the start that the next record ends
     std::vector<JobDayTotal> totals; ///< the days summed up, by day and then job card
     Day summedDay; ///< the day being summed: records are taken in time order, so it only moves forward
-    std::vector<std::pair<std::string, long long>> dayMinutes; ///< job card -> minutes on `day`
+    std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on `day`
 
-    void addMinutes(const Day& startDay, const std::string& jobCard, long long minutes)
+    void addMinutes(const Day& startDay, std::uint64_t jobCard, long long minutes)
     {
         if (startDay != summedDay)
             closeDay();
         summedDay = startDay;
         const auto job = std::find_if(
-            dayMinutes.begin(), dayMinutes.end(), [&jobCard](const auto& entry) { return entry.first == jobCard; });
+            dayMinutes.begin(), dayMinutes.end(), [jobCard](const auto& entry) { return entry.first == jobCard; });
         if (job != dayMinutes.end())
             job->second += minutes;
         else
@@ -118,11 +120,9 @@ struct ReportBuilder::Card
 
     void closeDay()
     {
-        std::sort(dayMinutes.begin(), dayMinutes.end(), [](const auto& a, const auto& b) {
-            return NumericOrder()(a.first, b.first);
-        });
-        for (auto& [jobCard, minutes] : dayMinutes)
-            totals.push_back(JobDayTotal{number, std::move(jobCard), summedDay, minutes});
+        std::sort(dayMinutes.begin(), dayMinutes.end());
+        for (const auto& [jobCard, minutes] : dayMinutes)
+            totals.push_back(JobDayTotal{number, std::to_string(jobCard), summedDay, minutes});
         dayMinutes.clear();
     }
 
@@ -157,12 +157,12 @@ ReportBuilder::~ReportBuilder() = default;
 
 ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 {
-    std::string number = withoutLeadingZeros(line.card);
+    const std::uint64_t number = fieldValue(line.card);
     auto found = m_cards.find(number);
     if (found == m_cards.end()) {
         auto card = std::make_unique<Card>();
-        card->number = number;
-        found = m_cards.emplace(std::move(number), std::move(card)).first;
+        card->number = std::to_string(number);
+        found = m_cards.emplace(number, std::move(card)).first;
     }
     return *found->second;
 }
@@ -212,7 +212,7 @@ void ReportBuilder::addAgain(const DataLine& line)
     }
     if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
         return;
-    const auto found = m_cards.find(withoutLeadingZeros(line.card));
+    const auto found = m_cards.find(fieldValue(line.card));
     if (found == m_cards.end() || !found->second->late)
         return;
     Card& card = *found->second;
@@ -229,20 +229,19 @@ TimeReport ReportBuilder::finish()
 {
     if (m_late && !m_secondReading)
         throw std::logic_error("ReportBuilder: late records need a second reading");
-    std::vector<Card*> cards;
+    std::vector<std::pair<std::uint64_t, Card*>> cards;
     cards.reserve(m_cards.size());
     for (auto& [number, card] : m_cards)
-        cards.push_back(card.get());
-    std::sort(
-        cards.begin(), cards.end(), [](const Card* a, const Card* b) { return NumericOrder()(a->number, b->number); });
+        cards.emplace_back(number, card.get());
+    std::sort(cards.begin(), cards.end());
 
-    for (Card* card : cards) {
+    for (const auto& [number, card] : cards) {
         card->takeLateUpTo(nullptr, m_options);
         card->closeDay();
         std::move(card->totals.begin(), card->totals.end(), std::back_inserter(m_report.totals));
         if (card->running && inRange(dayOf(card->running->stamp), m_options))
-            m_report.open.push_back(
-                OpenStart{card->number, card->running->jobCard, card->running->stamp, card->running->line});
+            m_report.open.push_back(OpenStart{
+                card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
     }
     m_cards.clear();
     return std::move(m_report);

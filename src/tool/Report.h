@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -124,7 +125,7 @@ private:
 
     ReportOptions m_options;
     TimeReport m_report;
-    std::unordered_map<std::string, std::unique_ptr<Card>> m_cards;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Card>> m_cards; ///< by the value of the card field
     bool m_late = false;
     bool m_secondReading = false;
 };
