@@ -95,7 +95,6 @@ footer { margin-top: 24px; color: var(--muted); font-size: 11px; }
 @page { size: A4 landscape; margin: 10mm; }
 @media print {
   body { padding: 0; font-size: 11px; }
-  .card { break-before: auto; }
   .day svg { height: 72px; }
   a { color: inherit; text-decoration: none; }
 }
@@ -519,11 +518,6 @@ std::string htmlEscaped(std::string_view text)
         }
     }
     return escaped;
-}
-
-std::string_view jobColour(std::string_view jobCard)
-{
-    return kPalette[colourIndex(jobCard)];
 }
 
 void writeTimesheet(const TimeReport& report, const TimesheetSource& source, std::ostream& out)

@@ -32,7 +32,4 @@ void writeTimesheet(const TimeReport& report, const TimesheetSource& source, std
 /** Text for HTML element content and quoted attribute values: & < > " ' as references. */
 std::string htmlEscaped(std::string_view text);
 
-/** The colour of a job card on every page: one of a fixed palette, picked by a hash of its number. */
-std::string_view jobColour(std::string_view jobCard);
-
 } // namespace shiftloom::tool
