@@ -13,12 +13,14 @@ packages=(
     # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
     # and the interpreter of the test scripts
     xvfb xauth xdotool trayer x11-utils x11-apps imagemagick python3
+    # the store tool's timesheet page rendered and checked in a browser
+    chromium
     # desktop integration checks
     appstream desktop-file-utils
     # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
     dpkg-dev librsvg2-bin
     # the performance report (scripts/perf-report.sh) and profiling
-    jq linux-perf valgrind heaptrack
+    jq linux-perf valgrind heaptrack time
 )
 
 missing=()
