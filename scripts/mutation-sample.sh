@@ -189,8 +189,8 @@ finish_mutant() {
     else
         status=0
         test_suite "$log/$id-test.txt" || status=$?
-        by=$(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ \.*\**(Failed|Timeout|Exception|SEGFAULT|Subprocess aborted|Child aborted)' \
-            "$log/$id-test.txt" | sed -E 's/^Test +#[0-9]+: ([^ ]+) \.*\**(.*)$/\1 (\2)/' || true)
+        by=$(grep -a -m1 -E 'Test +#[0-9]+: .* \.+\**(Failed|Timeout|Exception|SEGFAULT|Subprocess aborted|Child aborted)' \
+            "$log/$id-test.txt" | sed -E 's/^.*Test +#[0-9]+: (.*[^ .]) \.+\**([A-Za-z ]*[a-z]).*$/\1 (\2)/' || true)
         if [ $status -eq 0 ]; then
             result="SURVIVED"
             by=
