@@ -189,6 +189,13 @@ finish_mutant() {
     else
         status=0
         test_suite "$log/$id-test.txt" || status=$?
+        # A test that fails only under load is no catch: what failed runs again, and when it
+        # passes then, the whole suite runs once more and its result counts.
+        if [ $status -ne 0 ] && [ $status -ne 124 ] && [ $status -ne 137 ] \
+            && test_suite "$log/$id-rerun.txt" --rerun-failed; then
+            status=0
+            test_suite "$log/$id-test.txt" || status=$?
+        fi
         by=$(grep -a -m1 -E 'Test +#[0-9]+: .* \.+\**(Failed|Timeout|Exception|SEGFAULT|Subprocess aborted|Child aborted)' \
             "$log/$id-test.txt" | sed -E 's/^.*Test +#[0-9]+: (.*[^ .]) \.+\**([A-Za-z ]*[a-z]).*$/\1 (\2)/' || true)
         if [ $status -eq 0 ]; then
