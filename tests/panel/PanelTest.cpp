@@ -4,6 +4,7 @@
 #include "panel/Panel.h"
 #include "panel/TimeText.h"
 #include "support/CoreFixture.h"
+#include "timing/RecordLayout.h"
 
 namespace shiftloom {
 namespace {
@@ -155,11 +156,12 @@ TEST_F(PanelTest, WithoutAChoiceTheActivityStaysAndARunningSlotPressedAgainKeeps
     load();
     assign(3);
     start(0);
-    EXPECT_EQ(records().at(0).substr(32), "00000000000000030000000000000005");
+    EXPECT_EQ(record::jobCard.of(records().at(0)), "0000000000000003");
+    EXPECT_EQ(record::activity.of(records().at(0)), "0000000000000005");
     edit(0, "00:03:00");
     start(0, kRepair);
     ASSERT_EQ(records().size(), 2u);
-    EXPECT_EQ(records()[1].substr(48), "0000000000000002");
+    EXPECT_EQ(record::activity.of(records()[1]), "0000000000000002");
     EXPECT_EQ(panel.runningSlot(), 0);
     EXPECT_EQ(elapsed(0), "00:03:00");
 }
@@ -177,7 +179,7 @@ TEST_F(PanelTest, StopAllStopsEverySlotAndWritesAStopAtEveryPress)
     EXPECT_EQ(elapsed(0), "00:01:02");
     panel.setCardNumber("");
     panel.stopAll();
-    EXPECT_EQ(records().back().substr(16, 16), "0000000000000000");
+    EXPECT_EQ(record::card.of(records().back()), "0000000000000000");
 }
 
 TEST_F(PanelTest, InWritesTheKeyedDigitsOnlyWhenThereAreAny)

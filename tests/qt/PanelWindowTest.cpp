@@ -3,6 +3,9 @@
 // operations they stand for; whole presses with the activity dialog answered as a worker would.
 #include "QtFixture.h"
 
+#include "timing/RecordLayout.h"
+
+#include "panel/ControlNames.h"
 #include "panel/TimeText.h"
 #include "qt/ActivityDialog.h"
 #include "qt/DesignLook.h"
@@ -94,12 +97,24 @@ TEST_F(PanelWindowTest, AThinFixedFrameWithoutTitleBarAndFocusWalkingTheLayoutsO
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_EQ(window->size(), QSize(192, 395));
 
-    const QStringList order = QStringLiteral(
-        "Command1 Command2 Text1 Command3_0 Command3_1 Command3_2 Command3_3 Command3_4 Command3_5 Command3_6 "
-        "Command3_7 Command3_8 Command3_9 Command4 Command5 Command6_0 Command6_1 Command6_2 Command6_3 Command6_4 "
-        "Combo1 Command6_5 Command6_6 Command6_7 Command6_8 Command6_9 Text2_0 Text2_1 Text2_2 Text2_3 Text2_4 "
-        "Text2_5 Text2_6 Text2_7 Text2_8 Text2_9 Command7 Text3 Text4 Command8")
-                                  .split(QLatin1Char(' '));
+    // The hidden IN key and STOP ALL, the keypad, the job buttons with the job list after the
+    // fifth, the time boxes, then the close button, the card box, the total and the idle colour.
+    std::vector<ControlRef> walk = {{PanelControl::InKey}, {PanelControl::StopAll}, kKeypadEcho};
+    for (int i = 0; i < 10; ++i)
+        walk.push_back(digitKey(i));
+    walk.insert(walk.end(), {{PanelControl::HashKey}, {PanelControl::ClearKey}});
+    for (int i = 0; i < 10; ++i) {
+        walk.push_back(jobButton(i));
+        if (i == 4)
+            walk.push_back(kJobList);
+    }
+    for (int i = 0; i < 10; ++i)
+        walk.push_back(elapsedBox(i));
+    walk.insert(walk.end(),
+        {{PanelControl::CloseButton}, kCardNumber, {PanelControl::Total}, {PanelControl::IdleColourHolder}});
+    QStringList order;
+    for (const ControlRef ref : walk)
+        order.push_back(QString::fromStdString(objectNameOf(ref)));
     ASSERT_EQ(focusedControl(), order.front());
     for (qsizetype i = 1; i <= order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -146,7 +161,10 @@ TEST_F(PanelWindowTest, StartingAJobAndStoppingAllShowAndRecordEachPress)
     EXPECT_EQ(text(kKeypadEcho), QString()) << "the keypad entry is emptied after a start";
     EXPECT_TRUE(frontEnd.autoHideTimer().isActive()) << "the panel hides itself five seconds later";
     ASSERT_EQ(dataLines().size(), 1u);
-    EXPECT_EQ(dataLines()[0].substr(14), "00000000000000471100000000000000010000000000000012");
+    EXPECT_EQ(record::event.of(dataLines()[0]), record::StartEvent);
+    EXPECT_EQ(record::card.of(dataLines()[0]), "0000000000004711");
+    EXPECT_EQ(record::jobCard.of(dataLines()[0]), "0000000000000001");
+    EXPECT_EQ(record::activity.of(dataLines()[0]), "0000000000000012");
 
     frontEnd.tick();
     EXPECT_EQ(text(elapsedBox(1)), QStringLiteral("00:00:01"));
@@ -155,7 +173,7 @@ TEST_F(PanelWindowTest, StartingAJobAndStoppingAllShowAndRecordEachPress)
     QTest::mouseClick(widget({PanelControl::StopAll}), Qt::LeftButton);
     EXPECT_EQ(buttonFace(1), QApplication::palette().color(QPalette::Button));
     ASSERT_EQ(dataLines().size(), 2u);
-    EXPECT_EQ(dataLines()[1].substr(14, 2), "01") << "a stop";
+    EXPECT_EQ(record::event.of(dataLines()[1]), record::StopEvent) << "a stop";
 
     panel.autoHide();
     EXPECT_FALSE(window->isVisible());

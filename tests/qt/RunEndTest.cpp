@@ -5,6 +5,7 @@
 
 #include "qt/RunEnd.h"
 #include "qt/TerminationSignals.h"
+#include "timing/RecordLayout.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -49,7 +50,7 @@ TEST_F(RunEndTest, TheQuitAndTheSignalsEndTheRunOnceWithOneStopForTheRunningJob)
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(ended.count(), 1);
     ASSERT_EQ(dataLines().size(), 2u);
-    EXPECT_EQ(dataLines()[1].substr(14, 2), "01") << "the stop of the end of the run";
+    EXPECT_EQ(record::event.of(dataLines()[1]), record::StopEvent) << "the stop of the end of the run";
 }
 
 } // namespace
