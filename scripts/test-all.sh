@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# No folder includes one above it.
+scripts/check-layers.sh
 # No QtTest check inside a GoogleTest test (its failure would pass unseen); the suite's size.
 scripts/check-test-macros.sh
 scripts/test-ratio.sh

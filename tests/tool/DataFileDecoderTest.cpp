@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tool/DataFileDecoder.h"
+#include "timing/RecordLayout.h"
 
 #include <gtest/gtest.h>
 
