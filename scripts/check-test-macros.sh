@@ -3,7 +3,7 @@
 # appears in a GoogleTest file. Those macros report to QtTest's logger, which GoogleTest never
 # reads: inside a GoogleTest test a failing one passes. A GoogleTest file is one that includes
 # GoogleTest or GoogleMock, directly or through a header of the tests. Qt's test helpers
-# (QTest::mouseClick, QSignalSpy) are fine; wait with tests/support/WaitUntil.h instead.
+# (QTest::mouseClick, QSignalSpy) are fine; wait with waitUntil (tests/qt/QtFixture.h) instead.
 # Usage: scripts/check-test-macros.sh [FOLDER...]   (default: tests bench fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."

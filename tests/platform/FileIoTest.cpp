@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/FileIo.h"
 #include "platform/posix/PosixFileOps.h"
-#include "support/FaultyFileOps.h"
+#include "support/FaultFileOps.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ protected:
     test::TempDir dir;
     IdentityPathMapper identity;
     PosixFileOps real{identity};
-    test::FaultyFileOps faulty{real};
+    test::FaultFileOps faulty{real};
     std::string path = dir.file("data");
 };
 

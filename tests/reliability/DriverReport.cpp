@@ -4,10 +4,10 @@
 namespace shiftloom::test {
 
 namespace {
-constexpr std::string_view kLetters = "olsrwtfdp"; // in the order of FaultPlanFileOps::Op
+constexpr std::string_view kLetters = "olsrwtfdp"; // in the order of FileOp
 } // namespace
 
-std::string faultPointReport(const FaultPlanFileOps& files)
+std::string faultPointReport(const FaultFileOps& files)
 {
     std::string kinds;
     for (const auto& [point, op] : files.pointKinds())

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "FaultPlanFileOps.h"
+#include "support/FaultFileOps.h"
 
 #include <string>
 #include <string_view>
@@ -13,9 +13,9 @@ namespace shiftloom::test {
  * the kind of call at each of them in order: o open, l lock, s size, r read, w write, t truncate,
  * f flush, d remove (delete), p replace.
  */
-std::string faultPointReport(const FaultPlanFileOps& files);
+std::string faultPointReport(const FaultFileOps& files);
 
-/** The kind of call of a letter of "kinds", as `FaultPlanFileOps::Op`; -1 for none. */
+/** The kind of call of a letter of "kinds", as `FileOp`; -1 for none. */
 int opOfKindLetter(char letter);
 
 } // namespace shiftloom::test

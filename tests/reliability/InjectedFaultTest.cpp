@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DriverReport.h"
-#include "FaultPlanFileOps.h"
 #include "ReliabilityFixture.h"
+#include "support/FaultFileOps.h"
 
 #include "app/SettingsStore.h"
 #include "panel/Panel.h"
@@ -33,7 +33,7 @@ constexpr std::array<const char*, 5> kFailures = {"io", "nospace", "denied", "bu
 /** Figures of a fault run, by kind of call. */
 struct FaultTally
 {
-    std::array<double, FaultPlanFileOps::OpCount> injected{};
+    std::array<double, kFileOpCount> injected{};
     double runs = 0;
     double points = 0;
     double lost = 0;
@@ -42,7 +42,7 @@ struct FaultTally
     double fragments = 0; ///< half records that stayed because the cut-back failed too
     double doublingRuns = 0; ///< double faults after which copied lines were copied again
 
-    void add(const FaultPlanFileOps& files)
+    void add(const FaultFileOps& files)
     {
         for (std::size_t i = 0; i < injected.size(); ++i)
             injected[i] += files.injected()[i];
@@ -52,10 +52,10 @@ struct FaultTally
     {
         reportFigure(name + ".fault_points", points);
         reportFigure(name + ".runs", runs);
-        for (int op = 0; op < FaultPlanFileOps::OpCount; ++op) {
+        for (std::size_t op = 0; op < kFileOpCount; ++op) {
             if (injected[static_cast<std::size_t>(op)] > 0)
                 reportFigure(
-                    name + ".injected." + FaultPlanFileOps::opName(op), injected[static_cast<std::size_t>(op)]);
+                    name + ".injected." + fileOpName(static_cast<FileOp>(op)), injected[static_cast<std::size_t>(op)]);
         }
         reportFigure(name + ".lost", lost);
         reportFigure(name + ".duplicated", duplicated);
@@ -146,7 +146,7 @@ protected:
     int cleanRunPoints()
     {
         prepare();
-        FaultPlanFileOps counting(realFiles);
+        FaultFileOps counting(realFiles, FaultFileOps::Waits::Real);
         writeRun(counting);
         return counting.points();
     }
@@ -164,7 +164,7 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfARunFailingInEveryWayLosesAndDoublesN
     for (int point = 1; point <= points; ++point) {
         for (const char* failure : kFailures) {
             prepare();
-            FaultPlanFileOps files(realFiles);
+            FaultFileOps files(realFiles, FaultFileOps::Waits::Real);
             const std::string plan = std::to_string(point) + ":" + failure;
             ASSERT_TRUE(files.setPlan(plan));
             writeRun(files);
@@ -187,7 +187,7 @@ TEST_F(InjectedFaultTest, EveryPairOfFaultPointsOfARunLosesAndDoublesNothing)
     for (int first = 1; first <= points; ++first) {
         for (int second = first + 1; second <= points; ++second) {
             prepare();
-            FaultPlanFileOps files(realFiles);
+            FaultFileOps files(realFiles, FaultFileOps::Waits::Real);
             const std::string plan = std::to_string(first) + ":short," + std::to_string(second) + ":io";
             ASSERT_TRUE(files.setPlan(plan));
             writeRun(files);
@@ -209,7 +209,7 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
         buffer.replayInto(store() + "\\data");
     };
     prepare();
-    FaultPlanFileOps counting(realFiles);
+    FaultFileOps counting(realFiles, FaultFileOps::Waits::Real);
     replay(counting);
     const int points = counting.points();
     ASSERT_GT(points, 15);
@@ -224,7 +224,7 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
         for (const std::string& plan : plans) {
             writeFile(dataPath(), oldLines);
             writeFile(bufferPath(), bufferedLines);
-            FaultPlanFileOps files(realFiles);
+            FaultFileOps files(realFiles, FaultFileOps::Waits::Real);
             ASSERT_TRUE(files.setPlan(plan));
             replay(files);
             tally.add(files);

@@ -15,8 +15,8 @@
 
 #include "DriverOptions.h"
 #include "DriverReport.h"
-#include "FaultPlanFileOps.h"
 #include "RecordCheck.h"
+#include "support/FaultFileOps.h"
 
 #include "platform/Clock.h"
 #include "platform/WindowsPath.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
 
     const platform::PosixPathMapper paths(platform::xdgDataHome());
     platform::PosixFileOps real(paths);
-    test::FaultPlanFileOps files(real);
+    test::FaultFileOps files(real, test::FaultFileOps::Waits::Real);
     if (!files.setPlan(test::faultPlanOf(options))) {
         std::cerr << "record-writer: the fault plan does not parse\n";
         return 2;

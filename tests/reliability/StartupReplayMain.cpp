@@ -9,7 +9,7 @@
 
 #include "DriverOptions.h"
 #include "DriverReport.h"
-#include "FaultPlanFileOps.h"
+#include "support/FaultFileOps.h"
 
 #include "app/SettingsStore.h"
 #include "panel/Panel.h"
@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     }
     const platform::PosixPathMapper paths(platform::xdgDataHome());
     platform::PosixFileOps real(paths);
-    test::FaultPlanFileOps files(real);
+    test::FaultFileOps files(real, test::FaultFileOps::Waits::Real);
     if (!files.setPlan(test::faultPlanOf(options))) {
         std::cerr << "startup-replay: the fault plan does not parse\n";
         return 2;

@@ -7,7 +7,7 @@
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
 #include "support/FakeClock.h"
-#include "support/FaultyFileOps.h"
+#include "support/FaultFileOps.h"
 #include "support/ScriptedHost.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
@@ -30,7 +30,7 @@ protected:
     TempDir home;
     platform::PosixPathMapper paths{home.path()};
     platform::PosixFileOps realFiles{paths};
-    FaultyFileOps files{realFiles};
+    FaultFileOps files{realFiles};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};
     FakeClock clock;
