@@ -51,91 +51,46 @@ bool parseFaultError(std::string_view word, FileError& error)
     return false;
 }
 
-// Files held in memory, for the fuzzers: only what the readers of the store's files need.
+// Files held in memory, read only, for the fuzzers: what the readers of the store's files need.
 class FaultFileOps::Memory final : public platform::FileOps
 {
 public:
     std::map<std::string, std::string, std::less<>> files;
 
-    FileError open(std::string_view path, platform::OpenMode mode, FileHandle& out) override
-    {
-        auto it = files.find(path);
-        if (it == files.end()) {
-            if (mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite)
-                return FileError::NotFound;
-            it = files.emplace(std::string(path), std::string()).first;
-        }
-        out.value = m_next++;
-        m_handles[out.value] = it->first;
-        return FileError::None;
-    }
-    FileError tryLock(FileHandle, platform::LockKind) override { return FileError::None; }
-    void unlock(FileHandle) override { }
-    FileError size(FileHandle file, std::uint64_t& out) override
-    {
-        const std::string* bytes = of(file);
-        out = bytes ? bytes->size() : 0;
-        return bytes ? FileError::None : FileError::Io;
-    }
-    FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override
-    {
-        const std::string* bytes = of(file);
-        if (!bytes)
-            return FileError::Io;
-        got = offset < bytes->size() ? bytes->copy(buffer, length, static_cast<std::size_t>(offset)) : 0;
-        return FileError::None;
-    }
-    FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) override
-    {
-        std::string* bytes = of(file);
-        if (!bytes)
-            return FileError::Io;
-        bytes->append(data, length);
-        written = length;
-        return FileError::None;
-    }
-    FileError truncate(FileHandle file, std::uint64_t length) override
-    {
-        std::string* bytes = of(file);
-        if (!bytes)
-            return FileError::Io;
-        bytes->resize(static_cast<std::size_t>(length));
-        return FileError::None;
-    }
-    FileError flush(FileHandle) override { return FileError::None; }
-    bool detached(FileHandle file, std::string_view) override { return of(file) == nullptr; }
-    void close(FileHandle file) override { m_handles.erase(file.value); }
-    FileError remove(std::string_view path) override
+    FileError open(std::string_view path, platform::OpenMode, FileHandle& out) override
     {
         const auto it = files.find(path);
         if (it == files.end())
             return FileError::NotFound;
-        files.erase(it);
+        out.value = static_cast<std::intptr_t>(m_open.size());
+        m_open.push_back(&it->second);
         return FileError::None;
     }
-    FileError replace(std::string_view from, std::string_view to) override
+    FileError size(FileHandle file, std::uint64_t& out) override
     {
-        const auto it = files.find(from);
-        if (it == files.end())
-            return FileError::NotFound;
-        std::string bytes = std::move(it->second);
-        files.erase(it);
-        files[std::string(to)] = std::move(bytes);
+        out = m_open.at(static_cast<std::size_t>(file.value))->size();
         return FileError::None;
     }
+    FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override
+    {
+        const std::string& bytes = *m_open.at(static_cast<std::size_t>(file.value));
+        got = offset < bytes.size() ? bytes.copy(buffer, length, static_cast<std::size_t>(offset)) : 0;
+        return FileError::None;
+    }
+    FileError tryLock(FileHandle, platform::LockKind) override { return FileError::None; }
+    void unlock(FileHandle) override { }
+    FileError append(FileHandle, const char*, std::size_t, std::size_t&) override { return FileError::AccessDenied; }
+    FileError truncate(FileHandle, std::uint64_t) override { return FileError::AccessDenied; }
+    FileError flush(FileHandle) override { return FileError::None; }
+    bool detached(FileHandle, std::string_view) override { return false; }
+    void close(FileHandle) override { }
+    FileError remove(std::string_view) override { return FileError::AccessDenied; }
+    FileError replace(std::string_view, std::string_view) override { return FileError::AccessDenied; }
     bool sameFile(std::string_view a, std::string_view b) override { return a == b; }
     void pause(std::chrono::milliseconds) override { }
 
 private:
-    std::string* of(FileHandle file)
-    {
-        const auto handle = m_handles.find(file.value);
-        const auto it = handle == m_handles.end() ? files.end() : files.find(handle->second);
-        return it == files.end() ? nullptr : &it->second;
-    }
-
-    std::map<std::intptr_t, std::string> m_handles;
-    std::intptr_t m_next = 3;
+    std::vector<const std::string*> m_open; ///< by handle; a file's bytes stay put while it is open
 };
 
 FaultFileOps::FaultFileOps()

@@ -46,7 +46,7 @@ bool parseFaultError(std::string_view word, platform::FileError& error);
 /**
  * The one fault-injecting file layer of the tests, the reliability drivers and the fuzzers. It
  * passes every call to real file operations, or, built without them, to files held in memory
- * (paths compared as given, locks always free). Calls fail where a test plans it:
+ * (read only, paths compared as given, locks always free). Calls fail where a test plans it:
  *  - the nth call of one kind, or every call of a kind;
  *  - any number of fault points (the nth faultable call of any kind, counted from the last
  *    `clear()`), failing, cut short or killing the process; a plan can be given as text,
