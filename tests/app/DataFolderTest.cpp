@@ -133,31 +133,35 @@ TEST_F(LocateDialog, ADriveChangeProbesThatDrivesCurrentFolder)
     EXPECT_TRUE(dialog.okEnabled());
 }
 
-TEST_F(LocateDialog, OkStoresTheFolderListPathWithoutTrailingBackslashes)
+// What OK stores: the folder of the list, or a typed path, which wins and is not probed; without
+// its trailing backslashes either way.
+struct Accepted
 {
-    dialog.chooseFolder("C:\\");
+    const char* folder;
+    const char* typed;
+    const char* stored;
+};
+
+class LocateDialogOk : public LocateDialog, public ::testing::WithParamInterface<Accepted>
+{
+};
+
+TEST_P(LocateDialogOk, StoresTheFolderWithoutTrailingBackslashes)
+{
+    dialog.chooseFolder(GetParam().folder);
     dialog.typePath("x");
-    dialog.typePath("");
+    dialog.typePath(GetParam().typed);
     EXPECT_TRUE(dialog.okEnabled()) << "emptying the typed path does not disable OK";
     dialog.accept();
-    EXPECT_EQ(settings.read(keys::DataLoc), "C:");
+    EXPECT_EQ(settings.read(keys::DataLoc), GetParam().stored);
     EXPECT_TRUE(dialog.closed());
 }
 
-TEST_F(LocateDialog, ATypedPathWinsAndIsNotProbed)
-{
-    dialog.chooseFolder(store());
-    dialog.typePath("\\\\server\\share\\cw\\\\");
-    dialog.accept();
-    EXPECT_EQ(settings.read(keys::DataLoc), "\\\\server\\share\\cw");
-}
-
-TEST_F(LocateDialog, AllBackslashesGiveAnEmptyFolder)
-{
-    dialog.typePath("\\\\\\");
-    dialog.accept();
-    EXPECT_EQ(settings.read(keys::DataLoc), "");
-}
+INSTANTIATE_TEST_SUITE_P(Paths,
+    LocateDialogOk,
+    ::testing::Values(Accepted{"C:\\", "", "C:"},
+        Accepted{"C:\\", "\\\\server\\share\\cw\\\\", "\\\\server\\share\\cw"},
+        Accepted{"C:\\", "\\\\\\", ""}));
 
 TEST_F(LocateDialog, CancelWritesNothing)
 {
