@@ -18,8 +18,10 @@
 #include "ui/Form1.h"
 #include "ui/about/qt/AboutBoxLauncher.h"
 #include "ui/about/qt/QtOkMessageBox.h"
+#include "ui/qt/DesktopSession.h"
 #include "ui/qt/Form1Window.h"
 #include "ui/qt/QtForm1Host.h"
+#include "ui/qt/SingleInstance.h"
 #include "ui/qt/TerminationSignals.h"
 
 #include <QApplication>
@@ -35,8 +37,25 @@ int main(int argc, char** argv)
     // extra round trip (and wake-up) per repaint, plain transfer does not.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    desktop::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
+
+    // One panel per worker and display: a second start shows the running panel and ends here,
+    // before it has read or written anything.
+    SingleInstance instance(SingleInstance::currentDisplayName());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::HandedOver:
+        return 0;
+    case SingleInstance::Claim::NoAnswer:
+        qWarning("shift-loom: a panel runs already on this display but does not answer");
+        return 1;
+    case SingleInstance::Claim::Unguarded:
+        qWarning("shift-loom: no private runtime folder; a second start would start a second panel");
+        break;
+    case SingleInstance::Claim::First:
+        break;
+    }
     QGuiApplication::setDesktopFileName(QStringLiteral("com.ovix.ShiftLoom"));
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -77,6 +96,19 @@ int main(int argc, char** argv)
         trayRetry.stop();
         if (tray.Show(visible) == TrayError::ServiceFailed && visible)
             trayRetry.start();
+    });
+    // The panel hides itself after a job press only into a tray that is there to bring it back;
+    // without one (a desktop with no notification area) it stays shown.
+    host.setAutoHideCheck(desktop::notificationAreaAvailable);
+
+    // A second start hands over as a left click on the tray icon does; while the start-up waits
+    // in its locate dialog, that dialog comes to the front instead.
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, [&form] {
+        form.Tray1_LeftClick();
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->raise();
+            dialog->activateWindow();
+        }
     });
 
     // The about box, opened by a click on the title; one at a time.

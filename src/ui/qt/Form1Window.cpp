@@ -3,6 +3,7 @@
 
 #include "ui/Form1.h"
 #include "ui/qt/DesignLook.h"
+#include "ui/qt/DesktopSession.h"
 #include "ui/qt/Form1Label.h"
 #include "ui/qt/PickComboBox.h"
 
@@ -265,6 +266,8 @@ void Form1Window::connectEvents()
     auto* strip = static_cast<Form1Label*>(control(ctl::Label6));
     strip->setMouseTracking(true);
     connect(strip, &Form1Label::mousePressed, this, [this](QMouseEvent* event) {
+        // Where the window cannot move itself, the compositor moves it with the pointer.
+        desktop::startCompositorMove(*this);
         const QPointF at = positionInDragStrip(event);
         m_form.Label6_MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), at.x(), at.y());
     });

@@ -50,7 +50,7 @@ QtForm1Host::QtForm1Host(SettingsStore& settings, platform::FileOps& files, plat
             m_form->Timer1_Timer();
     });
     connect(&m_timer2, &QTimer::timeout, this, [this] {
-        if (m_form)
+        if (m_form && (!m_mayAutoHide || m_mayAutoHide()))
             m_form->Timer2_Timer();
     });
 }
@@ -86,6 +86,11 @@ void QtForm1Host::setTrayIconShower(std::function<void(bool)> show)
     m_showTrayIcon = std::move(show);
     if (m_showTrayIcon && m_trayRequest)
         m_showTrayIcon(*m_trayRequest);
+}
+
+void QtForm1Host::setAutoHideCheck(std::function<bool()> mayHide)
+{
+    m_mayAutoHide = std::move(mayHide);
 }
 
 void QtForm1Host::startTimer1()

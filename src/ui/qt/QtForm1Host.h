@@ -47,6 +47,11 @@ public:
      * when it is.
      */
     void setTrayIconShower(std::function<void(bool)> show);
+    /**
+     * Asked when the auto-hide timer fires: the panel hides itself only where the answer is yes
+     * (a desktop with no notification area would leave nothing to bring it back by).
+     */
+    void setAutoHideCheck(std::function<bool()> mayHide);
 
     /** Starts the clock tick `Timer1`: every 1000 ms, for the rest of the run. */
     void startTimer1();
@@ -83,6 +88,7 @@ private:
     QPointer<Form2Dialog> m_modelessForm2;
     std::function<void()> m_openAboutBox;
     std::function<void(bool)> m_showTrayIcon;
+    std::function<bool()> m_mayAutoHide;
     std::optional<bool> m_trayRequest;
 };
 
