@@ -243,10 +243,11 @@ TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): \(([
 
 
 class XSession:
-    """Xvfb and trayer, with the tools that drive and read the display."""
+    """Xvfb and trayer (or no tray host), with the tools that drive and read the display."""
 
-    def __init__(self, out_dir):
+    def __init__(self, out_dir, tray=True):
         self.out_dir = out_dir
+        self.with_tray = tray
         shutil.rmtree(out_dir, ignore_errors=True)
         os.makedirs(out_dir)
         self.processes = []
@@ -291,6 +292,10 @@ class XSession:
         if not number.isdigit():
             raise Failure(f'Xvfb reported no display number within 30 s ({number!r})')
         self.env['DISPLAY'] = ':' + number
+        if self.with_tray:
+            self.start_tray()
+
+    def start_tray(self):
         self.start_process('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
                                       '--height', '32', '--transparent', 'false', '--tint', '0x404040',
                                       '--SetDockType', 'true', '--expand', 'true'])

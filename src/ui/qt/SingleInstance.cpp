@@ -80,16 +80,18 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::currentDisplayName()
 {
+    // A Wayland session is one display, whether the panel runs on the compositor itself or on
+    // its XWayland server.
+    if (const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY"); !wayland.isEmpty())
+        return QStringLiteral("wayland-") + wayland;
     const QString platform = QGuiApplication::platformName();
-    QString display;
     if (platform == QLatin1String("xcb")) {
         // ":0.1" and ":0" are one display: screens of a display share the panel.
-        display = qEnvironmentVariable("DISPLAY");
+        QString display = qEnvironmentVariable("DISPLAY");
         display.remove(QRegularExpression(QStringLiteral("\\.\\d+$")));
-    } else if (platform.startsWith(QLatin1String("wayland"))) {
-        display = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+        return QStringLiteral("x11-") + display;
     }
-    return display.isEmpty() ? platform : platform + QLatin1Char('-') + display;
+    return platform;
 }
 
 SingleInstance::Claim SingleInstance::claim()

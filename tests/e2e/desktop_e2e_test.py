@@ -1,0 +1,268 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""The panel on the desktops workers have: a StatusNotifier tray (xfce4-panel's on a private
+D-Bus session bus), no tray at all, and a Wayland session (weston's headless back end with
+XWayland). One ctest test per class, each with its own display, bus and runtime folder.
+
+Usage: desktop_e2e_test.py --panel PATH --store-tool PATH --out FOLDER [unittest arguments]
+"""
+import datetime
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import panel_e2e_test as pe  # noqa: E402
+import panel_session as ps  # noqa: E402
+
+# xfce4-panel with one plugin, its notification area, which is the StatusNotifier watcher and host.
+XFCE_PANEL_CONFIG = '''<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=8;x=0;y=0"/>
+      <property name="size" type="uint" value="32"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
+</channel>
+'''
+WATCHER = ['-d', 'org.kde.StatusNotifierWatcher', '-o', '/StatusNotifierWatcher']
+NEW_JOB_CSV = pe.JOBS_CSV + 'SHOP,1005,Final inspection,Chassis T4,00001005,yes\n'
+
+
+def read_line(stream, what, timeout=20.0):
+    ready, _, _ = select.select([stream], [], [], timeout)
+    line = stream.readline().decode().strip() if ready else ''
+    if not line:
+        raise ps.Failure(f'{what}: nothing within {timeout:g} s')
+    return line
+
+
+class StatusNotifierSession(ps.XSession):
+    """Xvfb, a private session bus, and xfce4-panel with its notification area as the tray."""
+
+    def __init__(self, out_dir):
+        super().__init__(out_dir, tray=False)
+
+    def start(self):
+        super().start()
+        home = os.path.join(self.out_dir, 'xfce-config')
+        channel = os.path.join(home, 'xfce4', 'xfconf', 'xfce-perchannel-xml')
+        os.makedirs(channel)
+        with open(os.path.join(channel, 'xfce4-panel.xml'), 'w') as file:
+            file.write(XFCE_PANEL_CONFIG)
+        # Services the bus starts on demand (xfconfd) get the bus's environment.
+        self.env['XDG_CONFIG_HOME'] = home
+        bus = self.start_process('dbus-daemon', ['dbus-daemon', '--session', '--nofork', '--print-address'],
+                                 stdout=subprocess.PIPE)
+        self.env['DBUS_SESSION_BUS_ADDRESS'] = read_line(bus.stdout, 'the session bus address')
+        self.start_process('xfce4-panel', ['xfce4-panel', '--disable-wm-check'])
+        ps.wait_for('the StatusNotifier watcher', lambda: self.gdbus(*WATCHER, '-m', 'org.freedesktop.DBus.Peer.Ping'),
+                    timeout=30)
+
+    def gdbus(self, *args):
+        result = self.run(['gdbus', 'call', '--session'] + list(args))
+        return result.stdout.strip() if result.returncode == 0 else None
+
+    def items(self):
+        """The bus connections of the items the watcher has registered."""
+        out = self.gdbus(*WATCHER, '-m', 'org.freedesktop.DBus.Properties.Get', 'org.kde.StatusNotifierWatcher',
+                         'RegisteredStatusNotifierItems') or ''
+        return re.findall(r"'([^'/]+)/StatusNotifierItem'", out)
+
+    def pid_of(self, connection):
+        out = self.gdbus('-d', 'org.freedesktop.DBus', '-o', '/org/freedesktop/DBus', '-m',
+                         'org.freedesktop.DBus.GetConnectionUnixProcessID', connection)
+        return int(re.search(r'(\d+),\)', out).group(1)) if out else None
+
+    def item(self, connection, *method):
+        return self.gdbus('-d', connection, '-o', '/StatusNotifierItem', '-m', *method)
+
+
+class WaylandSession(ps.XSession):
+    """weston's headless back end with XWayland, in a runtime folder of its own. It has no input
+    devices: pointer and key events sent to its XWayland server bring that server down."""
+
+    def start(self):
+        runtime = os.path.join(self.out_dir, 'runtime')
+        os.makedirs(runtime, mode=0o700)
+        env = dict(self.env, XDG_RUNTIME_DIR=runtime)
+        env.pop('DISPLAY', None)
+        self.start_process('weston', ['weston', '--backend=headless-backend.so', '--xwayland', '--socket=wl-e2e',
+                                      '--width=1024', '--height=768', '--idle-time=0'], env=env)
+        log = os.path.join(self.out_dir, 'weston.log')
+
+        def display():
+            with open(log, errors='replace') as file:
+                match = re.search(r'xserver listening on display (:\d+)', file.read())
+            return match and match.group(1)
+        self.env['DISPLAY'] = ps.wait_for('weston\'s XWayland display', display, timeout=30)
+        self.env['WAYLAND_DISPLAY'] = os.path.join(runtime, 'wl-e2e')
+        del self.env['QT_QPA_PLATFORM']
+
+    def panels(self):
+        """The panel windows on the XWayland display."""
+        return [w for w in self.tree() if (w['width'], w['height']) == ps.PANEL_SIZE]
+
+
+class DesktopTestCase(pe.PanelTestCase):
+    def setUp(self):
+        super().setUp()
+        # A runtime folder with a short path, as /run/user/UID is: a local socket's path is
+        # limited to 107 bytes.
+        self.ws.env['XDG_RUNTIME_DIR'] = tempfile.mkdtemp(prefix='sl-run-')
+        self.addCleanup(shutil.rmtree, self.ws.env['XDG_RUNTIME_DIR'], True)
+
+    def start_more(self, count, **env):
+        """Further starts of the panel by the same worker, all at once."""
+        return [self.session.start_process(f'{self._testMethodName}-start-{i}', [pe.ARGS.panel],
+                                           env=dict(self.ws.env, **env)) for i in range(count)]
+
+    def assert_handed_over(self, starts, timeout=15.0):
+        for process in starts:
+            try:
+                self.assertEqual(process.wait(timeout=timeout), 0, 'a later start ends after handing over')
+            except subprocess.TimeoutExpired:
+                self.fail('a later start kept running beside the first panel')
+
+
+class NoTrayTest(DesktopTestCase):
+    """A desktop without a notification area: the panel stays in reach, and stays one."""
+
+    @classmethod
+    def make_session(cls):
+        return ps.XSession(cls.out, tray=False)
+
+    def test_job_press_leaves_the_panel_shown_and_later_starts_bring_it_back(self):
+        self.configured(1, autocode='8')
+        self.start_panel()
+        self.start_job(0, activity_row=0)
+        self.wait_records(1)
+        time.sleep(7.0)
+        self.assertTrue(self.ws.panel_visible(), 'no tray to hide into: the panel stays shown after a job press')
+
+        # The worker hides it with its X; starting the program again shows it, and ends.
+        self.ws.click(ps.CLOSE_BUTTON)
+        ps.wait_for('the panel hidden by its X', lambda: not self.ws.panel_visible(), timeout=5)
+        settings = self.ws.settings()
+        self.assert_handed_over(self.start_more(1))
+        ps.wait_for('the first panel shown again', self.ws.panel_visible, timeout=5)
+        self.assert_handed_over(self.start_more(2))
+        self.assertIsNone(self.ws.process.poll(), 'the first panel runs on')
+        self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR, 'its job runs on')
+        self.assert_no_more_records(1)
+        self.assertEqual(self.ws.settings(), settings, 'the later starts wrote nothing')
+
+    def test_simultaneous_starts_leave_one_panel_and_a_killed_one_blocks_nothing(self):
+        self.configured()
+        starts = self.start_more(3)
+        ps.wait_for('two of three simultaneous starts ended',
+                    lambda: sum(p.poll() is not None for p in starts) == 2, timeout=20)
+        [self.ws.process] = [p for p in starts if p.poll() is None]
+        self.assertTrue(all(p.returncode == 0 for p in starts if p is not self.ws.process))
+        self.ws.wait_panel()
+        time.sleep(1.0)
+        self.assertIsNone(self.ws.process.poll())
+
+        os.kill(self.ws.process.pid, signal.SIGKILL)
+        self.ws.wait_exit()
+        self.start_panel()
+        time.sleep(1.0)
+        self.assertIsNone(self.ws.process.poll(), 'a start after a killed panel runs as the panel')
+
+
+class StatusNotifierTest(DesktopTestCase):
+    """The tray icon as a StatusNotifier item, shown by xfce4-panel's notification area."""
+
+    @classmethod
+    def make_session(cls):
+        return StatusNotifierSession(cls.out)
+
+    def test_item_registers_activates_and_goes_with_the_panel(self):
+        self.configured(1, autocode='8')
+        self.start_panel()
+        [item] = ps.wait_for('the panel\'s item registered', self.session.items, timeout=15)
+        self.assertEqual(self.session.pid_of(item), self.ws.process.pid)
+        tooltip = self.session.item(item, 'org.freedesktop.DBus.Properties.Get', 'org.kde.StatusNotifierItem',
+                                    'ToolTip')
+        self.assertIn("'   Ovix Tick-Fob '", tooltip)
+
+        # With a tray there, the panel hides itself after a job press.
+        self.start_job(0, activity_row=0)
+        self.wait_records(1)
+        ps.wait_for('the panel to hide itself', lambda: not self.ws.panel_visible(), timeout=9)
+
+        # Activation shows it and reads the job list again: a job added meanwhile can be picked.
+        self.ws.make_store(NEW_JOB_CSV, pe.ACTIVITIES, folder=os.path.join(self.ws.root, 'new-store'))
+        os.replace(os.path.join(self.ws.root, 'new-store', 'dep.dat'), os.path.join(self.ws.store, 'dep.dat'))
+        self.assertIsNotNone(self.session.item(item, 'org.kde.StatusNotifierItem.Activate', '0', '0'))
+        ps.wait_for('the panel shown by the activation', self.ws.panel_visible, timeout=5)
+        time.sleep(0.5)
+        known = self.ws.mapped()
+        self.ws.click(self.arrow_of(ps.COMBO1))
+        self.click_list_row(self.popup(known), 5, 6)
+        self.wait_settings({'button0': 'SHOP    1005', 'button1': 'SHOP    1001'}, 'the new job assigned')
+
+        # The session ends: one stop record (the job runs one button lower), and the item goes.
+        before = datetime.datetime.now()
+        os.kill(self.ws.process.pid, signal.SIGTERM)
+        self.assertEqual(self.ws.wait_exit(), 0)
+        self.assert_stop_record(self.wait_records(2)[1], before, '8')
+        ps.wait_for('the item gone from the watcher', lambda: not self.session.items(), timeout=10)
+
+
+class WaylandTest(DesktopTestCase):
+    """A Wayland session with XWayland: the panel runs on X there, where it can place itself."""
+
+    @classmethod
+    def make_session(cls):
+        return WaylandSession(cls.out)
+
+    def test_panel_runs_on_xwayland_keeps_its_place_and_stays_one(self):
+        self.configured()
+        self.ws.start()
+        [panel] = ps.wait_for('the panel on the XWayland display', self.session.panels, timeout=30)
+        time.sleep(1.0)
+        # A start that talks to the compositor directly is the same worker on the same display.
+        self.assert_handed_over(self.start_more(1, QT_QPA_PLATFORM='wayland'))
+        time.sleep(0.5)
+        [again] = self.session.panels()
+        self.assertEqual((again['x'], again['y']), (panel['x'], panel['y']), 'the panel kept its place')
+        os.kill(self.ws.process.pid, signal.SIGTERM)
+        self.assertEqual(self.ws.wait_exit(), 0)
+
+        # Asked for, the panel runs on the compositor itself: no X window then.
+        self.ws.env['QT_QPA_PLATFORM'] = 'wayland'
+        self.ws.start()
+        time.sleep(3.0)
+        self.assertIsNone(self.ws.process.poll(), 'the panel runs natively on Wayland')
+        self.assertEqual(self.session.panels(), [])
+        os.kill(self.ws.process.pid, signal.SIGTERM)
+        self.assertEqual(self.ws.wait_exit(), 0)
+
+
+def main():
+    import argparse
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--panel', required=True)
+    parser.add_argument('--store-tool', required=True)
+    parser.add_argument('--out', required=True)
+    pe.ARGS, rest = parser.parse_known_args()
+    ps.install_exit_guard()
+    unittest.main(argv=[sys.argv[0], '-v'] + rest)
+
+
+if __name__ == '__main__':
+    main()
