@@ -19,6 +19,7 @@
 #include "ui/about/qt/AboutBoxLauncher.h"
 #include "ui/about/qt/QtOkMessageBox.h"
 #include "ui/qt/DesktopSession.h"
+#include "ui/qt/DisplayLossGuard.h"
 #include "ui/qt/Form1Window.h"
 #include "ui/qt/QtForm1Host.h"
 #include "ui/qt/SingleInstance.h"
@@ -133,6 +134,8 @@ int main(int argc, char** argv)
         &app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) { window.endRun(); });
     TerminationSignals signalsToEnd;
     QObject::connect(&signalsToEnd, &TerminationSignals::received, &window, [&window](int) { window.endRun(); });
+    // The display going away first (its server or compositor ended) ends the run the same way.
+    const DisplayLossGuard displayLoss([&window] { window.endRun(); });
 
     // The clock ticks from the moment the window is loaded, also while the start-up waits in
     // its locate dialog.

@@ -183,6 +183,26 @@ class NoTrayTest(DesktopTestCase):
         self.assertIsNone(self.ws.process.poll(), 'a start after a killed panel runs as the panel')
 
 
+class DisplayGoneTest(DesktopTestCase):
+    """The display ends under the panel (at a logout the X server or the compositor may go first)."""
+
+    @classmethod
+    def make_session(cls):
+        return ps.XSession(cls.out, tray=False)
+
+    def test_display_ending_under_a_running_job_writes_one_stop_record(self):
+        self.configured(1, autocode='8')
+        self.start_panel()
+        self.start_job(0, activity_row=0)
+        self.wait_records(1)
+        before = datetime.datetime.now()
+        ps.end_group(self.session.processes[0])  # Xvfb
+        self.ws.wait_exit()
+        records = self.ws.records()
+        self.assertEqual(len(records), 2, f'records: {records}')
+        self.assert_stop_record(records[1], before, '8')
+
+
 class StatusNotifierTest(DesktopTestCase):
     """The tray icon as a StatusNotifier item, shown by xfce4-panel's notification area."""
 
