@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test with ctest: the release build with
-# warnings as errors (unit, widget, end-to-end tests and a smoke run of the benchmarks), then the
+# warnings as errors (unit, widget, end-to-end tests, the Debian package built and checked with
+# lintian, and a smoke run of the benchmarks), then the
 # AddressSanitizer + UndefinedBehaviorSanitizer build (unit and widget tests), then a short run
 # of every fuzz target.
 # Usage: scripts/test-all.sh
