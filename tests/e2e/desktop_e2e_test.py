@@ -165,6 +165,14 @@ class NoTrayTest(DesktopTestCase):
         self.assert_no_more_records(1)
         self.assertEqual(self.ws.settings(), settings, 'the later starts wrote nothing')
 
+        # A tray that comes later takes the icon, and the panel hides itself into it again.
+        tray = self.session.start_tray()
+        self.addCleanup(ps.end_group, tray)
+        self.ws.tray_icon()
+        self.start_job(0, activity_row=0)
+        self.wait_records(2)
+        ps.wait_for('the panel hidden into the new tray', lambda: not self.ws.panel_visible(), timeout=9)
+
     def test_simultaneous_starts_leave_one_panel_and_a_killed_one_blocks_nothing(self):
         self.configured()
         starts = self.start_more(3)

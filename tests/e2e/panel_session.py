@@ -296,10 +296,11 @@ class XSession:
             self.start_tray()
 
     def start_tray(self):
-        self.start_process('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
+        tray = self.start_process('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
                                       '--height', '32', '--transparent', 'false', '--tint', '0x404040',
                                       '--SetDockType', 'true', '--expand', 'true'])
         wait_for('the trayer panel', lambda: any(w['name'] == 'panel' for w in self.tree()), timeout=20)
+        return tray
 
     def stop(self):
         for process in reversed(self.processes):
