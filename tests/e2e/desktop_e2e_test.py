@@ -22,6 +22,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import panel_e2e_test as pe  # noqa: E402
 import panel_session as ps  # noqa: E402
+from panel_session import _folders  # noqa: E402
 
 # xfce4-panel with one plugin, its notification area, which is the StatusNotifier watcher and host.
 XFCE_PANEL_CONFIG = '''<?xml version="1.0" encoding="UTF-8"?>
@@ -92,29 +93,52 @@ class StatusNotifierSession(ps.XSession):
 
 
 class WaylandSession(ps.XSession):
-    """weston's headless back end with XWayland, in a runtime folder of its own. It has no input
-    devices: pointer and key events sent to its XWayland server bring that server down."""
+    """weston with XWayland, drawing into a window on Xvfb (its X11 back end: the headless back end
+    has no input devices, and input sent to its XWayland server there brings that server down).
+    The tools drive and read the Xvfb screen; `panel_env` is what a program of the session sees."""
 
-    def start(self):
-        runtime = os.path.join(self.out_dir, 'runtime')
-        os.makedirs(runtime, mode=0o700)
-        env = dict(self.env, XDG_RUNTIME_DIR=runtime)
-        env.pop('DISPLAY', None)
-        self.start_process('weston', ['weston', '--backend=headless-backend.so', '--xwayland', '--socket=wl-e2e',
-                                      '--width=1024', '--height=768', '--idle-time=0'], env=env)
-        log = os.path.join(self.out_dir, 'weston.log')
+    def __init__(self, out_dir):
+        super().__init__(out_dir, tray=False)
+
+    def start_compositor(self, name):
+        """A weston of its own for a test; its XWayland server starts with the first X client."""
+        runtime = tempfile.mkdtemp(prefix='sl-wl-')
+        _folders.append(runtime)
+        self.weston = self.start_process(f'{name}-weston', [
+            'weston', '--backend=x11-backend.so', '--use-pixman', '--width=1024', '--height=768', '--xwayland',
+            '--socket=wl-e2e', '--idle-time=0', '--no-config'], env=dict(self.env, XDG_RUNTIME_DIR=runtime))
+        log = os.path.join(self.out_dir, f'{name}-weston.log')
 
         def display():
             with open(log, errors='replace') as file:
                 match = re.search(r'xserver listening on display (:\d+)', file.read())
             return match and match.group(1)
-        self.env['DISPLAY'] = ps.wait_for('weston\'s XWayland display', display, timeout=30)
-        self.env['WAYLAND_DISPLAY'] = os.path.join(runtime, 'wl-e2e')
-        del self.env['QT_QPA_PLATFORM']
+        self.panel_env = {'DISPLAY': ps.wait_for('weston\'s XWayland display', display, timeout=30),
+                          'WAYLAND_DISPLAY': os.path.join(runtime, 'wl-e2e')}
+        return self.weston
 
-    def panels(self):
-        """The panel windows on the XWayland display."""
-        return [w for w in self.tree() if (w['width'], w['height']) == ps.PANEL_SIZE]
+    def xwayland_panels(self):
+        """The mapped panel windows on the XWayland display, by their place there."""
+        env = dict(self.env, **self.panel_env)
+        def xwininfo(*args):
+            return subprocess.run(['xwininfo'] + list(args), env=env, capture_output=True, text=True, timeout=20,
+                                  stdin=subprocess.DEVNULL).stdout
+        places = []
+        for window in re.findall(r'(0x[0-9a-f]+) "Ovix_Shift-Loom".* 192x395\+', xwininfo('-root', '-tree')):
+            out = xwininfo('-id', window)
+            if 'IsViewable' in out:
+                places.append(tuple(int(v) for v in re.findall(r'Absolute upper-left [XY]:\s+(-?\d+)', out)))
+        return places
+
+    def panel_origin(self):
+        """The panel's top left corner on the screen, found by its red X; None while not shown."""
+        image = self.grab()
+        for y in range(32, ps.SCREEN_HEIGHT - ps.PANEL_SIZE[1]):
+            for x in range(0, ps.SCREEN_WIDTH, 2):
+                if image.pixel(x, y) == (255, 0, 0):
+                    left = x - ps.CLOSE_BUTTON[0]
+                    return (left - 1, y) if image.pixel(x - 1, y) == (255, 0, 0) else (left, y)
+        return None
 
 
 class DesktopTestCase(pe.PanelTestCase):
@@ -252,34 +276,72 @@ class StatusNotifierTest(DesktopTestCase):
 
 
 class WaylandTest(DesktopTestCase):
-    """A Wayland session with XWayland: the panel runs on X there, where it can place itself."""
+    """A Wayland session with XWayland: the panel runs on X there by default, natively when asked."""
 
     @classmethod
     def make_session(cls):
         return WaylandSession(cls.out)
 
-    def test_panel_runs_on_xwayland_keeps_its_place_and_stays_one(self):
-        self.configured()
+    def setUp(self):
+        # Ended after the panel (clean-ups run last first).
+        self.addCleanup(ps.end_group, self.session.start_compositor(self._testMethodName))
+        super().setUp()
+        self.ws.env.update(self.session.panel_env)
+        del self.ws.env['QT_QPA_PLATFORM']
+        self.configured(1, autocode='8', activity_num='00000002')
+
+    def on_screen(self, expected=None):
+        """The panel's place once it is shown (at `expected`, when given)."""
+        def found():
+            at = self.session.panel_origin()
+            time.sleep(0.2)
+            return at if at and at == (expected or at) and at == self.session.panel_origin() else None
+        try:
+            return ps.wait_for(f'the panel on the screen at {expected or "some place"}', found, timeout=20)
+        except ps.Failure:
+            self.session.screenshot(f'{self._testMethodName}-not-found')
+            raise
+
+    def click(self, origin, box):
+        x, y = ps.centre(box)
+        self.session.click_screen(origin[0] + x, origin[1] + y)
+
+    def start_job(self, origin):
+        """A job press; the activity dialog closed with Escape keeps the stored activity."""
+        self.click(origin, ps.job_button(0))
+        time.sleep(1.5)
+        self.session.xdotool('key', 'Escape')
+        self.wait_records(1)
+        return datetime.datetime.now()
+
+    def test_default_start_runs_on_xwayland_and_stays_one(self):
+        # No input goes to the XWayland server here: under this weston it brings that server down.
         self.ws.start()
-        [panel] = ps.wait_for('the panel on the XWayland display', self.session.panels, timeout=30)
-        time.sleep(1.0)
-        # A start that talks to the compositor directly is the same worker on the same display.
+        [place] = ps.wait_for('the panel on XWayland', self.session.xwayland_panels, timeout=30)
+        # A start that talks to the compositor itself is the same worker on the same display.
         self.assert_handed_over(self.start_more(1, QT_QPA_PLATFORM='wayland'))
-        time.sleep(0.5)
-        [again] = self.session.panels()
-        self.assertEqual((again['x'], again['y']), (panel['x'], panel['y']), 'the panel kept its place')
+        self.assertEqual(self.session.xwayland_panels(), [place])
         os.kill(self.ws.process.pid, signal.SIGTERM)
         self.assertEqual(self.ws.wait_exit(), 0)
 
-        # Asked for, the panel runs on the compositor itself: no X window then.
+    def test_native_start_is_moved_by_the_compositor(self):
         self.ws.env['QT_QPA_PLATFORM'] = 'wayland'
         self.ws.start()
-        time.sleep(3.0)
-        self.assertIsNone(self.ws.process.poll(), 'the panel runs natively on Wayland')
-        self.assertEqual(self.session.panels(), [])
+        x, y = self.on_screen()
+        self.assertEqual(self.session.xwayland_panels(), [], 'no X window')
+        self.session.xdotool('mousemove', x + ps.DRAG_STRIP_SPOT[0], y + ps.DRAG_STRIP_SPOT[1], 'mousedown', 1)
+        time.sleep(0.5)  # the compositor takes the move over
+        for _ in range(5):
+            self.session.xdotool('mousemove_relative', '--sync', 8, 6)
+            time.sleep(0.1)
+        self.session.xdotool('mouseup', 1)
+        origin = self.on_screen((x + 40, y + 30))
+
+        # The session ends it with a signal: one stop record.
+        before = self.start_job(origin)
         os.kill(self.ws.process.pid, signal.SIGTERM)
         self.assertEqual(self.ws.wait_exit(), 0)
-
+        self.assert_stop_record(self.wait_records(2)[1], before, '8')
 
 def main():
     import argparse

@@ -29,8 +29,8 @@ bool notificationAreaAvailable();
 
 /**
  * On a native Wayland session a window cannot move itself: the compositor moves it, following
- * the pointer, from a press on the window. Starts that move; false where the window system does
- * not offer it (and the window moves itself instead).
+ * the pointer, from a press on the window until the button is released. Starts that move; false
+ * elsewhere, where the window moves itself.
  */
 bool startCompositorMove(QWidget& window);
 

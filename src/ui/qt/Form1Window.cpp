@@ -266,8 +266,10 @@ void Form1Window::connectEvents()
     auto* strip = static_cast<Form1Label*>(control(ctl::Label6));
     strip->setMouseTracking(true);
     connect(strip, &Form1Label::mousePressed, this, [this](QMouseEvent* event) {
-        // Where the window cannot move itself, the compositor moves it with the pointer.
-        desktop::startCompositorMove(*this);
+        // Where the window cannot move itself, the compositor moves it with the pointer, and the
+        // strip sees neither the moves nor the release: the drag is the compositor's alone.
+        if (desktop::startCompositorMove(*this))
+            return;
         const QPointF at = positionInDragStrip(event);
         m_form.Label6_MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), at.x(), at.y());
     });

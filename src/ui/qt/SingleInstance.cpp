@@ -32,7 +32,9 @@ QString privateRuntimeFolder()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         return {};
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode)
         || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
         return {};
@@ -43,7 +45,9 @@ QString privateRuntimeFolder()
 long peerUid(qintptr descriptor)
 {
 #ifdef SO_PEERCRED
-    struct ucred credentials{};
+    struct ucred credentials
+    {
+    };
     socklen_t size = sizeof credentials;
     if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0)
         return static_cast<long>(credentials.uid);
