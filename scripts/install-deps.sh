@@ -17,13 +17,15 @@ packages=(
     # session bus, driven with gdbus; a headless Wayland compositor with XWayland, and Qt's
     # Wayland platform plugin
     xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
+    # the store tool's timesheet page rendered and checked in a browser
+    chromium
     # desktop integration checks
     appstream desktop-file-utils
     # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
     # manual page; rendering the icon artwork
     dpkg-dev lintian help2man librsvg2-bin
     # the performance report (scripts/perf-report.sh) and profiling
-    jq linux-perf valgrind heaptrack
+    jq linux-perf valgrind heaptrack time
 )
 
 missing=()

@@ -52,8 +52,12 @@ struct ReportOptionsText
     std::optional<std::string> from; ///< yyyy-mm-dd or yyyymmdd
     std::optional<std::string> to;
     OutputFormat format = OutputFormat::Text;
+    std::optional<std::string> html; ///< write the report as an HTML page to this file ("-": `out`)
 };
-/** Prints the minutes of each card on each job and day, and the starts still open. */
+/**
+ * Prints the minutes of each card on each job and day, and the starts still open; with `html`,
+ * writes them as a timesheet page instead. The data file is read as a stream.
+ */
 int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err);
 
 } // namespace shiftloom::tool

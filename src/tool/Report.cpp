@@ -1,44 +1,54 @@
 // SPDX-License-Identifier: MIT
 #include "Report.h"
 
+#include "tool/OutputFormat.h"
+
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <stdexcept>
 #include <tuple>
+#include <utility>
 
 namespace shiftloom::tool {
 namespace {
 
-// Orders numbers written as digits without leading zeros: shorter ones are smaller.
-struct NumericOrder
+// The value of a card or job card field: 16 digits, which a 64-bit number holds. Numbers stand for
+// the fields while the records are summed (cheaper to hash and compare than their texts).
+std::uint64_t fieldValue(std::string_view digits)
 {
-    bool operator()(const std::string& a, const std::string& b) const
-    {
-        return std::make_tuple(a.size(), std::string_view(a)) < std::make_tuple(b.size(), std::string_view(b));
-    }
-};
+    std::uint64_t value = 0;
+    for (const char c : digits)
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    return value;
+}
 
-struct TotalKey
-{
-    std::string card;
-    Day day;
-    std::string jobCard;
-    bool operator<(const TotalKey& other) const
-    {
-        const NumericOrder numeric;
-        if (card != other.card)
-            return numeric(card, other.card);
-        if (day != other.day)
-            return day < other.day;
-        return numeric(jobCard, other.jobCard);
-    }
-};
-
+// A start or stop of a card, as much of it as the report needs.
 struct CardEvent
 {
     long long minute = 0;
-    const DataLine* line = nullptr;
+    std::size_t line = 0;
+    RecordStamp stamp;
+    bool start = false;
+    std::uint64_t jobCard = 0;
 };
+
+CardEvent eventOf(const DataLine& line)
+{
+    return CardEvent{minuteIndex(line.stamp),
+        line.number,
+        line.stamp,
+        line.kind == DataLineKind::Start,
+        line.kind == DataLineKind::Start ? fieldValue(line.jobCard) : 0};
+}
+
+bool before(const CardEvent& a, const CardEvent& b)
+{
+    return std::tie(a.minute, a.line) < std::tie(b.minute, b.line);
+}
 
 bool inRange(const Day& day, const ReportOptions& options)
 {
@@ -83,40 +93,175 @@ std::string withoutLeadingZeros(std::string_view digits)
     return first == std::string_view::npos ? std::string("0") : std::string(digits.substr(first));
 }
 
+struct ReportBuilder::Card
+{
+    std::string number; ///< without leading zeros
+    long long latest = std::numeric_limits<long long>::min(); ///< minute of the latest record read so far
+    bool late = false; ///< a record came after a later one
+    std::vector<CardEvent> lateEvents; ///< the late records, in file order; in time order for the second reading
+    std::size_t nextLate = 0; ///< the first late record not yet summed in the second reading
+    std::optional<CardEvent> running; ///< the start that the next record ends
+    std::vector<JobDayTotal> totals; ///< the days summed up, by day and then job card
+    Day summedDay; ///< the day being summed: records are taken in time order, so it only moves forward
+    std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on `day`
+
+    void addMinutes(const Day& startDay, std::uint64_t jobCard, long long minutes)
+    {
+        if (startDay != summedDay)
+            closeDay();
+        summedDay = startDay;
+        const auto job = std::find_if(
+            dayMinutes.begin(), dayMinutes.end(), [jobCard](const auto& entry) { return entry.first == jobCard; });
+        if (job != dayMinutes.end())
+            job->second += minutes;
+        else
+            dayMinutes.emplace_back(jobCard, minutes);
+    }
+
+    void closeDay()
+    {
+        std::sort(dayMinutes.begin(), dayMinutes.end());
+        for (const auto& [jobCard, minutes] : dayMinutes)
+            totals.push_back(JobDayTotal{number, std::to_string(jobCard), summedDay, minutes});
+        dayMinutes.clear();
+    }
+
+    // Takes the next record in time order: it ends the running start, and a start runs on.
+    void take(CardEvent event, const ReportOptions& options)
+    {
+        if (running) {
+            const Day day = dayOf(running->stamp);
+            if (inRange(day, options))
+                addMinutes(day, running->jobCard, event.minute - running->minute);
+        }
+        if (event.start)
+            running = std::move(event);
+        else
+            running.reset();
+    }
+
+    // Takes the late records that come before `event` (all of them without one).
+    void takeLateUpTo(const CardEvent* event, const ReportOptions& options)
+    {
+        while (nextLate < lateEvents.size() && (!event || before(lateEvents[nextLate], *event)))
+            take(std::move(lateEvents[nextLate++]), options);
+    }
+};
+
+ReportBuilder::ReportBuilder(ReportOptions options)
+    : m_options(options)
+{
+}
+
+ReportBuilder::~ReportBuilder() = default;
+
+ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
+{
+    const std::uint64_t number = fieldValue(line.card);
+    auto found = m_cards.find(number);
+    if (found == m_cards.end()) {
+        auto card = std::make_unique<Card>();
+        card->number = std::to_string(number);
+        found = m_cards.emplace(number, std::move(card)).first;
+    }
+    return *found->second;
+}
+
+void ReportBuilder::add(const DataLine& line)
+{
+    ++m_report.linesRead;
+    if (line.kind == DataLineKind::Invalid) {
+        if (m_report.invalidLines++ < kInvalidListed)
+            m_report.invalidListed.push_back(
+                InvalidLineNote{line.number, describeProblem(line), line.excerpt, line.length});
+        return;
+    }
+    if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
+        return;
+    Card& card = cardOf(line);
+    CardEvent event = eventOf(line);
+    if (event.minute < card.latest) {
+        card.late = m_late = true;
+        card.lateEvents.push_back(std::move(event));
+        return;
+    }
+    card.latest = event.minute;
+    // The sums of a card with late records are made again in the second reading.
+    if (!card.late)
+        card.take(std::move(event), m_options);
+}
+
+bool ReportBuilder::needsSecondReading() const
+{
+    return m_late;
+}
+
+void ReportBuilder::addAgain(const DataLine& line)
+{
+    if (!m_secondReading) {
+        m_secondReading = true;
+        for (auto& [number, card] : m_cards) {
+            if (!card->late)
+                continue;
+            card->latest = std::numeric_limits<long long>::min();
+            card->running.reset();
+            card->totals.clear();
+            card->dayMinutes.clear();
+            std::stable_sort(card->lateEvents.begin(), card->lateEvents.end(), before);
+        }
+    }
+    if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
+        return;
+    const auto found = m_cards.find(fieldValue(line.card));
+    if (found == m_cards.end() || !found->second->late)
+        return;
+    Card& card = *found->second;
+    CardEvent event = eventOf(line);
+    // The records that were not late stand in time order; the late ones are merged in before them.
+    if (event.minute < card.latest)
+        return;
+    card.latest = event.minute;
+    card.takeLateUpTo(&event, m_options);
+    card.take(std::move(event), m_options);
+}
+
+TimeReport ReportBuilder::finish()
+{
+    if (m_late && !m_secondReading)
+        throw std::logic_error("ReportBuilder: late records need a second reading");
+    std::vector<std::pair<std::uint64_t, Card*>> cards;
+    cards.reserve(m_cards.size());
+    for (auto& [number, card] : m_cards)
+        cards.emplace_back(number, card.get());
+    std::sort(cards.begin(), cards.end());
+
+    for (const auto& [number, card] : cards) {
+        card->takeLateUpTo(nullptr, m_options);
+        card->closeDay();
+        std::move(card->totals.begin(), card->totals.end(), std::back_inserter(m_report.totals));
+        if (card->running && inRange(dayOf(card->running->stamp), m_options))
+            m_report.open.push_back(OpenStart{
+                card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
+    }
+    m_cards.clear();
+    return std::move(m_report);
+}
+
 TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& options)
 {
-    TimeReport report;
-    std::map<std::string, std::vector<CardEvent>, NumericOrder> byCard;
-    for (const DataLine& line : lines) {
-        if (line.kind == DataLineKind::Invalid)
-            ++report.invalidLines;
-        else if (line.kind == DataLineKind::Start || line.kind == DataLineKind::Stop)
-            byCard[withoutLeadingZeros(line.card)].push_back(CardEvent{minuteIndex(line.stamp), &line});
+    ReportBuilder builder(options);
+    for (const DataLine& line : lines)
+        builder.add(line);
+    if (builder.needsSecondReading()) {
+        for (const DataLine& line : lines)
+            builder.addAgain(line);
     }
+    return builder.finish();
+}
 
-    std::map<TotalKey, long long> totals;
-    for (auto& [card, events] : byCard) {
-        std::stable_sort(
-            events.begin(), events.end(), [](const CardEvent& a, const CardEvent& b) { return a.minute < b.minute; });
-        const CardEvent* running = nullptr;
-        for (const CardEvent& event : events) {
-            if (running) {
-                const Day day = dayOf(running->line->stamp);
-                if (inRange(day, options))
-                    totals[TotalKey{card, day, withoutLeadingZeros(running->line->jobCard)}] +=
-                        event.minute - running->minute;
-            }
-            running = event.line->kind == DataLineKind::Start ? &event : nullptr;
-        }
-        if (running && inRange(dayOf(running->line->stamp), options))
-            report.open.push_back(OpenStart{
-                card, withoutLeadingZeros(running->line->jobCard), running->line->stamp, running->line->number});
-    }
-
-    report.totals.reserve(totals.size());
-    for (const auto& [key, minutes] : totals)
-        report.totals.push_back(JobDayTotal{key.card, key.jobCard, key.day, minutes});
-    return report;
+std::string durationText(long long minutes)
+{
+    return clockText(minutes / 60, minutes % 60);
 }
 
 } // namespace shiftloom::tool

@@ -5,9 +5,12 @@
 
 #include <compare>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace shiftloom::tool {
@@ -55,12 +58,26 @@ struct ReportOptions
     std::optional<Day> to; ///< last day reported, inclusive
 };
 
+/** An invalid line of the data file, as the records command describes it. */
+struct InvalidLineNote
+{
+    std::size_t line = 0;
+    std::string problem; ///< why it is invalid (see describeProblem)
+    std::string excerpt; ///< its first bytes, as they stand
+    std::size_t length = 0; ///< bytes of the whole line
+};
+
 struct TimeReport
 {
     std::vector<JobDayTotal> totals; ///< by card, then day, then job card
     std::vector<OpenStart> open; ///< by card
+    std::size_t linesRead = 0; ///< every line of the data file, invalid ones included
     std::size_t invalidLines = 0; ///< lines of neither layout, left out
+    std::vector<InvalidLineNote> invalidListed; ///< the first kInvalidListed of them
 };
+
+/** How many invalid lines a report describes one by one; the records command lists them all. */
+inline constexpr std::size_t kInvalidListed = 200;
 
 /**
  * The time of each card on each job and day, from the records of a data file.
@@ -77,8 +94,47 @@ struct TimeReport
  * - `from` and `to` select by the day of the start; records outside the range still end the
  *   intervals of starts inside it.
  * - Intervals of 0 minutes (start and end in the same minute) still give a row.
+ *
+ * The lines are read as a stream, so that the memory grows with cards, days and job cards, not
+ * with records. A card whose records stand in time order in the file is summed as its lines pass.
+ * A record that stands after a later one of its card (appended by another workstation, or
+ * replayed from a workstation's buffer) is late: it is kept, and the lines of its card are read a
+ * second time, when the late records are merged into their places. So a data file is read once
+ * when it is in order, and twice otherwise; what is kept is the late records, not all of them.
  */
+class ReportBuilder final
+{
+public:
+    explicit ReportBuilder(ReportOptions options);
+    ~ReportBuilder();
+    ReportBuilder(const ReportBuilder&) = delete;
+    ReportBuilder& operator=(const ReportBuilder&) = delete;
+
+    /** The first reading: every line of the data file, in file order. */
+    void add(const DataLine& line);
+    /** True when some card had a late record, so that the same lines must be read once more. */
+    bool needsSecondReading() const;
+    /** The second reading: the same lines, in the same order, from the first to the last. */
+    void addAgain(const DataLine& line);
+    /** The report; the builder is spent. */
+    TimeReport finish();
+
+private:
+    struct Card;
+    Card& cardOf(const DataLine& line);
+
+    ReportOptions m_options;
+    TimeReport m_report;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Card>> m_cards; ///< by the value of the card field
+    bool m_late = false;
+    bool m_secondReading = false;
+};
+
+/** Both readings over lines that are already in memory. */
 TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& options);
+
+/** Minutes as hh:mm; the hours may pass 24. */
+std::string durationText(long long minutes);
 
 /** A number of 16 digits as written in a record, without its leading zeros. */
 std::string withoutLeadingZeros(std::string_view digits);

@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "Commands.h"
 
+#include "app/JobFile.h"
 #include "app/StorePaths.h"
+#include "platform/Cp1252.h"
 #include "tool/DataFileDecoder.h"
+#include "tool/HtmlTimesheet.h"
 #include "tool/Report.h"
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
 
 namespace shiftloom::tool {
 namespace {
@@ -23,11 +32,6 @@ std::optional<Day> dayOption(const char* name, const std::optional<std::string>&
 std::string dayText(const Day& day)
 {
     return isoDate(day.year, day.month, day.day);
-}
-
-std::string durationText(long long minutes)
-{
-    return clockText(minutes / 60, minutes % 60);
 }
 
 void printText(const TimeReport& report, std::ostream& out)
@@ -98,6 +102,87 @@ void printJson(const std::string& path, const ReportOptions& range, const TimeRe
     out << (report.open.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
+// The names of the job cards in the store's job file, for the timesheet's legend; none when the
+// store has no job file. A record carries the leading number of a job's card.
+std::map<std::string, std::string> jobNames(StoreReader& store)
+{
+    std::map<std::string, std::string> names;
+    const JobListResult list = readJobList(store.files(), store.storePath(kJobFileName), JobFileOpen::ReadOnly);
+    // A job line: prefix (8), code (8), ten blanks, card (8), ten blanks, name (20), a blank, detail.
+    constexpr std::size_t kCardAt = 26, kCardWidth = 8, kNameAt = 44, kNameWidth = 20;
+    for (std::string_view line : list.lines) {
+        if (line.size() <= kCardAt)
+            continue;
+        std::string digits;
+        for (const char c : line.substr(kCardAt, kCardWidth)) {
+            if (c == ' ')
+                continue;
+            if (c < '0' || c > '9')
+                break;
+            digits += c;
+        }
+        if (digits.empty())
+            continue;
+        std::string_view name = line.size() > kNameAt ? line.substr(kNameAt, kNameWidth) : std::string_view();
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        names.try_emplace(withoutLeadingZeros(digits), platform::cp1252ToUtf8(name));
+    }
+    return names;
+}
+
+// The page goes to a new file beside FILE that takes its place when it is complete, so that a
+// browser showing FILE never reads half a page; "-" is the standard output.
+class HtmlOutput final
+{
+public:
+    explicit HtmlOutput(std::string path)
+        : m_path(std::move(path))
+    {
+        if (m_path == "-")
+            return;
+        std::error_code error;
+        if (std::filesystem::is_directory(m_path, error))
+            throw ToolError(m_path + ": is a folder, not a file");
+        m_file.open(temporary(), std::ios::binary | std::ios::trunc);
+        if (!m_file)
+            throw ToolError(m_path + ": cannot write (" + std::strerror(errno) + ")");
+    }
+    ~HtmlOutput()
+    {
+        if (m_path != "-" && !m_done) {
+            m_file.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary(), ignored);
+        }
+    }
+    HtmlOutput(const HtmlOutput&) = delete;
+    HtmlOutput& operator=(const HtmlOutput&) = delete;
+
+    std::ostream& stream(std::ostream& out) { return m_path == "-" ? out : m_file; }
+
+    void commit()
+    {
+        if (m_path == "-")
+            return;
+        m_file.close();
+        if (!m_file)
+            throw ToolError(m_path + ": cannot write");
+        std::error_code error;
+        std::filesystem::rename(temporary(), m_path, error);
+        if (error)
+            throw ToolError(m_path + ": cannot write (" + error.message() + ")");
+        m_done = true;
+    }
+
+private:
+    std::string temporary() const { return m_path + ".new"; }
+
+    std::string m_path;
+    std::ofstream m_file;
+    bool m_done = false;
+};
+
 } // namespace
 
 int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err)
@@ -107,17 +192,34 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
         throw ToolError("--from " + *options.from + " is after --to " + *options.to);
 
     StoreReader store(options.folder);
+    std::optional<HtmlOutput> html;
+    if (options.html)
+        html.emplace(*options.html);
+
     const std::string path = store.hostPath(kDataFileName);
-    const std::optional<std::string> bytes = store.readDataFile();
-    if (!bytes)
+    ReportBuilder builder(range);
+    const std::optional<std::uint64_t> bytesRead =
+        store.scanDataFile([&builder](const DataLine& line) { builder.add(line); });
+    if (!bytesRead)
         err << "shift-loom-store: " << path << ": no data file yet (the panel makes it at its first start)\n";
-    const DecodedDataFile file = decodeDataFile(bytes ? *bytes : std::string());
-    const TimeReport report = buildReport(file.lines, range);
+    else if (builder.needsSecondReading())
+        store.scanDataFile([&builder](const DataLine& line) { builder.addAgain(line); }, *bytesRead);
+    const TimeReport report = builder.finish();
     if (report.invalidLines > 0)
         err << "shift-loom-store: " << path << ": " << report.invalidLines
             << (report.invalidLines == 1 ? " invalid line" : " invalid lines")
             << " skipped (the records command shows them)\n";
 
+    if (html) {
+        const TimesheetSource source{path, !bytesRead, range, jobNames(store)};
+        std::ostream& page = html->stream(out);
+        writeTimesheet(report, source, page);
+        page.flush();
+        if (!page)
+            throw ToolError(*options.html + ": cannot write");
+        html->commit();
+        return 0;
+    }
     switch (options.format) {
     case OutputFormat::Text:
         printText(report, out);

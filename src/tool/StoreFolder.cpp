@@ -5,6 +5,7 @@
 #include "platform/FileIo.h"
 #include "tool/ToolError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +73,55 @@ std::optional<std::string> StoreReader::readDataFile()
             return bytes;
     }
     throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
+}
+
+std::optional<std::uint64_t> StoreReader::scanDataFile(
+    const std::function<void(const DataLine&)>& visit, std::uint64_t limit)
+{
+    const std::string path = storePath(kDataFileName);
+    platform::OpenFile file(m_files);
+    platform::FileError error = file.open(path, platform::OpenMode::Read);
+    if (error == platform::FileError::NotFound && limit == std::numeric_limits<std::uint64_t>::max())
+        return std::nullopt;
+    constexpr std::size_t kPiece = 1 << 20;
+    std::string buffer; // the lines of the piece, after the unfinished end of the one before
+    std::uint64_t offset = 0;
+    std::size_t number = 0;
+    auto visitLine = [&](std::string_view text, LineEnd end) {
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+            if (end == LineEnd::LfOnly)
+                end = LineEnd::CrLf;
+        }
+        visit(decodeDataLine(text, ++number, end));
+    };
+    while (error == platform::FileError::None && offset < limit) {
+        const std::size_t kept = buffer.size();
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, limit - offset));
+        buffer.resize(kept + want);
+        std::size_t got = 0;
+        file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
+        error = m_files.readAt(file.handle(), offset, buffer.data() + kept, want, got);
+        file.unlock();
+        buffer.resize(kept + got);
+        offset += got;
+        if (error != platform::FileError::None || got == 0)
+            break;
+        const std::string_view bytes(buffer);
+        std::size_t begin = 0;
+        for (std::size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', begin)) {
+            visitLine(bytes.substr(begin, lf - begin), LineEnd::LfOnly);
+            begin = lf + 1;
+        }
+        buffer.erase(0, begin);
+    }
+    if (error != platform::FileError::None)
+        throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
+    if (limit != std::numeric_limits<std::uint64_t>::max() && offset < limit)
+        throw ToolError(hostPath(kDataFileName) + ": became shorter while it was read (read it again)");
+    if (!buffer.empty())
+        visitLine(buffer, LineEnd::None);
+    return offset;
 }
 
 std::string readHostFile(const std::string& path)

@@ -93,6 +93,15 @@ int main(int argc, char** argv)
             "--to", [&report](const std::string& day) { report.to = day; }, "Last day, yyyy-mm-dd or yyyymmdd")
         ->type_name("DATE");
     addFormatFlags(*reportCommand, report.format);
+    reportCommand
+        ->add_option_function<std::string>(
+            "--html",
+            [&report](const std::string& file) { report.html = file; },
+            "Write a timesheet to FILE instead: one self-contained HTML page, bars and tables per card and week "
+            "(- for the standard output)")
+        ->type_name("FILE")
+        ->excludes("--csv")
+        ->excludes("--json");
 
     try {
         app.parse(argc, argv);

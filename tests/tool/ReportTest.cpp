@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
 namespace shiftloom::tool {
 namespace {
 
@@ -90,12 +94,36 @@ TEST(Report, AnIntervalOverMidnightCountsForTheDayOfItsStart)
     EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 30}, {"1234", "1001", kDec6, 120}}));
 }
 
-TEST(Report, RecordsOfACardAreTakenInTimeOrder)
+TEST(Report, RecordsOutOfTimeOrderGiveTheFiguresOfTheOrderedFile)
 {
-    // Two workstations appended to one file: the later one's start stands first.
-    const TimeReport report = reportOf(
-        start("202612050900", "1234", "1002") + start("202612050800", "1234", "1001") + stop("202612051000", "1234"));
-    EXPECT_EQ(rowsOf(report), (std::vector<Row>{{"1234", "1001", kDec5, 60}, {"1234", "1002", kDec5, 60}}));
+    // Workstations append records late (another panel, a replayed buffer): three cards over two
+    // days, every record of a card at its own minute, in time order and then shuffled.
+    std::vector<std::string> records;
+    for (int minute = 0; minute < 2 * 24 * 60; minute += 37) {
+        const std::string card = std::to_string(10 + minute % 3);
+        char when[13];
+        std::snprintf(when, sizeof when, "202612%02d%02d%02d", 5 + minute / 1440, minute % 1440 / 60, minute % 60);
+        records.push_back(minute % 5 == 0 ? stop(when, card) : start(when, card, std::to_string(1000 + minute % 4)));
+    }
+    const auto join = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line;
+        return text;
+    };
+    const TimeReport ordered = reportOf(join(records), {kDec5, kDec5});
+    ASSERT_GT(ordered.totals.size(), 10u);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        std::vector<std::string> shuffled = records;
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(seed));
+        const TimeReport report = reportOf(join(shuffled), {kDec5, kDec5});
+        EXPECT_EQ(rowsOf(report), rowsOf(ordered)) << "seed " << seed;
+        ASSERT_EQ(report.open.size(), ordered.open.size());
+    }
+    // Day 6 holds each card's last start, open in the ordered file and in any order of it.
+    std::vector<std::string> reversed(records.rbegin(), records.rend());
+    EXPECT_EQ(
+        reportOf(join(reversed), {kDec6, kDec6}).open.size(), reportOf(join(records), {kDec6, kDec6}).open.size());
 }
 
 TEST(Report, FromAndToSelectByTheDayOfTheStart)
