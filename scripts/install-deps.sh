@@ -14,7 +14,7 @@ packages=(
     # and the interpreter of the test scripts
     xvfb xauth xdotool trayer x11-utils x11-apps imagemagick python3
     # today's desktops for the end-to-end tests: a StatusNotifier tray (xfce4-panel) on a private
-    # session bus, driven with gdbus; a headless Wayland compositor with XWayland, and Qt's
+    # session bus, driven with gdbus; the weston Wayland compositor with XWayland, and Qt's
     # Wayland platform plugin
     xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
     # the store tool's timesheet page rendered and checked in a browser
