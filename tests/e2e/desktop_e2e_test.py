@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """The panel on the desktops workers have: a StatusNotifier tray (xfce4-panel's on a private
-D-Bus session bus), no tray at all, and a Wayland session (weston's headless back end with
-XWayland). One ctest test per class, each with its own display, bus and runtime folder.
+D-Bus session bus), no tray at all, a display that ends under it, and a Wayland session (weston
+with XWayland). One ctest test per class, each with its own display and bus; every test has its
+own runtime folder.
 
 Usage: desktop_e2e_test.py --panel PATH --store-tool PATH --out FOLDER [unittest arguments]
 """
@@ -10,7 +11,6 @@ import datetime
 import os
 import re
 import select
-import shutil
 import signal
 import subprocess
 import sys
@@ -104,9 +104,13 @@ class WaylandSession(ps.XSession):
         """A weston of its own for a test; its XWayland server starts with the first X client."""
         runtime = tempfile.mkdtemp(prefix='sl-wl-')
         _folders.append(runtime)
+        # No shell panel: nothing there (its launcher) to be hit by a stray click.
+        config = os.path.join(runtime, 'weston.ini')
+        with open(config, 'w') as file:
+            file.write('[shell]\npanel-position=none\n')
         self.weston = self.start_process(f'{name}-weston', [
-            'weston', '--backend=x11-backend.so', '--use-pixman', '--width=1024', '--height=768', '--xwayland',
-            '--socket=wl-e2e', '--idle-time=0', '--no-config'], env=dict(self.env, XDG_RUNTIME_DIR=runtime))
+            'weston', '--backend=x11-backend.so', '--use-pixman', '--width=1000', '--height=740', '--xwayland',
+            '--socket=wl-e2e', '--idle-time=0', f'--config={config}'], env=dict(self.env, XDG_RUNTIME_DIR=runtime))
         log = os.path.join(self.out_dir, f'{name}-weston.log')
 
         def display():
@@ -133,7 +137,7 @@ class WaylandSession(ps.XSession):
     def panel_origin(self):
         """The panel's top left corner on the screen, found by its red X; None while not shown."""
         image = self.grab()
-        for y in range(32, ps.SCREEN_HEIGHT - ps.PANEL_SIZE[1]):
+        for y in range(0, ps.SCREEN_HEIGHT - ps.PANEL_SIZE[1]):
             for x in range(0, ps.SCREEN_WIDTH, 2):
                 if image.pixel(x, y) == (255, 0, 0):
                     left = x - ps.CLOSE_BUTTON[0]
@@ -142,13 +146,6 @@ class WaylandSession(ps.XSession):
 
 
 class DesktopTestCase(pe.PanelTestCase):
-    def setUp(self):
-        super().setUp()
-        # A runtime folder with a short path, as /run/user/UID is: a local socket's path is
-        # limited to 107 bytes.
-        self.ws.env['XDG_RUNTIME_DIR'] = tempfile.mkdtemp(prefix='sl-run-')
-        self.addCleanup(shutil.rmtree, self.ws.env['XDG_RUNTIME_DIR'], True)
-
     def start_more(self, count, **env):
         """Further starts of the panel by the same worker, all at once."""
         return [self.session.start_process(f'{self._testMethodName}-start-{i}', [pe.ARGS.panel],
@@ -298,9 +295,9 @@ class WaylandTest(DesktopTestCase):
             return at if at and at == (expected or at) and at == self.session.panel_origin() else None
         try:
             return ps.wait_for(f'the panel on the screen at {expected or "some place"}', found, timeout=20)
-        except ps.Failure:
+        except ps.Failure as failure:
             self.session.screenshot(f'{self._testMethodName}-not-found')
-            raise
+            raise ps.Failure(f'{failure}; found at {self.session.panel_origin()}') from None
 
     def click(self, origin, box):
         x, y = ps.centre(box)
@@ -329,8 +326,14 @@ class WaylandTest(DesktopTestCase):
         self.ws.start()
         x, y = self.on_screen()
         self.assertEqual(self.session.xwayland_panels(), [], 'no X window')
-        self.session.xdotool('mousemove', x + ps.DRAG_STRIP_SPOT[0], y + ps.DRAG_STRIP_SPOT[1], 'mousedown', 1)
-        time.sleep(0.5)  # the compositor takes the move over
+        # The pointer enters weston's window from outside, so that weston's seat follows it.
+        self.session.xdotool('mousemove', ps.SCREEN_WIDTH - 2, ps.SCREEN_HEIGHT - 2)
+        time.sleep(0.2)
+        # Onto the strip, press, and move once the compositor has taken the move over.
+        self.session.xdotool('mousemove', x + ps.DRAG_STRIP_SPOT[0], y + ps.DRAG_STRIP_SPOT[1])
+        time.sleep(0.3)
+        self.session.xdotool('mousedown', 1)
+        time.sleep(0.5)
         for _ in range(5):
             self.session.xdotool('mousemove_relative', '--sync', 8, 6)
             time.sleep(0.1)

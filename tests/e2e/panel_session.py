@@ -431,9 +431,12 @@ class Workstation:
         _folders.append(self.root)
         self.config_home = os.path.join(self.root, 'config')
         self.data_home = os.path.join(self.root, 'xdg-data')
-        self.runtime_dir = os.path.join(self.root, 'runtime')
-        for folder in (self.config_home, self.data_home, self.runtime_dir):
+        for folder in (self.config_home, self.data_home):
             os.makedirs(folder, mode=0o700)
+        # Short, as /run/user/UID is: the panel's local socket lies there, and a socket's path is
+        # limited to 107 bytes.
+        self.runtime_dir = tempfile.mkdtemp(prefix='sl-run-')
+        _folders.append(self.runtime_dir)
         self.store = os.path.join(self.root, 'cardwarden')
         self.env = dict(session.env)
         self.env.update(XDG_CONFIG_HOME=self.config_home, XDG_DATA_HOME=self.data_home,
@@ -457,6 +460,7 @@ class Workstation:
     def close(self):
         self.stop()
         shutil.rmtree(self.root, ignore_errors=True)
+        shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
     # The store tool.
 
