@@ -16,7 +16,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -26,29 +25,15 @@ from panel_session import _folders  # noqa: E402
 
 # xfce4-panel with one plugin, its notification area, which is the StatusNotifier watcher and host.
 XFCE_PANEL_CONFIG = '''<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=8;x=0;y=0"/>
-      <property name="size" type="uint" value="32"/>
-      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-    </property>
-  </property>
-  <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
+<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
+<property name="panels" type="array"><value type="int" value="1"/><property name="panel-1" type="empty">
+<property name="position" type="string" value="p=8;x=0;y=0"/><property name="size" type="uint" value="32"/>
+<property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
+<property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
 </channel>
 '''
 WATCHER = ['-d', 'org.kde.StatusNotifierWatcher', '-o', '/StatusNotifierWatcher']
 NEW_JOB_CSV = pe.JOBS_CSV + 'SHOP,1005,Final inspection,Chassis T4,00001005,yes\n'
-
-
-def read_line(stream, what, timeout=20.0):
-    ready, _, _ = select.select([stream], [], [], timeout)
-    line = stream.readline().decode().strip() if ready else ''
-    if not line:
-        raise ps.Failure(f'{what}: nothing within {timeout:g} s')
-    return line
 
 
 class StatusNotifierSession(ps.XSession):
@@ -68,7 +53,10 @@ class StatusNotifierSession(ps.XSession):
         self.env['XDG_CONFIG_HOME'] = home
         bus = self.start_process('dbus-daemon', ['dbus-daemon', '--session', '--nofork', '--print-address'],
                                  stdout=subprocess.PIPE)
-        self.env['DBUS_SESSION_BUS_ADDRESS'] = read_line(bus.stdout, 'the session bus address')
+        ready, _, _ = select.select([bus.stdout], [], [], 20)
+        self.env['DBUS_SESSION_BUS_ADDRESS'] = bus.stdout.readline().decode().strip() if ready else ''
+        if not self.env['DBUS_SESSION_BUS_ADDRESS']:
+            raise ps.Failure('dbus-daemon told no address within 20 s')
         self.start_process('xfce4-panel', ['xfce4-panel', '--disable-wm-check'])
         ps.wait_for('the StatusNotifier watcher', lambda: self.gdbus(*WATCHER, '-m', 'org.freedesktop.DBus.Peer.Ping'),
                     timeout=30)
@@ -293,11 +281,7 @@ class WaylandTest(DesktopTestCase):
             at = self.session.panel_origin()
             time.sleep(0.2)
             return at if at and at == (expected or at) and at == self.session.panel_origin() else None
-        try:
-            return ps.wait_for(f'the panel on the screen at {expected or "some place"}', found, timeout=20)
-        except ps.Failure as failure:
-            self.session.screenshot(f'{self._testMethodName}-not-found')
-            raise ps.Failure(f'{failure}; found at {self.session.panel_origin()}') from None
+        return ps.wait_for(f'the panel on the screen at {expected or "some place"}', found, timeout=20)
 
     def click(self, origin, box):
         x, y = ps.centre(box)
@@ -346,16 +330,5 @@ class WaylandTest(DesktopTestCase):
         self.assertEqual(self.ws.wait_exit(), 0)
         self.assert_stop_record(self.wait_records(2)[1], before, '8')
 
-def main():
-    import argparse
-    parser = argparse.ArgumentParser()
-    parser.add_argument('--panel', required=True)
-    parser.add_argument('--store-tool', required=True)
-    parser.add_argument('--out', required=True)
-    pe.ARGS, rest = parser.parse_known_args()
-    ps.install_exit_guard()
-    unittest.main(argv=[sys.argv[0], '-v'] + rest)
-
-
 if __name__ == '__main__':
-    main()
+    pe.main()
