@@ -166,6 +166,8 @@ class NoTrayTest(DesktopTestCase):
         self.ws.click(ps.CLOSE_BUTTON)
         ps.wait_for('the panel hidden by its X', lambda: not self.ws.panel_visible(), timeout=5)
         settings = self.ws.settings()
+        if os.geteuid() == 0:
+            self.assert_other_account_refused()
         self.assert_handed_over(self.start_more(1))
         ps.wait_for('the first panel shown again', self.ws.panel_visible, timeout=5)
         self.assert_handed_over(self.start_more(2))
@@ -181,6 +183,24 @@ class NoTrayTest(DesktopTestCase):
         self.start_job(0, activity_row=0)
         self.wait_records(2)
         ps.wait_for('the panel hidden into the new tray', lambda: not self.ws.panel_visible(), timeout=9)
+
+    def assert_other_account_refused(self):
+        """Another account asks the hidden panel to show itself, with the runtime folder and the
+        socket opened to it: the panel checks who asks, answers nothing and stays hidden."""
+        [socket_path] = [os.path.join(self.ws.runtime_dir, name) for name in os.listdir(self.ws.runtime_dir)
+                         if name.endswith('.socket')]
+        os.chmod(self.ws.runtime_dir, 0o711)
+        os.chmod(socket_path, 0o777)
+        client = ('import socket, sys\n'
+                  's = socket.socket(socket.AF_UNIX); s.settimeout(3); s.connect(sys.argv[1]); print("connected")\n'
+                  'try:\n s.sendall(b"show\\n"); print(s.recv(16))\nexcept OSError as e:\n print(e)')
+        other = subprocess.run(['setpriv', '--reuid=65534', '--regid=65534', '--clear-groups', sys.executable, '-c',
+                                client, socket_path], capture_output=True, text=True, timeout=20)
+        self.assertTrue(other.stdout.startswith('connected'), f'{other.stdout} {other.stderr}')
+        self.assertNotIn("b'ok", other.stdout, 'an answer to another account')
+        time.sleep(1.0)
+        self.assertFalse(self.ws.panel_visible(), 'another account showed the panel')
+        os.chmod(self.ws.runtime_dir, 0o700)  # a later start runs only on a private runtime folder
 
     def test_simultaneous_starts_leave_one_panel_and_a_killed_one_blocks_nothing(self):
         self.configured()
