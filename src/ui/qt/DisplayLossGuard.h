@@ -12,8 +12,9 @@ namespace shiftloom {
  * writes the stop record of a running job, would never run.
  *
  * While a guard lives, such an exit runs its step first (from a handler registered with atexit,
- * while main's objects still exist). A guard that is destroyed (main returned) or a process
- * ended at once runs nothing. One guard at a time.
+ * while main's objects still exist), and so does Qt's report that the Wayland compositor is gone,
+ * after which its Wayland platform ends the process at once. A guard that is destroyed (main
+ * returned) runs nothing. One guard at a time.
  */
 class DisplayLossGuard final
 {
@@ -22,6 +23,9 @@ public:
     ~DisplayLossGuard();
     DisplayLossGuard(const DisplayLossGuard&) = delete;
     DisplayLossGuard& operator=(const DisplayLossGuard&) = delete;
+
+    /** Runs the step of the living guard, once; nothing without one. */
+    static void runNow();
 
 private:
     static void atExit();
