@@ -24,6 +24,8 @@ packages=(
     # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
     # manual page; rendering the icon artwork
     dpkg-dev lintian help2man librsvg2-bin
+    # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer
+    g++-mingw-w64-x86-64-posix wine wine64 nsis
     # the performance report (scripts/perf-report.sh) and profiling
     jq linux-perf valgrind heaptrack time
 )
