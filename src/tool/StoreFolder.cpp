@@ -22,21 +22,20 @@ std::string absoluteFolder(std::string_view argument)
     if (error)
         throw ToolError(std::string(argument) + ": " + error.message());
     std::string text = path.lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/')
+    const char separator = platform::kWindowsHost ? '\\' : '/';
+    while (text.size() > 1 && text.back() == separator && text[text.size() - 2] != ':')
         text.pop_back();
     return text;
 }
 
 StoreReader::StoreReader(std::string_view folderArgument)
     : m_folder(absoluteFolder(folderArgument))
-    , m_paths(platform::xdgDataHome())
-    , m_files(m_paths)
 {
     std::error_code error;
     if (!std::filesystem::is_directory(m_folder, error))
         throw ToolError(m_folder + ": no such folder");
     // Store paths are Windows texts, in which a backslash separates folders.
-    if (m_folder.find('\\') != std::string::npos)
+    if (!platform::kWindowsHost && m_folder.find('\\') != std::string::npos)
         throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
     requirePanelText(m_folder);
 }
@@ -55,20 +54,20 @@ void requirePanelText(const std::string& folder)
 
 std::string StoreReader::hostPath(std::string_view name) const
 {
-    return m_paths.toHost(storePath(name));
+    return m_host.paths().toHost(storePath(name));
 }
 
 std::optional<std::string> StoreReader::readDataFile()
 {
     const std::string path = storePath(kDataFileName);
-    platform::OpenFile file(m_files);
+    platform::OpenFile file(m_host.files());
     platform::FileError error = file.open(path, platform::OpenMode::Read);
     if (error == platform::FileError::NotFound)
         return std::nullopt;
     if (error == platform::FileError::None) {
         file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
         std::string bytes;
-        error = platform::readAll(m_files, file.handle(), bytes);
+        error = platform::readAll(m_host.files(), file.handle(), bytes);
         if (error == platform::FileError::None)
             return bytes;
     }
@@ -79,7 +78,7 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
     const std::function<void(const DataLine&)>& visit, std::uint64_t limit)
 {
     const std::string path = storePath(kDataFileName);
-    platform::OpenFile file(m_files);
+    platform::OpenFile file(m_host.files());
     platform::FileError error = file.open(path, platform::OpenMode::Read);
     if (error == platform::FileError::NotFound && limit == std::numeric_limits<std::uint64_t>::max())
         return std::nullopt;
@@ -101,7 +100,7 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
         buffer.resize(kept + want);
         std::size_t got = 0;
         file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
-        error = m_files.readAt(file.handle(), offset, buffer.data() + kept, want, got);
+        error = m_host.files().readAt(file.handle(), offset, buffer.data() + kept, want, got);
         file.unlock();
         buffer.resize(kept + got);
         offset += got;
