@@ -85,10 +85,11 @@ TEST_F(JobFileTest, TheHeaderCountDecidesHowManyRecordsAreRead)
 TEST_F(JobFileTest, ALengthAboveTheRecordOrATruncatedRecordNeverReadsPastIt)
 {
     std::string text = jobText({"P", "LONG", "", "", "7"});
-    // Declared length 500: only the 186 bytes the record can hold are taken.
-    std::string bytes = jobRecord("2") + jobRecord(text, 500) + jobRecord(jobText({"P", "NEXT", "", "", "8"}));
+    // Declared length 300, two bytes of it: only the 186 bytes the record can hold are taken.
+    std::string bytes = jobRecord("2") + jobRecord(text, 300) + jobRecord(jobText({"P", "NEXT", "", "", "8"}));
     auto result = read(bytes);
     ASSERT_EQ(result.lines.size(), 2u);
+    EXPECT_EQ(result.lines[0], JobLine(parseJobEntry(text)));
     EXPECT_EQ(result.lines[1].substr(8, 4), "NEXT");
 
     // The last record cut short: its text is what is there.
