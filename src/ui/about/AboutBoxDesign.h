@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/Colour.h"
+#include "panel/Colour.h"
 
 #include <span>
 #include <string_view>

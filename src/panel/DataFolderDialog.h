@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "platform/Drives.h"
+#include "platform/FileOps.h"
+
+#include <string>
+#include <string_view>
+
+namespace shiftloom {
+
+/** Status texts of the locate dialog. */
+inline constexpr std::string_view kFoundItText = "OK - Found it.";
+inline constexpr std::string_view kNotThereText = "No, its not there.";
+
+/**
+ * The locate dialog ("LOCATE DATA FOLDER"), with which the worker points the program at
+ * Card-Warden's data store. A folder holding `cardward.ini` is a data store. The dialog's only
+ * output is the setting "DataLoc", written by OK; it applies from the next start.
+ *
+ * It opens on the process's current folder with an empty status line and OK disabled; nothing
+ * is probed until the worker changes the drive or the folder.
+ */
+class DataFolderDialog final
+{
+public:
+    DataFolderDialog(SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
+
+    const std::string& drive() const { return m_drive; }
+    const std::string& folder() const { return m_folder; }
+    const std::string& typedPath() const { return m_typedPath; }
+    const std::string& status() const { return m_status; }
+    bool okEnabled() const { return m_okEnabled; }
+    bool closed() const { return m_closed; }
+
+    /** A different drive was chosen: the folder list moves to that drive's current folder. */
+    void chooseDrive(std::string_view drive);
+    /** The folder list moved to `folder`: it is probed for `cardward.ini`. */
+    void chooseFolder(std::string_view folder);
+    /** The typed path changed: a non-empty text enables OK (emptying it does not disable OK). */
+    void typePath(std::string_view text);
+    /** OK: stores the typed path, or the folder list's path, less trailing backslashes; closes. */
+    void accept();
+    /** Cancel, or any other way of closing the dialog: closes, storing nothing. */
+    void cancel();
+
+private:
+    SettingsStore& m_settings;
+    platform::FileOps& m_files;
+    platform::DriveList& m_drives;
+    std::string m_drive;
+    std::string m_folder;
+    std::string m_typedPath;
+    std::string m_status;
+    bool m_okEnabled = false;
+    bool m_closed = false;
+};
+
+} // namespace shiftloom

@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "app/TextList.h"
+#include "panel/ActivityList.h"
+#include "panel/PanelFrontEnd.h"
+#include "platform/Clock.h"
+#include "platform/FileOps.h"
+#include "timing/TimeRecordWriter.h"
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace shiftloom {
+
+/** Service codes keyed on the hidden keypad; they act at the next clock tick. */
+inline constexpr std::string_view kExitCode = "048840";
+inline constexpr std::string_view kLocateCode = "073370";
+
+/** The job of a free slot, as its button shows it. */
+inline constexpr std::string_view kFreeSlotJob = "[empty]";
+
+/** Texts of the panel's message boxes. */
+namespace messages {
+inline constexpr std::string_view NoJobText = "Please select job for this button first";
+inline constexpr std::string_view NoJobTitle = "NO JOB, CAN'T START";
+inline constexpr std::string_view DuplicateTitle = "Can't assign that job";
+inline constexpr std::string_view DuplicateText = "That job already assigned";
+inline constexpr std::string_view ExitText = "Are you sure? WARNING this will stop all timing.";
+inline constexpr std::string_view ExitTitle = "Exit Shift-Loom?";
+} // namespace messages
+
+/** Running times are counted in whole seconds. */
+using ElapsedTime = std::chrono::seconds;
+
+/** One of the ten job slots: a job button with its running time. */
+struct JobSlot
+{
+    /** The job key shown on the button; "[empty]" for a free slot (case and blanks significant). */
+    std::string job{kFreeSlotJob};
+    /** The job's card code, written into the start record. */
+    std::string card;
+    /** The job's description, the button's tooltip. */
+    std::string description;
+    /** Time counted while the slot ran, since the start of the run or its assignment. */
+    ElapsedTime elapsed{0};
+
+    bool isFree() const { return job == kFreeSlotJob; }
+    bool operator==(const JobSlot&) const = default;
+};
+
+/** The dragging of the panel by its top strip; positions in twips within the strip. */
+struct Drag
+{
+    bool active = false;
+    /** Where the pointer went down on the strip (single precision, as the window system gives it). */
+    float originX = 0;
+    float originY = 0;
+};
+
+/** How the start-up ended. */
+enum class LoadOutcome
+{
+    Normal, ///< the data store is used; records go to its data file
+    Fallback, ///< the store could not be used: the run uses "c:\" and records go to the buffer
+    NoStart, ///< no data folder is known: the program ends silently
+};
+
+/** What a press of a job button asks of the front end next. */
+enum class JobPress
+{
+    Refused, ///< a free slot: the worker was told so, nothing else happens
+    ChooseActivity, ///< the slot runs: show the activity dialog, then call `startJob`
+};
+
+/**
+ * The panel: what a worker sees and does at the workstation, and the records it writes. Ten job
+ * slots of which at most one runs, the worker's card number, the current activity, the hidden
+ * keypad's entry, the clock display, the job list and the data folder of the run.
+ *
+ * The front end calls the operations below for the worker's acts and the two timers, renders the
+ * state after each call, and answers the model's requests through `PanelFrontEnd`. Texts are
+ * 8-bit (Windows-1252) bytes. Every walk over the slots runs from 0 to 9.
+ */
+class Panel final
+{
+public:
+    static constexpr int kSlotCount = 10;
+    static constexpr std::chrono::milliseconds kTickInterval{1000};
+    static constexpr std::chrono::milliseconds kAutoHideDelay{5000};
+    /** How long the end of the run may wait to hand over records the store took no record of yet. */
+    static constexpr std::chrono::milliseconds kExitFlushBudget{2000};
+
+    Panel(SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock, PanelFrontEnd& frontEnd);
+    ~Panel();
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    // ---- State, for rendering ----
+    const std::array<JobSlot, kSlotCount>& slots() const { return m_slots; }
+    const JobSlot& slot(int index) const { return m_slots.at(static_cast<std::size_t>(index)); }
+    /** The slot being timed, if any. */
+    std::optional<int> runningSlot() const { return m_running; }
+    /** The sum of every slot's time; hours are not wrapped. */
+    ElapsedTime totalElapsed() const;
+    /** The clock display: a time of day advanced by the tick (see `tick`). */
+    ElapsedTime clockDisplay() const { return m_clock; }
+    const std::string& cardNumber() const { return m_cardNumber; }
+    const Activity& activity() const { return m_activity; }
+    /** The digits keyed on the hidden keypad, in keying order. */
+    const std::string& keypadEntry() const { return m_keypadEntry; }
+    /** The keypad's masked echo: one "*" per digit keyed. */
+    std::string keypadEcho() const { return std::string(m_keypadEntry.size(), '*'); }
+    /** The job list's lines in the order read, "[settings]" last. */
+    const TextList& jobList() const { return m_jobList; }
+    /** The text the job list shows: "Add Job" when nothing is being picked. */
+    const std::string& jobListText() const { return m_jobListText; }
+    /** The data folder of the run; every store file is opened in it. */
+    const std::string& dataFolder() const { return m_dataFolder; }
+    const Drag& drag() const { return m_drag; }
+    /** True once the start-up has found a data folder. */
+    bool loaded() const { return m_loaded; }
+
+    // ---- The run ----
+    /**
+     * The whole start-up before the panel is first shown: the clock display, the tray icon, the
+     * slots and the activity from the settings, the data folder (perhaps asked of the worker in
+     * the locate dialog; with none the run does not start), the data file opened for appending
+     * and the offline buffer handed over into it, the card number and the job list. From the
+     * opening of the data file on, the first failing file operation switches the run once,
+     * silently, to the fallback folder "c:\".
+     */
+    LoadOutcome load();
+    /**
+     * The clock tick, every `kTickInterval`: the exit code ends the program, the locate code
+     * opens the locate dialog; the clock display advances one second; the running slot's time
+     * advances one second (wrapping from 23:59:59 to 0), and while that time is in the first
+     * minute of one of its hours, or no slot runs, the clock display is set from the system
+     * time; then records waiting in memory are handed over.
+     *
+     * With no slot running the time that decides is the keypad entry read as a time text: an
+     * entry whose minutes read other than 0 one second on keeps the clock display counting.
+     */
+    void tick();
+    /** The auto-hide timer fired: the panel hides and the timer goes off. */
+    void autoHide();
+    /** The window system ends the run (log-off, shutdown, a signal): one stop record when a slot runs. */
+    void endOfRun();
+    /** The worker double-clicked the panel's background: after Yes the program ends at once, writing nothing. */
+    void exit();
+
+    // ---- Timing ----
+    /**
+     * Press of the job button of `slot`: the auto-hide timer goes off; a free slot is refused
+     * with a message and the job list takes the focus; otherwise every slot goes idle and `slot`
+     * runs (its time counts from now on) and the front end is to ask for the activity.
+     */
+    JobPress pressJobButton(int slot);
+    /**
+     * Ends an accepted press: the activity `chosen` in the dialog becomes the current one (and is
+     * stored); without a choice the current one stays. Appends a start record with the card
+     * number, the slot's card and the activity number, timed now; empties the keypad entry and
+     * starts the auto-hide timer.
+     */
+    void startJob(int slot, const std::optional<Activity>& chosen);
+    /** STOP ALL: every slot idle, one stop record, on every press. */
+    void stopAll();
+    /** IN: a short record of the keyed digits when any were keyed; then the keypad entry is emptied. */
+    void punchIn();
+
+    // ---- The job list and the slots ----
+    /**
+     * The worker picked `line` in the job list: "[settings]" opens the locate dialog beside the
+     * panel; a job line already on a button is refused with a message; any other job line goes
+     * into slot 0, every slot moving down one place (a running slot keeps running one place
+     * lower, slot 9's job leaves the row), and all thirty slot settings are written. The job
+     * list then shows "Add Job" again (except after "[settings]").
+     */
+    void assignJob(std::string_view line);
+    /** The worker typed into the job list's text; nothing is picked. */
+    void typeInJobList(std::string_view text);
+    /** The worker edited a slot's time box: the text is read as a time text. */
+    void editElapsed(int slot, std::string_view text);
+
+    // ---- Card number, activity, keypad ----
+    /** The worker typed into the card number box. */
+    void setCardNumber(std::string_view text);
+    /** The card number box lost the focus: the card number is stored. */
+    void keepCardNumber();
+    /** A click on the activity number: it is stored again. */
+    void keepActivityNumber();
+    /** The activity dialog's list, read from the data store at its first use after `closeActivityList`. */
+    ActivityList& activityList();
+    /** The activity dialog was closed with its close box: its list is read again at the next showing. */
+    void closeActivityList();
+    void keyDigit(int digit);
+    void clearKeypad();
+
+    // ---- The panel window ----
+    /** The "#" key and the close button: the panel hides; timing goes on. */
+    void hidePanel();
+    /** A left click on the tray icon: the panel is shown and the job list is read again. */
+    void showFromTray();
+    /** A click on the title: the about box. */
+    void showAbout();
+    /** A mouse button went down on the top strip at (x, y) twips within it. */
+    void pressDragStrip(float x, float y);
+    /** The pointer moved over the strip: while a drag is active the panel follows it. */
+    void moveOverDragStrip(float x, float y);
+    void releaseDragStrip();
+
+    /** Where records go; the front end does not write records itself. */
+    TimeRecordWriter& recordWriter() { return m_writer; }
+
+private:
+    void setActivity(const Activity& activity);
+    void fillJobList();
+    void storeSlots();
+    void handOverHeldRecords();
+    [[noreturn]] void endNow();
+
+    SettingsStore& m_settings;
+    platform::FileOps& m_files;
+    const platform::Clock& m_systemClock;
+    PanelFrontEnd& m_frontEnd;
+    TimeRecordWriter m_writer;
+
+    std::array<JobSlot, kSlotCount> m_slots{};
+    std::optional<int> m_running;
+    ElapsedTime m_clock{0};
+    std::string m_cardNumber;
+    Activity m_activity;
+    std::string m_keypadEntry;
+    TextList m_jobList;
+    std::string m_jobListText;
+    std::string m_dataFolder;
+    Drag m_drag;
+    std::unique_ptr<ActivityList> m_activityList;
+    bool m_loaded = false;
+    bool m_locateOpen = false;
+};
+
+} // namespace shiftloom
