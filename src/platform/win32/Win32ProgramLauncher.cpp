@@ -44,8 +44,10 @@ public:
         if (path.empty())
             return false;
         std::string commandLine = quoteArgument(path);
-        for (const std::string& argument : arguments)
-            commandLine += " " + quoteArgument(argument);
+        for (const std::string& argument : arguments) {
+            commandLine += ' ';
+            commandLine += quoteArgument(argument);
+        }
 
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
