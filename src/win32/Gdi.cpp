@@ -1,9 +1,62 @@
 // SPDX-License-Identifier: MIT
 #include "Gdi.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 
 namespace shiftloom::win32 {
+namespace {
+
+int CALLBACK noteFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool installed(std::string_view family)
+{
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    family.copy(wanted.lfFaceName, std::min(family.size(), sizeof(wanted.lfFaceName) - 1));
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExA(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+/**
+ * The face to ask for: the design's own, or where a desktop lacks it (Wine without the Windows
+ * fonts), a face of about its width. The title's two words in Trebuchet MS just fit side by side;
+ * a wider face would push "SHIFT-LOOM" over "Ovix".
+ */
+std::string faceFor(std::string_view family)
+{
+    struct StandIn
+    {
+        std::string_view family;
+        std::array<std::string_view, 2> faces;
+    };
+    static constexpr std::array<StandIn, 2> standIns{{
+        {"Trebuchet MS", {"Liberation Sans Narrow", "DejaVu Sans Condensed"}},
+        {"Arial Narrow", {"Liberation Sans Narrow", "DejaVu Sans Condensed"}},
+    }};
+    if (installed(family))
+        return std::string(family);
+    for (const StandIn& standIn : standIns) {
+        if (standIn.family != family)
+            continue;
+        for (const std::string_view face : standIn.faces) {
+            if (installed(face))
+                return std::string(face);
+        }
+    }
+    return std::string(family);
+}
+
+} // namespace
 
 TwipsScale TwipsScale::ofScreen()
 {
@@ -55,7 +108,7 @@ HFONT GdiCache::font(const FontDesign& design)
             CLIP_DEFAULT_PRECIS,
             DEFAULT_QUALITY,
             DEFAULT_PITCH | FF_SWISS,
-            std::string(design.family).c_str());
+            faceFor(design.family).c_str());
         found = m_fonts.emplace(key, GdiObject<HFONT>(font)).first;
     }
     return found->second.get();

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/Colour.h"
-#include "ui/Form1Design.h"
+#include "panel/Colour.h"
+#include "panel/PanelLayout.h"
 
 #include <map>
 #include <string>

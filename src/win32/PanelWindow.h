@@ -2,9 +2,11 @@
 #pragma once
 
 #include "app/TextList.h"
-#include "ui/Form1Design.h"
+#include "panel/PanelFrontEnd.h"
+#include "panel/PanelLayout.h"
 #include "win32/Gdi.h"
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,13 +39,10 @@ public:
     virtual void textEdited(ControlRef control, std::string_view text) = 0;
     /** The focus moved from the card number box to another control of the panel. */
     virtual void cardNumberLeft() = 0;
-    /**
-     * The drag strip's mouse: buttons 1 left, 2 right, 4 middle; shift keys 1 Shift, 2 Ctrl, 4
-     * Alt; the pointer in twips from the strip's top left corner.
-     */
-    virtual void dragStrip(StripMouse what, int button, int shift, double x, double y) = 0;
+    /** A mouse button (any) or the pointer on the drag strip; the pointer in twips from its top left corner. */
+    virtual void dragStrip(StripMouse what, float x, float y) = 0;
     virtual void backgroundDoubleClicked() = 0;
-    /** `Timer1` (1) or `Timer2` (2) fired. */
+    /** A window timer started with `PanelWindow::startTimer` fired. */
     virtual void timer(int number) = 0;
     /** The window system closes the panel: the end of the session, or a close request. */
     virtual void closing() = 0;
@@ -55,7 +54,7 @@ protected:
 };
 
 /**
- * The main window `Form1` on Windows: a narrow panel with a thin fixed frame, no title bar and no
+ * The panel window on Windows: narrow, with a thin fixed frame, no title bar and no
  * taskbar button, every control of the design at its place. Buttons are owner-drawn in their back
  * colours, text boxes and the job list are the system's edit and combo box controls, and the
  * labels are drawn by the window itself (they take no focus and are no windows). The holders and
@@ -80,6 +79,7 @@ public:
     void setCaption(ControlRef control, std::string_view text);
     const std::string& caption(ControlRef control) const;
     void setBackColour(ControlRef control, Colour colour);
+    /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
     void setToolTip(ControlRef control, std::string_view text);
     /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
     void setJobList(const TextList& items, const std::vector<std::size_t>& order);
@@ -88,11 +88,12 @@ public:
     void hide();
     bool visible() const;
     /** The window's top left corner on the screen, in twips. */
-    POINT positionTwips() const;
+    ScreenPosition positionTwips() const;
     void moveToTwips(double left, double top);
     void focus(ControlRef control);
-    /** Starts (or restarts) or stops window timer 1 or 2 at its design interval. */
-    void setTimer(int number, bool on);
+    /** Starts (or restarts) the window timer `number` (not 0), which `PanelEvents::timer` reports. */
+    void startTimer(int number, std::chrono::milliseconds interval);
+    void stopTimer(int number);
 
     /** The child window of a control; null for a label or the tray control. */
     HWND controlWindow(ControlRef control) const;
@@ -107,6 +108,7 @@ private:
         HWND window = nullptr;
         RECT rect{}; ///< in the client area, pixels
         std::string caption;
+        std::string toolTip;
         Colour back = kDefaultColour;
     };
 
@@ -121,9 +123,9 @@ private:
     /** The label under a point of the client area (the topmost one), or none. */
     const Control* labelAt(POINT point) const;
     void mouse(UINT message, WPARAM wParam, LPARAM lParam);
-    void stripMouse(StripMouse what, int button, WPARAM keys);
-    Control& control(ControlRef ref) { return m_controls[controlSlot(ref)]; }
-    const Control& control(ControlRef ref) const { return m_controls[controlSlot(ref)]; }
+    void stripMouse(StripMouse what);
+    Control& control(ControlRef ref) { return m_controls[controlIndex(ref)]; }
+    const Control& control(ControlRef ref) const { return m_controls[controlIndex(ref)]; }
     void showComboText();
 
     PanelEvents& m_events;
@@ -131,12 +133,13 @@ private:
     GdiCache m_gdi;
     HWND m_window = nullptr;
     HWND m_toolTips = nullptr;
-    std::vector<Control> m_controls; ///< by `controlSlot()`
+    std::vector<Control> m_controls; ///< by `controlIndex()`
     HWND m_focusBeforeDeactivation = nullptr;
     const Control* m_pressedLabel = nullptr;
     bool m_stripCaptured = false;
     bool m_settingText = false; ///< the program sets a text box: no edit to report
     bool m_jobListDropped = false;
+    bool m_picking = false; ///< from a pick in the job list until its text is shown again
     bool m_shownOnce = false;
     UINT m_taskbarCreated = 0;
 };

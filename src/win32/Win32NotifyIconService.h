@@ -5,7 +5,10 @@
 
 #include <map>
 
-namespace shiftloom {
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace shiftloom::win32 {
 
 /**
  * The notification area of the Windows shell, through Shell_NotifyIconA. The service owns a
@@ -25,6 +28,9 @@ public:
     std::uint32_t ownerWindow() const override;
     void setNotificationHandler(std::function<void(std::uint32_t mouseMessage)> handler) override;
 
+    /** Shows `icon` (which the service then owns) for `picture` instead of one made from its pixels. */
+    void adoptIcon(const Picture& picture, HICON icon);
+
     /** Called by the window procedure. */
     void deliver(std::uint32_t mouseMessage);
 
@@ -36,4 +42,4 @@ private:
     std::function<void(std::uint32_t)> m_handler;
 };
 
-} // namespace shiftloom
+} // namespace shiftloom::win32

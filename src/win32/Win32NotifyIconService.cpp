@@ -2,15 +2,17 @@
 #include "Win32NotifyIconService.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
 
-namespace shiftloom {
+#include <shellapi.h>
+
+namespace shiftloom::win32 {
 namespace {
 
 constexpr char kWindowClass[] = "ShiftLoomTrayOwner";
@@ -104,6 +106,11 @@ void Win32NotifyIconService::deliver(std::uint32_t mouseMessage)
         m_handler(mouseMessage);
 }
 
+void Win32NotifyIconService::adoptIcon(const Picture& picture, HICON icon)
+{
+    m_icons[picture.handle()] = icon;
+}
+
 void* Win32NotifyIconService::iconFor(const Picture& picture)
 {
     const auto found = m_icons.find(picture.handle());
@@ -126,7 +133,10 @@ void* Win32NotifyIconService::iconFor(const Picture& picture)
 bool Win32NotifyIconService::notifyIcon(NotifyMessage message, const NotifyIconData& data, const Picture* icon)
 {
     NOTIFYICONDATAA record{};
-    // The first form of the record: up to and including the 64-byte tooltip.
+    // The first form of the record: up to and including the 64-byte tooltip. That is 88 bytes
+    // in a 32-bit program; in a 64-bit one the window and icon handles widen it to 104, and the
+    // shell tells the forms apart by the size of the program's own kind.
+    static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + kTipFieldSize);
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = static_cast<HWND>(m_window);
     record.uID = data.uID;
@@ -137,4 +147,4 @@ bool Win32NotifyIconService::notifyIcon(NotifyMessage message, const NotifyIconD
     return Shell_NotifyIconA(static_cast<DWORD>(message), &record) != FALSE;
 }
 
-} // namespace shiftloom
+} // namespace shiftloom::win32
