@@ -22,6 +22,7 @@ struct Activity
 {
     std::string code;
     std::string number;
+    bool operator==(const Activity&) const = default;
 };
 
 Activity parseActivityLine(std::string_view line);

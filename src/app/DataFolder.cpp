@@ -8,11 +8,6 @@
 
 namespace shiftloom {
 
-std::string GetDataFolder(const Form1Model& form)
-{
-    return form.caption(ctl::cwdir);
-}
-
 bool FileExists(platform::FileOps& files, std::string_view path)
 {
     return platform::canOpenForReading(files, path);

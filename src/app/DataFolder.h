@@ -3,21 +3,12 @@
 
 #include "app/SettingsStore.h"
 #include "platform/FileOps.h"
-#include "ui/Form1Model.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace shiftloom {
-
-/**
- * The shared functions of the data store folder (the module `TERMSTUF`).
- *
- * `GetDataFolder`: the data folder of the run, the caption of the hidden label `cwdir`. Every
- * user of a store file asks for it at the moment it opens the file.
- */
-std::string GetDataFolder(const Form1Model& form);
 
 /** True exactly when `path` can be opened for reading now; every failure gives false. */
 bool FileExists(platform::FileOps& files, std::string_view path);

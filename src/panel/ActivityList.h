@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/ActivityFile.h"
 #include "platform/FileOps.h"
 
 #include <string>
@@ -8,14 +9,6 @@
 #include <vector>
 
 namespace shiftloom {
-
-/** The current activity: Card-Warden's activity code and number, 8 characters each when full. */
-struct Activity
-{
-    std::string code;
-    std::string number;
-    bool operator==(const Activity&) const = default;
-};
 
 /**
  * The activities of Card-Warden's `activities.txt`, as the activity dialog ("SELECT ACTIVITY")

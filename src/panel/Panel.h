@@ -11,6 +11,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,7 +103,7 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     // ---- State, for rendering ----
-    const std::array<JobSlot, kSlotCount>& slots() const { return m_slots; }
+    const std::array<JobSlot, kSlotCount>& jobSlots() const { return m_slots; }
     const JobSlot& slot(int index) const { return m_slots.at(static_cast<std::size_t>(index)); }
     /** The slot being timed, if any. */
     std::optional<int> runningSlot() const { return m_running; }
@@ -118,6 +119,8 @@ public:
     std::string keypadEcho() const { return std::string(m_keypadEntry.size(), '*'); }
     /** The job list's lines in the order read, "[settings]" last. */
     const TextList& jobList() const { return m_jobList; }
+    /** Counts the refills of the job list, so that a front end redraws it only when it changed. */
+    std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
     const std::string& jobListText() const { return m_jobListText; }
     /** The data folder of the run; every store file is opened in it. */
@@ -141,7 +144,7 @@ public:
      * opens the locate dialog; the clock display advances one second; the running slot's time
      * advances one second (wrapping from 23:59:59 to 0), and while that time is in the first
      * minute of one of its hours, or no slot runs, the clock display is set from the system
-     * time; then records waiting in memory are handed over.
+     * time.
      *
      * With no slot running the time that decides is the keypad entry read as a time text: an
      * entry whose minutes read other than 0 one second on keeps the clock display counting.
@@ -219,9 +222,12 @@ public:
 
 private:
     void setActivity(const Activity& activity);
-    void fillJobList();
+    platform::FileError fillJobList();
+    void restoreSlots();
     void storeSlots();
-    void handOverHeldRecords();
+    void shiftSlotsDown();
+    void advanceClockDisplay();
+    ElapsedTime runningElapsed() const;
     [[noreturn]] void endNow();
 
     SettingsStore& m_settings;
@@ -237,6 +243,7 @@ private:
     Activity m_activity;
     std::string m_keypadEntry;
     TextList m_jobList;
+    std::uint64_t m_jobListVersion = 0;
     std::string m_jobListText;
     std::string m_dataFolder;
     Drag m_drag;

@@ -33,7 +33,7 @@ enum class PanelControl : std::uint8_t
     SlotCard, // array 0..9
     DataFolder,
     InKey,
-    IdleColour,
+    IdleColourHolder,
     DragFlag,
     DragOriginX,
     DragOriginY,

@@ -1,0 +1,423 @@
+// SPDX-License-Identifier: MIT
+#include "Panel.h"
+
+#include "app/DataFolder.h"
+#include "app/JobFile.h"
+#include "app/OfflineBuffer.h"
+#include "app/StorePaths.h"
+#include "panel/TimeText.h"
+#include "platform/FileIo.h"
+#include "platform/WindowsPath.h"
+#include "timing/TimeRecord.h"
+
+#include <array>
+#include <cstdlib>
+
+namespace shiftloom {
+
+using platform::FileError;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::size_t kJobKeyLength = 16;
+constexpr std::size_t kSlotCardColumn = 27;
+constexpr std::size_t kSlotCardLength = 8;
+constexpr std::size_t kDescriptionLength = 41;
+constexpr ElapsedTime kDay = 24h;
+
+// The job key of a job line: its first 16 characters without blanks at either end.
+std::string jobKeyOf(std::string_view line)
+{
+    std::string_view key = line.substr(0, kJobKeyLength);
+    while (!key.empty() && key.front() == ' ')
+        key.remove_prefix(1);
+    while (!key.empty() && key.back() == ' ')
+        key.remove_suffix(1);
+    return std::string(key);
+}
+
+// The slot a job line fills: key, the 8 characters from column 27 and the last 41 characters.
+JobSlot slotForJobLine(std::string_view line)
+{
+    JobSlot slot;
+    slot.job = jobKeyOf(line);
+    slot.card = kSlotCardColumn - 1 < line.size() ? line.substr(kSlotCardColumn - 1, kSlotCardLength) : "";
+    slot.description = line.size() > kDescriptionLength ? line.substr(line.size() - kDescriptionLength) : line;
+    return slot;
+}
+
+// One second more of a running slot's time, wrapping at 24 hours like a clock.
+ElapsedTime nextSecond(ElapsedTime elapsed)
+{
+    const ElapsedTime next = elapsed + 1s;
+    return next == kDay ? 0s : next;
+}
+
+// The Windows directory, with a trailing backslash.
+std::string windowsDirectory()
+{
+    std::array<char, 145> buffer{};
+    const std::uint32_t length = platform::GetWindowsDirectoryA(buffer.data(), buffer.size());
+    std::string folder(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
+    if (folder.empty() || folder.back() != '\\')
+        folder.push_back('\\');
+    return folder;
+}
+
+// The start-up's test that the store can be written: the data file is opened for appending
+// (created when missing), then the offline buffer is handed over into it.
+FileError openDataFileAndReplay(platform::FileOps& files, std::string_view dataFolder)
+{
+    const std::string dataFile = storeFile(dataFolder, kDataFileName);
+    {
+        platform::OpenFile file(files);
+        if (const FileError error = file.open(dataFile, platform::OpenMode::AppendCreate); error != FileError::None)
+            return error;
+    }
+    OfflineBuffer buffer(files);
+    if (!buffer.present())
+        return FileError::None;
+    return buffer.replayInto(dataFile);
+}
+
+Message message(std::string_view text, std::string_view title, MessageIcon icon)
+{
+    return {std::string(text), std::string(title), icon, MessageButtons::Ok, MessageAnswer::Ok};
+}
+
+} // namespace
+
+Panel::Panel(SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock, PanelFrontEnd& frontEnd)
+    : m_settings(settings)
+    , m_files(files)
+    , m_systemClock(clock)
+    , m_frontEnd(frontEnd)
+    , m_writer(files, [this] { return m_dataFolder; })
+    , m_dataFolder(FallbackDataFolder)
+{
+}
+
+Panel::~Panel() = default;
+
+ElapsedTime Panel::totalElapsed() const
+{
+    ElapsedTime total{0};
+    for (const JobSlot& slot : m_slots)
+        total += slot.elapsed;
+    return total;
+}
+
+LoadOutcome Panel::load()
+{
+    m_clock = timeOfDay(m_systemClock.now());
+    m_keypadEntry.clear();
+    m_frontEnd.showTrayIcon(true);
+    restoreSlots();
+    m_activity = {m_settings.read(keys::ActivityCode), m_settings.read(keys::ActivityNum)};
+
+    const std::string folder = findDataFolder(
+        m_settings, m_files, windowsDirectory(), [this] { m_frontEnd.showLocateDialog(DialogMode::Modal); });
+    if (folder.empty())
+        return LoadOutcome::NoStart;
+
+    // From here the first failing file operation switches the run to the fallback folder, once.
+    LoadOutcome outcome = LoadOutcome::Normal;
+    auto switchToFallback = [&] {
+        m_dataFolder = FallbackDataFolder;
+        outcome = LoadOutcome::Fallback;
+    };
+    m_dataFolder = folder;
+    if (openDataFileAndReplay(m_files, m_dataFolder) != FileError::None)
+        switchToFallback();
+    m_cardNumber = m_settings.read(keys::AutoCode);
+    if (fillJobList() != FileError::None && outcome == LoadOutcome::Normal) {
+        switchToFallback();
+        m_cardNumber = m_settings.read(keys::AutoCode);
+        fillJobList();
+    }
+    m_loaded = true;
+    return outcome;
+}
+
+void Panel::restoreSlots()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        JobSlot& slot = m_slots[static_cast<std::size_t>(i)];
+        slot.job = m_settings.read(keys::button(i));
+        if (slot.job.empty())
+            slot.job = kFreeSlotJob;
+        slot.card = m_settings.read(keys::card(i));
+        slot.description = m_settings.read(keys::desc(i));
+    }
+}
+
+void Panel::storeSlots()
+{
+    // The whole row in one write, so that a crash never leaves it half shifted.
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(3 * m_slots.size());
+    for (int i = 0; i < kSlotCount; ++i) {
+        const JobSlot& slot = m_slots[static_cast<std::size_t>(i)];
+        values.emplace_back(keys::button(i), slot.job);
+        values.emplace_back(keys::card(i), slot.card);
+        values.emplace_back(keys::desc(i), slot.description);
+    }
+    m_settings.writeAll(values);
+}
+
+FileError Panel::fillJobList()
+{
+    JobListResult jobs = readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing);
+    // On a failure the list keeps only "[settings]", so the worker can still reach the locate dialog.
+    if (jobs.error != FileError::None)
+        jobs.lines.clear();
+    jobs.lines.push_back(kSettingsItem);
+    m_jobList = std::move(jobs.lines);
+    ++m_jobListVersion;
+    m_jobListText = kAddJobText;
+    return jobs.error;
+}
+
+void Panel::tick()
+{
+    if (m_keypadEntry == kExitCode) {
+        m_frontEnd.showTrayIcon(false);
+        endNow();
+    }
+    // Ticks go on while the locate dialog is open; they must not open a second one.
+    if (m_keypadEntry == kLocateCode && !m_locateOpen) {
+        m_locateOpen = true;
+        m_frontEnd.showLocateDialog(DialogMode::Modal);
+        m_locateOpen = false;
+        clearKeypad();
+    }
+    advanceClockDisplay();
+    if (m_running)
+        m_slots[static_cast<std::size_t>(*m_running)].elapsed = nextSecond(runningElapsed());
+}
+
+ElapsedTime Panel::runningElapsed() const
+{
+    return m_slots[static_cast<std::size_t>(*m_running)].elapsed;
+}
+
+void Panel::advanceClockDisplay()
+{
+    m_clock = nextSecond(m_clock);
+    // The clock display is set from the system time whenever the running time, one second on, is
+    // in the first minute of one of its hours. With no slot running, the time that decides is the
+    // keypad entry read as a time text (an empty entry reads 00:00:00), so a panel with nothing
+    // running and nothing keyed shows the system time at every tick.
+    const bool firstMinute = m_running ? nextSecond(runningElapsed()) / 60s % 60 == 0
+                                       : addOneSecond(readTimeText(m_keypadEntry)).minutes == 0;
+    if (firstMinute)
+        m_clock = timeOfDay(m_systemClock.now());
+}
+
+void Panel::autoHide()
+{
+    m_frontEnd.setAutoHideTimer(false);
+    m_frontEnd.hidePanel();
+}
+
+void Panel::endOfRun()
+{
+    if (m_running)
+        m_writer.AppendTimeRecord(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+    m_writer.flushHeldWithin(kExitFlushBudget);
+}
+
+void Panel::exit()
+{
+    const MessageAnswer answer = m_frontEnd.showMessage({std::string(messages::ExitText),
+        std::string(messages::ExitTitle),
+        MessageIcon::None,
+        MessageButtons::YesNo,
+        MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes)
+        return;
+    // The confirmed exit writes no record, but records already made and still waiting for the
+    // store are not given up, and no tray icon is left behind.
+    m_frontEnd.showTrayIcon(false);
+    endNow();
+}
+
+void Panel::endNow()
+{
+    m_writer.flushHeldWithin(kExitFlushBudget);
+    m_frontEnd.endProcessNow();
+    std::abort(); // a front end that returns from endProcessNow breaks its contract
+}
+
+JobPress Panel::pressJobButton(int slot)
+{
+    m_frontEnd.setAutoHideTimer(false);
+    if (this->slot(slot).isFree()) {
+        m_frontEnd.showMessage(message(messages::NoJobText, messages::NoJobTitle, MessageIcon::Critical));
+        // The message asks the worker to choose a job in the list: take them there.
+        m_frontEnd.focusJobList();
+        return JobPress::Refused;
+    }
+    m_running = slot;
+    return JobPress::ChooseActivity;
+}
+
+void Panel::startJob(int slot, const std::optional<Activity>& chosen)
+{
+    if (chosen)
+        setActivity(*chosen);
+    // The card, the slot's card and the activity are read now, after the dialog, and so is the time.
+    m_writer.AppendTimeRecord(
+        MakeStartRecord(m_systemClock.now(), m_cardNumber, this->slot(slot).card, m_activity.number));
+    clearKeypad();
+    m_frontEnd.setAutoHideTimer(true);
+}
+
+void Panel::setActivity(const Activity& activity)
+{
+    if (activity.code != m_activity.code)
+        m_settings.write(keys::ActivityCode, activity.code);
+    if (activity.number != m_activity.number)
+        m_settings.write(keys::ActivityNum, activity.number);
+    m_activity = activity;
+}
+
+void Panel::stopAll()
+{
+    m_running.reset();
+    m_writer.AppendTimeRecord(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+}
+
+void Panel::punchIn()
+{
+    if (!m_keypadEntry.empty())
+        m_writer.AppendTimeRecord(MakeInRecord(m_systemClock.now(), m_keypadEntry));
+    clearKeypad();
+}
+
+void Panel::assignJob(std::string_view line)
+{
+    if (line == kSettingsItem) {
+        m_jobListText = kSettingsItem;
+        m_frontEnd.showLocateDialog(DialogMode::Modeless);
+        return;
+    }
+    if (line != kAddJobText) {
+        JobSlot picked = slotForJobLine(line);
+        bool onAButton = false;
+        for (const JobSlot& slot : m_slots)
+            onAButton = onAButton || slot.job == picked.job;
+        if (onAButton) {
+            m_frontEnd.showMessage(
+                message(messages::DuplicateText, messages::DuplicateTitle, MessageIcon::Information));
+        } else {
+            shiftSlotsDown();
+            m_slots.front() = std::move(picked);
+            storeSlots();
+        }
+    }
+    m_jobListText = kAddJobText;
+}
+
+void Panel::shiftSlotsDown()
+{
+    // The row works most recent first: everything moves down one place and the job of the bottom
+    // slot leaves the row; a running slot keeps running one place lower.
+    std::move_backward(m_slots.begin(), m_slots.end() - 1, m_slots.end());
+    m_slots.front() = JobSlot{};
+    if (m_running) {
+        if (*m_running + 1 < kSlotCount)
+            m_running = *m_running + 1;
+        else
+            m_running.reset();
+    }
+}
+
+void Panel::typeInJobList(std::string_view text)
+{
+    m_jobListText = text;
+}
+
+void Panel::editElapsed(int slot, std::string_view text)
+{
+    m_slots.at(static_cast<std::size_t>(slot)).elapsed = timeOf(readTimeText(text));
+}
+
+void Panel::setCardNumber(std::string_view text)
+{
+    m_cardNumber = text;
+}
+
+void Panel::keepCardNumber()
+{
+    m_settings.write(keys::AutoCode, m_cardNumber);
+}
+
+void Panel::keepActivityNumber()
+{
+    m_settings.write(keys::ActivityNum, m_activity.number);
+}
+
+ActivityList& Panel::activityList()
+{
+    if (!m_activityList)
+        m_activityList = std::make_unique<ActivityList>(m_files, m_dataFolder);
+    return *m_activityList;
+}
+
+void Panel::closeActivityList()
+{
+    m_activityList.reset();
+}
+
+void Panel::keyDigit(int digit)
+{
+    m_keypadEntry.push_back(static_cast<char>('0' + digit));
+}
+
+void Panel::clearKeypad()
+{
+    m_keypadEntry.clear();
+}
+
+void Panel::hidePanel()
+{
+    m_frontEnd.hidePanel();
+}
+
+void Panel::showFromTray()
+{
+    // A click while the start-up still waits in its locate dialog must not show the panel.
+    if (!m_loaded)
+        return;
+    m_frontEnd.showPanel();
+    fillJobList();
+}
+
+void Panel::showAbout()
+{
+    m_frontEnd.showAboutBox();
+}
+
+void Panel::pressDragStrip(float x, float y)
+{
+    m_drag = {true, x, y};
+}
+
+void Panel::moveOverDragStrip(float x, float y)
+{
+    if (!m_drag.active)
+        return;
+    const ScreenPosition position = m_frontEnd.panelPosition();
+    const double dx = static_cast<double>(x) - static_cast<double>(m_drag.originX);
+    const double dy = static_cast<double>(y) - static_cast<double>(m_drag.originY);
+    m_frontEnd.movePanel({position.left + dx, position.top + dy});
+}
+
+void Panel::releaseDragStrip()
+{
+    m_drag.active = false;
+}
+
+} // namespace shiftloom

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+#include "ActivityDialog.h"
+
+#include "panel/Panel.h"
+#include "qt/DesignLook.h"
+#include "qt/PickComboBox.h"
+
+#include <QLineEdit>
+
+namespace shiftloom {
+namespace {
+
+constexpr int kClientWidth = 2400;
+constexpr int kClientHeight = 870;
+constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
+
+} // namespace
+
+ActivityDialog::ActivityDialog(QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
+    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
+    , m_combo(new PickComboBox(this))
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("SELECT ACTIVITY"));
+    setFont(designFont(kDialogFont));
+    setFixedSize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
+    setSizeGripEnabled(false);
+
+    m_combo->setObjectName(QStringLiteral("Combo1"));
+    m_combo->setGeometry(m_scale.toPixels(180, 240, 1995, 315));
+    // An activity item (code, "  :  ", number) is 21 characters; the stand-in for the dialog's
+    // font is wider than the original, so the box takes the narrow cut of the same face, in
+    // which the whole item fits the designed width.
+    QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
+    m_combo->setFont(narrow);
+    connect(m_combo, &PickComboBox::itemPicked, this, &ActivityDialog::picked);
+}
+
+std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)
+{
+    const ActivityList& list = panel.activityList();
+    if (&list != m_shownList)
+        showList(list, panel.activity());
+    m_combo->setFocus(Qt::OtherFocusReason);
+    m_picked.reset();
+    centreOn(over);
+    exec();
+    if (!m_picked) {
+        // Closed with its close box: the list is read again at the next showing.
+        m_shownList = nullptr;
+        panel.closeActivityList();
+    }
+    return m_picked;
+}
+
+void ActivityDialog::showList(const ActivityList& list, const Activity& current)
+{
+    m_shownList = &list;
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(list.items().size()));
+    for (const std::string& item : list.items())
+        items.push_back(toQString(item));
+    m_combo->setItems(items);
+    m_combo->showText(toQString(ActivityList::itemOf(current)));
+    // The whole current activity selected, shown from its start: the code comes first, and an
+    // item is wider than the box.
+    QLineEdit* edit = m_combo->lineEdit();
+    const auto length = static_cast<int>(edit->text().size());
+    edit->setSelection(length, -length);
+}
+
+void ActivityDialog::centreOn(const QWidget* over)
+{
+    if (over && over->isVisible()) {
+        // The native window first, so that its frame is known where the platform can tell it
+        // before the first showing.
+        winId();
+        QRect target(QPoint(), frameGeometry().size());
+        target.moveCenter(over->frameGeometry().center());
+        move(target.topLeft());
+    }
+}
+
+void ActivityDialog::picked(const QString& item)
+{
+    m_combo->showText(item);
+    m_picked = ActivityList::activityOf(fromQString(item));
+    accept();
+}
+
+} // namespace shiftloom

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/ActivityFile.h"
+#include "qt/TwipsScale.h"
+
+#include <QDialog>
+#include <optional>
+
+namespace shiftloom {
+
+class ActivityList;
+class Panel;
+class PickComboBox;
+
+/**
+ * The activity dialog, "SELECT ACTIVITY": one combo box listing Card-Warden's activities. A pick
+ * hides the dialog and is the answer; closing it with its close box (or Esc) answers nothing and
+ * drops the panel's list, so that the next showing reads the file again.
+ *
+ * The widget outlives a showing: hidden after a pick, it keeps its list and its text.
+ */
+class ActivityDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit ActivityDialog(QWidget* parent = nullptr);
+
+    /** Shows the dialog modally, centred on `over` when that is shown, and returns the activity picked. */
+    std::optional<Activity> ask(Panel& panel, const QWidget* over);
+
+private:
+    void showList(const ActivityList& list, const Activity& current);
+    void picked(const QString& item);
+    void centreOn(const QWidget* over);
+
+    TwipsScale m_scale;
+    PickComboBox* m_combo;
+    const ActivityList* m_shownList = nullptr;
+    std::optional<Activity> m_picked;
+};
+
+} // namespace shiftloom

@@ -1,0 +1,487 @@
+// SPDX-License-Identifier: MIT
+#include "PanelWindow.h"
+
+#include "panel/ControlNames.h"
+#include "panel/JobListOrder.h"
+#include "panel/TimeText.h"
+#include "qt/ActivityDialog.h"
+#include "qt/DesignLook.h"
+#include "qt/PanelLabel.h"
+#include "qt/PickComboBox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace shiftloom {
+namespace {
+
+Qt::Alignment labelAlignment(Alignment alignment)
+{
+    // Labels write from their top edge, as the design draws them.
+    switch (alignment) {
+    case Alignment::Right:
+        return Qt::AlignRight | Qt::AlignTop;
+    case Alignment::Centre:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case Alignment::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+Qt::Alignment textBoxAlignment(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case Alignment::Centre:
+        return Qt::AlignCenter;
+    case Alignment::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QString colourName(const QColor& colour)
+{
+    return colour.name(QColor::HexRgb);
+}
+
+/**
+ * A button whose back colour shows: painted flat in that colour with a raised edge of its
+ * shades, sunk while pressed.
+ */
+QString graphicalButtonSheet(const QColor& back, const QColor& fore)
+{
+    return QStringLiteral("QPushButton { background-color: %1; color: %2; border: 2px outset %1; padding: 0px; }"
+                          "QPushButton:pressed { border-style: inset; }")
+        .arg(colourName(back), colourName(fore));
+}
+
+// A drag position as the decimal text its holder shows: single precision, no needless digits.
+std::string positionText(float value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+constexpr ControlRef kDragStrip{PanelControl::DragStrip};
+constexpr ControlRef kClock{PanelControl::Clock};
+constexpr ControlRef kJobList{PanelControl::JobList};
+constexpr ControlRef kCardNumber{PanelControl::CardNumber};
+constexpr ControlRef kActivityCode{PanelControl::ActivityCode};
+constexpr ControlRef kActivityNumber{PanelControl::ActivityNumber};
+constexpr ControlRef kTotal{PanelControl::Total};
+constexpr ControlRef kInKey{PanelControl::InKey};
+constexpr ControlRef kKeypadEcho{PanelControl::KeypadEcho};
+
+} // namespace
+
+PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
+    // A thin fixed frame and no title bar: the window manager draws the border only.
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_panel(panel)
+    , m_scale(TwipsScale::forScreen(nullptr))
+{
+    installFontStandIns();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString());
+    const PanelDesign& design = panelDesign();
+    setFont(designFont(design.font));
+    setFixedSize(m_scale.toPixels(design.clientWidth), m_scale.toPixels(design.clientHeight));
+
+    createControls();
+    connectEvents();
+    setTabOrder();
+
+    // The focus starts on the first control of the focus order, the hidden "IN" key.
+    if (QWidget* first = control(kInKey))
+        first->setFocus(Qt::OtherFocusReason);
+}
+
+PanelWindow::~PanelWindow() = default;
+
+QWidget* PanelWindow::control(ControlRef ref) const
+{
+    return m_controls[controlIndex(ref)];
+}
+
+void PanelWindow::createControls()
+{
+    const auto controls = panelControls();
+    m_controls.assign(controls.size(), nullptr);
+    // Created in the order of the layout, so that later controls lie on top of earlier ones:
+    // the title words on the drag strip, the close button at its end.
+    for (const ControlDesign& design : controls) {
+        QWidget* widget = createControl(design);
+        if (!widget)
+            continue;
+        widget->setObjectName(QString::fromStdString(objectNameOf(design.ref)));
+        int width = design.width;
+        // The activity number always has eight digits, which in its bold font are wider than the
+        // label the layout gives it. Nothing lies to its right up to the window's edge, so the
+        // label takes that room rather than cutting off the last digit.
+        if (design.ref == kActivityNumber)
+            width = std::max(width, panelDesign().clientWidth - design.left);
+        widget->setGeometry(m_scale.toPixels(design.left, design.top, width, design.height));
+        if (!design.font.family.empty())
+            widget->setFont(designFont(design.font));
+        m_controls[controlIndex(design.ref)] = widget;
+        showText(design.ref, std::string(design.caption));
+        showBackColour(design.ref, design.backColour);
+        widget->setToolTip(plainToolTip(design.toolTip));
+        widget->setVisible(design.visible);
+    }
+    m_jobList = static_cast<PickComboBox*>(control(kJobList));
+    m_cardBox = static_cast<QLineEdit*>(control(kCardNumber));
+    render();
+}
+
+QWidget* PanelWindow::createControl(const ControlDesign& design)
+{
+    switch (design.type) {
+    case ControlType::Label: {
+        auto* label = new PanelLabel(this);
+        label->setAlignment(labelAlignment(design.alignment));
+        if (design.border) {
+            label->setFrameShape(QFrame::Panel);
+            label->setFrameShadow(QFrame::Sunken);
+            label->setLineWidth(1);
+        }
+        return label;
+    }
+    case ControlType::Button: {
+        auto* button = new QPushButton(this);
+        button->setFocusPolicy(Qt::StrongFocus);
+        // Enter presses the button that has the focus, like Space.
+        button->setAutoDefault(true);
+        return button;
+    }
+    case ControlType::TextBox: {
+        auto* box = new QLineEdit(this);
+        box->setAlignment(textBoxAlignment(design.alignment));
+        box->setFocusPolicy(Qt::StrongFocus);
+        return box;
+    }
+    case ControlType::ComboBox: {
+        auto* combo = new PickComboBox(this);
+        combo->setFocusPolicy(Qt::StrongFocus);
+        return combo;
+    }
+    case ControlType::TrayIcon:
+        break;
+    }
+    return nullptr;
+}
+
+template<typename Act> void PanelWindow::act(Act&& operation)
+{
+    operation();
+    render();
+}
+
+void PanelWindow::connectEvents()
+{
+    auto onClick = [this](ControlRef ref, auto operation) {
+        connect(static_cast<QPushButton*>(control(ref)), &QPushButton::clicked, this, [this, operation] {
+            act(operation);
+        });
+    };
+    for (int i = 0; i < Panel::kSlotCount; ++i) {
+        connect(static_cast<QPushButton*>(control(jobButton(i))), &QPushButton::clicked, this, [this, i] {
+            pressJobButton(i);
+        });
+        connect(static_cast<QLineEdit*>(control(elapsedBox(i))),
+            &QLineEdit::textEdited,
+            this,
+            [this, i](const QString& text) {
+                // The box keeps what the worker typed until the time it stands for changes.
+                m_panel.editElapsed(i, fromQString(text));
+                m_shownElapsed[static_cast<std::size_t>(i)] = m_panel.slot(i).elapsed;
+            });
+        onClick(digitKey(i), [this, i] { m_panel.keyDigit(i); });
+    }
+    onClick({PanelControl::StopAll}, [this] { m_panel.stopAll(); });
+    onClick(kInKey, [this] { m_panel.punchIn(); });
+    onClick({PanelControl::HashKey}, [this] { m_panel.hidePanel(); });
+    onClick({PanelControl::ClearKey}, [this] { m_panel.clearKeypad(); });
+    onClick({PanelControl::CloseButton}, [this] { m_panel.hidePanel(); });
+
+    connect(m_cardBox, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_panel.setCardNumber(fromQString(text));
+    });
+    m_cardBox->installEventFilter(this);
+    // The keypad's echo changes only with the keypad: typing, pasting or dropping into it does
+    // nothing, while the focus still passes through it.
+    auto* echo = static_cast<QLineEdit*>(control(kKeypadEcho));
+    echo->setReadOnly(true);
+    echo->setContextMenuPolicy(Qt::NoContextMenu);
+
+    connect(m_jobList, &PickComboBox::textTyped, this, [this](const QString& text) {
+        m_panel.typeInJobList(fromQString(text));
+    });
+    connect(m_jobList, &PickComboBox::itemPicked, this, [this](const QString& item) {
+        act([this, line = fromQString(item)] { m_panel.assignJob(line); });
+    });
+
+    for (int i = 0; i < 2; ++i) {
+        connect(static_cast<PanelLabel*>(control(titleWord(i))), &PanelLabel::clicked, this, [this] {
+            act([this] { m_panel.showAbout(); });
+        });
+    }
+    connect(static_cast<PanelLabel*>(control(kActivityNumber)), &PanelLabel::clicked, this, [this] {
+        m_panel.keepActivityNumber();
+    });
+
+    // Any mouse button drags the panel.
+    auto* strip = static_cast<PanelLabel*>(control(kDragStrip));
+    strip->setMouseTracking(true);
+    connect(strip, &PanelLabel::mousePressed, this, [this](QMouseEvent* event) {
+        const QPointF at = positionInDragStrip(event);
+        act([this, at] { m_panel.pressDragStrip(static_cast<float>(at.x()), static_cast<float>(at.y())); });
+    });
+    connect(strip, &PanelLabel::mouseMoved, this, [this](QMouseEvent* event) {
+        const QPointF at = positionInDragStrip(event);
+        m_panel.moveOverDragStrip(static_cast<float>(at.x()), static_cast<float>(at.y()));
+    });
+    connect(
+        strip, &PanelLabel::mouseReleased, this, [this](QMouseEvent*) { act([this] { m_panel.releaseDragStrip(); }); });
+}
+
+void PanelWindow::setTabOrder()
+{
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const ControlDesign& design : panelControls()) {
+        QWidget* widget = control(design.ref);
+        if (!widget)
+            continue;
+        if (design.tabIndex < 0) {
+            widget->setFocusPolicy(Qt::NoFocus);
+            continue;
+        }
+        order.emplace_back(design.tabIndex, widget);
+    }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
+}
+
+QPointF PanelWindow::positionInDragStrip(const QMouseEvent* event) const
+{
+    // Measured from where this window believes it stands rather than from the event's own local
+    // position: while the window system is still carrying out the last move, the two differ, and
+    // the drag would overshoot and jitter. Against the believed place each move is exact.
+    const QPoint stripOrigin = geometry().topLeft() + control(kDragStrip)->pos();
+    return m_scale.toTwips(event->globalPosition() - QPointF(stripOrigin));
+}
+
+void PanelWindow::pressJobButton(int slot)
+{
+    if (m_panel.pressJobButton(slot) == JobPress::Refused) {
+        render();
+        return;
+    }
+    // The slot runs (and is shown running) while the worker chooses the activity.
+    render();
+    if (!m_activityDialog)
+        m_activityDialog = new ActivityDialog(this);
+    const std::optional<Activity> chosen = m_activityDialog->ask(m_panel, this);
+    act([&] { m_panel.startJob(slot, chosen); });
+}
+
+void PanelWindow::showFromTray()
+{
+    act([this] { m_panel.showFromTray(); });
+}
+
+void PanelWindow::render()
+{
+    if (!isVisible())
+        return;
+    showText(kClock, timeText(m_panel.clockDisplay()));
+    showText(kActivityCode, m_panel.activity().code);
+    showText(kActivityNumber, m_panel.activity().number);
+    showText(kCardNumber, m_panel.cardNumber());
+    for (int i = 0; i < Panel::kSlotCount; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const JobSlot& slot = m_panel.slot(i);
+        showJobButton(i);
+        if (m_shownElapsed[index] != slot.elapsed) {
+            m_shownElapsed[index] = slot.elapsed;
+            showText(elapsedBox(i), timeText(slot.elapsed));
+        }
+        showText(slotCard(i), slot.card);
+    }
+    if (m_shownRunning != m_panel.runningSlot()) {
+        if (m_shownRunning)
+            showBackColour(jobButton(*m_shownRunning), IdleColour);
+        m_shownRunning = m_panel.runningSlot();
+        if (m_shownRunning)
+            showBackColour(jobButton(*m_shownRunning), RunningColour);
+    }
+    showText(kTotal, timeText(m_panel.totalElapsed()));
+    showText({PanelControl::DataFolder}, m_panel.dataFolder());
+    const Drag& drag = m_panel.drag();
+    showText({PanelControl::DragFlag}, drag.active ? "Y" : "N");
+    if (drag.active) {
+        showText({PanelControl::DragOriginX}, positionText(drag.originX));
+        showText({PanelControl::DragOriginY}, positionText(drag.originY));
+    }
+    showText({PanelControl::KeypadEntry}, m_panel.keypadEntry());
+    showText(kKeypadEcho, m_panel.keypadEcho());
+    if (m_shownJobList != m_panel.jobListVersion()) {
+        // The list shows the panel's lines where they are, sorted; it is told again at every
+        // refill, before anything else runs.
+        m_shownJobList = m_panel.jobListVersion();
+        m_jobList->setLines(m_panel.jobList(), displayOrder(m_panel.jobList()));
+    }
+    m_jobList->showText(toQString(m_panel.jobListText()));
+}
+
+void PanelWindow::showJobButton(int slot)
+{
+    const auto index = static_cast<std::size_t>(slot);
+    const JobSlot& now = m_panel.slot(slot);
+    std::optional<JobSlot>& shown = m_shownSlot[index];
+    QWidget* button = control(jobButton(slot));
+    if (!shown || shown->job != now.job)
+        static_cast<QPushButton*>(button)->setText(buttonText(now.job));
+    if (!shown || shown->description != now.description)
+        button->setToolTip(plainToolTip(now.description));
+    shown = now;
+}
+
+void PanelWindow::showText(ControlRef ref, const std::string& text)
+{
+    QWidget* widget = control(ref);
+    if (!widget)
+        return;
+    switch (designOf(ref).type) {
+    case ControlType::Label: {
+        auto* label = static_cast<QLabel*>(widget);
+        const QString shown = toQString(text);
+        if (label->text() != shown)
+            label->setText(shown);
+        break;
+    }
+    case ControlType::Button:
+        static_cast<QPushButton*>(widget)->setText(buttonText(text));
+        break;
+    case ControlType::TextBox: {
+        auto* box = static_cast<QLineEdit*>(widget);
+        const QString shown = toQString(text);
+        // The worker's own edit comes back from the panel unchanged: leave the box alone then,
+        // so that the cursor stays where the worker is typing.
+        if (box->text() != shown) {
+            const int cursor = box->cursorPosition();
+            box->setText(shown);
+            if (box->hasFocus())
+                box->setCursorPosition(std::min(cursor, static_cast<int>(shown.size())));
+        }
+        break;
+    }
+    case ControlType::ComboBox:
+        static_cast<PickComboBox*>(widget)->showText(toQString(text));
+        break;
+    case ControlType::TrayIcon:
+        break;
+    }
+}
+
+void PanelWindow::showBackColour(ControlRef ref, Colour back)
+{
+    QWidget* widget = control(ref);
+    if (!widget)
+        return;
+    const ControlDesign& design = designOf(ref);
+    const QPalette standard = QApplication::palette(widget);
+    auto colourOr = [&standard](Colour colour, QPalette::ColorRole role) {
+        return colour == kDefaultColour ? standard.color(role) : toQColor(colour, standard);
+    };
+    QPalette palette = widget->palette();
+    switch (design.type) {
+    case ControlType::Label:
+        widget->setAutoFillBackground(!design.transparent);
+        palette.setColor(QPalette::Window, colourOr(back, QPalette::Button));
+        palette.setColor(QPalette::WindowText, colourOr(design.foreColour, QPalette::WindowText));
+        widget->setPalette(palette);
+        break;
+    case ControlType::Button:
+        if (design.graphical) {
+            widget->setStyleSheet(graphicalButtonSheet(
+                colourOr(back, QPalette::Button), colourOr(design.foreColour, QPalette::ButtonText)));
+        }
+        break;
+    case ControlType::TextBox:
+        palette.setColor(QPalette::Base, colourOr(back, QPalette::Base));
+        palette.setColor(QPalette::Text, colourOr(design.foreColour, QPalette::Text));
+        widget->setPalette(palette);
+        break;
+    case ControlType::ComboBox:
+    case ControlType::TrayIcon:
+        break;
+    }
+}
+
+void PanelWindow::showEvent(QShowEvent* event)
+{
+    // Before the first paint: what changed while hidden is shown at once.
+    QWidget::showEvent(event);
+    render();
+}
+
+void PanelWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), toQColor(panelDesign().backColour, palette()));
+}
+
+void PanelWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Only the bare background: a control that does not take double-clicks itself (the arrow
+    // of the job list) passes them on to the window, and they are not the window's.
+    if (childAt(event->position().toPoint()) != nullptr) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    act([this] { m_panel.exit(); });
+}
+
+void PanelWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    endRun();
+}
+
+void PanelWindow::endRun()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_panel.endOfRun();
+    emit runEnded();
+}
+
+bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The card number is stored when the focus moves on to another control of the window; the
+    // window losing the focus to another window, or a popup menu, is no such move.
+    if (watched == m_cardBox && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            m_panel.keepCardNumber();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace shiftloom

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "panel/Panel.h"
+#include "panel/PanelLayout.h"
+#include "qt/TwipsScale.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QLineEdit;
+class QMouseEvent;
+class QPushButton;
+
+namespace shiftloom {
+
+class ActivityDialog;
+class PickComboBox;
+
+/**
+ * The panel on the screen: a narrow window with a thin fixed frame, no title bar and no taskbar
+ * button, rendering the `Panel`. Every control of the layout is a real widget at its place, the
+ * keypad and the holders beyond the right edge included: the window is as wide as its visible
+ * part, so those are clipped away, yet the keyboard focus still walks through them in the
+ * layout's order.
+ *
+ * Every act of the worker goes to the panel operation it stands for, and the window renders the
+ * panel after each (only the widgets whose value changed; nothing while the window is hidden,
+ * everything when it is shown). A job press shows the activity dialog between the press and the
+ * start. Widgets carry the names of `objectNameOf`, so that tests and tools can find them.
+ */
+class PanelWindow final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PanelWindow(Panel& panel, QWidget* parent = nullptr);
+    ~PanelWindow() override;
+    PanelWindow(const PanelWindow&) = delete;
+    PanelWindow& operator=(const PanelWindow&) = delete;
+
+    /** The widget of a control; null for the tray icon, which lives in the notification area. */
+    QWidget* control(ControlRef ref) const;
+    const TwipsScale& scale() const { return m_scale; }
+    /** The activity dialog, once it has been shown; kept hidden between showings. */
+    ActivityDialog* activityDialog() const { return m_activityDialog; }
+
+    /** Shows the panel's state; does nothing while the window is hidden. */
+    void render();
+    /** A left click on the tray icon, or a second start of the program: shows the panel and reads the job list again.
+     */
+    void showFromTray();
+    /** Presses the job button of `slot`, as a click does. */
+    void pressJobButton(int slot);
+
+    /**
+     * The run ends (the session ends or a signal asks the program to end): runs the end of the
+     * run, once, and then tells `runEnded`.
+     */
+    void endRun();
+    bool runHasEnded() const { return m_ended; }
+
+signals:
+    /** The end of the run has been recorded; the program should end now. */
+    void runEnded();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    QWidget* createControl(const ControlDesign& design);
+    void connectEvents();
+    void setTabOrder();
+    /** Runs one panel operation for the worker's act, then renders the panel. */
+    template<typename Act> void act(Act&& operation);
+    void showText(ControlRef ref, const std::string& text);
+    void showJobButton(int slot);
+    void showBackColour(ControlRef ref, Colour back);
+    /** A mouse event on the drag strip: the pointer's place in twips from the strip's corner. */
+    QPointF positionInDragStrip(const QMouseEvent* event) const;
+
+    Panel& m_panel;
+    TwipsScale m_scale;
+    std::vector<QWidget*> m_controls; ///< by `controlIndex()`
+    PickComboBox* m_jobList = nullptr;
+    QLineEdit* m_cardBox = nullptr;
+    ActivityDialog* m_activityDialog = nullptr;
+    /** The running time each box shows, so that a box the worker typed into keeps the text until the time changes. */
+    std::array<std::optional<ElapsedTime>, Panel::kSlotCount> m_shownElapsed{};
+    std::array<std::optional<JobSlot>, Panel::kSlotCount> m_shownSlot{};
+    std::optional<int> m_shownRunning;
+    std::uint64_t m_shownJobList = 0;
+    bool m_ended = false;
+};
+
+} // namespace shiftloom

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The panel: the platform adapters, the panel's model with its Qt window and front end, the
+// tray icon, the clock tick, the start-up, and the end of the run when the session or a signal
+// asks for it.
+#include "app/SettingsStore.h"
+#include "panel/Panel.h"
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/Process.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
+#include "platform/qt/QtSettingsBackend.h"
+#include "qt/AboutBoxLauncher.h"
+#include "qt/AppIcon.h"
+#include "qt/PanelWindow.h"
+#include "qt/QtFrontEnd.h"
+#include "qt/RunEnd.h"
+#include "qt/TerminationSignals.h"
+#include "qt/TrayIcon.h"
+
+#include <QApplication>
+#include <QThread>
+
+int main(int argc, char** argv)
+{
+    using namespace shiftloom;
+
+    // The panel is small and repaints once a second; X's shared-memory image transfer costs it an
+    // extra round trip (and wake-up) per repaint, plain transfer does not.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.ovix.ShiftLoom"));
+    // The panel hides itself and lives in the tray; the run ends only as told below.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::PosixPathMapper paths(platform::xdgDataHome());
+    platform::PosixFileOps files(paths);
+    platform::SystemClock clock;
+    platform::QtSettingsBackend settingsBackend;
+    SettingsStore settings(settingsBackend);
+    platform::PosixDriveList drives(paths);
+
+    // Each image of the icon is decoded once, for the windows and the tray alike.
+    const QIcon icon = appIcon();
+    QApplication::setWindowIcon(icon);
+    QtFrontEnd frontEnd(settings, files, drives);
+    Panel panel(settings, files, clock, frontEnd);
+    PanelWindow window(panel);
+    frontEnd.attach(panel, window);
+
+    // The tooltip shows with a blank on either side of its text, as it always has.
+    TrayIcon tray(icon, QStringLiteral("   Ovix Tick-Fob "), [&window] { window.showFromTray(); });
+    frontEnd.setTrayIconShower([&tray](bool visible) { tray.show(visible); });
+
+    // The about box, opened by a click on the title; one at a time.
+    AboutBoxLauncher about;
+    frontEnd.setAboutBoxOpener([&about, &window] { about.show(&window); });
+
+    // The end of the session and the signals that ask a program to end record the end of the
+    // run once; then the program ends. Inside a dialog's own event loop (a start-up locate
+    // dialog, a message box, the activity dialog) the operation that opened it must not go on
+    // after that, so the process ends at once there.
+    bool mainLoopRunning = false;
+    QObject::connect(&window, &PanelWindow::runEnded, &app, [&mainLoopRunning] {
+        if (!mainLoopRunning || QThread::currentThread()->loopLevel() > 1)
+            platform::endProcessNow(0);
+        QCoreApplication::exit(0);
+    });
+    TerminationSignals signalsToEnd;
+    endRunWhenAsked(app, window, signalsToEnd);
+
+    // The clock ticks from the start, also while the start-up waits in its locate dialog.
+    frontEnd.startClock();
+    if (panel.load() == LoadOutcome::NoStart)
+        return 0;
+    window.show();
+    mainLoopRunning = true;
+    return QApplication::exec();
+}
