@@ -7,13 +7,12 @@
 #include "panel/PanelFrontEnd.h"
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
-#include "tray/Tray.h"
 #include "win32/AboutDialog.h"
 #include "win32/LocateDialog.h"
 #include "win32/PanelWindow.h"
-#include "win32/Win32IntervalTimer.h"
-#include "win32/Win32NotifyIconService.h"
+#include "win32/TrayIcon.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -79,11 +78,10 @@ private:
     void notificationAreaStarted() override;
 
     void pressJobButton(int slot);
-    /** Shows everything of the model on the panel; the job list only when told. */
-    void render(bool jobList = false);
+    /** Shows the model's state on the panel: only what changed reaches the controls. */
+    void render();
     /** The window the model's message boxes and dialogs belong to: the panel while it shows. */
     HWND ownerWindow() const;
-    void addTrayIcon();
     void dropClosedDialogs();
 
     HINSTANCE m_instance;
@@ -94,10 +92,8 @@ private:
     Panel* m_panel = nullptr;
     PanelWindow m_window;
 
-    Win32NotifyIconService m_notificationArea;
-    Win32IntervalTimer m_trayLatch;
-    Tray m_tray;
-    bool m_trayWanted = false;
+    TrayIcon m_tray;
+    std::uint64_t m_shownJobList = 0;
 
     std::unique_ptr<DataFolderDialog> m_locateModel;
     std::unique_ptr<LocateDialog> m_locate;
