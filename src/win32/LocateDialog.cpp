@@ -246,8 +246,10 @@ void LocateDialog::paint(HDC dc)
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     TextOutA(dc, scale().x(120), 0, kFrameCaption.data(), static_cast<int>(kFrameCaption.size()));
 
-    // The status line: yellow on the frame's grey, right-aligned.
+    // The status line: yellow on the frame's grey, right-aligned, within the client area (its
+    // design reaches a little beyond it, which would cut off the last character).
     RECT status = twipsRect(4050, 360, 2310, 240);
+    status.right = std::min(status.right, client.right - 2);
     SetTextColor(dc, kYellow);
     DrawTextA(dc, m_shownStatus.data(), static_cast<int>(m_shownStatus.size()), &status, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     RECT label = twipsRect(180, 3360, 1695, 195);
