@@ -7,6 +7,7 @@
 #include "platform/Drives.h"
 #include "platform/WindowsPath.h"
 #include "platform/win32/Win32FileOps.h"
+#include "win32/RegistrySettings.h"
 #include "win32/WindowsFrontEnd.h"
 
 #include <commctrl.h>
@@ -22,7 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     platform::Win32FileOps files;
     platform::SystemClock clock;
-    platform::MemorySettingsBackend settingsBackend;
+    win32::RegistrySettings settingsBackend;
     SettingsStore settings(settingsBackend);
     platform::Win32DriveList drives;
 
