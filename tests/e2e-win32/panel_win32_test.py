@@ -79,9 +79,15 @@ class WinePrefix:
         return values
 
     def write_settings(self, values):
-        self.run('wine', 'reg', 'delete', SETTINGS_KEY, '/f')
-        for name, value in values.items():
-            self.run('wine', 'reg', 'add', SETTINGS_KEY, '/v', name, '/t', 'REG_SZ', '/d', value, '/f')
+        """Replaces the panel's settings by `values`, in one import of a registry file."""
+        key = SETTINGS_KEY.replace('HKCU', 'HKEY_CURRENT_USER')
+        lines = ['REGEDIT4', '', f'[-{key}]', f'[{key}]']
+        lines += ['"{}"="{}"'.format(*(t.replace('\\', '\\\\').replace('"', '\\"') for t in item))
+                  for item in values.items()]
+        path = os.path.join(self.path, 'settings.reg')
+        with open(path, 'wb') as file:
+            file.write('\r\n'.join(lines + ['']).encode('cp1252'))
+        self.run('wine', 'regedit', '/S', path)
 
     def end(self):
         self.run('wineserver', '-k')
