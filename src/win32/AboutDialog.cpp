@@ -38,7 +38,8 @@ bool startProgram(const std::string& path)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(
+            path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -169,7 +170,8 @@ void AboutDialog::paint(HDC dc)
             const std::string& text = control.name == "lblTitle" ? m_box.title : m_box.version;
             RECT r = twipsRect(control.left, control.top, control.width, control.height);
             SetTextColor(dc, control.colour == 0xFFFFFFFFu ? GetSysColor(COLOR_BTNTEXT) : colourRef(control.colour));
-            DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+            DrawTextA(
+                dc, text.data(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         }
     }
     SelectObject(dc, oldFont);

@@ -24,7 +24,15 @@ ActivityDialog::ActivityDialog(HWND panel, HICON icon, const std::vector<std::st
         SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
-    m_list = addControl("COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, kListId, 180, 240, 1995, 315 + 3000);
+    m_list = addControl("COMBOBOX",
+        "",
+        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+        0,
+        kListId,
+        180,
+        240,
+        1995,
+        315 + 3000);
     for (const std::string& item : items)
         SendMessageA(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     SetWindowTextA(m_list, ActivityList::itemOf(current).c_str());

@@ -24,14 +24,8 @@ DialogWindow::~DialogWindow()
     }
 }
 
-void DialogWindow::create(std::string_view title,
-    DWORD style,
-    DWORD exStyle,
-    HWND owner,
-    int left,
-    int top,
-    int width,
-    int height)
+void DialogWindow::create(
+    std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     static const bool registered = [instance] {

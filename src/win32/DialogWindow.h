@@ -33,14 +33,8 @@ protected:
      * Creates the window, hidden, with a client area of `width` x `height` twips whose top left
      * corner stands at `left`, `top` twips on the screen (CW_USEDEFAULT: where the system puts it).
      */
-    void create(std::string_view title,
-        DWORD style,
-        DWORD exStyle,
-        HWND owner,
-        int left,
-        int top,
-        int width,
-        int height);
+    void create(
+        std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height);
     /** A child control; the window class is a system one ("BUTTON", "EDIT", ...). */
     HWND addControl(const char* windowClass,
         std::string_view text,

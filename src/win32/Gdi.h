@@ -15,8 +15,7 @@
 namespace shiftloom::win32 {
 
 /** Owns one GDI object (font, brush, pen, bitmap) and deletes it with the owner. */
-template<typename Handle>
-class GdiObject final
+template<typename Handle> class GdiObject final
 {
 public:
     GdiObject() = default;

@@ -79,7 +79,8 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
         720,
         4920,
         2565);
-    m_drives = addControl("COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kDrivesId, 180, 315, 3480, 315 + 3000);
+    m_drives = addControl(
+        "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kDrivesId, 180, 315, 3480, 315 + 3000);
     m_typedPath =
         addControl("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
 
@@ -251,11 +252,19 @@ void LocateDialog::paint(HDC dc)
     RECT status = twipsRect(4050, 360, 2310, 240);
     status.right = std::min(status.right, client.right - 2);
     SetTextColor(dc, kYellow);
-    DrawTextA(dc, m_shownStatus.data(), static_cast<int>(m_shownStatus.size()), &status, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextA(dc,
+        m_shownStatus.data(),
+        static_cast<int>(m_shownStatus.size()),
+        &status,
+        DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     RECT label = twipsRect(180, 3360, 1695, 195);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    DrawTextA(dc, kTypedPathLabel.data(), static_cast<int>(kTypedPathLabel.size()), &label, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextA(dc,
+        kTypedPathLabel.data(),
+        static_cast<int>(kTypedPathLabel.size()),
+        &label,
+        DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }
 

@@ -159,7 +159,8 @@ void PanelWindow::createControls(HINSTANCE instance)
 
     // The keypad's echo takes no typing: its characters are dropped before the box sees them.
     HWND echo = control({PanelControl::KeypadEcho}).window;
-    SetWindowLongPtrA(echo, GWLP_USERDATA, SetWindowLongPtrA(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
+    SetWindowLongPtrA(
+        echo, GWLP_USERDATA, SetWindowLongPtrA(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
 
     m_toolTips = CreateWindowExA(WS_EX_TOPMOST,
         TOOLTIPS_CLASSA,
@@ -417,8 +418,8 @@ void PanelWindow::paint(HDC dc, const RECT& area)
         HGDIOBJ previous = SelectObject(memory, m_gdi.font(font));
         if (!oldFont)
             oldFont = previous;
-        SetTextColor(memory,
-            design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
+        SetTextColor(
+            memory, design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
         DrawTextA(memory,
             c.caption.data(),
             static_cast<int>(c.caption.size()),
@@ -456,7 +457,7 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT& item)
     HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(font));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc,
-        (item.itemState & ODS_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT)
+        (item.itemState & ODS_DISABLED) != 0      ? GetSysColor(COLOR_GRAYTEXT)
             : design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT)
                                                   : colourRef(design.foreColour));
     DrawTextA(dc,

@@ -70,14 +70,14 @@ std::optional<std::string> RegistrySettings::read(std::string_view app, std::str
     return value;
 }
 
-void RegistrySettings::write(std::string_view app, std::string_view section, std::string_view key, std::string_view value)
+void RegistrySettings::write(
+    std::string_view app, std::string_view section, std::string_view key, std::string_view value)
 {
     writeAll(app, section, {{std::string(key), std::string(value)}});
 }
 
-void RegistrySettings::writeAll(std::string_view app,
-    std::string_view section,
-    const std::vector<std::pair<std::string, std::string>>& values)
+void RegistrySettings::writeAll(
+    std::string_view app, std::string_view section, const std::vector<std::pair<std::string, std::string>>& values)
 {
     HKEY key = openForWriting(app, section);
     if (!key)

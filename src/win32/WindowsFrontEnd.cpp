@@ -26,11 +26,8 @@ std::string positionText(float value)
 
 } // namespace
 
-WindowsFrontEnd::WindowsFrontEnd(HINSTANCE instance,
-    HICON icon,
-    SettingsStore& settings,
-    platform::FileOps& files,
-    platform::DriveList& drives)
+WindowsFrontEnd::WindowsFrontEnd(
+    HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
     : m_instance(instance)
     , m_icon(icon)
     , m_settings(settings)

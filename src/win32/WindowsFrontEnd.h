@@ -30,11 +30,8 @@ namespace shiftloom::win32 {
 class WindowsFrontEnd final : public PanelFrontEnd, private PanelEvents
 {
 public:
-    WindowsFrontEnd(HINSTANCE instance,
-        HICON icon,
-        SettingsStore& settings,
-        platform::FileOps& files,
-        platform::DriveList& drives);
+    WindowsFrontEnd(
+        HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
     ~WindowsFrontEnd() override;
     WindowsFrontEnd(const WindowsFrontEnd&) = delete;
     WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;
