@@ -99,6 +99,9 @@ void TrayIcon::show(bool visible)
 
 void TrayIcon::restore()
 {
+    // A new notification area knows no icon; one that merely says so again still has it.
+    if (m_shown)
+        notify(NIM_DELETE);
     m_shown = false;
     if (m_wanted)
         add();

@@ -240,6 +240,11 @@ class WorkdayTest(WindowsPanelTest):
         self.ws.start()
         panel = self.ws.wait_panel()
         self.shot('panel')
+        # The card number is kept once the focus moves on from its box.
+        self.ws.click(ps.CARD_BOX)
+        time.sleep(0.3)
+        self.keys(panel, 'End', 'shift+Home', '8', '1', '5', 'Tab')
+        self.wait_settings({'autocode': '815'}, 'the card number', timeout=15)
 
         # The job list shows "[settings]" first, then the listed jobs sorted: SHOP 1002 is third.
         self.ws.click(ps.COMBO1)
@@ -252,21 +257,25 @@ class WorkdayTest(WindowsPanelTest):
         dialog = self.ws.find_window(linux.ACTIVITY_TITLE)
         self.pick_in_list(dialog, 3)
         self.wait_gone(dialog, 'the activity dialog')
+        started = time.monotonic()
         start = self.wait_records(1)[0]
-        self.assert_start_record(start, before, '4711', '00001002', '00000007')
+        self.assert_start_record(start, before, '815', '00001002', '00000007')
         self.wait_settings({'activity_code': 'WELDING ', 'activity_num': '00000007'}, 'the activity', timeout=15)
         self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
         self.session.xdotool('mousemove', 600, 400)  # no tooltip in the picture
         time.sleep(0.5)
         self.shot('panel-running')
 
-        ps.wait_for('the panel to hide itself', lambda: not self.ws.panel_visible(), timeout=10)
+        # Five seconds after the start (a window search at the moment a window closes may find
+        # nothing, so the time is waited for, too).
+        ps.wait_for('the panel to hide itself',
+                    lambda: time.monotonic() > started + 5 and not self.ws.panel_visible(), timeout=15)
         self.ws.click_tray_icon()
         ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=10)
 
         before = datetime.datetime.now()
         self.ws.click(ps.STOP_ALL)
-        self.assert_stop_record(self.wait_records(2)[1], before, '4711')
+        self.assert_stop_record(self.wait_records(2)[1], before, '815')
 
         # The hidden keypad: from STOP ALL (which has the focus now) Tab walks to the digits.
         keypad = ps.Keypad(self.ws, at='Command2')
