@@ -133,6 +133,21 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT DialogWindow::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_ACTIVATE) {
+        // As a dialog does: the focus leaves with the window and comes back to the same control,
+        // or to the first one the first time.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_window, focus))
+                m_focus = focus;
+        } else {
+            if (!m_focus || !IsWindow(m_focus))
+                m_focus = GetNextDlgTabItem(m_window, nullptr, FALSE);
+            if (m_focus)
+                SetFocus(m_focus);
+        }
+        return 0;
+    }
     return DefWindowProcA(m_window, message, wParam, lParam);
 }
 

@@ -64,6 +64,9 @@ private:
 
 protected:
     HWND m_window = nullptr;
+
+private:
+    HWND m_focus = nullptr; ///< the control that had the focus when the window was last active
 };
 
 /**

@@ -279,8 +279,12 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
             m_focusBeforeDeactivation = focus && IsChild(m_window, focus) ? focus : nullptr;
-        } else if (m_focusBeforeDeactivation && IsWindow(m_focusBeforeDeactivation)) {
-            SetFocus(m_focusBeforeDeactivation);
+        } else {
+            HWND focus = m_focusBeforeDeactivation;
+            if (!focus || !IsWindow(focus))
+                focus =
+                    GetFocus() && IsChild(m_window, GetFocus()) ? GetFocus() : control({PanelControl::InKey}).window;
+            SetFocus(focus);
         }
         return 0;
     case WM_CLOSE:

@@ -191,6 +191,12 @@ class WindowsPanelTest(linux.PanelTestCase):
     def keys(self, window, *keys):
         self.session.keys(window, *keys)
 
+    def dialog(self, title, timeout=20.0):
+        """A window that has just opened, once it has settled and taken the keyboard focus."""
+        window = self.ws.find_window(title, timeout=timeout)
+        time.sleep(0.5)
+        return window
+
     def pick_in_list(self, window, downs):
         """Opens the focused drop-down list and picks the item `downs` rows down with Enter."""
         self.keys(window, 'F4', *(['Down'] * downs), 'Return')
@@ -201,9 +207,9 @@ class StartTest(WindowsPanelTest):
 
     def test_first_start_cancel_then_registered_store(self):
         self.ws.start()
-        dialog = self.ws.find_window(linux.LOCATE_TITLE, timeout=60)
+        dialog = self.dialog(linux.LOCATE_TITLE, timeout=60)
         self.assertEqual([w for w in self.ws.windows() if w != dialog], [], 'only the locate dialog shows')
-        self.keys(dialog, 'Return')  # the focus starts on Cancel
+        self.ws.click(ps.LOCATE_CANCEL, window=dialog)
         self.assertEqual(self.ws.wait_exit(timeout=15), 0, 'Cancel ends the program silently')
         self.assertNotIn('DataLoc', self.ws.settings())
 
@@ -217,9 +223,9 @@ class StartTest(WindowsPanelTest):
 
         # The title opens the about box; the drag strip moves the panel with the pointer.
         self.ws.click(ps.TITLE)
-        about = self.ws.find_window(linux.ABOUT_TITLE)
+        about = self.dialog(linux.ABOUT_TITLE)
         self.keys(about, 'alt+s')  # no system information program is registered under wine
-        self.dismiss_with_return(self.ws.find_window('Ovix_Shift-Loom'))
+        self.dismiss_with_return(self.dialog('Ovix_Shift-Loom'))
         self.keys(about, 'Escape')
         self.wait_gone(about, 'the about box')
         x, y, _, _ = self.ws.panel_geometry()
@@ -254,7 +260,7 @@ class WorkdayTest(WindowsPanelTest):
 
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
-        dialog = self.ws.find_window(linux.ACTIVITY_TITLE)
+        dialog = self.dialog(linux.ACTIVITY_TITLE)
         self.pick_in_list(dialog, 3)
         self.wait_gone(dialog, 'the activity dialog')
         started = time.monotonic()
@@ -285,7 +291,7 @@ class WorkdayTest(WindowsPanelTest):
         self.assert_in_record(self.wait_records(3)[2], before, '4711')
 
         self.ws.click(ps.BACKGROUND_SPOT, repeat=2)
-        question = self.ws.find_window(linux.EXIT_TITLE)
+        question = self.dialog(linux.EXIT_TITLE)
         self.keys(question, 'Return')  # Yes is the default button
         self.assertEqual(self.ws.wait_exit(), 0)
         self.assert_no_more_records(3)
@@ -299,7 +305,7 @@ class EndTest(WindowsPanelTest):
         self.ws.start()
         self.ws.wait_panel()
         self.ws.click(ps.job_button(0))
-        dialog = self.ws.find_window(linux.ACTIVITY_TITLE)
+        dialog = self.dialog(linux.ACTIVITY_TITLE)
         self.keys(dialog, 'alt+F4')  # the close box: the activity stays what it was
         self.wait_records(1)
         before = datetime.datetime.now()
@@ -328,12 +334,12 @@ class OfflineTest(WindowsPanelTest):
         self.ws.wait_panel()
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
-        self.keys(self.ws.find_window(linux.ACTIVITY_TITLE), 'alt+F4')
+        self.keys(self.dialog(linux.ACTIVITY_TITLE), 'alt+F4')
         self.ws.click(ps.STOP_ALL)
         buffered = self.wait_records(2, path=self.ws.buffer_file)
         self.assert_start_record(buffered[0], before, '42', lines[0][26:34], '')
         self.ws.click(ps.BACKGROUND_SPOT, repeat=2)
-        self.keys(self.ws.find_window(linux.EXIT_TITLE), 'Return')
+        self.keys(self.dialog(linux.EXIT_TITLE), 'Return')
         self.assertEqual(self.ws.wait_exit(), 0)
 
         os.rename(away, self.ws.store)
