@@ -17,6 +17,8 @@ packages=(
     appstream desktop-file-utils
     # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
     dpkg-dev librsvg2-bin
+    # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer
+    g++-mingw-w64-x86-64-posix wine wine64 nsis
     # the performance report (scripts/perf-report.sh) and profiling
     jq linux-perf valgrind heaptrack
 )

@@ -5,9 +5,8 @@
 #include "panel/Panel.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
-#include "platform/WindowsPath.h"
-#include "platform/win32/Win32FileOps.h"
-#include "win32/RegistrySettings.h"
+#include "platform/HostFiles.h"
+#include "platform/win32/Win32RegistrySettingsBackend.h"
 #include "win32/WindowsFrontEnd.h"
 
 #include <commctrl.h>
@@ -21,9 +20,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    platform::Win32FileOps files;
+    // Paths are the paths themselves, but for the root of C: where the user may not write there.
+    platform::HostFiles host;
+    platform::FileOps& files = host.files();
     platform::SystemClock clock;
-    win32::RegistrySettings settingsBackend;
+    platform::Win32RegistrySettingsBackend settingsBackend;
     SettingsStore settings(settingsBackend);
     platform::Win32DriveList drives;
 

@@ -137,8 +137,8 @@ TEST_F(JobAssignment, ATrayClickShowsThePanelAndRereadsTheJobFile)
 TEST(TrayClickDuringStartUp, DoesNotShowTheWindowBeforeTheLoadStepEnds)
 {
     test::TempDir home;
-    platform::PosixPathMapper paths(home.path());
-    platform::PosixFileOps files(paths);
+    test::HostPathMapper paths(test::mapperHome(home.path()));
+    test::HostFileOps files(paths);
     platform::MemorySettingsBackend backend;
     SettingsStore settings(backend);
     test::FakeClock clock;
