@@ -591,11 +591,6 @@ void PanelWindow::setCaption(ControlRef ref, std::string_view text)
     }
 }
 
-const std::string& PanelWindow::caption(ControlRef ref) const
-{
-    return control(ref).caption;
-}
-
 void PanelWindow::setBackColour(ControlRef ref, Colour colour)
 {
     Control& c = control(ref);
@@ -698,16 +693,6 @@ void PanelWindow::startTimer(int number, std::chrono::milliseconds interval)
 void PanelWindow::stopTimer(int number)
 {
     KillTimer(m_window, static_cast<UINT_PTR>(number));
-}
-
-HWND PanelWindow::controlWindow(ControlRef ref) const
-{
-    return control(ref).window;
-}
-
-bool PanelWindow::dialogMessage(MSG& message)
-{
-    return m_window && IsDialogMessageA(m_window, &message) != FALSE;
 }
 
 } // namespace shiftloom::win32

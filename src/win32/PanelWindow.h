@@ -77,7 +77,6 @@ public:
     const TwipsScale& scale() const { return m_scale; }
 
     void setCaption(ControlRef control, std::string_view text);
-    const std::string& caption(ControlRef control) const;
     void setBackColour(ControlRef control, Colour colour);
     /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
     void setToolTip(ControlRef control, std::string_view text);
@@ -94,12 +93,6 @@ public:
     /** Starts (or restarts) the window timer `number` (not 0), which `PanelEvents::timer` reports. */
     void startTimer(int number, std::chrono::milliseconds interval);
     void stopTimer(int number);
-
-    /** The child window of a control; null for a label or the tray control. */
-    HWND controlWindow(ControlRef control) const;
-
-    /** True when `message` is a key for the panel's focus walk, which it has handled. */
-    bool dialogMessage(MSG& message);
 
 private:
     struct Control
