@@ -5,11 +5,14 @@
 #include "BenchStore.h"
 
 #include "app/JobFile.h"
-#include "app/StartUp.h"
+#include "app/SettingsStore.h"
 #include "app/StorePaths.h"
+#include "panel/JobListOrder.h"
+#include "panel/Panel.h"
+#include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
-#include "ui/Form1Model.h"
+#include "support/ScriptedHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -99,20 +102,34 @@ void BM_JobFile_ReadJobList(benchmark::State& state)
     setCounters(state, store);
 }
 
-// What the start-up and the tray click do: the job lines read, "[settings]" added, the list
-// replaced in the model and its text set.
+// A panel loaded from the store (the marker file is not needed: the setting names the folder).
+struct LoadedPanel
+{
+    explicit LoadedPanel(const JobStore& store)
+    {
+        settings.write(keys::DataLoc, store.folder());
+        if (panel.load() != LoadOutcome::Normal)
+            throw std::runtime_error("the panel did not load its store");
+    }
+    Files files;
+    platform::MemorySettingsBackend backend;
+    SettingsStore settings{backend};
+    platform::SystemClock clock;
+    test::ScriptedHost host;
+    Panel panel{settings, files.ops, clock, host};
+};
+
+// What the tray click does to the job list: the job lines read, "[settings]" added, the list
+// replaced in the panel and its text set.
 void BM_JobList_Fill(benchmark::State& state)
 {
     const JobStore& store = jobStore(static_cast<int>(state.range(0)));
-    Files files;
-    Form1Model model;
-    const std::string folder = store.folder();
+    LoadedPanel loaded(store);
     for (auto _ : state) {
-        if (fillJobList(model, files.ops, folder) != platform::FileError::None)
-            state.SkipWithError("fillJobList failed");
-        benchmark::DoNotOptimize(model.comboItems().bytes());
+        loaded.panel.showFromTray();
+        benchmark::DoNotOptimize(loaded.panel.jobList().bytes());
     }
-    state.counters["lines"] = static_cast<double>(model.comboItems().size());
+    state.counters["lines"] = static_cast<double>(loaded.panel.jobList().size());
     setCounters(state, store);
 }
 
@@ -120,10 +137,8 @@ void BM_JobList_Fill(benchmark::State& state)
 void BM_JobList_SortForDisplay(benchmark::State& state)
 {
     const JobStore& store = jobStore(static_cast<int>(state.range(0)));
-    Files files;
-    Form1Model model;
-    fillJobList(model, files.ops, store.folder());
-    const TextList& items = model.comboItems();
+    LoadedPanel loaded(store);
+    const TextList& items = loaded.panel.jobList();
     for (auto _ : state) {
         std::vector<std::string> sorted = sortedForDisplay(items);
         benchmark::DoNotOptimize(sorted.data());

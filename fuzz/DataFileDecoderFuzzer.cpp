@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The store tool's decoder of the data file on any bytes: one decoded line per line of the
 // file, valid lines exactly 24 or 64 digits, and each line decoded alone as within the file.
+#include "timing/RecordLayout.h"
 #include "tool/DataFileDecoder.h"
 
 #include <cstdlib>
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (line.problem == DataLineProblem::None || line.excerpt.size() > kExcerptLength)
                 std::abort();
             (void)describeProblem(line);
-        } else if (line.length != kLongRecordLength && line.length != kShortRecordLength) {
+        } else if (line.length != record::longLength && line.length != record::shortLength) {
             std::abort();
         }
         (void)kindName(line.kind);

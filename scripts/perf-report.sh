@@ -286,9 +286,9 @@ machine in December 2026; the figures above show whether they still hold.
 - **Job list fill, 100,000 / 10,000 jobs.** No step grows faster than the list: the plain read
   of the file grows the same way (its own ratio is in the table of benchmarks), because a file
   of 18.8 MB and a list of 8.5 MB no longer fit the caches that hold those of 10,000 jobs.
-- **Job list on the panel.** `Form1Window::fillJobList` used to convert every line to a
+- **Job list on the panel.** The panel window used to convert every line to a
   `QString` and hand the widget a string list: 2 MB of UTF-16 for 10,000 jobs, converted at
-  every tray click, beside the model's own lines. The list widget now reads the model's lines
+  every tray click, beside the panel's own lines. The list widget now reads the panel's lines
   where they are, in the display order (an index stable-sorted by the first 16 characters,
   case-folded into two 64-bit numbers, whole lines compared only on a tie), and converts a line
   only when the view asks for it: the rows on view, a pick, and the longest line, which sets the
@@ -302,15 +302,15 @@ machine in December 2026; the figures above show whether they still hold.
 - **Idle, panel hidden.** One wake-up a second, the tick's. Under perf, half of the hidden
   panel's CPU time went to the text layout (HarfBuzz, font advances) of `QLabel::setText` and
   `QLineEdit::setText` for the clock, the running time and the total, although nothing was shown
-  (0.054 % of a core). The window now keeps the captions that change while it is hidden and
-  shows them when it is shown again, before its first paint; the rest is the wake-up itself
+  (0.054 % of a core). The window now renders nothing while it is hidden and shows the panel's
+  state when it is shown again, before its first paint; the rest is the wake-up itself
   (see the bare window with an empty 1 s timer).
 - **Start-up and memory.** At start-up every page is fresh, and on this virtual machine a page
   fault costs tens of microseconds: under perf, faults were a fifth of the panel's start-up. The
   job list's share fell with the changes above (one buffer of lines and an index instead of
   10,000 strings, a sorted copy and 10,000 `QString`s): start-up CPU time 114 ms to 106 ms and
   peak memory 1.50x to 1.41x the bare window in the runs that followed them. What remains is
-  building the window (`Form1Window::createControls`: some 70 widgets, among them the holders
+  building the window (`PanelWindow::createControls`: some 70 widgets, among them the holders
   and the keypad beyond the right edge, in five font families), the first use of the font
   database (fontconfig), which the bare window, drawing no text, never pays, and the icon's
   images, read through Qt's image plugins (now once for the windows and the tray, not twice);
@@ -319,14 +319,14 @@ machine in December 2026; the figures above show whether they still hold.
 ## Method
 
 - **Core benchmarks** (`bench/`, Google Benchmark): the job file read (`readJobList`) and the job
-  list fill as the start-up and the tray click do it (`fillJobList` into the window's model) for
+  list refill of a tray click (`Panel::showFromTray`) for
   1,000, 10,000 and 100,000 jobs, beside a plain read of the same dep.dat (open, read every byte
   into a kept buffer, close); the display's sort order (`sortedForDisplay`); the number rule
   (`numberField`) and `MakeStartRecord`; one record append through `AppendTimeRecord` and through
   `appendLocked`, beside the same system calls in a plain loop (open with O_APPEND, F_OFD_SETLK,
   pread of the last byte, write, fsync, unlock, close), all on a file in the build folder; the
-  clock tick `Form1::Timer1_Timer` on a loaded window, idle and with a running job button.
-- **Qt benchmarks**: the panel itself (`Form1`, `QtForm1Host`, `Form1Window`) on Qt's offscreen
+  clock tick `Panel::tick` on a loaded panel, idle and with a running job button.
+- **Qt benchmarks**: the panel itself (`Panel`, `QtFrontEnd`, `PanelWindow`) on Qt's offscreen
   platform: the tray click refill of the job list, and a clock tick with and without a repaint.
 - **Whole process** (`bench/run-process-bench.sh`): a private Xvfb with trayer as the tray host;
   a data store of 10,000 jobs made by `shift-loom-store init` from a generated CSV; the panel's

@@ -10,6 +10,9 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# No folder includes one above it.
+scripts/check-layers.sh
+
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake --preset ci

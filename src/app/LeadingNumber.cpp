@@ -80,9 +80,17 @@ std::string formatWholeNumber(const DecimalNumber& number, std::size_t width)
     if (!number.fractionDigits.empty() && number.fractionDigits.front() >= '5')
         incrementDigits(digits);
     const bool negative = number.negative && !digits.empty();
-    if (digits.size() < width)
-        digits.insert(0, width - digits.size(), '0');
+    digits = zeroPadded(digits, width);
     return negative ? "-" + digits : digits;
+}
+
+std::string zeroPadded(std::string_view digits, std::size_t width)
+{
+    std::string padded;
+    if (digits.size() < width)
+        padded.assign(width - digits.size(), '0');
+    padded += digits;
+    return padded;
 }
 
 std::string numberField(std::string_view text, std::size_t width)

@@ -39,6 +39,9 @@ DecimalNumber readLeadingNumber(std::string_view text);
  */
 std::string formatWholeNumber(const DecimalNumber& number, std::size_t width);
 
+/** `digits` filled with zeros on the left to `width` characters; longer text is kept whole. */
+std::string zeroPadded(std::string_view digits, std::size_t width);
+
 /** The number rule of the time records: the two steps above on one text. */
 std::string numberField(std::string_view text, std::size_t width);
 

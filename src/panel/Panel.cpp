@@ -341,7 +341,8 @@ void Panel::typeInJobList(std::string_view text)
 
 void Panel::editElapsed(int slot, std::string_view text)
 {
-    m_slots.at(static_cast<std::size_t>(slot)).elapsed = timeOf(readTimeText(text));
+    // A time that reads as negative counts as none.
+    m_slots.at(static_cast<std::size_t>(slot)).elapsed = std::max(timeOf(readTimeText(text)), ElapsedTime{0});
 }
 
 void Panel::setCardNumber(std::string_view text)

@@ -187,7 +187,7 @@ public:
     void assignJob(std::string_view line);
     /** The worker typed into the job list's text; nothing is picked. */
     void typeInJobList(std::string_view text);
-    /** The worker edited a slot's time box: the text is read as a time text. */
+    /** The worker edited a slot's time box: the text is read as a time text (a negative time as none). */
     void editElapsed(int slot, std::string_view text);
 
     // ---- Card number, activity, keypad ----

@@ -81,7 +81,7 @@ std::vector<ControlDesign> buildControls()
         .caption = "00:00:00", .backColour = kDarkBlue, .foreColour = kWhite, .font = {"Arial", 14.25, false},
         .alignment = Alignment::Centre, .border = true});
     add({.ref = ControlRef{PanelControl::JobList}, .type = T::ComboBox, .left = 120, .top = 1020, .width = 1875, .height = 315,
-        .caption = "Combo1", .font = kSansSerif, .sorted = true});
+        .font = kSansSerif, .sorted = true});
     add({.ref = ControlRef{PanelControl::CardNumber}, .type = T::TextBox, .left = 2040, .top = 1020, .width = 735, .height = 315,
         .caption = "1234", .toolTip = "Card-Warden Card Number", .font = kArial});
     add({.ref = ControlRef{PanelControl::ActivityCode}, .type = T::Label, .left = 120, .top = 1380, .width = 1575, .height = 315,
@@ -110,22 +110,22 @@ std::vector<ControlDesign> buildControls()
     // Beyond the right edge: holders, the keypad and the tray control.
     for (int i = 0; i < kSlots; ++i) {
         add({.ref = slotCard(i), .type = T::Label, .left = 3720, .top = 1680 + 360 * i, .width = 1035,
-            .height = 315, .caption = "Label5", .font = {"Arial Narrow", 11.25, true}});
+            .height = 315, .font = {"Arial Narrow", 11.25, true}});
     }
     add({.ref = ControlRef{PanelControl::DataFolder}, .type = T::Label, .left = 5460, .top = 1440, .width = 75, .height = 675,
         .caption = "c:\\", .font = kSansSerif, .visible = false});
     add({.ref = ControlRef{PanelControl::InKey}, .type = T::Button, .left = 4980, .top = 3420, .width = 735, .height = 375,
         .caption = "IN", .backColour = RunningColour, .font = {"MS Sans Serif", 13.5, true}, .graphical = true});
     add({.ref = ControlRef{PanelControl::IdleColourHolder}, .type = T::Button, .left = 4980, .top = 3300, .width = 495, .height = 255,
-        .caption = "Command8", .backColour = IdleColour, .font = kArial});
+        .backColour = IdleColour, .font = kArial});
     add({.ref = ControlRef{PanelControl::DragFlag}, .type = T::Label, .left = 3120, .top = 60, .width = 435, .height = 195,
         .caption = "N", .font = kArial});
     add({.ref = ControlRef{PanelControl::DragOriginX}, .type = T::Label, .left = 3960, .top = 540, .width = 855, .height = 255,
-        .caption = "Label8", .font = kArial});
+        .font = kArial});
     add({.ref = ControlRef{PanelControl::DragOriginY}, .type = T::Label, .left = 3960, .top = 840, .width = 795, .height = 195,
-        .caption = "Label9", .font = kArial});
+        .font = kArial});
     add({.ref = ControlRef{PanelControl::KeypadEntry}, .type = T::Label, .left = 4920, .top = 4620, .width = 1035, .height = 255,
-        .caption = "Label1", .font = kSansSerif});
+        .font = kSansSerif});
     add({.ref = ControlRef{PanelControl::KeypadEcho}, .type = T::TextBox, .left = 5100, .top = 1260, .width = 1275, .height = 315,
         .font = kSansSerif});
     for (int i = 0; i < kSlots; ++i) {

@@ -35,11 +35,7 @@ long long readPiece(std::string_view piece)
 
 std::string twoDigits(long long value)
 {
-    const bool negative = value < 0;
-    std::string digits = std::to_string(negative ? -value : value);
-    if (digits.size() < 2)
-        digits.insert(0, 2 - digits.size(), '0');
-    return negative ? "-" + digits : digits;
+    return zeroPadded(std::to_string(value), 2);
 }
 
 std::string_view pieceAt(std::string_view text, std::size_t start, std::size_t length)

@@ -42,9 +42,12 @@ ActivityDialog::ActivityDialog(QWidget* parent)
 std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)
 {
     const ActivityList& list = panel.activityList();
-    if (&list != m_shownList)
-        showList(list, panel.activity());
-    m_combo->setFocus(Qt::OtherFocusReason);
+    if (&list != m_shownList) {
+        // A list read afresh shows the current activity; a kept one what was picked in it last.
+        m_shownList = &list;
+        m_text = toQString(ActivityList::itemOf(panel.activity()));
+    }
+    showList(list);
     m_picked.reset();
     centreOn(over);
     exec();
@@ -56,15 +59,15 @@ std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)
     return m_picked;
 }
 
-void ActivityDialog::showList(const ActivityList& list, const Activity& current)
+void ActivityDialog::showList(const ActivityList& list)
 {
-    m_shownList = &list;
     QStringList items;
     items.reserve(static_cast<qsizetype>(list.items().size()));
     for (const std::string& item : list.items())
         items.push_back(toQString(item));
     m_combo->setItems(items);
-    m_combo->showText(toQString(ActivityList::itemOf(current)));
+    m_combo->showText(m_text);
+    m_combo->setFocus(Qt::OtherFocusReason);
     // The whole current activity selected, shown from its start: the code comes first, and an
     // item is wider than the box.
     QLineEdit* edit = m_combo->lineEdit();
@@ -86,6 +89,7 @@ void ActivityDialog::centreOn(const QWidget* over)
 
 void ActivityDialog::picked(const QString& item)
 {
+    m_text = item;
     m_combo->showText(item);
     m_picked = ActivityList::activityOf(fromQString(item));
     accept();

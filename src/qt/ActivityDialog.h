@@ -18,7 +18,7 @@ class PickComboBox;
  * hides the dialog and is the answer; closing it with its close box (or Esc) answers nothing and
  * drops the panel's list, so that the next showing reads the file again.
  *
- * The widget outlives a showing: hidden after a pick, it keeps its list and its text.
+ * The widget outlives a showing: hidden after a pick, it keeps its list and shows the item picked.
  */
 class ActivityDialog final : public QDialog
 {
@@ -30,7 +30,7 @@ public:
     std::optional<Activity> ask(Panel& panel, const QWidget* over);
 
 private:
-    void showList(const ActivityList& list, const Activity& current);
+    void showList(const ActivityList& list);
     void picked(const QString& item);
     void centreOn(const QWidget* over);
 
@@ -38,6 +38,7 @@ private:
     PickComboBox* m_combo;
     const ActivityList* m_shownList = nullptr;
     std::optional<Activity> m_picked;
+    QString m_text; ///< what the dialog shows as its text
 };
 
 } // namespace shiftloom

@@ -46,6 +46,8 @@ public:
 
     /** Starts the clock tick: every second, for the rest of the run. */
     void startClock();
+    /** One clock tick: the panel's tick, then the window shows it. */
+    void tick();
 
     QTimer& clockTimer() { return m_clock; }
     QTimer& autoHideTimer() { return m_autoHide; }
@@ -65,8 +67,6 @@ public:
     [[noreturn]] void endProcessNow() override;
 
 private:
-    void tick();
-
     SettingsStore& m_settings;
     platform::FileOps& m_files;
     platform::DriveList& m_drives;

@@ -1,29 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "DataFileDecoder.h"
 
+#include "timing/RecordLayout.h"
+
 namespace shiftloom::tool {
 namespace {
-
-constexpr std::string_view kRecordPrefix = "01";
 
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-// The value of `count` digits at `at`; the caller has checked that they are digits.
-int digitsValue(std::string_view text, std::size_t at, std::size_t count)
+// The value of the digits of `field`; the caller has checked that they are digits.
+int digitsValue(std::string_view text, RecordField field)
 {
     int value = 0;
-    for (std::size_t i = at; i < at + count && i < text.size(); ++i)
-        value = value * 10 + (text[i] - '0');
+    for (const char c : field.of(text))
+        value = value * 10 + (c - '0');
     return value;
-}
-
-// A piece of `text` that is empty rather than out of range when the text is too short.
-std::string_view pieceOf(std::string_view text, std::size_t at, std::size_t count)
-{
-    return at < text.size() ? text.substr(at, count) : std::string_view{};
 }
 
 DataLine invalidLine(DataLine line, std::string_view text, DataLineProblem problem, std::size_t column = 0)
@@ -74,41 +68,40 @@ DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
             return invalidLine(
                 std::move(line), text, text[i] == '-' ? DataLineProblem::MinusSign : DataLineProblem::NotDigit, i + 1);
     }
-    if (text.size() > kLongRecordLength)
+    if (text.size() > record::longLength)
         return invalidLine(std::move(line), text, DataLineProblem::TooLong);
-    if (text.size() != kLongRecordLength && text.size() != kShortRecordLength)
+    if (text.size() != record::longLength && text.size() != record::shortLength)
         return invalidLine(std::move(line), text, DataLineProblem::WrongLength);
-    if (text.substr(0, 2) != kRecordPrefix)
+    if (record::prefix.of(text) != record::Prefix)
         return invalidLine(std::move(line), text, DataLineProblem::BadPrefix);
 
-    // Positions 3-10 the date, 11-14 the time (0-based offsets 2 and 10).
-    RecordStamp stamp{digitsValue(text, 2, 4),
-        digitsValue(text, 6, 2),
-        digitsValue(text, 8, 2),
-        digitsValue(text, 10, 2),
-        digitsValue(text, 12, 2)};
+    RecordStamp stamp{digitsValue(text, record::year),
+        digitsValue(text, record::month),
+        digitsValue(text, record::day),
+        digitsValue(text, record::hour),
+        digitsValue(text, record::minute)};
     if (stamp.year < 1 || stamp.day < 1 || stamp.day > daysInMonth(stamp.year, stamp.month))
         return invalidLine(std::move(line), text, DataLineProblem::BadDate);
     if (stamp.hour > 23 || stamp.minute > 59)
         return invalidLine(std::move(line), text, DataLineProblem::BadTime);
     line.stamp = stamp;
 
-    if (text.size() == kLongRecordLength) {
-        const std::string_view event = text.substr(14, 2);
-        if (event == "00")
+    if (text.size() == record::longLength) {
+        const std::string_view event = record::event.of(text);
+        if (event == record::StartEvent)
             line.kind = DataLineKind::Start;
-        else if (event == "01")
+        else if (event == record::StopEvent)
             line.kind = DataLineKind::Stop;
         else
             return invalidLine(std::move(line), text, DataLineProblem::BadEventCode);
-        line.card = std::string(text.substr(16, 16));
-        line.jobCard = std::string(text.substr(32, 16));
-        line.activity = std::string(text.substr(48, 16));
+        line.card = std::string(record::card.of(text));
+        line.jobCard = std::string(record::jobCard.of(text));
+        line.activity = std::string(record::activity.of(text));
     } else {
-        if (text.substr(22, 2) != "00")
+        if (record::closing.of(text) != record::Closing)
             return invalidLine(std::move(line), text, DataLineProblem::BadClosingCode);
         line.kind = DataLineKind::In;
-        line.keyed = std::string(text.substr(14, 8));
+        line.keyed = std::string(record::keyed.of(text));
     }
     return line;
 }
@@ -177,13 +170,13 @@ std::string describeProblem(const DataLine& line)
     case DataLineProblem::BadPrefix:
         return "does not begin with 01";
     case DataLineProblem::BadDate:
-        return "no such date " + std::string(pieceOf(text, 2, 8));
+        return "no such date " + std::string(record::date.of(text));
     case DataLineProblem::BadTime:
-        return "no such time of day " + std::string(pieceOf(text, 10, 4));
+        return "no such time of day " + std::string(record::time.of(text));
     case DataLineProblem::BadEventCode:
-        return "event code " + std::string(pieceOf(text, 14, 2)) + ", expected 00 (start) or 01 (stop)";
+        return "event code " + std::string(record::event.of(text)) + ", expected 00 (start) or 01 (stop)";
     case DataLineProblem::BadClosingCode:
-        return "IN record ending in " + std::string(pieceOf(text, 22, 2)) + ", expected 00";
+        return "IN record ending in " + std::string(record::closing.of(text)) + ", expected 00";
     }
     return "invalid";
 }

@@ -10,11 +10,8 @@ namespace shiftloom::tool {
 
 /**
  * Decoder of Card-Warden's data file `data`: the time records that the panel appends, one line
- * each, ended by CR LF. Two layouts, told apart by their length:
- *
- *     long  (64): "01" date(8 yyyymmdd) time(4 hhmm) event(2: "00" start, "01" stop)
- *                 card(16) job card(16) activity(16)
- *     short (24): "01" date(8) time(4) keyed(8) "00"                    (an IN punch)
+ * each, ended by CR LF, in the two layouts of `record` (timing/RecordLayout.h), told apart by
+ * their length.
  *
  * Every character of a record is a digit. The panel writes a number that does not fit its field
  * with all its digits, and a negative one with a minus sign, so such a record comes out longer
@@ -22,7 +19,8 @@ namespace shiftloom::tool {
  * such a line is invalid, and its problem says why (a minus sign, or too many digits).
  *
  * Lines of any length and any bytes are accepted; nothing is thrown but std::bad_alloc.
- * This unit depends on nothing of the panel's core, so that it can be fuzzed on its own.
+ * This unit depends on nothing of the panel's core but the layout header, so that it can be
+ * fuzzed on its own.
  */
 
 enum class DataLineKind
@@ -86,8 +84,6 @@ struct DataLine
     std::string excerpt; ///< the first bytes of an invalid line, as they stand (at most kExcerptLength)
 };
 
-inline constexpr std::size_t kLongRecordLength = 64;
-inline constexpr std::size_t kShortRecordLength = 24;
 inline constexpr std::size_t kExcerptLength = 40;
 
 struct DecodedDataFile

@@ -111,8 +111,8 @@ JobCsvResult readJobCsv(std::string_view text)
                 return fail(record.line, "column " + std::string(layout.name) + ": " + why);
             if (bytes->size() > layout.width)
                 return fail(record.line,
-                    "column " + std::string(layout.name) + ": " + std::to_string(bytes->size()) + " characters, at most "
-                        + std::to_string(layout.width) + " fit");
+                    "column " + std::string(layout.name) + ": " + std::to_string(bytes->size())
+                        + " characters, at most " + std::to_string(layout.width) + " fit");
             texts[column] = std::move(*bytes);
         }
 

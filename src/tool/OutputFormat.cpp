@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "OutputFormat.h"
 
+#include "app/LeadingNumber.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -12,15 +14,6 @@ std::size_t displayWidth(std::string_view utf8)
 {
     return static_cast<std::size_t>(std::count_if(
         utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
-}
-
-std::string zeroPadded(long long value, int width)
-{
-    std::string digits = std::to_string(value);
-    const auto wanted = static_cast<std::size_t>(width);
-    if (digits.size() < wanted)
-        digits.insert(0, wanted - digits.size(), '0');
-    return digits;
 }
 
 constexpr std::string_view kHexDigits = "0123456789abcdef";
@@ -150,12 +143,13 @@ std::string printableBytes(std::string_view bytes)
 
 std::string isoDate(int year, int month, int day)
 {
-    return zeroPadded(year, 4) + "-" + zeroPadded(month, 2) + "-" + zeroPadded(day, 2);
+    return zeroPadded(std::to_string(year), 4) + "-" + zeroPadded(std::to_string(month), 2) + "-"
+        + zeroPadded(std::to_string(day), 2);
 }
 
 std::string clockText(long long hours, long long minutes)
 {
-    return zeroPadded(hours, 2) + ":" + zeroPadded(minutes, 2);
+    return zeroPadded(std::to_string(hours), 2) + ":" + zeroPadded(std::to_string(minutes), 2);
 }
 
 } // namespace shiftloom::tool

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/DataFolder.h"
-#include "app/Form2Model.h"
+#include "panel/DataFolderDialog.h"
 #include "support/CoreFixture.h"
 
 #include <map>
@@ -102,75 +102,69 @@ class LocateDialog : public test::CoreFixture
 {
 protected:
     FakeDrives drives{home.path()};
-    Form2Model form2{settings, files, drives};
-    int changes = 0;
-    void SetUp() override
-    {
-        makeStore();
-        form2.setChangedCallback([this] { ++changes; });
-    }
+    DataFolderDialog dialog{settings, files, drives};
+    void SetUp() override { makeStore(); }
 };
 
 TEST_F(LocateDialog, OpensOnTheCurrentFolderWithOkDisabledAndNothingProbed)
 {
-    EXPECT_EQ(form2.Dir1(), home.path());
-    EXPECT_FALSE(form2.Command17Enabled());
-    EXPECT_EQ(form2.Label5(), "");
-    EXPECT_FALSE(form2.closed());
+    EXPECT_EQ(dialog.folder(), home.path());
+    EXPECT_FALSE(dialog.okEnabled());
+    EXPECT_EQ(dialog.status(), "");
+    EXPECT_FALSE(dialog.closed());
 }
 
 TEST_F(LocateDialog, AFolderWithTheMarkerFileEnablesOk)
 {
-    form2.Dir1_Change(store());
-    EXPECT_TRUE(form2.Command17Enabled());
-    EXPECT_EQ(form2.Label5(), "OK - Found it.");
-    form2.Dir1_Change(home.path());
-    EXPECT_FALSE(form2.Command17Enabled());
-    EXPECT_EQ(form2.Label5(), "No, its not there.");
-    EXPECT_EQ(changes, 2);
+    dialog.chooseFolder(store());
+    EXPECT_TRUE(dialog.okEnabled());
+    EXPECT_EQ(dialog.status(), "OK - Found it.");
+    dialog.chooseFolder(home.path());
+    EXPECT_FALSE(dialog.okEnabled());
+    EXPECT_EQ(dialog.status(), "No, its not there.");
 }
 
 TEST_F(LocateDialog, ADriveChangeProbesThatDrivesCurrentFolder)
 {
     drives.folders["/"] = store();
-    form2.Drive1_Change("/");
-    EXPECT_EQ(form2.Drive1(), "/");
-    EXPECT_EQ(form2.Dir1(), store());
-    EXPECT_TRUE(form2.Command17Enabled());
+    dialog.chooseDrive("/");
+    EXPECT_EQ(dialog.drive(), "/");
+    EXPECT_EQ(dialog.folder(), store());
+    EXPECT_TRUE(dialog.okEnabled());
 }
 
 TEST_F(LocateDialog, OkStoresTheFolderListPathWithoutTrailingBackslashes)
 {
-    form2.Dir1_Change("C:\\");
-    form2.Text1_Change("x");
-    form2.Text1_Change("");
-    EXPECT_TRUE(form2.Command17Enabled()) << "emptying the typed path does not disable OK";
-    form2.Command17_Click();
+    dialog.chooseFolder("C:\\");
+    dialog.typePath("x");
+    dialog.typePath("");
+    EXPECT_TRUE(dialog.okEnabled()) << "emptying the typed path does not disable OK";
+    dialog.accept();
     EXPECT_EQ(settings.read(keys::DataLoc), "C:");
-    EXPECT_TRUE(form2.closed());
+    EXPECT_TRUE(dialog.closed());
 }
 
 TEST_F(LocateDialog, ATypedPathWinsAndIsNotProbed)
 {
-    form2.Dir1_Change(store());
-    form2.Text1_Change("\\\\server\\share\\cw\\\\");
-    form2.Command17_Click();
+    dialog.chooseFolder(store());
+    dialog.typePath("\\\\server\\share\\cw\\\\");
+    dialog.accept();
     EXPECT_EQ(settings.read(keys::DataLoc), "\\\\server\\share\\cw");
 }
 
 TEST_F(LocateDialog, AllBackslashesGiveAnEmptyFolder)
 {
-    form2.Text1_Change("\\\\\\");
-    form2.Command17_Click();
+    dialog.typePath("\\\\\\");
+    dialog.accept();
     EXPECT_EQ(settings.read(keys::DataLoc), "");
 }
 
 TEST_F(LocateDialog, CancelWritesNothing)
 {
     settings.write(keys::DataLoc, "/srv/before");
-    form2.Dir1_Change(store());
-    form2.Command18_Click();
-    EXPECT_TRUE(form2.closed());
+    dialog.chooseFolder(store());
+    dialog.cancel();
+    EXPECT_TRUE(dialog.closed());
     EXPECT_EQ(settings.read(keys::DataLoc), "/srv/before");
 }
 

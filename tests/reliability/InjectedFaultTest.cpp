@@ -4,7 +4,7 @@
 #include "ReliabilityFixture.h"
 
 #include "app/SettingsStore.h"
-#include "app/StartUp.h"
+#include "panel/Panel.h"
 #include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
@@ -98,8 +98,8 @@ protected:
         settings.write(keys::DataLoc, store());
         FakeClock clock;
         ScriptedHost host;
-        Form1Model form;
-        EXPECT_EQ(StartUp(form, settings, realFiles, clock, host).Form_Load(), LoadOutcome::Normal);
+        Panel panel(settings, realFiles, clock, host);
+        EXPECT_EQ(panel.load(), LoadOutcome::Normal);
     }
 
     /**

@@ -2,8 +2,8 @@
 // A whole run of the panel through its core, from the start to the exit: under the sanitizer
 // build LeakSanitizer checks the process at its end, and the `valgrind` test runs it under
 // valgrind's leak check.
+#include "panel/Panel.h"
 #include "support/CoreFixture.h"
-#include "ui/Form1.h"
 
 namespace shiftloom::test {
 namespace {
@@ -19,16 +19,17 @@ TEST_F(LeakCycleTest, StartJobPressStopAndExitLeaveNothingBehind)
     settings.write(keys::AutoCode, "1234");
     test::writeFile(bufferPath(), "0120261205080700000000000000123400000000000005670000000000000003\r\n");
     {
-        Form1 form1(settings, files, clock, host);
-        host.onActivity = [&form1] { form1.activityDialog().Combo1_Click("REPAIR    :  00000002"); };
-        ASSERT_EQ(form1.Form_Load(), LoadOutcome::Normal);
-        form1.model().setCaption(ctl::Combo1, form1.model().comboItems().front());
-        form1.Combo1_Click();
-        form1.Command6_Click(0);
-        form1.Timer1_Timer();
-        form1.Command2_Click();
-        form1.Command6_Click(0);
-        form1.Form_Unload();
+        Panel panel(settings, files, clock, host);
+        ASSERT_EQ(panel.load(), LoadOutcome::Normal);
+        panel.assignJob(panel.jobList().front());
+        const Activity repair = ActivityList::activityOf(panel.activityList().items().back());
+        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
+        panel.startJob(0, repair);
+        panel.tick();
+        panel.stopAll();
+        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
+        panel.startJob(0, std::nullopt);
+        panel.endOfRun();
     }
     const std::vector<std::string> lines = recordLines(dataFile());
     ASSERT_EQ(lines.size(), 5u) << "the buffered record, a start, a stop, a start, and the stop of the unload";

@@ -12,13 +12,12 @@
 #include "FaultPlanFileOps.h"
 
 #include "app/SettingsStore.h"
-#include "app/StartUp.h"
+#include "panel/Panel.h"
 #include "platform/Clock.h"
 #include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
 #include "support/ScriptedHost.h"
-#include "ui/Form1Model.h"
 
 #include <iostream>
 
@@ -43,8 +42,8 @@ int main(int argc, char** argv)
     settings.write(keys::DataLoc, store);
     const platform::SystemClock clock;
     test::ScriptedHost host;
-    Form1Model form;
-    const LoadOutcome outcome = StartUp(form, settings, files, clock, host).Form_Load();
+    Panel panel(settings, files, clock, host);
+    const LoadOutcome outcome = panel.load();
     const char* name = outcome == LoadOutcome::Normal ? "normal"
         : outcome == LoadOutcome::Fallback            ? "fallback"
                                                       : "nostart";

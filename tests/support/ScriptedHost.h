@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/Form1Host.h"
+#include "panel/PanelFrontEnd.h"
 
 #include <deque>
 #include <functional>
@@ -11,7 +11,7 @@
 
 namespace shiftloom::test {
 
-/** Thrown by ScriptedHost::endProgramNow, so a test sees the end of the program. */
+/** Thrown by ScriptedHost::endProcessNow, so a test sees the end of the program. */
 struct ProgramEnded : std::runtime_error
 {
     ProgramEnded()
@@ -21,71 +21,64 @@ struct ProgramEnded : std::runtime_error
 };
 
 /**
- * A window system for the core's handlers that a test scripts: message boxes answered from a
- * queue, dialogs acted out by callbacks, and every call written down.
+ * A desktop for the panel that a test scripts: message boxes answered from a queue, the locate
+ * dialog acted out by a callback, and every call written down.
  */
-class ScriptedHost final : public Form1Host
+class ScriptedHost final : public PanelFrontEnd
 {
 public:
-    MessageAnswer messageBox(const MessageBoxRequest& request) override
+    MessageAnswer showMessage(const Message& message) override
     {
-        messages.push_back(request);
+        messages.push_back(message);
         if (answers.empty())
-            return request.defaultButton;
+            return message.defaultButton;
         const MessageAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    void showLocateDialog(bool modal) override
+    void showLocateDialog(DialogMode mode) override
     {
-        calls.push_back(modal ? "locate modal" : "locate modeless");
+        calls.push_back(mode == DialogMode::Modal ? "locate modal" : "locate modeless");
         if (onLocate)
-            onLocate(modal);
-    }
-    void showActivityDialog() override
-    {
-        calls.push_back("activity");
-        if (onActivity)
-            onActivity();
+            onLocate(mode);
     }
     void showAboutBox() override { calls.push_back("about"); }
-    void showWindow() override
+    void showPanel() override
     {
         calls.push_back("show");
-        windowVisible = true;
+        panelVisible = true;
     }
-    void hideWindow() override
+    void hidePanel() override
     {
         calls.push_back("hide");
-        windowVisible = false;
+        panelVisible = false;
     }
-    ScreenPosition windowPosition() const override { return position; }
-    void moveWindow(ScreenPosition to) override { position = to; }
+    ScreenPosition panelPosition() const override { return position; }
+    void movePanel(ScreenPosition to) override { position = to; }
     void focusJobList() override { calls.push_back("focus job list"); }
-    void setTimer2Enabled(bool enabled) override
+    void setAutoHideTimer(bool on) override
     {
-        timer2Enabled = enabled;
-        calls.push_back(enabled ? "timer2 on" : "timer2 off");
+        autoHideOn = on;
+        calls.push_back(on ? "auto-hide on" : "auto-hide off");
     }
     void showTrayIcon(bool visible) override
     {
         trayVisible = visible;
         calls.push_back(visible ? "tray shown" : "tray removed");
     }
-    [[noreturn]] void endProgramNow() override
+    [[noreturn]] void endProcessNow() override
     {
         calls.push_back("end");
         throw ProgramEnded();
     }
 
     std::deque<MessageAnswer> answers;
-    std::vector<MessageBoxRequest> messages;
+    std::vector<Message> messages;
     std::vector<std::string> calls;
-    std::function<void(bool modal)> onLocate;
-    std::function<void()> onActivity;
+    std::function<void(DialogMode)> onLocate;
     ScreenPosition position{1500, 1500};
-    bool windowVisible = true;
-    bool timer2Enabled = false;
+    bool panelVisible = true;
+    bool autoHideOn = false;
     bool trayVisible = false;
 };
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "timing/RecordLayout.h"
 #include "timing/TimeRecord.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,10 @@ TEST(TimeRecordTest, FieldsFollowTheNumberRule)
 {
     const std::string start = MakeStartRecord(kMorning, " 12 34", "", "ASSEMBLY1");
     ASSERT_EQ(start.size(), 64u);
-    EXPECT_EQ(start.substr(16, 16), "0000000000001234");
-    EXPECT_EQ(start.substr(32, 16), "0000000000000000") << "an empty slot card";
-    EXPECT_EQ(start.substr(48, 16), "0000000000000000") << "an activity that begins with letters";
-    EXPECT_EQ(MakeStopRecord(kMorning, "").substr(16, 16), "0000000000000000");
+    EXPECT_EQ(record::card.of(start), "0000000000001234");
+    EXPECT_EQ(record::jobCard.of(start), "0000000000000000") << "an empty slot card";
+    EXPECT_EQ(record::activity.of(start), "0000000000000000") << "an activity that begins with letters";
+    EXPECT_EQ(record::card.of(MakeStopRecord(kMorning, "")), "0000000000000000");
 }
 
 TEST(TimeRecordTest, LongNumbersKeepAllTheirDigitsAndMakeTheLineLonger)
@@ -34,7 +35,7 @@ TEST(TimeRecordTest, LongNumbersKeepAllTheirDigitsAndMakeTheLineLonger)
     const std::string card(25, '9');
     const std::string stop = MakeStopRecord(kMorning, card);
     EXPECT_EQ(stop.size(), 64u + 9u);
-    EXPECT_EQ(stop.substr(16, 25), card);
+    EXPECT_EQ(stop.substr(record::card.offset, card.size()), card);
     EXPECT_EQ(MakeInRecord(kMorning, "-5"),
         "01202612050807"
         "-00000005"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "timing/TimeRecordWriter.h"
-#include "app/StartUp.h"
+#include "panel/Panel.h"
 #include "support/CoreFixture.h"
 #include "support/Spawn.h"
 
@@ -115,8 +115,7 @@ TEST_F(TimeRecordWriterTest, EveryFaultPointOfAWriteEndsWithEachRecordInTheStore
         files.clear();
         faulty.flushHeld();
         // The next start replays whatever the buffer holds.
-        Form1Model form;
-        StartUp(form, settings, files, clock, host).Form_Load();
+        Panel(settings, files, clock, host).load();
         EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\nr1\r\n") << "fault at point " << point;
         EXPECT_FALSE(test::fileExists(bufferPath())) << "fault at point " << point;
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tool/DataFileDecoder.h"
+#include "timing/RecordLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +173,7 @@ TEST(DataFileDecoder, ArbitraryBytesKeepTheInvariants)
                 EXPECT_NE(line.problem, DataLineProblem::None);
                 EXPECT_LE(line.excerpt.size(), kExcerptLength);
             } else {
-                EXPECT_TRUE(line.length == kLongRecordLength || line.length == kShortRecordLength);
+                EXPECT_TRUE(line.length == record::longLength || line.length == record::shortLength);
             }
         }
         EXPECT_EQ(file.invalidCount, invalid);

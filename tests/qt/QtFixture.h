@@ -2,16 +2,16 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "panel/Panel.h"
 #include "platform/Drives.h"
 #include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
+#include "qt/PanelWindow.h"
+#include "qt/QtFrontEnd.h"
 #include "support/FakeClock.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
-#include "ui/Form1.h"
-#include "ui/qt/Form1Window.h"
-#include "ui/qt/QtForm1Host.h"
 
 #include <QString>
 #include <functional>
@@ -28,6 +28,12 @@ namespace shiftloom::test {
 
 /** The one QApplication of the test program, made at the first call. */
 void ensureApplication();
+
+/**
+ * Runs the event loop until `done` holds or `timeoutMs` have passed, and returns whether it
+ * holds: for a GoogleTest assertion, `ASSERT_TRUE(waitUntil(...))`.
+ */
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 /**
  * Drives for the locate dialog inside a temporary folder: "c:" is `<root>/drive_c`, and a
@@ -50,14 +56,14 @@ private:
 };
 
 /**
- * The panel as the program builds it (core, Qt window, Qt host), over real files in a private
+ * The panel as the program builds it (model, Qt window, Qt front end), over real files in a private
  * temporary folder and settings in memory.
  */
-class PanelFixture : public ::testing::Test
+class QtFixture : public ::testing::Test
 {
 protected:
-    PanelFixture();
-    ~PanelFixture() override;
+    QtFixture();
+    ~QtFixture() override;
 
     /** A data store with its marker, `jobs` in dep.dat and the activities; "DataLoc" names it. */
     void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3),
@@ -71,7 +77,6 @@ protected:
 
     QWidget* widget(ControlRef ref) const { return window->control(ref); }
     template<class T> T* widgetAs(ControlRef ref) const { return static_cast<T*>(widget(ref)); }
-    const std::string& caption(ControlRef ref) const { return form.model().caption(ref); }
 
     /** Makes the application before any member needs it. */
     struct Application
@@ -85,9 +90,9 @@ protected:
     SettingsStore settings{backend};
     FakeClock clock;
     FakeDriveList drives{home.path()};
-    QtForm1Host host{settings, files, drives};
-    Form1 form{settings, files, clock, host};
-    std::unique_ptr<Form1Window> window;
+    QtFrontEnd frontEnd{settings, files, drives};
+    Panel panel{settings, files, clock, frontEnd};
+    std::unique_ptr<PanelWindow> window;
 };
 
 /**

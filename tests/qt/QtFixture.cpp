@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "PanelFixture.h"
+#include "QtFixture.h"
 
 #include "app/StorePaths.h"
 
@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 // fontconfig keeps a few blocks of its configuration to the end of the process, unreachable,
@@ -45,7 +47,7 @@ void ensureApplication()
 {
     static QApplication* application = [] {
         static int argc = 1;
-        static char name[] = "test_ui_qt";
+        static char name[] = "test_qt";
         static char* argv[] = {name, nullptr};
         auto* app = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
@@ -81,18 +83,18 @@ std::string FakeDriveList::driveOf(std::string_view folder)
     return startsWith(folder, driveC()) ? "c:" : volume();
 }
 
-PanelFixture::PanelFixture()
-    : window(std::make_unique<Form1Window>(form))
+QtFixture::QtFixture()
+    : window(std::make_unique<PanelWindow>(panel))
 {
-    host.attach(form, *window);
+    frontEnd.attach(panel, *window);
 }
 
-PanelFixture::~PanelFixture()
+QtFixture::~QtFixture()
 {
     window.reset();
 }
 
-void PanelFixture::makeStore(const std::vector<TestJob>& jobs, std::string_view activities)
+void QtFixture::makeStore(const std::vector<TestJob>& jobs, std::string_view activities)
 {
     writeFile(store() + "/" + std::string(kStoreMarkerName), "[cardward]\r\n");
     writeFile(store() + "/" + std::string(kJobFileName), jobFile(jobs));
@@ -101,16 +103,16 @@ void PanelFixture::makeStore(const std::vector<TestJob>& jobs, std::string_view 
     settings.write(keys::DataLoc, store());
 }
 
-void PanelFixture::loadAndShow()
+void QtFixture::loadAndShow()
 {
-    ASSERT_EQ(form.Form_Load(), LoadOutcome::Normal);
+    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
     window->move(100, 100);
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
-std::vector<std::string> PanelFixture::dataLines() const
+std::vector<std::string> QtFixture::dataLines() const
 {
     const std::string text = readFile(store() + "/" + std::string(kDataFileName));
     std::vector<std::string> lines;
@@ -125,6 +127,19 @@ std::vector<std::string> PanelFixture::dataLines() const
         start = end + 2;
     }
     return lines;
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 void whenShown(const QString& objectName, std::function<void(QWidget*)> act)

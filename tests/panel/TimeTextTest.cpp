@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/TimeText.h"
+#include "panel/TimeText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +19,12 @@ TEST(TimeTextTest, ReadsThreePiecesByPosition)
     EXPECT_EQ(readTimeText("-1:00:00").hours, -1);
 }
 
-TEST(TimeTextTest, WritesAtLeastTwoDigitsEach)
+TEST(TimeTextTest, WritesAtLeastTwoDigitsEachAndDoesNotWrapHours)
 {
-    EXPECT_EQ(writeTimeText({7, 5, 0}), "07:05:00");
-    EXPECT_EQ(writeTimeText({123, 59, 9}), "123:59:09");
-    EXPECT_EQ(writeTimeText({-1, 0, 0}), "-01:00:00");
+    using std::chrono::seconds;
+    EXPECT_EQ(timeText(seconds(7 * 3600 + 5 * 60)), "07:05:00");
+    EXPECT_EQ(timeText(seconds(123 * 3600 + 59 * 60 + 9)), "123:59:09");
+    EXPECT_EQ(timeText(timeOfDay({2026, 12, 5, 8, 7, 59})), "08:07:59");
 }
 
 TEST(TimeTextTest, OneSecondCarriesByEquality)
@@ -33,12 +34,6 @@ TEST(TimeTextTest, OneSecondCarriesByEquality)
     EXPECT_EQ(addOneSecond({23, 59, 59}), (TimeParts{0, 0, 0}));
     EXPECT_EQ(addOneSecond({8, 88, 40}), (TimeParts{8, 88, 41})) << "no carry beyond equality";
     EXPECT_EQ(addOneSecond({99, 59, 59}), (TimeParts{100, 0, 0}));
-}
-
-TEST(TimeTextTest, TimeOfDayHasEightCharacters)
-{
-    EXPECT_EQ(timeOfDayText({2026, 12, 5, 8, 7, 59}), "08:07:59");
-    EXPECT_EQ(timeOfDayText({2026, 12, 5, 0, 0, 0}), "00:00:00");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/Form1Model.h"
+#include "panel/JobListOrder.h"
 
 #include <gtest/gtest.h>
 

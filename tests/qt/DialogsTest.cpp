@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+// The locate dialog, the about box and the tray icon on Qt.
+#include "QtFixture.h"
+
+#include "qt/AboutBoxLauncher.h"
+#include "qt/AboutDialog.h"
+#include "qt/LocateDialog.h"
+#include "qt/TrayIcon.h"
+
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <QTreeView>
+
+namespace shiftloom::test {
+namespace {
+
+class DialogsTest : public QtFixture
+{
+};
+
+TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
+{
+    LocateDialog dialog(settings, files, drives);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("LOCATE DATA FOLDER"));
+    EXPECT_EQ(dialog.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8).alpha(), 0) << "not the program's icon";
+    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("Command17"));
+    EXPECT_FALSE(ok->isEnabled());
+
+    const std::string found = drives.volume() + "/cardwarden";
+    writeFile(found + "/cardward.ini", "[cardward]\r\n");
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("Dir1"));
+    auto* filter = static_cast<QSortFilterProxyModel*>(tree->model());
+    auto* folders = static_cast<QFileSystemModel*>(filter->sourceModel());
+    QModelIndex index;
+    ASSERT_TRUE(waitUntil([&] {
+        index = filter->mapFromSource(folders->index(QString::fromStdString(found)));
+        return index.isValid();
+    }));
+    tree->setCurrentIndex(index);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("OK - Found it."));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(settings.read(keys::DataLoc), found);
+    EXPECT_FALSE(dialog.isVisible()) << "OK closes the dialog";
+}
+
+TEST_F(DialogsTest, TheModalLocateDialogReturnsWhenClosedAndOneBesideThePanelIsShownOnce)
+{
+    bool shown = false;
+    whenShown(QStringLiteral("Form2"), [&shown](QWidget* dialog) {
+        shown = true;
+        EXPECT_TRUE(dialog->isModal());
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    frontEnd.showLocateDialog(DialogMode::Modal);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(settings.read(keys::DataLoc), "") << "Esc is Cancel";
+
+    frontEnd.showLocateDialog(DialogMode::Modeless);
+    QPointer<LocateDialog> first = frontEnd.modelessLocateDialog();
+    ASSERT_TRUE(first);
+    frontEnd.showLocateDialog(DialogMode::Modeless);
+    EXPECT_EQ(frontEnd.modelessLocateDialog(), first.data()) << "one locate dialog at a time";
+    first->findChild<QPushButton*>(QStringLiteral("Command18"))->click();
+    EXPECT_TRUE(waitUntil([&] { return first.isNull(); }));
+}
+
+TEST_F(DialogsTest, OneAboutBoxAtATimeAndSystemInfoWithoutAProgramSaysSo)
+{
+    AboutBoxLauncher about;
+    QPointer<AboutDialog> box = about.show();
+    EXPECT_EQ(about.show(), box.data());
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("About Ovix_Shift-Loom"));
+    EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.0.14"));
+
+    QString said;
+    answerMessageBox(
+        [&said](QMessageBox* message) { said = message->windowTitle() + "|" + message->text(); }, QMessageBox::Ok);
+    const std::string_view none[] = {"no-such-system-information-program"};
+    EXPECT_FALSE(startSystemInformation(none, "Ovix_Shift-Loom", nullptr));
+    EXPECT_EQ(said, QStringLiteral("Ovix_Shift-Loom|System Information Is Unavailable At This Time"));
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return box.isNull(); })) << "closing destroys the box";
+    EXPECT_NE(about.show(), nullptr) << "a fresh one after it was closed";
+    about.current()->close();
+}
+
+TEST_F(DialogsTest, TheTrayIconAnswersALeftClickOnceUntilTheHandlerIsDoneAndALittleMore)
+{
+    int clicks = 0;
+    TrayIcon* trayPointer = nullptr;
+    TrayIcon tray(QIcon(), QStringLiteral("tip"), [&] {
+        ++clicks;
+        trayPointer->activate(QSystemTrayIcon::Trigger); // a second click while the handler runs
+    });
+    trayPointer = &tray;
+    tray.activate(QSystemTrayIcon::Context);
+    tray.activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(clicks, 0) << "only the left button";
+    tray.activate(QSystemTrayIcon::Trigger);
+    tray.activate(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(clicks, 1);
+    QTest::qWait(2 * TrayIcon::kLatchInterval);
+    tray.activate(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("tip"));
+}
+
+} // namespace
+} // namespace shiftloom::test

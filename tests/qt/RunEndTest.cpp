@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// The ends of a run that are not the worker's: the application quitting with the session, and
+// the signals that ask a program to end. A save request before a log-off is not one of them.
+#include "QtFixture.h"
+
+#include "qt/RunEnd.h"
+#include "qt/TerminationSignals.h"
+#include "timing/RecordLayout.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSignalSpy>
+#include <csignal>
+
+namespace shiftloom::test {
+namespace {
+
+class RunEndTest : public QtFixture
+{
+protected:
+    void SetUp() override
+    {
+        makeStore();
+        loadAndShow();
+        panel.assignJob(panel.jobList()[0]);
+        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
+        panel.startJob(0, std::nullopt);
+        endRunWhenAsked(*qGuiApp, *window, signalsToEnd);
+    }
+    TerminationSignals signalsToEnd;
+};
+
+TEST_F(RunEndTest, ASaveRequestBeforeALogOffEndsNothing)
+{
+    QSignalSpy ended(window.get(), &PanelWindow::runEnded);
+    // The request carries the session manager, which only Qt can make; nothing here may use it.
+    alignas(QObject) static std::byte manager[sizeof(QObject) * 4]{};
+    emit qGuiApp->commitDataRequest(*reinterpret_cast<QSessionManager*>(manager));
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(dataLines().size(), 1u) << "no stop record while the log-off may still be cancelled";
+}
+
+TEST_F(RunEndTest, TheQuitAndTheSignalsEndTheRunOnceWithOneStopForTheRunningJob)
+{
+    QSignalSpy ended(window.get(), &PanelWindow::runEnded);
+    for (int signalNumber : {SIGTERM, SIGHUP, SIGINT})
+        ASSERT_EQ(std::raise(signalNumber), 0);
+    ASSERT_TRUE(waitUntil([&] { return ended.count() == 1; }));
+    QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection);
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(ended.count(), 1);
+    ASSERT_EQ(dataLines().size(), 2u);
+    EXPECT_EQ(record::event.of(dataLines()[1]), record::StopEvent) << "the stop of the end of the run";
+}
+
+} // namespace
+} // namespace shiftloom::test
