@@ -13,6 +13,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -60,23 +61,27 @@ class WinePrefix:
         with open(self.path + '.lock', 'w') as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
             if not os.path.exists(os.path.join(self.path, '.shiftloom-ready')):
-                subprocess.run(['wineboot', '-i'], env=self.env, capture_output=True, timeout=300)
-                subprocess.run(['wineserver', '-w'], env=self.env, timeout=120)
+                self.run('wineboot', '-i', timeout=300)
+                self.run('wineserver', '-w', timeout=120)
                 open(os.path.join(self.path, '.shiftloom-ready'), 'w').close()
 
     def start(self):
         """A wine server that stays up between the panel's runs: one that shuts down as the next
         program starts fails that start."""
-        subprocess.run(['wineserver', '-p'], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        self.run('wineserver', '-p')
 
     def run(self, *argv, timeout=60):
-        return subprocess.run(list(argv), env=self.env, capture_output=True, timeout=timeout,
-                              stdin=subprocess.DEVNULL)
+        """Runs a program of the prefix and returns what it wrote. The output goes through a file:
+        the wine services a first program starts keep a pipe open as long as the server runs."""
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(list(argv), env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return out.read()
 
     def settings(self):
         """The panel's settings in the registry: {name: text}."""
-        out = self.run('wine', 'reg', 'query', SETTINGS_KEY).stdout.decode('cp1252', 'replace')
+        out = self.run('wine', 'reg', 'query', SETTINGS_KEY).decode('cp1252', 'replace')
         values = {}
         for line in out.splitlines():
             match = re.match(r'^    (.*?)    REG_SZ    (.*)$', line) or re.match(r'^    (.*?)    REG_SZ$', line)
