@@ -240,6 +240,12 @@ class StartTest(WindowsPanelTest):
         self.dismiss_with_return(self.dialog('Ovix_Shift-Loom'))
         self.keys(about, 'Escape')
         self.wait_gone(about, 'the about box')
+        # "[settings]", first in the job list, opens the locate dialog beside the panel.
+        self.ws.click(ps.COMBO1)
+        self.pick_in_list(panel, 1)
+        locate = self.dialog(linux.LOCATE_TITLE)
+        self.ws.click(ps.LOCATE_CANCEL, window=locate)
+        self.wait_gone(locate, 'the locate dialog')
         x, y, _, _ = self.ws.panel_geometry()
         strip = (ps.DRAG_STRIP_SPOT[0] + PANEL_FRAME, ps.DRAG_STRIP_SPOT[1] + PANEL_FRAME)
         self.session.xdotool('mousemove', '--window', panel, *strip, 'mousedown', 1)
