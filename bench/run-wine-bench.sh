@@ -76,7 +76,7 @@ wineserver -w
 wineserver -p || true # stays up between the runs, as the system does on Windows
 if [ -n "$panel" ]; then
     # The panel on a store of its own, named in its settings.
-    "$(dirname "$0")/../cmake/wine-run.sh" "$WINEPREFIX" "$store_tool" init "$work/store" >/dev/null
+    wine "$store_tool" init "$work/store" >/dev/null
     wine reg add 'HKCU\Software\Ovix_Shift-Loom\Properties' /v DataLoc /d "Z:${work//\//\\}\\store" /f >/dev/null
     wine reg add 'HKCU\Software\Ovix_Shift-Loom\Properties' /v autocode /d 1234 /f >/dev/null
 fi

@@ -18,29 +18,12 @@ namespace shiftloom::test {
 
 #ifdef _WIN32
 
-namespace {
-
-std::string quoted(const std::string& argument)
-{
-    std::string out = "\"";
-    for (const char c : argument) {
-        if (c == '"')
-            out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-} // namespace
-
 Spawned::Spawned(const std::vector<std::string>& argv)
 {
+    // The tests' arguments hold no quotes: each one quoted is read back as it is.
     std::string commandLine;
-    for (const std::string& argument : argv) {
-        if (!commandLine.empty())
-            commandLine += ' ';
-        commandLine += quoted(argument);
-    }
+    for (const std::string& argument : argv)
+        commandLine.append(commandLine.empty() ? "\"" : " \"").append(argument).append("\"");
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
