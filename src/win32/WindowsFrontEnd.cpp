@@ -28,8 +28,7 @@ std::string positionText(float value)
 
 WindowsFrontEnd::WindowsFrontEnd(
     HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
-    : m_instance(instance)
-    , m_icon(icon)
+    : m_icon(icon)
     , m_settings(settings)
     , m_files(files)
     , m_drives(drives)

@@ -81,7 +81,6 @@ private:
     HWND ownerWindow() const;
     void dropClosedDialogs();
 
-    HINSTANCE m_instance;
     HICON m_icon;
     SettingsStore& m_settings;
     platform::FileOps& m_files;
