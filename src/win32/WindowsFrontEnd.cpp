@@ -200,6 +200,9 @@ void WindowsFrontEnd::showTrayIcon(bool visible)
 
 void WindowsFrontEnd::endProcessNow()
 {
+    // The shell keeps an icon whose program has gone until the pointer passes over it: it is
+    // taken out first, whichever way the run ends.
+    m_tray.show(false);
     platform::endProcessNow(0);
 }
 
@@ -310,6 +313,7 @@ void WindowsFrontEnd::timer(int number)
     if (number == kClockTimer) {
         m_panel->tick();
     } else if (number == kAutoHideTimer) {
+        m_window.stopTimer(kAutoHideTimer); // a window timer repeats; this one fires once
         m_panel->autoHide();
     } else {
         return;

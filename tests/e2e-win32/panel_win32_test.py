@@ -144,16 +144,24 @@ class WineWorkstation(ps.Workstation):
                                                   env=self.env)
         return self.process
 
+    def shown_panel(self):
+        """The panel's window if it shows. Wine may give a window shown again a new X window."""
+        for window in self.session.visible_windows(self.process.pid):
+            geometry = self.session.geometry(window)
+            if geometry and geometry[2:] == PANEL_SIZE:
+                self.panel = window
+                return window
+        return None
+
+    def panel_visible(self):
+        return self.shown_panel() is not None
+
     def wait_panel(self, timeout=60.0):
         def found():
-            for window in self.session.visible_windows(self.process.pid):
-                geometry = self.session.geometry(window)
-                if geometry and geometry[2:] == PANEL_SIZE:
-                    return window
             if self.process.poll() is not None:
                 raise ps.Failure(f'the panel ended ({self.process.returncode}) before its window showed')
-            return None
-        self.panel = ps.wait_for('the panel window', found, timeout=timeout)
+            return self.shown_panel()
+        ps.wait_for('the panel window', found, timeout=timeout)
         time.sleep(0.5)
         return self.panel
 
@@ -208,6 +216,26 @@ class WindowsPanelTest(linux.PanelTestCase):
         window = self.ws.find_window(title, timeout=timeout)
         time.sleep(0.5)
         return window
+
+    def click_tray_until_shown(self):
+        """Clicks the tray icon until the panel shows. Now and then (about one run in seven) the
+        icon that wine's explorer docks in trayer passes no click on at all: the program gets no
+        mouse message, however often it is clicked. Docked anew in a restarted tray host, the same
+        icon works; so after two clicks the tray host is restarted, and the icon clicked again."""
+        for attempt in range(3):
+            if attempt == 2:
+                print('the tray icon passed no click on: the tray host is restarted')
+                trayer = next(p for p in self.session.processes if p.args[0] == 'trayer')
+                ps.end_group(trayer)
+                self.session.processes.remove(trayer)
+                self.session.start_process('trayer', trayer.args)
+                time.sleep(1)
+            self.ws.click_tray_icon()
+            try:
+                return ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=4)
+            except ps.Failure:
+                continue
+        self.fail('the panel did not come back from the tray')
 
     def pick_in_list(self, window, downs):
         """Opens the focused drop-down list and picks the item `downs` rows down with Enter."""
@@ -294,8 +322,7 @@ class WorkdayTest(WindowsPanelTest):
         # nothing, so the time is waited for, too).
         ps.wait_for('the panel to hide itself',
                     lambda: time.monotonic() > started + 5 and not self.ws.panel_visible(), timeout=15)
-        self.ws.click_tray_icon()
-        ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=10)
+        self.click_tray_until_shown()
 
         before = datetime.datetime.now()
         self.ws.click(ps.STOP_ALL)
@@ -312,6 +339,7 @@ class WorkdayTest(WindowsPanelTest):
         question = self.dialog(linux.EXIT_TITLE)
         self.keys(question, 'Return')  # Yes is the default button
         self.assertEqual(self.ws.wait_exit(), 0)
+        ps.wait_for('the icon out of the tray', self.ws.tray_icon_gone, timeout=5)
         self.assert_no_more_records(3)
 
 
