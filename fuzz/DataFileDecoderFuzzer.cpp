@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (line.problem == DataLineProblem::None || line.excerpt.size() > kExcerptLength)
                 std::abort();
             (void)describeProblem(line);
-        } else if (line.length != record::longLength && line.length != record::shortLength) {
+        } else if (line.length != shiftloom::record::longLength && line.length != shiftloom::record::shortLength) {
             std::abort();
         }
         (void)kindName(line.kind);
