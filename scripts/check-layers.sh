@@ -7,6 +7,7 @@
 #   panel     the panel's model and handlers    (platform app timing)
 #   tool      the store tool                    (platform app timing)
 #   qt        the Linux front end               (platform app timing panel)
+#   win32     the Windows front end             (platform app timing panel)
 # Usage: scripts/check-layers.sh
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -18,6 +19,7 @@ declare -A allowed=(
     [panel]="platform app timing panel"
     [tool]="platform app timing tool"
     [qt]="platform app timing panel qt"
+    [win32]="platform app timing panel win32"
 )
 
 status=0

@@ -27,7 +27,7 @@ cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
 # The Windows programs, cross-built, their tests run under wine in a new prefix of this run.
-rm -rf build/windows/wineprefix build/windows/wineprefix.lock
+rm -rf build/windows/wineprefix build/windows/wineprefix.lock build/windows/e2e-wineprefix build/windows/e2e-wineprefix.lock
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs"

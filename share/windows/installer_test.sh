@@ -58,13 +58,25 @@ for mode in CurrentUser AllUsers; do
         bash -c "wine '$tool' --version | tr -d '\r' | grep -qx 'shift-loom-store $version'"
     check "$mode: the installed store tool makes and reads a store" \
         bash -c "wine '$tool' init '$store/s-$mode' >/dev/null && wine '$tool' jobs '$store/s-$mode' | grep -q 'Frame welding'"
-    # ---- PANEL HOOK: once the Win32 panel (shift-loom.exe) is installed, check here its Start-menu
-    # shortcut "$menu/Ovix Shift-Loom.lnk", the log-on entry (HKCU/HKLM ...\Run "Ovix Shift-Loom"),
-    # and start it on the store "$store/s-$mode" registered with `register`, then check its record.
-    if [ -f "$folder/shift-loom.exe" ]; then
-        check "$mode: the panel's Start-menu entry" test -f "$menu/Ovix Shift-Loom.lnk"
-        check "$mode: the panel starts at log-on" reg_has "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" "Ovix Shift-Loom"
-    fi
+    # The installed panel: its Start-menu entry and log-on entry; started (on a display of its own)
+    # on the store registered with `register`, it hands a record kept in the buffer c:\data over to
+    # the store's data file.
+    check "$mode: the panel's Start-menu entry" test -f "$menu/Ovix Shift-Loom.lnk"
+    check "$mode: the panel starts at log-on" reg_has "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" "Ovix Shift-Loom"
+    wine reg delete "$settings_key" /v DataLoc /f >/dev/null
+    wine "$tool" register "$(winepath -w "$store/s-$mode")" >/dev/null
+    mv "$drive_c/data" "$drive_c/data.kept"
+    record=0120260101080001000000000000081500000000000000000000000000000000
+    printf '%s\r\n' "$record" >"$drive_c/data"
+    xvfb-run -a wine "$location\\shift-loom.exe" >/dev/null 2>&1 &
+    check "$mode: the installed panel starts and hands the buffered record to the store" \
+        bash -c "for i in \$(seq 120); do grep -qx '$record.' '$store/s-$mode/data' 2>/dev/null && exit 0; sleep 0.5; done; exit 1"
+    check "$mode: the panel keeps the registered store" bash -c "wine reg query '$settings_key' /v DataLoc | grep -q 's-$mode'"
+    wineserver -k || true
+    wait || true
+    rm -f "$drive_c/windows/cwv5.ini"
+    mv "$drive_c/data.kept" "$drive_c/data"
+    wine reg add "$settings_key" /v DataLoc /d 'C:\cardwarden' /f >/dev/null
 
     wine "$folder/Uninstall.exe" /S /$mode
     wineserver -w

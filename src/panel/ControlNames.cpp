@@ -42,8 +42,10 @@ std::string_view controlName(PanelControl control)
 std::string objectNameOf(ControlRef ref)
 {
     std::string name(controlName(ref.control));
-    if (ref.index >= 0)
-        name += "_" + std::to_string(ref.index);
+    if (ref.index >= 0) {
+        name += '_';
+        name += std::to_string(ref.index);
+    }
     return name;
 }
 

@@ -378,7 +378,7 @@ TEST_F(PanelTest, AJobRunningInTheBottomSlotLeavesTheRowWithoutARecord)
     assign(1);
     start(0);
     for (int n = 0; n < 9; ++n)
-        panel.assignJob("X" + std::to_string(n));
+        panel.assignJob(std::string(1, 'X').append(std::to_string(n)));
     EXPECT_EQ(panel.runningSlot(), 9);
     panel.assignJob("LAST");
     EXPECT_FALSE(panel.runningSlot());

@@ -2,17 +2,23 @@
 #include "platform/Drives.h"
 
 #include <array>
+#include <cctype>
+#include <cstring>
 #include <windows.h>
 
 namespace shiftloom::platform {
 
 std::vector<std::string> Win32DriveList::drives()
 {
+    // The roots come as "C:\", one after the other, each ended by a NUL, the list by a second one.
     std::vector<std::string> list;
-    const DWORD mask = GetLogicalDrives();
-    for (int i = 0; i < 26; ++i) {
-        if (mask & (1u << i))
-            list.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
+    std::array<char, 26 * 4 + 1> roots{};
+    const DWORD length = GetLogicalDriveStringsA(static_cast<DWORD>(roots.size()), roots.data());
+    if (length == 0 || length > roots.size())
+        return list;
+    for (const char* root = roots.data(); *root != '\0'; root += std::strlen(root) + 1) {
+        if (root[0] != '\0' && root[1] == ':')
+            list.push_back(std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) + ":");
     }
     return list;
 }

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "panel/ActivityList.h"
+#include "win32/DialogWindow.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace shiftloom::win32 {
+
+/** How the activity dialog ended. */
+struct ActivityChoice
+{
+    /** The activity picked; none when the dialog was closed with its close box. */
+    std::optional<Activity> picked;
+    bool closedWithCloseBox = false;
+};
+
+/**
+ * The activity dialog ("SELECT ACTIVITY"): one combo box listing Card-Warden's activities, shown
+ * modally over the panel when a job starts. Picking an item ends it with that activity; its close
+ * box ends it without one.
+ */
+class ActivityDialog final : public DialogWindow
+{
+public:
+    ActivityDialog(HWND panel, HICON icon, const std::vector<std::string>& items, const Activity& current);
+
+    /** Shows the dialog centred on the panel and waits until an item is picked or it is closed. */
+    ActivityChoice run();
+
+private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void pick();
+
+    HWND m_panel;
+    HWND m_list = nullptr;
+    bool m_dropped = false;
+    bool m_done = false;
+    ActivityChoice m_choice;
+};
+
+} // namespace shiftloom::win32

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "win32/Gdi.h"
+
+#include <functional>
+#include <string>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace shiftloom::win32 {
+
+/**
+ * A secondary window of the panel (the locate dialog, the activity dialog, the about box): a
+ * top-level window of its own class whose messages go to `handle`, with controls placed in twips
+ * and the system's dialog font, MS Sans Serif 8.25 pt, unless told otherwise.
+ */
+class DialogWindow
+{
+public:
+    virtual ~DialogWindow();
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+
+    HWND handle() const { return m_window; }
+    /** Brings the window to the front with the focus. */
+    void bringForward();
+
+protected:
+    DialogWindow();
+    /**
+     * Creates the window, hidden, with a client area of `width` x `height` twips whose top left
+     * corner stands at `left`, `top` twips on the screen (CW_USEDEFAULT: where the system puts it).
+     */
+    void create(
+        std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height);
+    /** A child control; the window class is a system one ("BUTTON", "EDIT", ...). */
+    HWND addControl(const char* windowClass,
+        std::string_view text,
+        DWORD style,
+        DWORD exStyle,
+        int id,
+        int left,
+        int top,
+        int width,
+        int height);
+    /** Centres the window on `over` (or on the screen when it is hidden or none). */
+    void centreOn(HWND over);
+
+    virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+
+    const TwipsScale& scale() const { return m_scale; }
+    GdiCache& gdi() { return m_gdi; }
+    HFONT dialogFont() { return m_gdi.font(FontDesign{"MS Sans Serif", 8.25, false}); }
+    RECT twipsRect(int left, int top, int width, int height) const { return m_scale.rect(left, top, width, height); }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    TwipsScale m_scale;
+    GdiCache m_gdi;
+
+protected:
+    HWND m_window = nullptr;
+
+private:
+    HWND m_focus = nullptr; ///< the control that had the focus when the window was last active
+};
+
+/**
+ * Runs the thread's messages until `done` says so, as a modal window does: `owner` takes no input
+ * meanwhile, while every window's timers still fire. Keys walk the controls of `dialog`. A quit
+ * request met on the way is left for the outer loop.
+ */
+void runModal(HWND dialog, HWND owner, const std::function<bool()>& done);
+
+/** The text of a window, 8-bit. */
+std::string windowText(HWND window);
+
+} // namespace shiftloom::win32

@@ -1,0 +1,698 @@
+// SPDX-License-Identifier: MIT
+#include "PanelWindow.h"
+
+#include "win32/DialogWindow.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <commctrl.h>
+
+namespace shiftloom::win32 {
+namespace {
+
+constexpr char kClassName[] = "ShiftLoomPanel";
+/** Control ids start here: clear of IDOK, IDCANCEL and the id of a combo box's own edit box. */
+constexpr int kFirstControlId = 2000;
+/** Posted after a pick in the job list: shows the list's text once the combo box has set its own. */
+constexpr UINT kShowJobListText = WM_APP + 1;
+/** How far the job list drops down below its text, in pixels at 96 dpi. */
+constexpr int kDropDownHeight = 240;
+
+bool isWindowed(ControlType type)
+{
+    return type == ControlType::Button || type == ControlType::TextBox || type == ControlType::ComboBox;
+}
+
+UINT textFormat(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Right:
+        return DT_RIGHT;
+    case Alignment::Centre:
+        return DT_CENTER;
+    case Alignment::Left:
+        break;
+    }
+    return DT_LEFT;
+}
+
+} // namespace
+
+PanelWindow::PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events)
+    : m_events(events)
+    , m_scale(TwipsScale::ofScreen())
+    , m_gdi(m_scale)
+{
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExA(&windowClass);
+
+    // A thin fixed frame and no caption: no title bar, no system menu, no sizing; a tool window
+    // has no taskbar button.
+    constexpr DWORD style = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_TOOLWINDOW;
+    const PanelDesign& design = panelDesign();
+    RECT frame{0, 0, m_scale.x(design.clientWidth), m_scale.y(design.clientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    m_window = CreateWindowExA(exStyle,
+        kClassName,
+        "",
+        style,
+        CW_USEDEFAULT,
+        CW_USEDEFAULT,
+        frame.right - frame.left,
+        frame.bottom - frame.top,
+        nullptr,
+        nullptr,
+        instance,
+        this);
+    m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    if (m_window)
+        createControls(instance);
+}
+
+PanelWindow::~PanelWindow()
+{
+    if (m_window) {
+        SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
+        DestroyWindow(m_window);
+    }
+}
+
+void PanelWindow::createControls(HINSTANCE instance)
+{
+    const auto designs = panelControls();
+    m_controls.resize(designs.size());
+    std::vector<std::pair<int, std::size_t>> windowed;
+    for (std::size_t i = 0; i < designs.size(); ++i) {
+        const ControlDesign& design = designs[i];
+        Control& c = m_controls[i];
+        c.design = &design;
+        c.rect = m_scale.rect(design.left, design.top, design.width, design.height);
+        // The activity number always has eight digits, wider in its bold font than the label;
+        // nothing lies to its right up to the window's edge, so it takes that room.
+        if (design.ref.control == PanelControl::ActivityNumber)
+            c.rect.right = std::max<LONG>(c.rect.right, m_scale.x(panelDesign().clientWidth));
+        c.caption = std::string(design.caption);
+        c.back = design.backColour;
+        if (isWindowed(design.type))
+            windowed.emplace_back(design.tabIndex, i);
+    }
+
+    // Created in the focus order: the focus walk follows the order of creation.
+    std::sort(windowed.begin(), windowed.end());
+    for (const auto& [tabIndex, i] : windowed) {
+        Control& c = m_controls[i];
+        const ControlDesign& design = *c.design;
+        DWORD style = WS_CHILD | WS_TABSTOP | (design.visible ? WS_VISIBLE : 0);
+        DWORD exStyle = 0;
+        const char* windowClass = "BUTTON";
+        int height = c.rect.bottom - c.rect.top;
+        switch (design.type) {
+        case ControlType::Button:
+            style |= BS_OWNERDRAW;
+            break;
+        case ControlType::TextBox:
+            windowClass = "EDIT";
+            style |= ES_AUTOHSCROLL
+                | (design.alignment == Alignment::Centre       ? ES_CENTER
+                        : design.alignment == Alignment::Right ? ES_RIGHT
+                                                               : ES_LEFT);
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case ControlType::ComboBox:
+            windowClass = "COMBOBOX";
+            style |= WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+            height += m_scale.y(kDropDownHeight * 15);
+            break;
+        case ControlType::Label:
+        case ControlType::TrayIcon:
+            break;
+        }
+        c.window = CreateWindowExA(exStyle,
+            windowClass,
+            c.caption.c_str(),
+            style,
+            c.rect.left,
+            c.rect.top,
+            c.rect.right - c.rect.left,
+            height,
+            m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
+            instance,
+            nullptr);
+        const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
+        SendMessageA(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), FALSE);
+        if (design.type == ControlType::ComboBox) {
+            // The text field keeps the height of the design, whatever the font would make it.
+            const int frame = GetSystemMetrics(SM_CYEDGE) * 2 + 2;
+            SendMessageA(c.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.rect.bottom - c.rect.top - frame);
+        }
+    }
+
+    // The keypad's echo takes no typing: its characters are dropped before the box sees them.
+    HWND echo = control({PanelControl::KeypadEcho}).window;
+    SetWindowLongPtrA(
+        echo, GWLP_USERDATA, SetWindowLongPtrA(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
+
+    m_toolTips = CreateWindowExA(WS_EX_TOPMOST,
+        TOOLTIPS_CLASSA,
+        nullptr,
+        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+        CW_USEDEFAULT,
+        CW_USEDEFAULT,
+        CW_USEDEFAULT,
+        CW_USEDEFAULT,
+        m_window,
+        nullptr,
+        instance,
+        nullptr);
+    for (Control& c : m_controls) {
+        if (!c.window || (c.design->type != ControlType::Button && c.design->toolTip.empty()))
+            continue;
+        std::string text(c.design->toolTip);
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = reinterpret_cast<UINT_PTR>(c.window);
+        tool.lpszText = text.data();
+        SendMessageA(m_toolTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<PanelWindow*>(create->lpCreateParams)->m_window = window;
+    }
+    auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK PanelWindow::echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case WM_CONTEXTMENU:
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_DELETE)
+            return 0;
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        m_events.notificationAreaStarted();
+        return 0;
+    }
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_window, &ps);
+        paint(dc, ps.rcPaint);
+        EndPaint(m_window, &ps);
+        return 0;
+    }
+    case WM_DRAWITEM:
+        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        return textBoxColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND:
+        command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case kShowJobListText:
+        showComboText();
+        return 0;
+    case WM_TIMER:
+        m_events.timer(static_cast<int>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        mouse(message, wParam, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // The button came up where the panel did not see it, or another window took the mouse:
+        // the drag ends all the same.
+        if (m_stripCaptured && reinterpret_cast<HWND>(lParam) != m_window) {
+            m_stripCaptured = false;
+            stripMouse(StripMouse::Up);
+        }
+        m_pressedLabel = nullptr;
+        return 0;
+    case WM_ACTIVATE:
+        // The focus leaves with the panel and comes back to the same control.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            m_focusBeforeDeactivation = focus && IsChild(m_window, focus) ? focus : nullptr;
+        } else {
+            HWND focus = m_focusBeforeDeactivation;
+            if (!focus || !IsWindow(focus))
+                focus =
+                    GetFocus() && IsChild(m_window, GetFocus()) ? GetFocus() : control({PanelControl::InKey}).window;
+            SetFocus(focus);
+        }
+        return 0;
+    case WM_CLOSE:
+        m_events.closing();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            m_events.closing();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(m_window, message, wParam, lParam);
+}
+
+void PanelWindow::command(int id, int code, HWND from)
+{
+    if (id == IDOK && code == 0) {
+        // Enter presses the button that has the focus, like Space.
+        HWND focus = GetFocus();
+        for (const Control& c : m_controls) {
+            if (c.window && c.window == focus && c.design->type == ControlType::Button)
+                m_events.clicked(c.design->ref);
+        }
+        return;
+    }
+    const int index = id - kFirstControlId;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_controls.size())
+        return;
+    const Control& c = m_controls[static_cast<std::size_t>(index)];
+    if (c.window != from)
+        return;
+    const ControlRef ref = c.design->ref;
+    switch (c.design->type) {
+    case ControlType::Button:
+        // An owner-drawn button tells a quick second click as a double-click: a press all the same.
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED)
+            m_events.clicked(ref);
+        break;
+    case ControlType::TextBox:
+        if (code == EN_CHANGE && !m_settingText) {
+            m_events.textEdited(ref, windowText(c.window));
+        } else if (code == EN_KILLFOCUS && ref.control == PanelControl::CardNumber) {
+            // Only a move to another control of the panel counts; the panel losing the focus to
+            // another window does not.
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_window, focus))
+                m_events.cardNumberLeft();
+        }
+        break;
+    case ControlType::ComboBox:
+        switch (code) {
+        case CBN_DROPDOWN:
+            m_jobListDropped = true;
+            break;
+        case CBN_CLOSEUP:
+            m_jobListDropped = false;
+            break;
+        case CBN_EDITCHANGE:
+            m_events.jobListTyped(windowText(c.window));
+            break;
+        case CBN_SELENDOK:
+        case CBN_SELCHANGE: {
+            // A click on an item of the open list, or an arrow key on the closed box: a pick.
+            // Moving through the open list picks nothing until it closes on an item.
+            if (code == CBN_SELCHANGE && m_jobListDropped)
+                break;
+            if (m_picking)
+                break;
+            const LRESULT selected = SendMessageA(c.window, CB_GETCURSEL, 0, 0);
+            if (selected == CB_ERR)
+                break;
+            const LRESULT length = SendMessageA(c.window, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
+            if (length == CB_ERR)
+                break;
+            std::string item(static_cast<std::size_t>(length) + 1, '\0');
+            SendMessageA(c.window, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(item.data()));
+            item.resize(static_cast<std::size_t>(length));
+            m_picking = true;
+            PostMessageA(m_window, kShowJobListText, 0, 0);
+            m_events.jobPicked(item);
+            break;
+        }
+        default:
+            break;
+        }
+        break;
+    case ControlType::Label:
+    case ControlType::TrayIcon:
+        break;
+    }
+}
+
+void PanelWindow::showComboText()
+{
+    m_picking = false;
+    const Control& c = control({PanelControl::JobList});
+    SendMessageA(c.window, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(c.window, c.caption.c_str());
+}
+
+void PanelWindow::paint(HDC dc, const RECT& area)
+{
+    // Drawn off screen and put on in one piece: the clock changes every second without a flicker.
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC memory = CreateCompatibleDC(dc);
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap.get());
+    SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+
+    FillRect(memory, &area, m_gdi.brush(colourRef(panelDesign().backColour)));
+    SetBkMode(memory, TRANSPARENT);
+    HGDIOBJ oldFont = nullptr;
+    // In the order of the design, so that later labels lie on earlier ones (the title on the strip).
+    for (const Control& c : m_controls) {
+        const ControlDesign& design = *c.design;
+        RECT overlap;
+        if (design.type != ControlType::Label || !design.visible || !IntersectRect(&overlap, &c.rect, &area))
+            continue;
+        RECT r = c.rect;
+        if (!design.transparent)
+            FillRect(memory, &r, m_gdi.brush(colourRef(c.back == kDefaultColour ? colours::ButtonFace : c.back)));
+        if (design.border) {
+            DrawEdge(memory, &r, BDR_SUNKENOUTER, BF_RECT);
+            InflateRect(&r, -1, -1);
+        }
+        if (c.caption.empty())
+            continue;
+        const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
+        HGDIOBJ previous = SelectObject(memory, m_gdi.font(font));
+        if (!oldFont)
+            oldFont = previous;
+        SetTextColor(
+            memory, design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
+        DrawTextA(memory,
+            c.caption.data(),
+            static_cast<int>(c.caption.size()),
+            &r,
+            textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    if (oldFont)
+        SelectObject(memory, oldFont);
+
+    SetViewportOrgEx(memory, 0, 0, nullptr);
+    BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldBitmap);
+    DeleteDC(memory);
+}
+
+void PanelWindow::drawButton(const DRAWITEMSTRUCT& item)
+{
+    const int index = static_cast<int>(item.CtlID) - kFirstControlId;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_controls.size())
+        return;
+    const Control& c = m_controls[static_cast<std::size_t>(index)];
+    const ControlDesign& design = *c.design;
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    // A graphical button shows its back colour; the others the button face.
+    const Colour back = design.graphical && c.back != kDefaultColour ? c.back : colours::ButtonFace;
+    FillRect(dc, &r, m_gdi.brush(colourRef(back)));
+    DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+
+    RECT text = r;
+    if (pressed)
+        OffsetRect(&text, 1, 1);
+    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
+    HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(font));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc,
+        (item.itemState & ODS_DISABLED) != 0      ? GetSysColor(COLOR_GRAYTEXT)
+            : design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT)
+                                                  : colourRef(design.foreColour));
+    DrawTextA(dc,
+        c.caption.data(),
+        static_cast<int>(c.caption.size()),
+        &text,
+        DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = r;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+LRESULT PanelWindow::textBoxColours(HDC dc, HWND box)
+{
+    for (const Control& c : m_controls) {
+        if (c.window != box || c.design->type != ControlType::TextBox)
+            continue;
+        const COLORREF back = c.back == kDefaultColour ? GetSysColor(COLOR_WINDOW) : colourRef(c.back);
+        SetTextColor(dc,
+            c.design->foreColour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : colourRef(c.design->foreColour));
+        SetBkColor(dc, back);
+        return reinterpret_cast<LRESULT>(m_gdi.brush(back));
+    }
+    return DefWindowProcA(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
+}
+
+const PanelWindow::Control* PanelWindow::labelAt(POINT point) const
+{
+    for (auto c = m_controls.rbegin(); c != m_controls.rend(); ++c) {
+        if (c->design->type == ControlType::Label && c->design->visible && PtInRect(&c->rect, point))
+            return &*c;
+    }
+    return nullptr;
+}
+
+void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
+{
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const Control* label = labelAt(point);
+    const bool onStrip = label && label->design->ref.control == PanelControl::DragStrip;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (m_stripCaptured || onStrip)
+            stripMouse(StripMouse::Move);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        if (!label) {
+            if (message == WM_LBUTTONDBLCLK)
+                m_events.backgroundDoubleClicked();
+            break;
+        }
+        SetCapture(m_window);
+        if (onStrip) {
+            m_stripCaptured = true;
+            stripMouse(StripMouse::Down);
+        } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+            m_pressedLabel = label;
+        }
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        const Control* pressed = std::exchange(m_pressedLabel, nullptr);
+        const bool dragging = std::exchange(m_stripCaptured, false);
+        if (GetCapture() == m_window)
+            ReleaseCapture();
+        if (dragging)
+            stripMouse(StripMouse::Up);
+        // A click is a press and a release on the same label.
+        if (message == WM_LBUTTONUP && pressed && pressed == label)
+            m_events.clicked(label->design->ref);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void PanelWindow::stripMouse(StripMouse what)
+{
+    // Measured from where the strip stands now rather than from the message's own client
+    // position, so that a move the panel has just made is taken into account.
+    const DWORD at = GetMessagePos();
+    const Control& strip = control({PanelControl::DragStrip});
+    POINT origin{strip.rect.left, strip.rect.top};
+    ClientToScreen(m_window, &origin);
+    const int x = static_cast<short>(LOWORD(at)) - origin.x;
+    const int y = static_cast<short>(HIWORD(at)) - origin.y;
+    m_events.dragStrip(what, static_cast<float>(m_scale.twipsX(x)), static_cast<float>(m_scale.twipsY(y)));
+}
+
+void PanelWindow::setCaption(ControlRef ref, std::string_view text)
+{
+    Control& c = control(ref);
+    if (c.caption == text)
+        return;
+    c.caption = std::string(text);
+    switch (c.design->type) {
+    case ControlType::Label:
+        InvalidateRect(m_window, &c.rect, FALSE);
+        break;
+    case ControlType::Button:
+        SetWindowTextA(c.window, c.caption.c_str());
+        InvalidateRect(c.window, nullptr, FALSE);
+        break;
+    case ControlType::TextBox:
+        m_settingText = true;
+        SetWindowTextA(c.window, c.caption.c_str());
+        m_settingText = false;
+        break;
+    case ControlType::ComboBox:
+        // Within a pick the combo box is still setting the picked item as its text: the list's
+        // own text follows once it is done.
+        if (!m_picking)
+            SetWindowTextA(c.window, c.caption.c_str());
+        break;
+    case ControlType::TrayIcon:
+        break;
+    }
+}
+
+void PanelWindow::setBackColour(ControlRef ref, Colour colour)
+{
+    Control& c = control(ref);
+    if (c.back == colour)
+        return;
+    c.back = colour;
+    if (c.window)
+        InvalidateRect(c.window, nullptr, TRUE);
+    else
+        InvalidateRect(m_window, &c.rect, FALSE);
+}
+
+void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
+{
+    Control& c = control(ref);
+    if (!c.window || !m_toolTips || c.toolTip == text)
+        return;
+    c.toolTip = std::string(text);
+    std::string tip(text);
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(c.window);
+    tool.lpszText = tip.data();
+    SendMessageA(m_toolTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_t>& order)
+{
+    const Control& c = control({PanelControl::JobList});
+    SendMessageA(c.window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(c.window, CB_RESETCONTENT, 0, 0);
+    SendMessageA(c.window, CB_INITSTORAGE, order.size(), static_cast<LPARAM>(items.bytes() + items.size()));
+    std::string line;
+    std::size_t longest = 0;
+    for (const std::size_t index : order) {
+        line.assign(items[index]);
+        SendMessageA(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        longest = std::max(longest, line.size());
+    }
+    SendMessageA(c.window, WM_SETREDRAW, TRUE, 0);
+    SetWindowTextA(c.window, c.caption.c_str());
+    // The list drops down as wide as its lines, which are much wider than the box.
+    HDC dc = GetDC(c.window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c.window, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(c.window, dc);
+    const int wanted = static_cast<int>(longest + 2) * metrics.tmAveCharWidth + GetSystemMetrics(SM_CXVSCROLL);
+    const int widest = GetSystemMetrics(SM_CXSCREEN) - 16;
+    SendMessageA(c.window, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(wanted, widest)), 0);
+    InvalidateRect(c.window, nullptr, TRUE);
+}
+
+void PanelWindow::show()
+{
+    ShowWindow(m_window, SW_SHOW);
+    SetForegroundWindow(m_window);
+    if (!m_shownOnce) {
+        // The focus starts on the first control of the focus order, the hidden "IN" key.
+        m_shownOnce = true;
+        SetFocus(control({PanelControl::InKey}).window);
+    }
+}
+
+void PanelWindow::hide()
+{
+    ShowWindow(m_window, SW_HIDE);
+}
+
+bool PanelWindow::visible() const
+{
+    return IsWindowVisible(m_window) != FALSE;
+}
+
+ScreenPosition PanelWindow::positionTwips() const
+{
+    RECT frame{};
+    GetWindowRect(m_window, &frame);
+    return ScreenPosition{m_scale.twipsX(frame.left), m_scale.twipsY(frame.top)};
+}
+
+void PanelWindow::moveToTwips(double left, double top)
+{
+    SetWindowPos(m_window, nullptr, m_scale.x(left), m_scale.y(top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PanelWindow::focus(ControlRef ref)
+{
+    if (HWND window = control(ref).window)
+        SetFocus(window);
+}
+
+void PanelWindow::startTimer(int number, std::chrono::milliseconds interval)
+{
+    SetTimer(m_window, static_cast<UINT_PTR>(number), static_cast<UINT>(interval.count()), nullptr);
+}
+
+void PanelWindow::stopTimer(int number)
+{
+    KillTimer(m_window, static_cast<UINT_PTR>(number));
+}
+
+} // namespace shiftloom::win32

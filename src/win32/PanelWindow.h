@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/TextList.h"
+#include "panel/PanelFrontEnd.h"
+#include "panel/PanelLayout.h"
+#include "win32/Gdi.h"
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace shiftloom::win32 {
+
+/** A mouse event on the drag strip. */
+enum class StripMouse
+{
+    Down,
+    Move,
+    Up,
+};
+
+/** What the worker and the window system do to the panel, as the panel window reports it. */
+class PanelEvents
+{
+public:
+    /** A button was pressed (mouse, Space or Enter), or a label clicked (the title, the activity number). */
+    virtual void clicked(ControlRef control) = 0;
+    /** An item of the job list was chosen; `item` is its text. */
+    virtual void jobPicked(std::string_view item) = 0;
+    /** The worker typed into the job list's text. */
+    virtual void jobListTyped(std::string_view text) = 0;
+    /** The worker edited a text box (the card number, a running time, the total). */
+    virtual void textEdited(ControlRef control, std::string_view text) = 0;
+    /** The focus moved from the card number box to another control of the panel. */
+    virtual void cardNumberLeft() = 0;
+    /** A mouse button (any) or the pointer on the drag strip; the pointer in twips from its top left corner. */
+    virtual void dragStrip(StripMouse what, float x, float y) = 0;
+    virtual void backgroundDoubleClicked() = 0;
+    /** A window timer started with `PanelWindow::startTimer` fired. */
+    virtual void timer(int number) = 0;
+    /** The window system closes the panel: the end of the session, or a close request. */
+    virtual void closing() = 0;
+    /** The desktop's notification area (re)started: the tray icon must be added again. */
+    virtual void notificationAreaStarted() = 0;
+
+protected:
+    ~PanelEvents() = default;
+};
+
+/**
+ * The panel window on Windows: narrow, with a thin fixed frame, no title bar and no
+ * taskbar button, every control of the design at its place. Buttons are owner-drawn in their back
+ * colours, text boxes and the job list are the system's edit and combo box controls, and the
+ * labels are drawn by the window itself (they take no focus and are no windows). The holders and
+ * the keypad lie beyond the right edge: the window is as wide as its visible part, so they are
+ * never seen, yet Tab walks through them in the design's focus order.
+ *
+ * The window shows what it is told (`setCaption`, `setBackColour`, `setToolTip`, `setJobList`)
+ * and reports everything else to its `PanelEvents`. Texts are Windows-1252, through the
+ * system's single-byte ("A") functions.
+ */
+class PanelWindow final
+{
+public:
+    PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events);
+    ~PanelWindow();
+    PanelWindow(const PanelWindow&) = delete;
+    PanelWindow& operator=(const PanelWindow&) = delete;
+
+    HWND handle() const { return m_window; }
+    const TwipsScale& scale() const { return m_scale; }
+
+    void setCaption(ControlRef control, std::string_view text);
+    void setBackColour(ControlRef control, Colour colour);
+    /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
+    void setToolTip(ControlRef control, std::string_view text);
+    /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
+    void setJobList(const TextList& items, const std::vector<std::size_t>& order);
+
+    void show();
+    void hide();
+    bool visible() const;
+    /** The window's top left corner on the screen, in twips. */
+    ScreenPosition positionTwips() const;
+    void moveToTwips(double left, double top);
+    void focus(ControlRef control);
+    /** Starts (or restarts) the window timer `number` (not 0), which `PanelEvents::timer` reports. */
+    void startTimer(int number, std::chrono::milliseconds interval);
+    void stopTimer(int number);
+
+private:
+    struct Control
+    {
+        const ControlDesign* design = nullptr;
+        HWND window = nullptr;
+        RECT rect{}; ///< in the client area, pixels
+        std::string caption;
+        std::string toolTip;
+        Colour back = kDefaultColour;
+    };
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls(HINSTANCE instance);
+    void command(int id, int code, HWND from);
+    void paint(HDC dc, const RECT& area);
+    void drawButton(const DRAWITEMSTRUCT& item);
+    LRESULT textBoxColours(HDC dc, HWND box);
+    /** The label under a point of the client area (the topmost one), or none. */
+    const Control* labelAt(POINT point) const;
+    void mouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void stripMouse(StripMouse what);
+    Control& control(ControlRef ref) { return m_controls[controlIndex(ref)]; }
+    const Control& control(ControlRef ref) const { return m_controls[controlIndex(ref)]; }
+    void showComboText();
+
+    PanelEvents& m_events;
+    TwipsScale m_scale;
+    GdiCache m_gdi;
+    HWND m_window = nullptr;
+    HWND m_toolTips = nullptr;
+    std::vector<Control> m_controls; ///< by `controlIndex()`
+    HWND m_focusBeforeDeactivation = nullptr;
+    const Control* m_pressedLabel = nullptr;
+    bool m_stripCaptured = false;
+    bool m_settingText = false; ///< the program sets a text box: no edit to report
+    bool m_jobListDropped = false;
+    bool m_picking = false; ///< from a pick in the job list until its text is shown again
+    bool m_shownOnce = false;
+    UINT m_taskbarCreated = 0;
+};
+
+} // namespace shiftloom::win32

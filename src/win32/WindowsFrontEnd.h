@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "panel/DataFolderDialog.h"
+#include "panel/Panel.h"
+#include "panel/PanelFrontEnd.h"
+#include "platform/Drives.h"
+#include "platform/FileOps.h"
+#include "win32/AboutDialog.h"
+#include "win32/LocateDialog.h"
+#include "win32/PanelWindow.h"
+#include "win32/TrayIcon.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace shiftloom::win32 {
+
+/**
+ * The Windows front end of the panel: the panel window, its dialogs and the tray icon, over the
+ * panel's model. It forwards each act of the worker and each timer to the model's operation for
+ * it, shows the model's state after every such call, and answers the model's requests (message
+ * boxes, dialogs, showing and moving the panel, the auto-hide timer, the tray icon, the end).
+ *
+ * The run ends at once on the model's request, or, when the window system closes the panel or
+ * the session ends, after the model's end-of-run step has run once.
+ */
+class WindowsFrontEnd final : public PanelFrontEnd, private PanelEvents
+{
+public:
+    WindowsFrontEnd(
+        HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
+    ~WindowsFrontEnd() override;
+    WindowsFrontEnd(const WindowsFrontEnd&) = delete;
+    WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;
+
+    /** The model this front end shows; to be called once, before `start`. */
+    void attach(Panel& panel);
+    /**
+     * Starts the clock tick and runs the start-up; shows the panel unless the run does not
+     * start. Returns the start-up's outcome.
+     */
+    LoadOutcome start();
+    /** Runs the message loop until the program ends; returns the exit code. */
+    int run();
+
+    PanelWindow& window() { return m_window; }
+
+    // PanelFrontEnd
+    MessageAnswer showMessage(const Message& message) override;
+    void showLocateDialog(DialogMode mode) override;
+    void showAboutBox() override;
+    void showPanel() override;
+    void hidePanel() override;
+    ScreenPosition panelPosition() const override;
+    void movePanel(ScreenPosition position) override;
+    void focusJobList() override;
+    void setAutoHideTimer(bool on) override;
+    void showTrayIcon(bool visible) override;
+    [[noreturn]] void endProcessNow() override;
+
+private:
+    // PanelEvents
+    void clicked(ControlRef control) override;
+    void jobPicked(std::string_view item) override;
+    void jobListTyped(std::string_view text) override;
+    void textEdited(ControlRef control, std::string_view text) override;
+    void cardNumberLeft() override;
+    void dragStrip(StripMouse what, float x, float y) override;
+    void backgroundDoubleClicked() override;
+    void timer(int number) override;
+    void closing() override;
+    void notificationAreaStarted() override;
+
+    void pressJobButton(int slot);
+    /** Shows the model's state on the panel: only what changed reaches the controls. */
+    void render();
+    /** The window the model's message boxes and dialogs belong to: the panel while it shows. */
+    HWND ownerWindow() const;
+    void dropClosedDialogs();
+
+    HICON m_icon;
+    SettingsStore& m_settings;
+    platform::FileOps& m_files;
+    platform::DriveList& m_drives;
+    Panel* m_panel = nullptr;
+    PanelWindow m_window;
+
+    TrayIcon m_tray;
+    std::uint64_t m_shownJobList = 0;
+
+    std::unique_ptr<DataFolderDialog> m_locateModel;
+    std::unique_ptr<LocateDialog> m_locate;
+    std::unique_ptr<AboutDialog> m_about;
+    bool m_runEnded = false;
+};
+
+} // namespace shiftloom::win32
