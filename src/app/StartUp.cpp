@@ -40,20 +40,24 @@ StartUp::StartUp(
 
 namespace {
 
-// Step 10: the data file is opened for appending (created when missing), which is the start-up's
-// test that the store can be written, and the offline buffer is copied into it.
+// Step 10: the data file is opened for appending (created when missing; for appending only where
+// the store lets workers append but not read), which is the start-up's test that the store can be
+// written, and the records waiting in the offline buffer are handed over. Only a store that cannot
+// be opened or written fails the step: a lock that Card-Warden holds a moment longer, or a buffer
+// that cannot be read, leaves the records waiting for the clock tick's hand-over.
 FileError openDataFileAndReplay(platform::FileOps& files, std::string_view dataFolder)
 {
     const std::string dataFile = storeFile(dataFolder, kDataFileName);
     {
         platform::OpenFile file(files);
-        if (const FileError error = file.open(dataFile, platform::OpenMode::AppendCreate); error != FileError::None)
+        FileError error = file.open(dataFile, platform::OpenMode::AppendCreate);
+        if (error == FileError::AccessDenied)
+            error = file.open(dataFile, platform::OpenMode::AppendOnly);
+        if (error != FileError::None)
             return error;
     }
-    OfflineBuffer buffer(files);
-    if (!buffer.present())
-        return FileError::None;
-    return buffer.replayInto(dataFile);
+    const HandOverResult handOver = OfflineBuffer(files).replayInto(dataFile);
+    return handOver.storeFault ? handOver.error : FileError::None;
 }
 
 } // namespace

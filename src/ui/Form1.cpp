@@ -139,6 +139,8 @@ void Form1::Timer1_Timer()
     total.hours += total.minutes / 60;
     total.minutes %= 60;
     m_model.setCaption(ctl::Text4, writeTimeText(total));
+    // 9. Records waiting for the store go over as soon as it takes them again.
+    m_writer.handOverPending(std::chrono::steady_clock::now());
 }
 
 void Form1::Timer2_Timer()

@@ -163,6 +163,11 @@ FileError FaultPlanFileOps::flush(platform::FileHandle file)
     return call(Flush, [&] { return m_real.flush(file); });
 }
 
+platform::FileError FaultPlanFileOps::identity(platform::FileHandle file, std::string& out)
+{
+    return m_real.identity(file, out);
+}
+
 bool FaultPlanFileOps::detached(platform::FileHandle file, std::string_view path)
 {
     return m_real.detached(file, path);

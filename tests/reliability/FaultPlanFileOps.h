@@ -76,6 +76,7 @@ public:
         platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle file) override;
+    platform::FileError identity(platform::FileHandle file, std::string& out) override;
     bool detached(platform::FileHandle file, std::string_view path) override;
     void close(platform::FileHandle file) override;
     platform::FileError remove(std::string_view path) override;

@@ -47,6 +47,8 @@ const char* placeName(shiftloom::RecordPlace place)
         return "store";
     case shiftloom::RecordPlace::Buffer:
         return "buffer";
+    case shiftloom::RecordPlace::Spool:
+        return "spool";
     case shiftloom::RecordPlace::Held:
         break;
     }
