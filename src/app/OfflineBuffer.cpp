@@ -20,6 +20,22 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kMagic = "SLJ ";
 constexpr std::uint64_t kHashBasis = 14695981039346656037ull;
 
+/** The lines of a source's bytes as they go to the store: each ended by CR LF. */
+std::string storeLines(std::string_view bytes)
+{
+    std::string lines;
+    while (!bytes.empty()) {
+        const std::size_t newline = bytes.find('\n');
+        std::string_view line = bytes.substr(0, newline);
+        bytes.remove_prefix(newline == std::string_view::npos ? bytes.size() : newline + 1);
+        if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines += line;
+        lines += kLineEnd;
+    }
+    return lines;
+}
+
 std::uint64_t hashOn(std::uint64_t hash, std::string_view bytes)
 {
     for (const char c : bytes) {
@@ -31,8 +47,7 @@ std::uint64_t hashOn(std::uint64_t hash, std::string_view bytes)
 
 /**
  * One entry of the journal. Kinds: 'S' a batch of a buffer or spool being written to the store;
- * 'W' records of a writer being written to a file; 'D' a source whose first `upto` bytes are all
- * in the store; 'R' the 'W' entries before it are settled.
+ * 'W' records of a writer being written to a file; 'R' the 'W' entries before it are settled.
  */
 struct Entry
 {
@@ -43,7 +58,7 @@ struct Entry
     std::uint64_t offset = 0; ///< the file's size before the write
     std::uint64_t prefix = 0; ///< bytes of line end written before the lines
     std::string payload{}; ///< every byte written: prefix and lines
-    std::string source{}; ///< for 'S' and 'D': the buffer or spool
+    std::string source{}; ///< for 'S': the buffer or spool
     std::string sourceId{};
     std::uint64_t from = 0; ///< the batch's extent in its source
     std::uint64_t upto = 0;
@@ -190,45 +205,62 @@ public:
     }
 
     /**
-     * Settles the records that another writer was writing when it died. Lines that did not arrive
-     * come back: `beforeSources` those meant for the store (older than anything waiting now),
-     * `afterSources` those meant for the buffer or the spool.
+     * Settles the records of writers whose writes the journal holds unsettled. Another writer's
+     * (it died before it knew where they went): lines that did not arrive come back,
+     * `beforeSources` those meant for the store (older than anything waiting now), `afterSources`
+     * those meant for the buffer or the spool. Our own (a write that failed half-way and could not
+     * be completed then): lines that did arrive are taken off the front of `held`. False when one
+     * of ours still cannot be settled: its lines must not go anywhere else yet.
      */
-    void settleOthersRecords(std::string& beforeSources, std::string& afterSources)
+    bool settleRecords(std::string& held, std::string& beforeSources, std::string& afterSources)
     {
         std::vector<const Entry*> pending;
         for (const Entry& e : m_entries) {
             if (e.kind == 'R')
                 pending.clear();
-            else if (e.kind == 'W' && e.nonce != m_owner.m_nonce)
+            else if (e.kind == 'W')
                 pending.push_back(&e);
         }
+        bool ownSettled = true;
         for (const Entry* e : pending) {
+            const bool own = e->nonce == m_owner.m_nonce;
             std::size_t matched = 0;
             const Settled settled = settle(*e, &matched);
             if (settled == Settled::Busy || settled == Settled::Fault) {
-                m_othersUnsettled = true;
+                (own ? ownSettled : m_othersSettled) = false;
                 continue;
             }
-            if (settled == Settled::There)
-                continue;
-            std::string_view lines = std::string_view(e->payload).substr(e->prefix);
+            const std::string_view lines = std::string_view(e->payload).substr(e->prefix);
+            std::size_t arrived = settled == Settled::There ? lines.size() : 0;
             if (settled == Settled::Fragment) {
                 ++m_owner.m_refragments;
                 const std::size_t whole = lines.substr(0, matched - e->prefix).rfind(kLineEnd);
-                if (whole != std::string_view::npos)
-                    lines.remove_prefix(whole + kLineEnd.size());
+                arrived = whole == std::string_view::npos ? 0 : whole + kLineEnd.size();
+            }
+            if (own) {
+                if (std::string_view(held).starts_with(lines.substr(0, arrived)))
+                    held.erase(0, arrived);
+                continue;
             }
             const bool toWaiting = m_files.sameFile(e->target, OfflineBufferPath)
                 || m_files.sameFile(e->target, m_owner.m_spool);
-            (toWaiting ? afterSources : beforeSources) += lines;
+            (toWaiting ? afterSources : beforeSources) += lines.substr(arrived);
         }
-        if (!pending.empty() && !m_othersUnsettled)
+        if (!pending.empty() && ownSettled && m_othersSettled)
             add(Entry{.kind = 'R', .nonce = m_owner.m_nonce});
+        return ownSettled;
     }
 
+    /** How a journalled append of records came out. */
+    enum class Appended
+    {
+        Done,
+        Refused, ///< nothing of them is in the file: they may go elsewhere
+        InDoubt, ///< part of them may be in the file: they stay with the caller until settled
+    };
+
     /** Appends records to `target` with an intent in the journal. */
-    FileError appendRecords(std::string_view target, std::string_view lines)
+    Appended appendRecords(std::string_view target, std::string_view lines, FileError& error)
     {
         Entry e{.kind = 'W', .nonce = m_owner.m_nonce, .target = std::string(target)};
         const platform::AppendResult result =
@@ -236,12 +268,22 @@ public:
                 fill(e, plan, lines);
                 return add(e);
             });
-        Settled settled = result.ok() ? Settled::There : Settled::Fault;
+        error = result.error;
+        Settled settled = result.ok() ? Settled::There : Settled::NotThere;
         if (!result.ok() && result.started)
             settled = settle(e);
-        if (settled == Settled::There || settled == Settled::NotThere)
+        switch (settled) {
+        case Settled::There:
             retireOwn();
-        return settled == Settled::There ? FileError::None : result.error;
+            error = FileError::None;
+            return Appended::Done;
+        case Settled::NotThere:
+        case Settled::Doubt: // nothing to compare with: in doubt, the lines are copied again
+            retireOwn();
+            return Appended::Refused;
+        default:
+            return Appended::InDoubt;
+        }
     }
 
     /** Hands `source` over to `store`, from where the journal says its delivered lines end. */
@@ -272,9 +314,7 @@ public:
 
             std::uint64_t from = 0;
             if (const Entry* last = lastEntryOf(source, id, content)) {
-                if (last->kind == 'D') {
-                    from = last->upto;
-                } else if (m_files.sameFile(last->target, store)) {
+                if (m_files.sameFile(last->target, store)) {
                     std::size_t matched = 0;
                     switch (settle(*last, &matched)) {
                     case Settled::There:
@@ -301,21 +341,12 @@ public:
             }
             std::uint64_t hash = hashOn(kHashBasis, std::string_view(content).substr(0, from));
             for (std::size_t at = from; at < content.size();) {
-                std::string lines;
                 std::size_t end = at;
-                while (end < content.size() && (lines.empty() || lines.size() < m_owner.m_batchBytes)) {
+                while (end < content.size() && end - at < m_owner.m_batchBytes) {
                     const std::size_t newline = content.find('\n', end);
-                    const std::size_t next = newline == std::string::npos ? content.size() : newline + 1;
-                    std::string_view line = std::string_view(content).substr(end, next - end);
-                    if (!line.empty() && line.back() == '\n') {
-                        line.remove_suffix(1);
-                        if (!line.empty() && line.back() == '\r')
-                            line.remove_suffix(1);
-                    }
-                    lines += line;
-                    lines += kLineEnd;
-                    end = next;
+                    end = newline == std::string::npos ? content.size() : newline + 1;
                 }
+                const std::string lines = storeLines(std::string_view(content).substr(at, end - at));
                 const std::uint64_t batchHash = hashOn(hash, std::string_view(content).substr(at, end - at));
                 Entry e{.kind = 'S',
                     .nonce = m_owner.m_nonce,
@@ -340,18 +371,10 @@ public:
                 hash = batchHash;
                 at = end;
             }
+            // Deleted once all of it is in the store. Where it cannot be deleted, the journal's last
+            // entry says that it all went, and the next hand-over deletes it without copying it again.
             error = FileError::None;
-            if (m_files.remove(source) == FileError::None)
-                return SourceState::Absent;
-            // It stays, but the journal says that all of it is in the store.
-            add(Entry{.kind = 'D',
-                .nonce = m_owner.m_nonce,
-                .source = std::string(source),
-                .sourceId = id,
-                .from = content.size(),
-                .upto = content.size(),
-                .sourceHash = hash});
-            return SourceState::Delivered;
+            return m_files.remove(source) == FileError::None ? SourceState::Absent : SourceState::Delivered;
         }
         error = FileError::Busy;
         return SourceState::Waiting;
@@ -360,7 +383,7 @@ public:
     /** Empties the journal when nothing it says can matter any more. */
     void finish(bool sourcesGone)
     {
-        if (sourcesGone && !m_othersUnsettled && m_journal.isOpen() && !m_entries.empty()
+        if (sourcesGone && m_othersSettled && m_journal.isOpen() && !m_entries.empty()
             && m_files.truncate(m_journal.handle(), 0) == FileError::None)
             m_entries.clear();
     }
@@ -430,10 +453,10 @@ private:
     /** Our own records are settled: their intent is void. */
     void retireOwn()
     {
-        if (m_othersUnsettled || !m_journal.isOpen())
+        if (!m_othersSettled || !m_journal.isOpen())
             return;
         const bool sourcesNamed =
-            std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.kind == 'S' || e.kind == 'D'; });
+            std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.kind == 'S'; });
         if (!sourcesNamed) {
             if (m_files.truncate(m_journal.handle(), 0) == FileError::None)
                 m_entries.clear();
@@ -449,10 +472,13 @@ private:
     const Entry* lastEntryOf(std::string_view source, const std::string& id, const std::string& content) const
     {
         for (auto e = m_entries.rbegin(); e != m_entries.rend(); ++e) {
-            if ((e->kind != 'S' && e->kind != 'D') || e->source != source)
+            if (e->kind != 'S' || e->source != source)
                 continue;
-            const bool same = !id.empty() && e->sourceId == id && e->upto <= content.size() && e->from <= e->upto
-                && hashOn(kHashBasis, std::string_view(content).substr(0, e->upto)) == e->sourceHash;
+            const std::string_view bytes(content);
+            const bool same = !id.empty() && e->sourceId == id && e->upto <= bytes.size() && e->from <= e->upto
+                && hashOn(kHashBasis, bytes.substr(0, e->upto)) == e->sourceHash
+                && std::string_view(e->payload).substr(e->prefix)
+                    == storeLines(bytes.substr(e->from, e->upto - e->from));
             return same ? &*e : nullptr;
         }
         return nullptr;
@@ -503,7 +529,7 @@ private:
     platform::FileOps& m_files;
     OpenFile m_journal;
     std::vector<Entry> m_entries;
-    bool m_othersUnsettled = false;
+    bool m_othersSettled = true;
 };
 
 OfflineBuffer::OfflineBuffer(platform::FileOps& files, platform::LockWait wait, std::string spoolPath)
@@ -528,7 +554,7 @@ HandOverResult OfflineBuffer::replayInto(std::string_view storeDataFile)
     return result;
 }
 
-Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, HandOverResult& result)
+Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, HandOverResult& result, bool lastChance)
 {
     result = {};
     Session session(*this);
@@ -541,21 +567,26 @@ Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, 
     const bool storeIsBuffer = m_files.sameFile(storeDataFile, OfflineBufferPath);
     std::string before;
     std::string after;
-    session.settleOthersRecords(before, after);
+    const bool ownSettled = session.settleRecords(lines, before, after);
 
     auto storeFailed = [&result](FileError error) {
         result.error = error;
         result.pendingLeft = true;
         result.storeFault = error != FileError::Busy;
     };
-    bool storeOpen = true;
-    if (!before.empty()) {
-        if (const FileError error = session.appendRecords(storeDataFile, before); error != FileError::None) {
+    bool storeOpen = ownSettled;
+    if (!ownSettled)
+        storeFailed(FileError::Busy);
+    if (!before.empty() && storeOpen) {
+        FileError error = FileError::None;
+        if (session.appendRecords(storeDataFile, before, error) == Session::Appended::Done) {
+            before.clear();
+        } else {
             storeFailed(error);
             storeOpen = false;
-            lines.insert(0, before);
         }
     }
+    lines.insert(0, before);
     bool spoolExamined = false;
     bool spoolHolds = false;
     bool sourcesGone = false;
@@ -589,29 +620,45 @@ Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, 
     }
     if (m_refragments != refragmentsBefore)
         std::clog << "Ovix Shift-Loom: " << m_refragments - refragmentsBefore
-                  << " batch(es) written again whole after a part of them that another writer had followed\n";
+                  << " batch(es) written again after a part of them that another writer had followed\n";
     lines.insert(0, after);
     if (lines.empty()) {
         session.finish(sourcesGone);
         return Placed::Store;
     }
+    if (!ownSettled && !lastChance)
+        return Placed::Nowhere;
     if (storeOpen && !result.pendingLeft) {
-        const FileError error = session.appendRecords(storeDataFile, lines);
-        if (error == FileError::None) {
+        FileError error = FileError::None;
+        const Session::Appended appended = session.appendRecords(storeDataFile, lines, error);
+        if (appended == Session::Appended::Done) {
             session.finish(sourcesGone);
             return Placed::Store;
         }
         storeFailed(error);
+        if (appended == Session::Appended::InDoubt && !lastChance)
+            return Placed::Nowhere;
     }
     // Newer records never go ahead of older ones: into the buffer only while the spool is empty
     // and the buffer can be read.
     if (!spoolExamined)
         spoolHolds = platform::canOpenForReading(m_files, m_spool);
     result.pendingLeft = true;
-    if (!storeIsBuffer && !spoolHolds && !result.bufferUnreadable
-        && session.appendRecords(OfflineBufferPath, lines) == FileError::None)
-        return Placed::Buffer;
-    if (session.appendRecords(m_spool, lines) == FileError::None)
+    if (!storeIsBuffer && !spoolHolds && !result.bufferUnreadable) {
+        FileError error = FileError::None;
+        switch (session.appendRecords(OfflineBufferPath, lines, error)) {
+        case Session::Appended::Done:
+            return Placed::Buffer;
+        case Session::Appended::InDoubt:
+            if (!lastChance)
+                return Placed::Nowhere;
+            break;
+        case Session::Appended::Refused:
+            break;
+        }
+    }
+    FileError error = FileError::None;
+    if (session.appendRecords(m_spool, lines, error) == Session::Appended::Done)
         return Placed::Spool;
     return Placed::Nowhere;
 }

@@ -75,8 +75,12 @@ public:
      * when those cannot go first or the store refuses, into the buffer, or the spool, keeping
      * their order. Lines of a writer that died before it knew where its last lines went are put
      * in front of `lines` when they did not arrive. `handOver` tells what is still waiting.
+     * After a write that failed half-way, `lines` stay with the caller (Nowhere) until the next try
+     * settles it, so that they are never written twice; on the `lastChance` (the end of the run)
+     * they go to the buffer or the spool all the same.
      */
-    Placed place(std::string_view storeDataFile, std::string& lines, HandOverResult& handOver);
+    Placed place(
+        std::string_view storeDataFile, std::string& lines, HandOverResult& handOver, bool lastChance = false);
 
     /** Bytes per batch of a hand-over; tests make it small to cut a hand-over into many batches. */
     void setBatchBytes(std::size_t bytes) { m_batchBytes = bytes; }

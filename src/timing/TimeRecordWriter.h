@@ -66,7 +66,7 @@ public:
     std::size_t heldCount() const { return m_held.size(); }
 
 private:
-    RecordPlace writeHeld();
+    RecordPlace writeHeld(bool lastChance = false);
 
     platform::FileOps& m_files;
     std::function<std::string()> m_getDataFolder;

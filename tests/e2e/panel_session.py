@@ -426,12 +426,13 @@ class Workstation:
         self.config_home = os.path.join(self.root, 'config')
         self.data_home = os.path.join(self.root, 'xdg-data')
         self.runtime_dir = os.path.join(self.root, 'runtime')
-        for folder in (self.config_home, self.data_home, self.runtime_dir):
+        self.state_home = os.path.join(self.root, 'xdg-state')
+        for folder in (self.config_home, self.data_home, self.runtime_dir, self.state_home):
             os.makedirs(folder, mode=0o700)
         self.store = os.path.join(self.root, 'cardwarden')
         self.env = dict(session.env)
         self.env.update(XDG_CONFIG_HOME=self.config_home, XDG_DATA_HOME=self.data_home,
-                        XDG_RUNTIME_DIR=self.runtime_dir)
+                        XDG_RUNTIME_DIR=self.runtime_dir, XDG_STATE_HOME=self.state_home)
         self.process = None
         self.panel = None
         self.runs = 0
