@@ -184,8 +184,10 @@ public:
     /** Takes the journal's lock. Busy when another panel of the user delivers now. */
     FileError begin()
     {
+        // Without a journal a writer's records still go to the store (only a kill in the middle of
+        // their write would not be mended); the buffer and the spool wait for it (see handOver).
         if (m_journal.open(DeliveryJournalPath, OpenMode::AppendCreate) != FileError::None)
-            return FileError::None; // no journal: deliveries go on, without the intents
+            return FileError::None;
         if (const FileError error = m_journal.lock(LockKind::Exclusive, m_owner.m_wait.budget, m_owner.m_wait.interval);
             error != FileError::None) {
             m_journal.close();
@@ -266,7 +268,8 @@ public:
         const platform::AppendResult result =
             platform::appendLocked(m_files, target, lines, m_owner.m_wait, [&](const platform::AppendPlan& plan) {
                 fill(e, plan, lines);
-                return add(e);
+                add(e); // without its intent the record still goes: a failing journal keeps nothing from the store
+                return FileError::None;
             });
         error = result.error;
         Settled settled = result.ok() ? Settled::There : Settled::NotThere;
@@ -293,6 +296,11 @@ public:
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
             OpenFile file(m_files);
             error = file.open(source, OpenMode::ReadWrite);
+            if (error == FileError::None && !m_journal.isOpen()) {
+                // Without the journal a hand-over cut short would copy lines again: it waits.
+                error = FileError::Io;
+                return SourceState::Waiting;
+            }
             if (error == FileError::NotFound || error == FileError::IsDirectory) {
                 error = FileError::None;
                 return SourceState::Absent;
@@ -428,7 +436,7 @@ private:
     FileError add(const Entry& e)
     {
         if (!m_journal.isOpen())
-            return FileError::None;
+            return FileError::Io;
         std::uint64_t before = 0;
         const std::string text = encode(e);
         std::size_t written = 0;
@@ -443,11 +451,10 @@ private:
             m_entries.push_back(e);
             return FileError::None;
         }
-        // Without its intent the write still goes ahead: a journal on a failing disk must not keep
-        // records from the store. A torn entry that cannot be cut off ends the journal's use.
+        // The journal is put back as it was; a torn entry that cannot be cut off ends its use.
         if (written > 0 && m_files.truncate(m_journal.handle(), before) != FileError::None)
             m_journal.close();
-        return FileError::None;
+        return error;
     }
 
     /** Our own records are settled: their intent is void. */
@@ -498,14 +505,18 @@ private:
             return Settled::Fault;
         std::string id;
         std::uint64_t size = 0;
-        if (!readable || m_files.identity(file.handle(), id) != FileError::None || id != e.targetId
-            || m_files.size(file.handle(), size) != FileError::None || size < e.offset)
+        if (m_files.identity(file.handle(), id) != FileError::None
+            || m_files.size(file.handle(), size) != FileError::None)
+            return Settled::Fault;
+        if (!readable || id != e.targetId || size < e.offset)
             return Settled::Doubt;
         const std::size_t length = e.payload.size();
         const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - e.offset));
         std::string there(available, '\0');
         std::size_t got = 0;
-        if (m_files.readAt(file.handle(), e.offset, there.data(), available, got) != FileError::None || got != available)
+        if (m_files.readAt(file.handle(), e.offset, there.data(), available, got) != FileError::None)
+            return Settled::Fault;
+        if (got != available)
             return Settled::Doubt;
         const std::size_t same = static_cast<std::size_t>(
             std::mismatch(there.begin(), there.end(), e.payload.begin()).first - there.begin());

@@ -154,11 +154,11 @@ TEST_F(InjectedFaultTest, EveryPairOfFaultPointsOfARunLosesAndDoublesNothing)
 {
     const int points = cleanRunPoints();
     FaultTally tally;
-    tally.points = points * (points - 1) / 2;
-    for (int first = 1; first <= points; ++first) {
+    for (int first = 1; first <= points; first += pointStride()) {
         for (int second = first + 1; second <= points; ++second) {
             prepare();
             FaultPlanFileOps files(realFiles);
+            ++tally.points;
             const std::string plan = std::to_string(first) + ":short," + std::to_string(second) + ":io";
             ASSERT_TRUE(files.setPlan(plan));
             writeRun(files);
