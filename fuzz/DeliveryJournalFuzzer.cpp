@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A journal that knows this buffer's bytes may say that some of them went already.
     bool namesBuffer = false;
     for (std::size_t end = 0; end <= buffer.size() && !namesBuffer; ++end)
-        namesBuffer = journal.find(std::to_string(fnv(std::string_view(buffer).substr(0, end)))) != std::string_view::npos;
+        namesBuffer =
+            journal.find(std::to_string(fnv(std::string_view(buffer).substr(0, end)))) != std::string_view::npos;
     if (namesBuffer)
         return 0;
     platform::FileHandle handle;

@@ -150,7 +150,6 @@ rows = [
     ('seam_pairs', 'Same run, every pair of points failing (short write, then failure)'),
     ('seam_replay', 'Hand-over in batches of one line, each point in 5 ways and with every later point'),
     ('driver_writer', 'record-writer process: each point failing, killed before, after or half-way through it (7 actions)'),
-    ('driver_startup', 'startup-replay process: each point failing in 5 ways'),
 ]
 for key, title in rows:
     cells = [n(f'{key}.injected.{k}') for k in kinds]

@@ -244,8 +244,8 @@ public:
                     held.erase(0, arrived);
                 continue;
             }
-            const bool toWaiting = m_files.sameFile(e->target, OfflineBufferPath)
-                || m_files.sameFile(e->target, m_owner.m_spool);
+            const bool toWaiting =
+                m_files.sameFile(e->target, OfflineBufferPath) || m_files.sameFile(e->target, m_owner.m_spool);
             (toWaiting ? afterSources : beforeSources) += lines.substr(arrived);
         }
         if (!pending.empty() && ownSettled && m_othersSettled)
@@ -364,8 +364,8 @@ public:
                     .from = at,
                     .upto = end,
                     .sourceHash = batchHash};
-                const platform::AppendResult result =
-                    platform::appendLocked(m_files, store, lines, m_owner.m_wait, [&](const platform::AppendPlan& plan) {
+                const platform::AppendResult result = platform::appendLocked(
+                    m_files, store, lines, m_owner.m_wait, [&](const platform::AppendPlan& plan) {
                         fill(e, plan, lines);
                         return add(e);
                     });
@@ -408,7 +408,8 @@ private:
         std::size_t written = e.prefix;
         while (at < e.upto) {
             const std::size_t newline = content.find('\n', at);
-            const std::size_t next = std::min<std::size_t>(newline == std::string::npos ? content.size() : newline + 1, e.upto);
+            const std::size_t next =
+                std::min<std::size_t>(newline == std::string::npos ? content.size() : newline + 1, e.upto);
             std::string_view line = std::string_view(content).substr(at, next - at);
             if (!line.empty() && line.back() == '\n') {
                 line.remove_suffix(1);

@@ -79,8 +79,7 @@ public:
      * settles it, so that they are never written twice; on the `lastChance` (the end of the run)
      * they go to the buffer or the spool all the same.
      */
-    Placed place(
-        std::string_view storeDataFile, std::string& lines, HandOverResult& handOver, bool lastChance = false);
+    Placed place(std::string_view storeDataFile, std::string& lines, HandOverResult& handOver, bool lastChance = false);
 
     /** Bytes per batch of a hand-over; tests make it small to cut a hand-over into many batches. */
     void setBatchBytes(std::size_t bytes) { m_batchBytes = bytes; }

@@ -244,28 +244,5 @@ TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesA
     EXPECT_EQ(offline.refragments(), 1u);
 }
 
-// Every faultable call of a hand-over in batches fails in turn; the next hand-over completes it,
-// each line once.
-TEST_F(OfflineBufferTest, EveryFaultPointEndsWithEachLineInTheStoreExactlyOnce)
-{
-    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
-    offline.setBatchBytes(4);
-    files.clear();
-    ASSERT_TRUE(offline.replayInto(dataPath()).ok());
-    const int points = files.points();
-    ASSERT_GT(points, 10);
-    for (int point = 1; point <= points; ++point) {
-        test::writeFile(storePath("data"), "old\r\n");
-        test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
-        files.clear();
-        files.failAtPoint(point);
-        offline.replayInto(dataPath());
-        files.clear();
-        ASSERT_TRUE(offline.replayInto(dataPath()).ok()) << "point " << point;
-        EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\nb3\r\n") << "fault at point " << point;
-        EXPECT_FALSE(test::fileExists(bufferPath()));
-    }
-}
-
 } // namespace
 } // namespace shiftloom

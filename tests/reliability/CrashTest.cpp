@@ -193,8 +193,7 @@ TEST_F(CrashTest, AHandOverKilledAtRandomMomentsLosesDoublesAndTearsNothing)
     for (int round = 0; round < rounds; ++round) {
         prepare(buffered);
         {
-            ChildProcess startup(
-                {SHIFTLOOM_STARTUP_REPLAY, "--store", store(), "--trace", tracePath()}, environment());
+            ChildProcess startup({SHIFTLOOM_STARTUP_REPLAY, "--store", store(), "--trace", tracePath()}, environment());
             std::this_thread::sleep_for(
                 std::chrono::microseconds(std::uniform_int_distribution<long long>(0, span)(random)));
             startup.kill();

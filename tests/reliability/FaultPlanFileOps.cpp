@@ -102,8 +102,8 @@ char FaultPlanFileOps::roleOf(std::string_view path)
 
 void FaultPlanFileOps::traceAfter() const
 {
-    if (m_trace >= 0)
-        [[maybe_unused]] const auto n = ::write(m_trace, ".\n", 2);
+    if (m_trace >= 0) [[maybe_unused]]
+        const auto n = ::write(m_trace, ".\n", 2);
 }
 
 const FaultPlanFileOps::Planned* FaultPlanFileOps::enter(Op op)

@@ -41,7 +41,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.has("trace"))
-        files.setTrace(::open(options.text("trace").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
+        files.setTrace(
+            ::open(options.text("trace").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
     platform::MemorySettingsBackend backend;
     SettingsStore settings(backend);
     settings.write(keys::DataLoc, store);

@@ -4,8 +4,8 @@
 #include "platform/FileOps.h"
 
 #include <array>
-#include <map>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>

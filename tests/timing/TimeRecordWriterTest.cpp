@@ -159,37 +159,5 @@ TEST_F(TimeRecordWriterTest, ARecordLandsInOrderWhileCardWardenHoldsTheLockForAM
     ::close(ready[1]);
 }
 
-// For every faultable call of a record write with a buffer waiting, fail it, then start again:
-// every record must be in the store exactly once, in order, and no line torn.
-TEST_F(TimeRecordWriterTest, EveryFaultPointOfAWriteEndsWithEachRecordInTheStoreOnce)
-{
-    useStore();
-    auto scenario = [&] {
-        test::writeFile(storePath("data"), "old\r\n");
-        test::writeFile(bufferPath(), "b1\r\nb2\r\n");
-    };
-    scenario();
-    files.clear();
-    TimeRecordWriter counting(files, [this] { return folder; });
-    ASSERT_EQ(counting.AppendTimeRecord("r1"), RecordPlace::Store);
-    const int points = files.points();
-    ASSERT_GT(points, 8);
-
-    for (int point = 1; point <= points; ++point) {
-        scenario();
-        files.clear();
-        files.failAtPoint(point);
-        TimeRecordWriter faulty(files, [this] { return folder; });
-        faulty.AppendTimeRecord("r1");
-        files.clear();
-        faulty.flushHeld();
-        // The next start replays whatever the buffer holds.
-        Form1Model form;
-        StartUp(form, settings, files, clock, host).Form_Load();
-        EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\nr1\r\n") << "fault at point " << point;
-        EXPECT_FALSE(test::fileExists(bufferPath())) << "fault at point " << point;
-    }
-}
-
 } // namespace
 } // namespace shiftloom
