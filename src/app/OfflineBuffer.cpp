@@ -154,7 +154,8 @@ enum class Settled
     There, ///< wholly there (perhaps after its missing rest was appended just now)
     NotThere, ///< none of its lines reached the file
     Fragment, ///< part of it, with something else written after it
-    Doubt, ///< the file cannot be compared (another file now, shorter than before, not readable)
+    Doubt, ///< the file is not the one written (another file now, shorter than before)
+    Unreadable, ///< the file may be appended to but not read: it cannot be compared
     Busy, ///< the file's lock is taken
     Fault, ///< the file cannot be opened or written
 };
@@ -282,6 +283,7 @@ public:
             return Appended::Done;
         case Settled::NotThere:
         case Settled::Doubt: // nothing to compare with: in doubt, the lines are copied again
+        case Settled::Unreadable:
             retireOwn();
             return Appended::Refused;
         default:
@@ -334,9 +336,10 @@ public:
                         from = afterWholeLines(content, *last, matched);
                         break;
                     case Settled::NotThere:
+                    case Settled::Unreadable: // in doubt, the batch goes again; those before it went
                         from = last->from;
                         break;
-                    case Settled::Doubt:
+                    case Settled::Doubt: // not the file written: in doubt, everything goes again
                         break;
                     case Settled::Busy:
                         error = FileError::Busy;
@@ -509,8 +512,10 @@ private:
         if (m_files.identity(file.handle(), id) != FileError::None
             || m_files.size(file.handle(), size) != FileError::None)
             return Settled::Fault;
-        if (!readable || id != e.targetId || size < e.offset)
+        if (id != e.targetId || size < e.offset)
             return Settled::Doubt;
+        if (!readable)
+            return Settled::Unreadable;
         const std::size_t length = e.payload.size();
         const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - e.offset));
         std::string there(available, '\0');
