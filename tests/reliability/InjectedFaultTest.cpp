@@ -268,7 +268,6 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
     }
     tally.report("driver_writer");
     reportFigure("driver_writer.kills", kills);
-
 }
 
 } // namespace

@@ -4,9 +4,6 @@
 #include "support/CoreFixture.h"
 
 #include <filesystem>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace shiftloom {
 namespace {
@@ -127,36 +124,6 @@ TEST_F(TimeRecordWriterTest, InAFallbackRunTheBufferIsTheDataFile)
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
     EXPECT_EQ(buffer(), "earlier\r\nr1\r\n");
     EXPECT_FALSE(test::fileExists(storePath("data")));
-}
-
-TEST_F(TimeRecordWriterTest, ARecordLandsInOrderWhileCardWardenHoldsTheLockForAMoment)
-{
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    test::writeFile(storePath("data"), "");
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        platform::FileHandle handle;
-        if (realFiles.open(store() + "\\data", platform::OpenMode::Read, handle) != platform::FileError::None
-            || realFiles.tryLock(handle, platform::LockKind::Shared) != platform::FileError::None)
-            ::_exit(1);
-        const char byte = 1;
-        if (::write(ready[1], &byte, 1) != 1)
-            ::_exit(1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    TimeRecordWriter waiting(realFiles, [this] { return folder; });
-    EXPECT_EQ(waiting.AppendTimeRecord("r1"), RecordPlace::Store);
-    EXPECT_EQ(waiting.AppendTimeRecord("r2"), RecordPlace::Store);
-    int status = 0;
-    ::waitpid(holder, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(dataFile(), "r1\r\nr2\r\n");
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 } // namespace
