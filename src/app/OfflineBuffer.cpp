@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <iostream>
+#include <optional>
 #include <random>
 
 namespace shiftloom {
@@ -67,6 +68,8 @@ struct Entry
 
 std::string encode(const Entry& e)
 {
+    // A batch of a hand-over is its source's bytes: the entry names them instead of carrying them.
+    const std::string_view payload = e.kind == 'S' ? std::string_view() : std::string_view(e.payload);
     std::string header;
     header += e.kind;
     for (const std::string& field : {std::to_string(e.nonce),
@@ -84,10 +87,10 @@ std::string encode(const Entry& e)
     }
     header += '\n';
     std::string out(kMagic);
-    out += std::to_string(header.size()) + " " + std::to_string(e.payload.size()) + "\n";
+    out += std::to_string(header.size()) + " " + std::to_string(payload.size()) + "\n";
     out += header;
-    out += e.payload;
-    out += " " + std::to_string(hashOn(hashOn(kHashBasis, header), e.payload)) + "\n";
+    out += payload;
+    out += " " + std::to_string(hashOn(hashOn(kHashBasis, header), payload)) + "\n";
     return out;
 }
 
@@ -134,7 +137,8 @@ std::vector<Entry> decode(std::string_view text, std::size_t& validBytes)
         Entry e;
         if (fields.size() != 11 || fields[0].size() != 1 || !readNumber(fields[1], e.nonce)
             || !readNumber(fields[4], e.offset) || !readNumber(fields[5], e.prefix) || !readNumber(fields[8], e.from)
-            || !readNumber(fields[9], e.upto) || !readNumber(fields[10], e.sourceHash) || e.prefix > payload.size())
+            || !readNumber(fields[9], e.upto) || !readNumber(fields[10], e.sourceHash)
+            || (fields[0] != "S" && e.prefix > payload.size()) || e.prefix > 2)
             return entries;
         e.kind = fields[0][0];
         e.target = fields[2];
@@ -323,7 +327,7 @@ public:
                 return SourceState::Unreadable;
 
             std::uint64_t from = 0;
-            if (const Entry* last = lastEntryOf(source, id, content)) {
+            if (const std::optional<Entry> last = lastEntryOf(source, id, content)) {
                 if (m_files.sameFile(last->target, store)) {
                     std::size_t matched = 0;
                     switch (settle(*last, &matched)) {
@@ -453,6 +457,8 @@ private:
             error = m_files.flush(m_journal.handle());
         if (error == FileError::None) {
             m_entries.push_back(e);
+            if (e.kind == 'S')
+                m_entries.back().payload.clear(); // named by its source, rebuilt from it when needed
             return FileError::None;
         }
         // The journal is put back as it was; a torn entry that cannot be cut off ends its use.
@@ -480,19 +486,22 @@ private:
      * The journal's last word on `source`, when it is about this very file: same identity, and the
      * bytes it had delivered are still its first bytes. Anything else is no ground to skip a line.
      */
-    const Entry* lastEntryOf(std::string_view source, const std::string& id, const std::string& content) const
+    std::optional<Entry> lastEntryOf(std::string_view source, const std::string& id, const std::string& content) const
     {
         for (auto e = m_entries.rbegin(); e != m_entries.rend(); ++e) {
             if (e->kind != 'S' || e->source != source)
                 continue;
             const std::string_view bytes(content);
-            const bool same = !id.empty() && e->sourceId == id && e->upto <= bytes.size() && e->from <= e->upto
-                && hashOn(kHashBasis, bytes.substr(0, e->upto)) == e->sourceHash
-                && std::string_view(e->payload).substr(e->prefix)
-                    == storeLines(bytes.substr(e->from, e->upto - e->from));
-            return same ? &*e : nullptr;
+            if (id.empty() || e->sourceId != id || e->upto > bytes.size() || e->from > e->upto
+                || hashOn(kHashBasis, bytes.substr(0, e->upto)) != e->sourceHash)
+                return std::nullopt;
+            // What was written: the line end before the batch, then its lines.
+            Entry batch = *e;
+            batch.payload = std::string(kLineEnd.substr(kLineEnd.size() - static_cast<std::size_t>(e->prefix)));
+            batch.payload += storeLines(bytes.substr(e->from, e->upto - e->from));
+            return batch;
         }
-        return nullptr;
+        return std::nullopt;
     }
 
     /** Compares a journalled write with its file, and completes it when it was cut short at the end. */
