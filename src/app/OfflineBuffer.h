@@ -44,8 +44,8 @@ enum class Placed
  *    while the spool holds records, new ones go to the spool too.
  *  - the intent journal c:\data.journal. Before any batch of records is written to a file, the
  *    journal records (written and forced to the disk) the file (path and identity), its size
- *    before the write, the bytes written and, for a hand-over, the extent of the batch in its
- *    source. A later run compares the file's bytes at that offset with the batch: a batch wholly
+ *    before the write, and the batch: a writer's records themselves, or for a hand-over the
+ *    batch's extent in its source (with a hash of the source up to its end). A later run compares the file's bytes at that offset with the batch: a batch wholly
  *    there is not written again; a batch cut short by a kill is completed by its missing rest
  *    when nothing follows it; when something follows the fragment, the batch is written whole
  *    again and counted (`refragments`). No file is ever cut back. A journal that is missing,
