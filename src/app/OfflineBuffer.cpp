@@ -53,7 +53,7 @@ std::uint64_t hashOn(std::uint64_t hash, std::string_view bytes)
 struct Entry
 {
     char kind = 'W';
-    std::uint64_t nonce = 0; ///< the delivering object, so that it can tell its own entries
+    std::uint64_t nonce = 0; ///< the delivering object (for a reader of the journal)
     std::string target{}; ///< the file written
     std::string targetId{};
     std::uint64_t offset = 0; ///< the file's size before the write
@@ -212,14 +212,13 @@ public:
     }
 
     /**
-     * Settles the records of writers whose writes the journal holds unsettled. Another writer's
-     * (it died before it knew where they went): lines that did not arrive come back,
-     * `beforeSources` those meant for the store (older than anything waiting now), `afterSources`
-     * those meant for the buffer or the spool. Our own (a write that failed half-way and could not
-     * be completed then): lines that did arrive are taken off the front of `held`. False when one
-     * of ours still cannot be settled: its lines must not go anywhere else yet.
+     * Settles the writes of records that the journal holds unsettled: of a writer that died
+     * before it knew where they went, or whose write failed half-way and was left to the journal.
+     * Lines that did not arrive come back: `beforeSources` those meant for the store (older than
+     * anything waiting now), `afterSources` those meant for the buffer or the spool. Once all are
+     * settled, their entries are retired.
      */
-    bool settleRecords(std::string& held, std::string& beforeSources, std::string& afterSources)
+    void settleRecords(std::string& beforeSources, std::string& afterSources)
     {
         std::vector<const Entry*> pending;
         for (const Entry& e : m_entries) {
@@ -228,13 +227,11 @@ public:
             else if (e.kind == 'W')
                 pending.push_back(&e);
         }
-        bool ownSettled = true;
         for (const Entry* e : pending) {
-            const bool own = e->nonce == m_owner.m_nonce;
             std::size_t matched = 0;
             const Settled settled = settle(*e, &matched);
             if (settled == Settled::Busy || settled == Settled::Fault) {
-                (own ? ownSettled : m_othersSettled) = false;
+                m_allSettled = false;
                 continue;
             }
             const std::string_view lines = std::string_view(e->payload).substr(e->prefix);
@@ -244,18 +241,17 @@ public:
                 const std::size_t whole = lines.substr(0, matched - e->prefix).rfind(kLineEnd);
                 arrived = whole == std::string_view::npos ? 0 : whole + kLineEnd.size();
             }
-            if (own) {
-                if (std::string_view(held).starts_with(lines.substr(0, arrived)))
-                    held.erase(0, arrived);
-                continue;
-            }
             const bool toWaiting =
                 m_files.sameFile(e->target, OfflineBufferPath) || m_files.sameFile(e->target, m_owner.m_spool);
             (toWaiting ? afterSources : beforeSources) += lines.substr(arrived);
         }
-        if (!pending.empty() && ownSettled && m_othersSettled)
+        if (!m_allSettled) {
+            // Their lines stay with their entries until all can be settled at once.
+            beforeSources.clear();
+            afterSources.clear();
+        } else if (!pending.empty()) {
             add(Entry{.kind = 'R', .nonce = m_owner.m_nonce});
-        return ownSettled;
+        }
     }
 
     /** How a journalled append of records came out. */
@@ -263,17 +259,20 @@ public:
     {
         Done,
         Refused, ///< nothing of them is in the file: they may go elsewhere
-        InDoubt, ///< part of them may be in the file: they stay with the caller until settled
+        InJournal, ///< part of them may be in the file: the journal keeps them until it is settled
+        InDoubt, ///< part of them may be in the file, and the journal could not take them
     };
 
     /** Appends records to `target` with an intent in the journal. */
     Appended appendRecords(std::string_view target, std::string_view lines, FileError& error)
     {
         Entry e{.kind = 'W', .nonce = m_owner.m_nonce, .target = std::string(target)};
+        bool journalled = false;
         const platform::AppendResult result =
             platform::appendLocked(m_files, target, lines, m_owner.m_wait, [&](const platform::AppendPlan& plan) {
                 fill(e, plan, lines);
-                add(e); // without its intent the record still goes: a failing journal keeps nothing from the store
+                // Without its intent the record still goes: a failing journal keeps nothing from the store.
+                journalled = add(e) == FileError::None;
                 return FileError::None;
             });
         error = result.error;
@@ -291,7 +290,8 @@ public:
             retireOwn();
             return Appended::Refused;
         default:
-            return Appended::InDoubt;
+            m_allSettled = false; // its entry must stay until a later delivery settles it
+            return journalled ? Appended::InJournal : Appended::InDoubt;
         }
     }
 
@@ -389,16 +389,29 @@ public:
             // Deleted once all of it is in the store. Where it cannot be deleted, the journal's last
             // entry says that it all went, and the next hand-over deletes it without copying it again.
             error = FileError::None;
-            return m_files.remove(source) == FileError::None ? SourceState::Absent : SourceState::Delivered;
+            if (m_files.remove(source) == FileError::None)
+                return SourceState::Absent;
+            // An empty batch at its end: all of it went, whatever becomes of the store meanwhile.
+            add(Entry{.kind = 'S',
+                .nonce = m_owner.m_nonce,
+                .target = std::string(store),
+                .source = std::string(source),
+                .sourceId = id,
+                .from = content.size(),
+                .upto = content.size(),
+                .sourceHash = hash});
+            return SourceState::Delivered;
         }
         error = FileError::Busy;
         return SourceState::Waiting;
     }
 
+    bool allSettled() const { return m_allSettled; }
+
     /** Empties the journal when nothing it says can matter any more. */
     void finish(bool sourcesGone)
     {
-        if (sourcesGone && m_othersSettled && m_journal.isOpen() && !m_entries.empty()
+        if (sourcesGone && m_allSettled && m_journal.isOpen() && !m_entries.empty()
             && m_files.truncate(m_journal.handle(), 0) == FileError::None)
             m_entries.clear();
     }
@@ -470,7 +483,7 @@ private:
     /** Our own records are settled: their intent is void. */
     void retireOwn()
     {
-        if (!m_othersSettled || !m_journal.isOpen())
+        if (!m_allSettled || !m_journal.isOpen())
             return;
         const bool sourcesNamed =
             std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.kind == 'S'; });
@@ -507,6 +520,8 @@ private:
     /** Compares a journalled write with its file, and completes it when it was cut short at the end. */
     Settled settle(const Entry& e, std::size_t* matched = nullptr)
     {
+        if (e.payload.empty())
+            return Settled::There; // nothing was to be written
         OpenFile file(m_files);
         bool readable = true;
         const FileError error = platform::openLockedForAppend(file, e.target, m_owner.m_wait, readable);
@@ -555,7 +570,7 @@ private:
     platform::FileOps& m_files;
     OpenFile m_journal;
     std::vector<Entry> m_entries;
-    bool m_othersSettled = true;
+    bool m_allSettled = true;
 };
 
 OfflineBuffer::OfflineBuffer(platform::FileOps& files, platform::LockWait wait, std::string spoolPath)
@@ -580,7 +595,7 @@ HandOverResult OfflineBuffer::replayInto(std::string_view storeDataFile)
     return result;
 }
 
-Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, HandOverResult& result, bool lastChance)
+Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, HandOverResult& result)
 {
     result = {};
     Session session(*this);
@@ -593,23 +608,27 @@ Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, 
     const bool storeIsBuffer = m_files.sameFile(storeDataFile, OfflineBufferPath);
     std::string before;
     std::string after;
-    const bool ownSettled = session.settleRecords(lines, before, after);
+    session.settleRecords(before, after);
+    // Records of a write still unsettled are older than any new one: the new ones wait behind.
+    result.pendingLeft = !session.allSettled();
 
     auto storeFailed = [&result](FileError error) {
         result.error = error;
         result.pendingLeft = true;
         result.storeFault = error != FileError::Busy;
     };
-    bool storeOpen = ownSettled;
-    if (!ownSettled)
-        storeFailed(FileError::Busy);
-    if (!before.empty() && storeOpen) {
+    bool storeOpen = true;
+    if (!before.empty()) {
         FileError error = FileError::None;
-        if (session.appendRecords(storeDataFile, before, error) == Session::Appended::Done) {
+        switch (session.appendRecords(storeDataFile, before, error)) {
+        case Session::Appended::Done:
+        case Session::Appended::InJournal:
             before.clear();
-        } else {
+            break;
+        default:
             storeFailed(error);
             storeOpen = false;
+            break;
         }
     }
     lines.insert(0, before);
@@ -652,40 +671,46 @@ Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, 
         session.finish(sourcesGone);
         return Placed::Store;
     }
-    if (!ownSettled && !lastChance)
-        return Placed::Nowhere;
+    auto journalled = [&result] {
+        result.pendingLeft = true; // the next delivery settles them
+        return Placed::Journal;
+    };
     if (storeOpen && !result.pendingLeft) {
         FileError error = FileError::None;
-        const Session::Appended appended = session.appendRecords(storeDataFile, lines, error);
-        if (appended == Session::Appended::Done) {
+        switch (session.appendRecords(storeDataFile, lines, error)) {
+        case Session::Appended::Done:
             session.finish(sourcesGone);
             return Placed::Store;
-        }
-        storeFailed(error);
-        if (appended == Session::Appended::InDoubt && !lastChance)
+        case Session::Appended::InJournal:
+            return journalled();
+        case Session::Appended::InDoubt:
+            storeFailed(error);
             return Placed::Nowhere;
+        case Session::Appended::Refused:
+            storeFailed(error);
+            break;
+        }
     }
     // Newer records never go ahead of older ones: into the buffer only while the spool is empty
     // and the buffer can be read.
     if (!spoolExamined)
         spoolHolds = platform::canOpenForReading(m_files, m_spool);
     result.pendingLeft = true;
-    if (!storeIsBuffer && !spoolHolds && !result.bufferUnreadable) {
+    for (const std::string_view place : {std::string_view(OfflineBufferPath), std::string_view(m_spool)}) {
+        if (place == OfflineBufferPath && (storeIsBuffer || spoolHolds || result.bufferUnreadable))
+            continue;
         FileError error = FileError::None;
-        switch (session.appendRecords(OfflineBufferPath, lines, error)) {
+        switch (session.appendRecords(place, lines, error)) {
         case Session::Appended::Done:
-            return Placed::Buffer;
+            return place == OfflineBufferPath ? Placed::Buffer : Placed::Spool;
+        case Session::Appended::InJournal:
+            return journalled();
         case Session::Appended::InDoubt:
-            if (!lastChance)
-                return Placed::Nowhere;
-            break;
+            return Placed::Nowhere;
         case Session::Appended::Refused:
             break;
         }
     }
-    FileError error = FileError::None;
-    if (session.appendRecords(m_spool, lines, error) == Session::Appended::Done)
-        return Placed::Spool;
     return Placed::Nowhere;
 }
 

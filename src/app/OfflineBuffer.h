@@ -34,6 +34,7 @@ enum class Placed
     Store,
     Buffer,
     Spool,
+    Journal, ///< a write failed half-way: the journal keeps them until the next delivery settles it
     Nowhere, ///< no place took them now; the caller keeps them for the next try
 };
 
@@ -45,11 +46,11 @@ enum class Placed
  *  - the intent journal c:\data.journal. Before any batch of records is written to a file, the
  *    journal records (written and forced to the disk) the file (path and identity), its size
  *    before the write, and the batch: a writer's records themselves, or for a hand-over the
- *    batch's extent in its source (with a hash of the source up to its end). A later run compares the file's bytes at that offset with the batch: a batch wholly
- *    there is not written again; a batch cut short by a kill is completed by its missing rest
- *    when nothing follows it; when something follows the fragment, the batch is written whole
- *    again and counted (`refragments`). No file is ever cut back. A journal that is missing,
- *    torn or names another file never lets a waiting line be dropped: in doubt, lines are copied.
+ *    batch's extent in its source (with a hash of the source up to its end). A later run compares the file's bytes at
+ * that offset with the batch: a batch wholly there is not written again; a batch cut short by a kill is completed by
+ * its missing rest when nothing follows it; when something follows the fragment, the batch is written whole again and
+ * counted (`refragments`). No file is ever cut back. A journal that is missing, torn or names another file never lets a
+ * waiting line be dropped: in doubt, lines are copied.
  *  - the journal's own whole-file lock serialises every delivery of one user's panels.
  * Lines are copied unchanged and in order (empty lines too), each ended by CR LF. A buffer or
  * spool is deleted once all its lines are in the store.
@@ -75,11 +76,8 @@ public:
      * when those cannot go first or the store refuses, into the buffer, or the spool, keeping
      * their order. Lines of a writer that died before it knew where its last lines went are put
      * in front of `lines` when they did not arrive. `handOver` tells what is still waiting.
-     * After a write that failed half-way, `lines` stay with the caller (Nowhere) until the next try
-     * settles it, so that they are never written twice; on the `lastChance` (the end of the run)
-     * they go to the buffer or the spool all the same.
      */
-    Placed place(std::string_view storeDataFile, std::string& lines, HandOverResult& handOver, bool lastChance = false);
+    Placed place(std::string_view storeDataFile, std::string& lines, HandOverResult& handOver);
 
     /** Bytes per batch of a hand-over; tests make it small to cut a hand-over into many batches. */
     void setBatchBytes(std::size_t bytes) { m_batchBytes = bytes; }

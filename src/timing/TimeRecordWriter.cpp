@@ -40,9 +40,6 @@ bool TimeRecordWriter::flushHeldWithin(std::chrono::milliseconds budget)
         m_files.pause(kRetry);
         waited += kRetry;
     }
-    // The run ends: records in doubt go to the buffer or the spool rather than end with it.
-    if (!m_held.empty())
-        writeHeld(true);
     return m_held.empty();
 }
 
@@ -65,13 +62,13 @@ void TimeRecordWriter::handOverPending(std::chrono::steady_clock::time_point now
     }
 }
 
-RecordPlace TimeRecordWriter::writeHeld(bool lastChance)
+RecordPlace TimeRecordWriter::writeHeld()
 {
     std::string text;
     for (const std::string& record : m_held)
         text += record;
     HandOverResult handOver;
-    const Placed placed = m_buffer.place(storeFile(m_getDataFolder(), kDataFileName), text, handOver, lastChance);
+    const Placed placed = m_buffer.place(storeFile(m_getDataFolder(), kDataFileName), text, handOver);
     if (placed == Placed::Nowhere) {
         // `text` may have gained records of a writer that died before they arrived: keep them too.
         m_held.clear();
@@ -92,6 +89,8 @@ RecordPlace TimeRecordWriter::writeHeld(bool lastChance)
         return RecordPlace::Store;
     case Placed::Buffer:
         return RecordPlace::Buffer;
+    case Placed::Journal:
+        return RecordPlace::Journal;
     default:
         return RecordPlace::Spool;
     }

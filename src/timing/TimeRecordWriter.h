@@ -18,6 +18,7 @@ enum class RecordPlace
     Store, ///< the data file of the data folder (in a fallback run, that is the buffer itself)
     Buffer, ///< the offline buffer c:\data, because the store could not take it now
     Spool, ///< the per-user spool, because neither the store nor the buffer could take it
+    Journal, ///< its write failed half-way: the journal keeps it until the next try settles where it is
     Held, ///< no place could take it: it waits in memory until the next try (a clock tick at most)
 };
 
@@ -66,7 +67,7 @@ public:
     std::size_t heldCount() const { return m_held.size(); }
 
 private:
-    RecordPlace writeHeld(bool lastChance = false);
+    RecordPlace writeHeld();
 
     platform::FileOps& m_files;
     std::function<std::string()> m_getDataFolder;

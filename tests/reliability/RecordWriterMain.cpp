@@ -49,6 +49,8 @@ const char* placeName(shiftloom::RecordPlace place)
         return "buffer";
     case shiftloom::RecordPlace::Spool:
         return "spool";
+    case shiftloom::RecordPlace::Journal:
+        return "journal";
     case shiftloom::RecordPlace::Held:
         break;
     }
