@@ -29,6 +29,12 @@ public:
         platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle) override { return platform::FileError::None; }
+    platform::FileError identity(platform::FileHandle file, std::string& out) override
+    {
+        const std::string* name = fileOf(file) ? &m_handles[file.value] : nullptr;
+        out = name ? *name : std::string();
+        return name ? platform::FileError::None : platform::FileError::Other;
+    }
     bool detached(platform::FileHandle, std::string_view) override { return false; }
     void close(platform::FileHandle) override { }
     platform::FileError remove(std::string_view path) override;

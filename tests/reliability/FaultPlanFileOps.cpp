@@ -89,8 +89,30 @@ void FaultPlanFileOps::planPoint(int point, FaultAction action, FileError error)
     m_plan[point] = Planned{action, error};
 }
 
+char FaultPlanFileOps::roleOf(std::string_view path)
+{
+    if (path.ends_with("data.journal"))
+        return 'j';
+    if (path == "c:\\data" || path.ends_with("drive_c/data"))
+        return 'b';
+    if (path.ends_with("spool"))
+        return 's';
+    return 'd';
+}
+
+void FaultPlanFileOps::traceAfter() const
+{
+    if (m_trace >= 0) [[maybe_unused]]
+        const auto n = ::write(m_trace, ".\n", 2);
+}
+
 const FaultPlanFileOps::Planned* FaultPlanFileOps::enter(Op op)
 {
+    if (m_trace >= 0) {
+        static constexpr std::string_view kLetters = "olsrwtfdp";
+        const char line[3] = {m_role, kLetters[static_cast<std::size_t>(op)], '\n'};
+        [[maybe_unused]] const auto n = ::write(m_trace, line, sizeof line);
+    }
     ++m_points;
     m_pointKinds[m_points] = op;
     const auto it = m_plan.find(m_points);
@@ -113,11 +135,16 @@ void FaultPlanFileOps::leave(const Planned* planned)
 FileError FaultPlanFileOps::open(std::string_view path, platform::OpenMode mode, platform::FileHandle& out)
 {
     out = platform::FileHandle{};
-    return call(Open, [&] { return m_real.open(path, mode, out); });
+    m_role = roleOf(path);
+    const FileError error = call(Open, [&] { return m_real.open(path, mode, out); });
+    if (out.valid())
+        m_roles[out.value] = m_role;
+    return error;
 }
 
 FileError FaultPlanFileOps::tryLock(platform::FileHandle file, platform::LockKind kind)
 {
+    m_role = m_roles[file.value];
     return call(Lock, [&] { return m_real.tryLock(file, kind); });
 }
 
@@ -128,6 +155,7 @@ void FaultPlanFileOps::unlock(platform::FileHandle file)
 
 FileError FaultPlanFileOps::size(platform::FileHandle file, std::uint64_t& out)
 {
+    m_role = m_roles[file.value];
     return call(Size, [&] { return m_real.size(file, out); });
 }
 
@@ -135,6 +163,7 @@ FileError FaultPlanFileOps::readAt(
     platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
 {
     got = 0;
+    m_role = m_roles[file.value];
     return call(Read, [&] { return m_real.readAt(file, offset, buffer, length, got); });
 }
 
@@ -142,6 +171,7 @@ FileError FaultPlanFileOps::append(
     platform::FileHandle file, const char* data, std::size_t length, std::size_t& written)
 {
     written = 0;
+    m_role = m_roles[file.value];
     const Planned* planned = enter(Write);
     if (planned && planned->action == FaultAction::Fail)
         return planned->error;
@@ -150,17 +180,25 @@ FileError FaultPlanFileOps::append(
         limit = length / 2;
     const FileError result = limit == 0 && length > 0 ? FileError::NoSpace : m_real.append(file, data, limit, written);
     leave(planned);
+    traceAfter();
     return result;
 }
 
 FileError FaultPlanFileOps::truncate(platform::FileHandle file, std::uint64_t length)
 {
+    m_role = m_roles[file.value];
     return call(Truncate, [&] { return m_real.truncate(file, length); });
 }
 
 FileError FaultPlanFileOps::flush(platform::FileHandle file)
 {
+    m_role = m_roles[file.value];
     return call(Flush, [&] { return m_real.flush(file); });
+}
+
+platform::FileError FaultPlanFileOps::identity(platform::FileHandle file, std::string& out)
+{
+    return m_real.identity(file, out);
 }
 
 bool FaultPlanFileOps::detached(platform::FileHandle file, std::string_view path)
@@ -175,11 +213,13 @@ void FaultPlanFileOps::close(platform::FileHandle file)
 
 FileError FaultPlanFileOps::remove(std::string_view path)
 {
+    m_role = roleOf(path);
     return call(Remove, [&] { return m_real.remove(path); });
 }
 
 FileError FaultPlanFileOps::replace(std::string_view from, std::string_view to)
 {
+    m_role = roleOf(to);
     return call(Replace, [&] { return m_real.replace(from, to); });
 }
 

@@ -59,6 +59,14 @@ public:
     bool setPlan(std::string_view plan);
     void planPoint(int point, FaultAction action, platform::FileError error = platform::FileError::Io);
 
+    /**
+     * Traces every faultable call to `fd` as it happens, for a test that kills this process at a
+     * random moment and wants to know where the kill fell: before each call a line of two letters,
+     * the file's role (j the journal c:\data.journal, b the buffer c:\data, s the spool, d the
+     * store's data file) and the kind of call (see DriverReport.h), and "." after it.
+     */
+    void setTrace(int fd) { m_trace = fd; }
+
     /** Fault points passed so far. */
     int points() const { return m_points; }
     /** Faults injected so far, by kind of call. */
@@ -76,6 +84,7 @@ public:
         platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle file) override;
+    platform::FileError identity(platform::FileHandle file, std::string& out) override;
     bool detached(platform::FileHandle file, std::string_view path) override;
     void close(platform::FileHandle file) override;
     platform::FileError remove(std::string_view path) override;
@@ -103,10 +112,17 @@ private:
             return platform::FileError::Io;
         const platform::FileError result = real();
         leave(planned);
+        traceAfter();
         return result;
     }
 
+    static char roleOf(std::string_view path);
+    void traceAfter() const;
+
     platform::FileOps& m_real;
+    int m_trace = -1;
+    char m_role = 'd'; ///< the role of the file of the call being made
+    std::map<std::intptr_t, char> m_roles; ///< of each open handle
     std::map<int, Planned> m_plan;
     std::map<int, int> m_pointKinds;
     std::array<int, OpCount> m_injected{};

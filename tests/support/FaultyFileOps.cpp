@@ -80,6 +80,9 @@ FileError FaultyFileOps::open(std::string_view path, platform::OpenMode mode, pl
     out = platform::FileHandle{};
     if (const FileError error = next(FileOp::Open); error != FileError::None)
         return error;
+    if (const auto refused = m_refused.find(path);
+        refused != m_refused.end() && (refused->second || mode != platform::OpenMode::AppendOnly))
+        return FileError::AccessDenied;
     return m_real.open(path, mode, out);
 }
 
@@ -146,6 +149,11 @@ FileError FaultyFileOps::flush(platform::FileHandle file)
     if (const FileError error = next(FileOp::Flush); error != FileError::None)
         return error;
     return m_real.flush(file);
+}
+
+platform::FileError FaultyFileOps::identity(platform::FileHandle file, std::string& out)
+{
+    return m_real.identity(file, out);
 }
 
 bool FaultyFileOps::detached(platform::FileHandle file, std::string_view path)

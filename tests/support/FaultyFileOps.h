@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,13 @@ public:
     void failAll(FileOp op, platform::FileError error = platform::FileError::Io);
     /** The `n`th write from now writes only `bytes` bytes and reports it as a short write. */
     void shortWriteNth(int n, std::size_t bytes);
+    /**
+     * Every open of the path text `path` is refused with AccessDenied, as by permissions; with
+     * `readToo` false only opens that would read (a file that may be appended to but not read).
+     * Kept across `clear()`.
+     */
+    void refuseOpens(std::string path, bool readToo) { m_refused[std::move(path)] = readToo; }
+    void allowOpens(const std::string& path) { m_refused.erase(path); }
     /** Forgets every planned failure and restarts the counters. */
     void clear();
 
@@ -64,6 +72,7 @@ public:
         platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle file) override;
+    platform::FileError identity(platform::FileHandle file, std::string& out) override;
     bool detached(platform::FileHandle file, std::string_view path) override;
     void close(platform::FileHandle file) override;
     platform::FileError remove(std::string_view path) override;
@@ -91,6 +100,7 @@ private:
     platform::FileError m_failPointError = platform::FileError::Io;
     bool m_shortAtPoint = false;
     std::optional<FileOp> m_lastFault;
+    std::map<std::string, bool, std::less<>> m_refused;
 };
 
 } // namespace shiftloom::test
