@@ -173,7 +173,7 @@ void ReportBuilder::add(const DataLine& line)
     if (line.kind == DataLineKind::Invalid) {
         if (m_report.invalidLines++ < kInvalidListed)
             m_report.invalidListed.push_back(
-                InvalidLineNote{line.number, describeProblem(line), line.excerpt, line.length});
+                InvalidLineNote{line.number, describeProblem(line), std::string(line.excerpt), line.length});
         return;
     }
     if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
