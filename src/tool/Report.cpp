@@ -4,8 +4,10 @@
 #include "tool/OutputFormat.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -16,10 +18,26 @@
 namespace shiftloom::tool {
 namespace {
 
+// The value of eight digits, all at once: the digits of a little-endian word are paired to
+// numbers of two, then four, then eight digits.
+std::uint64_t eightDigitsValue(const char* digits)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, digits, 8);
+    word -= 0x3030303030303030u;
+    word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
+    word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
+    return (word * 10000 + (word >> 32)) & 0xffffffffu;
+}
+
 // The value of a card or job card field: 16 digits, which a 64-bit number holds. Numbers stand for
 // the fields while the records are summed (cheaper to hash and compare than their texts).
 std::uint64_t fieldValue(std::string_view digits)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (digits.size() == 16)
+            return eightDigitsValue(digits.data()) * 100000000u + eightDigitsValue(digits.data() + 8);
+    }
     std::uint64_t value = 0;
     for (const char c : digits)
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
@@ -158,13 +176,18 @@ ReportBuilder::~ReportBuilder() = default;
 ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 {
     const std::uint64_t number = fieldValue(line.card);
+    // The records of a card often follow each other.
+    if (m_lastCard && m_lastCardNumber == number)
+        return *m_lastCard;
     auto found = m_cards.find(number);
     if (found == m_cards.end()) {
         auto card = std::make_unique<Card>();
         card->number = std::to_string(number);
         found = m_cards.emplace(number, std::move(card)).first;
     }
-    return *found->second;
+    m_lastCardNumber = number;
+    m_lastCard = found->second.get();
+    return *m_lastCard;
 }
 
 void ReportBuilder::add(const DataLine& line)
@@ -244,6 +267,7 @@ TimeReport ReportBuilder::finish()
                 card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
     }
     m_cards.clear();
+    m_lastCard = nullptr;
     return std::move(m_report);
 }
 

@@ -126,6 +126,8 @@ private:
     ReportOptions m_options;
     TimeReport m_report;
     std::unordered_map<std::uint64_t, std::unique_ptr<Card>> m_cards; ///< by the value of the card field
+    Card* m_lastCard = nullptr; ///< the card of the latest record
+    std::uint64_t m_lastCardNumber = 0;
     bool m_late = false;
     bool m_secondReading = false;
 };
