@@ -258,10 +258,17 @@ TimeReport ReportBuilder::finish()
         cards.emplace_back(number, card.get());
     std::sort(cards.begin(), cards.end());
 
+    std::size_t rows = 0;
     for (const auto& [number, card] : cards) {
         card->takeLateUpTo(nullptr, m_options);
         card->closeDay();
+        rows += card->totals.size();
+    }
+    // The rows move over card by card, so that they are held about once, not twice.
+    m_report.totals.reserve(rows);
+    for (const auto& [number, card] : cards) {
         std::move(card->totals.begin(), card->totals.end(), std::back_inserter(m_report.totals));
+        std::vector<JobDayTotal>().swap(card->totals);
         if (card->running && inRange(dayOf(card->running->stamp), m_options))
             m_report.open.push_back(OpenStart{
                 card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
