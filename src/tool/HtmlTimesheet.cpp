@@ -299,12 +299,17 @@ private:
             + (to ? dayText(*to) : std::string("the last record"));
     }
 
-    std::string jobLabel(const std::string& jobCard) const
+    // A job card and its name, escaped; made once for each job card of the page.
+    const std::string& jobLabel(const std::string& jobCard)
     {
-        const auto name = m_source.jobNames.find(jobCard);
-        return htmlEscaped(jobCard)
-            + (name == m_source.jobNames.end() || name->second.empty() ? std::string()
-                                                                       : " " + htmlEscaped(name->second));
+        auto [label, added] = m_jobLabels.try_emplace(jobCard);
+        if (added) {
+            const auto name = m_source.jobNames.find(jobCard);
+            label->second = htmlEscaped(jobCard)
+                + (name == m_source.jobNames.end() || name->second.empty() ? std::string()
+                                                                           : " " + htmlEscaped(name->second));
+        }
+        return label->second;
     }
 
     static std::string swatch(const std::string& jobCard)
@@ -422,8 +427,11 @@ private:
     void writeWeek(const std::string& card, const Week& week)
     {
         std::array<Day, 7> dates{};
-        for (std::size_t i = 0; i < 7; ++i)
+        std::array<std::string, 7> dateTexts;
+        for (std::size_t i = 0; i < 7; ++i) {
             dates[i] = dayOf(week.monday + Days{i});
+            dateTexts[i] = dayText(dates[i]);
+        }
         const std::string range = longDay(dates[0]) + " to " + longDay(dates[6]);
         const std::string cardText = htmlEscaped(card);
 
@@ -464,20 +472,20 @@ private:
                     continue;
                 }
                 jobTotal += minutes[i];
-                m_out << "<td data-day=\"" << dayText(dates[i]) << "\">" << durationText(minutes[i]) << "</td>";
+                m_out << "<td data-day=\"" << dateTexts[i] << "\">" << durationText(minutes[i]) << "</td>";
             }
             m_out << "<td>" << durationText(jobTotal) << "</td></tr>\n";
         }
         m_out << "</tbody>\n<tfoot><tr data-job=\"\"><th scope=\"row\">Day total</th>";
         for (std::size_t i = 0; i < 7; ++i) {
-            m_out << "<td data-day=\"" << dayText(dates[i]) << "\">"
+            m_out << "<td data-day=\"" << dateTexts[i] << "\">"
                   << (week.dayTotals[i] > 0 ? durationText(week.dayTotals[i]) : "&ndash;");
             if (const OpenStart* open = week.open[i])
                 m_out << " <abbr title=\"open start at " << clockText(open->start.hour, open->start.minute)
                       << "\">(open)</abbr>";
             m_out << "</td>";
         }
-        m_out << "<td data-week=\"" << dayText(dates[0]) << "\">" << durationText(week.total)
+        m_out << "<td data-week=\"" << dateTexts[0] << "\">" << durationText(week.total)
               << "</td></tr></tfoot>\n</table>\n</div>\n";
     }
 
@@ -532,6 +540,7 @@ private:
     std::set<std::string, NumericOrder> m_cards;
     std::set<std::string, NumericOrder> m_jobCards;
     std::unordered_map<std::string, long long> m_jobMinutes;
+    std::unordered_map<std::string, std::string> m_jobLabels; ///< see jobLabel
     std::optional<Day> m_firstDay;
     std::optional<Day> m_lastDay;
     long long m_longestDay = 0; ///< minutes of the longest day of a card

@@ -54,9 +54,9 @@ struct CardEvent
     std::uint64_t jobCard = 0;
 };
 
-CardEvent eventOf(const DataLine& line)
+CardEvent eventOf(const DataLine& line, long long minute)
 {
-    return CardEvent{minuteIndex(line.stamp),
+    return CardEvent{minute,
         line.number,
         line.stamp,
         line.kind == DataLineKind::Start,
@@ -175,19 +175,29 @@ ReportBuilder::~ReportBuilder() = default;
 
 ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 {
-    const std::uint64_t number = fieldValue(line.card);
     // The records of a card often follow each other.
-    if (m_lastCard && m_lastCardNumber == number)
+    if (m_lastCard && line.card == m_lastCardField)
         return *m_lastCard;
+    const std::uint64_t number = fieldValue(line.card);
     auto found = m_cards.find(number);
     if (found == m_cards.end()) {
         auto card = std::make_unique<Card>();
         card->number = std::to_string(number);
         found = m_cards.emplace(number, std::move(card)).first;
     }
-    m_lastCardNumber = number;
+    m_lastCardField = line.card;
     m_lastCard = found->second.get();
     return *m_lastCard;
+}
+
+long long ReportBuilder::minuteOf(const RecordStamp& stamp)
+{
+    const int date = (stamp.year * 100 + stamp.month) * 100 + stamp.day;
+    if (date != m_date) {
+        m_date = date;
+        m_dayStart = minuteIndex(RecordStamp{stamp.year, stamp.month, stamp.day, 0, 0});
+    }
+    return m_dayStart + stamp.hour * 60 + stamp.minute;
 }
 
 void ReportBuilder::add(const DataLine& line)
@@ -202,7 +212,7 @@ void ReportBuilder::add(const DataLine& line)
     if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
         return;
     Card& card = cardOf(line);
-    CardEvent event = eventOf(line);
+    CardEvent event = eventOf(line, minuteOf(line.stamp));
     if (event.minute < card.latest) {
         card.late = m_late = true;
         card.lateEvents.push_back(std::move(event));
@@ -239,7 +249,7 @@ void ReportBuilder::addAgain(const DataLine& line)
     if (found == m_cards.end() || !found->second->late)
         return;
     Card& card = *found->second;
-    CardEvent event = eventOf(line);
+    CardEvent event = eventOf(line, minuteOf(line.stamp));
     // The records that were not late stand in time order; the late ones are merged in before them.
     if (event.minute < card.latest)
         return;
