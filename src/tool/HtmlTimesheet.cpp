@@ -218,6 +218,37 @@ public:
         return *this << std::string_view(digits, std::size_t(written.ptr - digits));
     }
 
+    // Minutes as durationText writes them, without making a text.
+    struct Duration
+    {
+        long long minutes;
+    };
+    PageText& operator<<(Duration duration)
+    {
+        if (duration.minutes < 0)
+            return *this << durationText(duration.minutes);
+        const long long hours = duration.minutes / 60, minutes = duration.minutes % 60;
+        if (hours < 10)
+            *this << '0';
+        *this << hours << ':';
+        if (minutes < 10)
+            *this << '0';
+        return *this << minutes;
+    }
+
+    // A length as hundredths writes it, without making a text.
+    struct Hundredths
+    {
+        long long value;
+    };
+    PageText& operator<<(Hundredths length)
+    {
+        if (length.value < 0)
+            return *this << hundredths(length.value);
+        const long long rest = length.value % 100;
+        return *this << length.value / 100 << (rest < 10 ? ".0" : ".") << rest;
+    }
+
     void flush()
     {
         m_out.write(m_buffer.data(), std::streamsize(m_buffer.size()));
@@ -414,9 +445,10 @@ private:
             // Heights in hundredths of a unit, so that short intervals still show and the stack adds up.
             const long long top = (below + minutes[index]) * kBarHeight * 100 / scale;
             const long long bottom = below * kBarHeight * 100 / scale;
-            m_out << "<rect x=\"8\" width=\"24\" y=\"" << hundredths(kBarHeight * 100 - top) << "\" height=\""
-                  << hundredths(std::max(50LL, top - bottom)) << "\" class=\"c" << colourIndex(jobCard) << "\"><title>"
-                  << jobLabel(jobCard) << ": " << durationText(minutes[index]) << "</title></rect>";
+            m_out << "<rect x=\"8\" width=\"24\" y=\"" << PageText::Hundredths{kBarHeight * 100 - top} << "\" height=\""
+                  << PageText::Hundredths{std::max(50LL, top - bottom)} << "\" class=\"c" << colourIndex(jobCard)
+                  << "\"><title>" << jobLabel(jobCard) << ": " << PageText::Duration{minutes[index]}
+                  << "</title></rect>";
             below += minutes[index];
         }
         if (week.open[index])
@@ -472,9 +504,9 @@ private:
                     continue;
                 }
                 jobTotal += minutes[i];
-                m_out << "<td data-day=\"" << dateTexts[i] << "\">" << durationText(minutes[i]) << "</td>";
+                m_out << "<td data-day=\"" << dateTexts[i] << "\">" << PageText::Duration{minutes[i]} << "</td>";
             }
-            m_out << "<td>" << durationText(jobTotal) << "</td></tr>\n";
+            m_out << "<td>" << PageText::Duration{jobTotal} << "</td></tr>\n";
         }
         m_out << "</tbody>\n<tfoot><tr data-job=\"\"><th scope=\"row\">Day total</th>";
         for (std::size_t i = 0; i < 7; ++i) {
