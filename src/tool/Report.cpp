@@ -119,7 +119,14 @@ struct ReportBuilder::Card
     std::vector<CardEvent> lateEvents; ///< the late records, in file order; in time order for the second reading
     std::size_t nextLate = 0; ///< the first late record not yet summed in the second reading
     std::optional<CardEvent> running; ///< the start that the next record ends
-    std::vector<JobDayTotal> totals; ///< the days summed up, by day and then job card
+    /** A day summed up: the minutes of one job card, its texts made when the report is. */
+    struct DayTotal
+    {
+        Day day;
+        std::uint64_t jobCard = 0;
+        long long minutes = 0;
+    };
+    std::vector<DayTotal> totals; ///< the days summed up, by day and then job card
     Day summedDay; ///< the day being summed: records are taken in time order, so it only moves forward
     std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on `day`
 
@@ -140,7 +147,7 @@ struct ReportBuilder::Card
     {
         std::sort(dayMinutes.begin(), dayMinutes.end());
         for (const auto& [jobCard, minutes] : dayMinutes)
-            totals.push_back(JobDayTotal{number, std::to_string(jobCard), summedDay, minutes});
+            totals.push_back(DayTotal{summedDay, jobCard, minutes});
         dayMinutes.clear();
     }
 
@@ -274,11 +281,12 @@ TimeReport ReportBuilder::finish()
         card->closeDay();
         rows += card->totals.size();
     }
-    // The rows move over card by card, so that they are held about once, not twice.
     m_report.totals.reserve(rows);
     for (const auto& [number, card] : cards) {
-        std::move(card->totals.begin(), card->totals.end(), std::back_inserter(m_report.totals));
-        std::vector<JobDayTotal>().swap(card->totals);
+        for (const Card::DayTotal& total : card->totals)
+            m_report.totals.push_back(
+                JobDayTotal{card->number, std::to_string(total.jobCard), total.day, total.minutes});
+        std::vector<Card::DayTotal>().swap(card->totals);
         if (card->running && inRange(dayOf(card->running->stamp), m_options))
             m_report.open.push_back(OpenStart{
                 card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
