@@ -183,7 +183,8 @@ ReportBuilder::~ReportBuilder() = default;
 ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 {
     // The records of a card often follow each other.
-    if (m_lastCard && line.card == m_lastCardField)
+    if (m_lastCard && line.card.size() == m_lastCardField.size()
+        && std::memcmp(line.card.data(), m_lastCardField.data(), m_lastCardField.size()) == 0)
         return *m_lastCard;
     const std::uint64_t number = fieldValue(line.card);
     auto found = m_cards.find(number);
@@ -192,9 +193,12 @@ ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
         card->number = std::to_string(number);
         found = m_cards.emplace(number, std::move(card)).first;
     }
-    m_lastCardField = line.card;
-    m_lastCard = found->second.get();
-    return *m_lastCard;
+    m_lastCard = nullptr;
+    if (line.card.size() == m_lastCardField.size()) {
+        std::memcpy(m_lastCardField.data(), line.card.data(), m_lastCardField.size());
+        m_lastCard = found->second.get();
+    }
+    return *found->second;
 }
 
 long long ReportBuilder::minuteOf(const RecordStamp& stamp)
