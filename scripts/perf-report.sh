@@ -3,8 +3,8 @@
 # Measures the performance budgets and writes docs/performance.md: builds the release preset with
 # the benchmarks, runs the core and Qt benchmarks (JSON, medians of repetitions run in random
 # interleaving), runs the whole-process measurements (bench/run-process-bench.sh) and the report of
-# a year (bench/run-report-bench.sh), and puts every
-# figure beside its floor from the same run, as a ratio.
+# a year (bench/run-report-bench.sh), and puts every figure beside its floor from the same run, as
+# a ratio.
 #
 # Usage: scripts/perf-report.sh [--quick] [--no-build] [--render-only] [--build-dir DIR]
 #                               [--commit REV] [--out FILE]
