@@ -5,10 +5,12 @@ set(CPACK_PACKAGE_VENDOR "Ovix")
 set(CPACK_PACKAGE_CONTACT "Ovix packaging <packaging@ovix.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Time and job tracking panel for Ovix Card-Warden")
+# Debian's extended description: lines of at most 80 characters, each kept as written.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Ovix Shift-Loom + Ovix Card-Warden provides a software only Time and Jobtracking system. "
-    "A narrow panel in the notification area times one job at a time and appends start and stop "
-    "records to Card-Warden's data file. Includes shift-loom-store, a command-line tool for the data store.")
+    "Ovix Shift-Loom + Ovix Card-Warden provides a software only Time and\n"
+    "Jobtracking system. A narrow panel in the notification area times one job at\n"
+    "a time and appends start and stop records to Card-Warden's data file.\n"
+    "Includes shift-loom-store, a command-line tool for the data store.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
@@ -29,7 +31,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
         "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), ${_shiftloom_runtime_depends}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# The Wayland platform plugin: a Wayland session without XWayland needs it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-wayland")
 # GNOME shows tray icons only with this extension.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator")
 

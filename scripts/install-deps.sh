@@ -13,12 +13,19 @@ packages=(
     # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
     # and the interpreter of the test scripts
     xvfb xauth xdotool trayer x11-utils x11-apps imagemagick python3
+    # today's desktops for the end-to-end tests: a StatusNotifier tray (xfce4-panel) on a private
+    # session bus, driven with gdbus; the weston Wayland compositor with XWayland, and Qt's
+    # Wayland platform plugin
+    xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
     # the store tool's timesheet page rendered and checked in a browser
     chromium
     # desktop integration checks
     appstream desktop-file-utils
-    # the Debian package's library dependencies (dpkg-shlibdeps); rendering the icon artwork
-    dpkg-dev librsvg2-bin
+    # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
+    # manual page; rendering the icon artwork
+    dpkg-dev lintian help2man librsvg2-bin
+    # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer
+    g++-mingw-w64-x86-64-posix wine wine64 nsis
     # the performance report (scripts/perf-report.sh) and profiling
     jq linux-perf valgrind heaptrack time
 )

@@ -79,6 +79,18 @@ echo "perf-report: whole-process measurements"
 echo "perf-report: store tool report of a year ($report_rounds rounds)"
 "$root/bench/run-report-bench.sh" --store-tool "$bin/shift-loom-store" --rounds "$report_rounds" \
     --out "$results/report.tsv" | tee "$results/report.txt"
+# The Windows programs under wine, where the windows preset is built (panel and bare window).
+windows_bin="$root/build/windows/bin"
+rm -f "$results/wine.tsv"
+if [ -f "$windows_bin/win32_bare_window.exe" ]; then
+    echo "perf-report: Windows start-up under wine"
+    panel_args=()
+    [ -f "$windows_bin/shift-loom.exe" ] \
+        && panel_args=(--panel "$windows_bin/shift-loom.exe" --store-tool "$windows_bin/shift-loom-store.exe")
+    (cd "$root/build/windows" && cpack -G NSIS >/dev/null) || true
+    "$root/bench/run-wine-bench.sh" --bare "$windows_bin/win32_bare_window.exe" "${panel_args[@]}" \
+        --build "$root/build/windows" --runs "$runs" --out "$results/wine.tsv" | tee "$results/wine.txt"
+fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 printf '%s\n%s\n%s\n%s\n%s\n%s\n' "$load_before" "$load_after" "$repetitions" "$runs" "$idle_runs" "$idle_seconds" \
     >"$results/run.txt"
@@ -271,6 +283,36 @@ Wake-ups per thread over the last round ($idle_seconds s; voluntary context swit
 EOF
     awk -F'\t' '/\.threads\./ { key = $1; sub(/\.threads\..*/, "", key); last[key] = $3 } END { for (k in last) printf "| %s | %s |\n", k, last[k] }' \
         "$results/process.tsv" | sort
+
+    if [ -f "$results/wine.tsv" ]; then
+        wine_fig() { awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$results/wine.tsv"; }
+        cat <<EOF
+
+## Windows, under Wine
+
+Wine is not Windows: these are the Windows programs (cross-built with mingw-w64, static runtime)
+started under Wine 8 on this Linux machine, in a private prefix whose wineserver stays up, on Xvfb
+with the trayer tray host (\`bench/run-wine-bench.sh\`). The floor is a bare Win32 window with a
+tray icon built the same way (\`bench/win32/win32_bare_window.cpp\`); the ratio says what the
+program adds to what Wine costs any such window.
+
+| Figure | Value | Floor | Ratio |
+|---|---|---|---|
+EOF
+        bare_ms=$(wine_fig wine.startup.bare)
+        if [ -n "$(wine_fig wine.startup.panel)" ]; then
+            printf '| Start to first window under Wine | %s ms | %s ms bare Win32 window with tray icon | %s |\n' \
+                "$(num "$(wine_fig wine.startup.panel)")" "$(num "$bare_ms")" \
+                "$(num "$(ratio "$(wine_fig wine.startup.panel)" "$bare_ms")" 3)"
+        else
+            printf '| Start to first window under Wine | (no shift-loom.exe built) | %s ms bare Win32 window with tray icon | – |\n' \
+                "$(num "$bare_ms")"
+        fi
+        printf '| Installed size | %s KiB | – | – |\n| Installer | %s KiB | – | – |\n' \
+            "$(wine_fig wine.installed_kib)" "$(wine_fig wine.installer_kib)"
+        printf '\nRuns (ms):\n\n'
+        awk -F'\t' '/^wine\.startup/ { printf "- %s: %s\n", $1, $3 }' "$results/wine.tsv"
+    fi
 
     cat <<'EOF'
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test with ctest: the release build with
-# warnings as errors (unit, widget, end-to-end tests and a smoke run of the benchmarks), then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build (unit and widget tests), then a short run
-# of every fuzz target.
+# warnings as errors (unit, widget, end-to-end tests, the Debian package built and checked with
+# lintian, and a smoke run of the benchmarks), then the AddressSanitizer + UndefinedBehaviorSanitizer
+# build (unit and widget tests), then the Windows build (mingw-w64) with its tests and installer
+# test under wine in a fresh prefix, then a short run of every fuzz target.
 # Usage: scripts/test-all.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +22,12 @@ ctest --preset ci -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# The Windows programs, cross-built, their tests run under wine in a new prefix of this run.
+rm -rf build/windows/wineprefix build/windows/wineprefix.lock
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+ctest --preset windows -j "$jobs"
 
 # The parsers under libFuzzer, briefly (the longer runs: scripts/reliability-report.sh).
 scripts/fuzz-smoke.sh 20

@@ -1,6 +1,7 @@
 # Builds the Debian package with cpack into a temporary folder and checks it without installing
 # it: its control fields, its dependencies and its files.
-# cmake -DBUILD_DIR=... -DWORK_DIR=... -DAPP_ID=... -DPROGRAMS=a;b -DDPKG_DEB=... -P CheckDebPackage.cmake
+# cmake -DBUILD_DIR=... -DWORK_DIR=... -DAPP_ID=... -DPROGRAMS=a;b -DDPKG_DEB=... [-DLINTIAN=...] -P CheckDebPackage.cmake
+# With LINTIAN, the package must also pass lintian without an error or a warning.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 execute_process(COMMAND "${CMAKE_CPACK_COMMAND}" --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
@@ -47,9 +48,11 @@ set(expected
     ./usr/share/metainfo/${APP_ID}.metainfo.xml
     ./usr/share/icons/hicolor/48x48/apps/${APP_ID}.png
     ./usr/share/icons/hicolor/scalable/apps/${APP_ID}.svg
-    ./etc/xdg/autostart/${APP_ID}.desktop)
+    ./etc/xdg/autostart/${APP_ID}.desktop
+    ./usr/share/doc/shift-loom/copyright
+    ./usr/share/doc/shift-loom/changelog.gz)
 foreach(program IN LISTS PROGRAMS)
-    list(APPEND expected ./usr/bin/${program})
+    list(APPEND expected ./usr/bin/${program} ./usr/share/man/man1/${program}.1.gz)
 endforeach()
 foreach(path IN LISTS expected)
     string(FIND "${contents}" " ${path}\n" at)
@@ -65,6 +68,14 @@ execute_process(COMMAND "${DPKG_DEB}" --control "${packages}" "${WORK_DIR}/contr
 file(READ "${WORK_DIR}/control/conffiles" conffiles)
 if(NOT conffiles MATCHES "/etc/xdg/autostart/${APP_ID}.desktop")
     message(FATAL_ERROR "conffiles: '${conffiles}'")
+endif()
+if(LINTIAN)
+    execute_process(COMMAND "${LINTIAN}" --fail-on error,warning "${packages}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output TIMEOUT 240)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "lintian finds errors or warnings (${result}):\n${output}")
+    endif()
+    message(STATUS "lintian: no error, no warning")
 endif()
 file(REMOVE_RECURSE "${WORK_DIR}")
 message(STATUS "package ${package} ${version}; Depends: ${depends}")

@@ -3,6 +3,7 @@
 
 #include "platform/Cp1252.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,30 @@ std::string envOr(const char* name, const std::string& fallback)
 }
 
 } // namespace
+
+Win32PathMapper::Win32PathMapper(std::string rootOfC)
+    : m_rootOfC(std::move(rootOfC))
+{
+}
+
+std::string Win32PathMapper::toHost(std::string_view windowsPath) const
+{
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool onC =
+        windowsPath.size() >= 2 && (windowsPath[0] == 'c' || windowsPath[0] == 'C') && windowsPath[1] == ':';
+    if (m_rootOfC.empty() || !onC)
+        return std::string(windowsPath);
+    std::string_view rest = windowsPath.substr(2);
+    if (!rest.empty() && !separator(rest.front()))
+        return std::string(windowsPath); // "c:name" is relative to the current folder of C:
+    while (!rest.empty() && separator(rest.front()))
+        rest.remove_prefix(1);
+    if (rest.empty())
+        return m_rootOfC;
+    if (std::find_if(rest.begin(), rest.end(), separator) != rest.end())
+        return std::string(windowsPath); // a file in a folder of C: is not moved
+    return m_rootOfC + "\\" + std::string(rest);
+}
 
 PosixPathMapper::PosixPathMapper(std::string dataHome)
     : m_dataHome(std::move(dataHome))

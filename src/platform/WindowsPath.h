@@ -12,7 +12,8 @@ namespace shiftloom::platform {
  * "\data"; "\\server\share\cardwarden" and "\dep.dat"). A PathMapper turns such a text into a
  * path of the host.
  *
- * On Windows the text is the path. Elsewhere (`PosixPathMapper`):
+ * On Windows the text is the path, with one exception (`Win32PathMapper`). Elsewhere
+ * (`PosixPathMapper`):
  * - every "\" becomes "/", and runs of separators collapse to one ("c:\\data" names c:\data);
  * - a leading drive letter "X:" maps to the per-user folder `<dataHome>/Ovix_Shift-Loom/drive_x`
  *   (the letter in lower case), which is created when a path on it is first mapped;
@@ -32,6 +33,29 @@ class IdentityPathMapper final : public PathMapper
 public:
     std::string toHost(std::string_view windowsPath) const override { return std::string(windowsPath); }
 };
+
+/**
+ * Windows: the text is the path, except for the files in the root of drive C: (the offline buffer
+ * "c:\data", its companions, and the fallback data folder "c:\"). Where a normal user may not
+ * create files in the root of C:, they live in a per-user folder instead (`localRootFolder()`), so
+ * that the buffer is always writable; where the root of C: takes files, they stay there.
+ */
+class Win32PathMapper final : public PathMapper
+{
+public:
+    /** `rootOfC` stands for "c:\"; empty keeps the root of C: itself. */
+    explicit Win32PathMapper(std::string rootOfC = {});
+    std::string toHost(std::string_view windowsPath) const override;
+
+private:
+    std::string m_rootOfC;
+};
+
+/**
+ * Windows only: empty when the root of C: takes new files; otherwise the per-user folder
+ * %LOCALAPPDATA%\Ovix\Shift-Loom (created) that stands for it.
+ */
+std::string localRootFolder();
 
 class PosixPathMapper final : public PathMapper
 {

@@ -6,6 +6,7 @@
 #include "panel/TimeText.h"
 #include "qt/ActivityDialog.h"
 #include "qt/DesignLook.h"
+#include "qt/DesktopSession.h"
 #include "qt/PanelLabel.h"
 #include "qt/PickComboBox.h"
 
@@ -246,6 +247,10 @@ void PanelWindow::connectEvents()
     auto* strip = static_cast<PanelLabel*>(control(kDragStrip));
     strip->setMouseTracking(true);
     connect(strip, &PanelLabel::mousePressed, this, [this](QMouseEvent* event) {
+        // Where the window cannot move itself, the compositor moves it with the pointer, and the
+        // strip sees neither the moves nor the release: the drag is the compositor's alone.
+        if (desktop::startCompositorMove(*this))
+            return;
         const QPointF at = positionInDragStrip(event);
         act([this, at] { m_panel.pressDragStrip(static_cast<float>(at.x()), static_cast<float>(at.y())); });
     });

@@ -42,7 +42,7 @@ QtFrontEnd::QtFrontEnd(SettingsStore& settings, platform::FileOps& files, platfo
     m_autoHide.setSingleShot(true);
     connect(&m_clock, &QTimer::timeout, this, &QtFrontEnd::tick);
     connect(&m_autoHide, &QTimer::timeout, this, [this] {
-        if (m_panel)
+        if (m_panel && (!m_mayAutoHide || m_mayAutoHide()))
             m_panel->autoHide();
     });
 }
@@ -66,6 +66,11 @@ LocateDialog* QtFrontEnd::modelessLocateDialog() const
 void QtFrontEnd::setAboutBoxOpener(std::function<void()> open)
 {
     m_openAboutBox = std::move(open);
+}
+
+void QtFrontEnd::setAutoHideCheck(std::function<bool()> mayHide)
+{
+    m_mayAutoHide = std::move(mayHide);
 }
 
 void QtFrontEnd::setTrayIconShower(std::function<void(bool)> show)

@@ -43,6 +43,11 @@ public:
     void setAboutBoxOpener(std::function<void()> open);
     /** Shows or removes the tray icon. A request made before it is plugged in is passed on when it is. */
     void setTrayIconShower(std::function<void(bool)> show);
+    /**
+     * Asked when the auto-hide timer fires: the panel hides itself only where the answer is yes
+     * (a desktop with no notification area would leave nothing to bring it back by).
+     */
+    void setAutoHideCheck(std::function<bool()> mayHide);
 
     /** Starts the clock tick: every second, for the rest of the run. */
     void startClock();
@@ -77,6 +82,7 @@ private:
     QPointer<LocateDialog> m_modelessLocate;
     std::function<void()> m_openAboutBox;
     std::function<void(bool)> m_showTrayIcon;
+    std::function<bool()> m_mayAutoHide;
     std::optional<bool> m_trayRequest;
 };
 

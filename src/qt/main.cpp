@@ -12,9 +12,12 @@
 #include "platform/qt/QtSettingsBackend.h"
 #include "qt/AboutBoxLauncher.h"
 #include "qt/AppIcon.h"
+#include "qt/DesktopSession.h"
+#include "qt/DisplayLossGuard.h"
 #include "qt/PanelWindow.h"
 #include "qt/QtFrontEnd.h"
 #include "qt/RunEnd.h"
+#include "qt/SingleInstance.h"
 #include "qt/TerminationSignals.h"
 #include "qt/TrayIcon.h"
 
@@ -29,8 +32,25 @@ int main(int argc, char** argv)
     // extra round trip (and wake-up) per repaint, plain transfer does not.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    desktop::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
+
+    // One panel per worker and display: a second start shows the running panel and ends here,
+    // before it has read or written anything.
+    SingleInstance instance(SingleInstance::currentDisplayName());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::HandedOver:
+        return 0;
+    case SingleInstance::Claim::NoAnswer:
+        qWarning("shift-loom: a panel runs already on this display but does not answer");
+        return 1;
+    case SingleInstance::Claim::Unguarded:
+        qWarning("shift-loom: no private runtime folder; a second start would start a second panel");
+        break;
+    case SingleInstance::Claim::First:
+        break;
+    }
     QGuiApplication::setDesktopFileName(QStringLiteral("com.ovix.ShiftLoom"));
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -53,6 +73,19 @@ int main(int argc, char** argv)
     // The tooltip shows with a blank on either side of its text, as it always has.
     TrayIcon tray(icon, QStringLiteral("   Ovix Tick-Fob "), [&window] { window.showFromTray(); });
     frontEnd.setTrayIconShower([&tray](bool visible) { tray.show(visible); });
+    // The panel hides itself after a job press only into a tray that is there to bring it back;
+    // without one (a desktop with no notification area) it stays shown.
+    frontEnd.setAutoHideCheck(desktop::notificationAreaAvailable);
+
+    // A second start hands over as a left click on the tray icon does; while the start-up waits
+    // in its locate dialog, that dialog comes to the front instead.
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] {
+        window.showFromTray();
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->raise();
+            dialog->activateWindow();
+        }
+    });
 
     // The about box, opened by a click on the title; one at a time.
     AboutBoxLauncher about;
@@ -70,6 +103,8 @@ int main(int argc, char** argv)
     });
     TerminationSignals signalsToEnd;
     endRunWhenAsked(app, window, signalsToEnd);
+    // The display going away first (its server or compositor ended) ends the run the same way.
+    const DisplayLossGuard displayLoss([&window] { window.endRun(); });
 
     // The clock ticks from the start, also while the start-up waits in its locate dialog.
     frontEnd.startClock();

@@ -3,6 +3,7 @@
 
 #include "app/StorePaths.h"
 #include "platform/Cp1252.h"
+#include "platform/HostFiles.h"
 #include "platform/WindowsPath.h"
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
@@ -49,15 +50,15 @@ int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream&
         throw ToolError(folder + ": no such folder");
     // The panel reads the path as Windows text: a backslash would become a separator, and a line
     // break would end the line early.
-    if (folder.find_first_of("\\\r\n") != std::string::npos)
+    if (folder.find_first_of(platform::kWindowsHost ? "\r\n" : "\\\r\n") != std::string::npos)
         throw ToolError(folder + ": a backslash or line break in the path cannot be registered");
     requirePanelText(folder);
     if (!std::filesystem::exists(folder + "/" + std::string(kStoreMarkerName), error))
         err << "shift-loom-store: " << folder << ": no " << kStoreMarkerName
             << " here; the panel's locate dialog would not take it for a data store\n";
 
-    const platform::PosixPathMapper paths(platform::xdgDataHome());
-    const std::string iniPath = paths.toHost(windowsDirectory() + "\\" + std::string(kCardWardenIniName));
+    const platform::HostFiles host;
+    const std::string iniPath = host.paths().toHost(windowsDirectory() + "\\" + std::string(kCardWardenIniName));
     std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), error);
     if (error)
         throw ToolError(iniPath + ": cannot make its folder (" + error.message() + ")");

@@ -23,21 +23,20 @@ std::string absoluteFolder(std::string_view argument)
     if (error)
         throw ToolError(std::string(argument) + ": " + error.message());
     std::string text = path.lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/')
+    const char separator = platform::kWindowsHost ? '\\' : '/';
+    while (text.size() > 1 && text.back() == separator && text[text.size() - 2] != ':')
         text.pop_back();
     return text;
 }
 
 StoreReader::StoreReader(std::string_view folderArgument)
     : m_folder(absoluteFolder(folderArgument))
-    , m_paths(platform::xdgDataHome())
-    , m_files(m_paths)
 {
     std::error_code error;
     if (!std::filesystem::is_directory(m_folder, error))
         throw ToolError(m_folder + ": no such folder");
     // Store paths are Windows texts, in which a backslash separates folders.
-    if (m_folder.find('\\') != std::string::npos)
+    if (!platform::kWindowsHost && m_folder.find('\\') != std::string::npos)
         throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
     requirePanelText(m_folder);
 }
@@ -56,20 +55,20 @@ void requirePanelText(const std::string& folder)
 
 std::string StoreReader::hostPath(std::string_view name) const
 {
-    return m_paths.toHost(storePath(name));
+    return m_host.paths().toHost(storePath(name));
 }
 
 std::optional<std::string> StoreReader::readDataFile()
 {
     const std::string path = storePath(kDataFileName);
-    platform::OpenFile file(m_files);
+    platform::OpenFile file(m_host.files());
     platform::FileError error = file.open(path, platform::OpenMode::Read);
     if (error == platform::FileError::NotFound)
         return std::nullopt;
     if (error == platform::FileError::None) {
         file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
         std::string bytes;
-        error = platform::readAll(m_files, file.handle(), bytes);
+        error = platform::readAll(m_host.files(), file.handle(), bytes);
         if (error == platform::FileError::None)
             return bytes;
     }

@@ -2,8 +2,7 @@
 #pragma once
 
 #include "app/StorePaths.h"
-#include "platform/WindowsPath.h"
-#include "platform/posix/PosixFileOps.h"
+#include "platform/HostFiles.h"
 #include "tool/DataFileDecoder.h"
 
 #include <cstdint>
@@ -44,7 +43,7 @@ public:
     std::string storePath(std::string_view name) const;
     /** The host path of a store file, for messages. */
     std::string hostPath(std::string_view name) const;
-    platform::FileOps& files() { return m_files; }
+    platform::FileOps& files() { return m_host.files(); }
 
     /**
      * The bytes of the data file, read under a shared lock so that a record being appended is not
@@ -67,8 +66,7 @@ public:
 
 private:
     std::string m_folder;
-    platform::PosixPathMapper m_paths;
-    platform::PosixFileOps m_files;
+    platform::HostFiles m_host;
 };
 
 /** Throws ToolError when the UTF-8 host path `folder` has a character outside Windows-1252. */

@@ -41,6 +41,8 @@ int main(int argc, char** argv)
     // At most one command; that there is one is checked after parsing, so that an unknown word
     // is reported by name rather than as a missing command.
     app.require_subcommand(0, 1);
+    // A folder argument such as /srv/cardwarden is a path on Windows too, never an option.
+    app.allow_windows_style_options(false);
 
     InitOptions init;
     CLI::App* initCommand = app.add_subcommand("init",
@@ -64,7 +66,7 @@ int main(int argc, char** argv)
 
     RegisterOptions reg;
     CLI::App* registerCommand = app.add_subcommand("register",
-        "Write cwv5.ini in the panel's Windows directory ($XDG_DATA_HOME/Ovix_Shift-Loom/drive_c/windows), "
+        "Write cwv5.ini in the panel's Windows directory (on Linux $XDG_DATA_HOME/Ovix_Shift-Loom/drive_c/windows), "
         "naming FOLDER as the data store");
     addFolder(*registerCommand, reg.folder, "Folder of the store");
 

@@ -56,7 +56,7 @@ TEST_F(OfflineBufferTest, AStoreOnDriveCRootIsTheBufferItselfAndIsNotCopiedIntoI
         EXPECT_EQ(buffer(), "b1\r\n") << folder;
     }
     // Also when the folder is named by its host path.
-    EXPECT_EQ(offline.replayInto(paths.driveFolder('c') + "\\data"), platform::FileError::None);
+    EXPECT_EQ(offline.replayInto(paths.toHost("c:") + "\\data"), platform::FileError::None);
     EXPECT_EQ(buffer(), "b1\r\n");
 }
 

@@ -67,9 +67,13 @@ class PanelTestCase(unittest.TestCase):
     session = None
 
     @classmethod
+    def make_session(cls):
+        return ps.XSession(cls.out)
+
+    @classmethod
     def setUpClass(cls):
         cls.out = os.path.join(ARGS.out, cls.__name__)
-        cls.session = ps.XSession(cls.out)
+        cls.session = cls.make_session()
         try:
             cls.session.start()
         except BaseException:

@@ -243,10 +243,11 @@ TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): \(([
 
 
 class XSession:
-    """Xvfb and trayer, with the tools that drive and read the display."""
+    """Xvfb and trayer (or no tray host), with the tools that drive and read the display."""
 
-    def __init__(self, out_dir):
+    def __init__(self, out_dir, tray=True):
         self.out_dir = out_dir
+        self.with_tray = tray
         shutil.rmtree(out_dir, ignore_errors=True)
         os.makedirs(out_dir)
         self.processes = []
@@ -291,10 +292,15 @@ class XSession:
         if not number.isdigit():
             raise Failure(f'Xvfb reported no display number within 30 s ({number!r})')
         self.env['DISPLAY'] = ':' + number
-        self.start_process('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
+        if self.with_tray:
+            self.start_tray()
+
+    def start_tray(self):
+        tray = self.start_process('trayer', ['trayer', '--edge', 'bottom', '--align', 'right', '--widthtype', 'request',
                                       '--height', '32', '--transparent', 'false', '--tint', '0x404040',
                                       '--SetDockType', 'true', '--expand', 'true'])
         wait_for('the trayer panel', lambda: any(w['name'] == 'panel' for w in self.tree()), timeout=20)
+        return tray
 
     def stop(self):
         for process in reversed(self.processes):
@@ -425,9 +431,12 @@ class Workstation:
         _folders.append(self.root)
         self.config_home = os.path.join(self.root, 'config')
         self.data_home = os.path.join(self.root, 'xdg-data')
-        self.runtime_dir = os.path.join(self.root, 'runtime')
-        for folder in (self.config_home, self.data_home, self.runtime_dir):
+        for folder in (self.config_home, self.data_home):
             os.makedirs(folder, mode=0o700)
+        # Short, as /run/user/UID is: the panel's local socket lies there, and a socket's path is
+        # limited to 107 bytes.
+        self.runtime_dir = tempfile.mkdtemp(prefix='sl-run-')
+        _folders.append(self.runtime_dir)
         self.store = os.path.join(self.root, 'cardwarden')
         self.env = dict(session.env)
         self.env.update(XDG_CONFIG_HOME=self.config_home, XDG_DATA_HOME=self.data_home,
@@ -451,6 +460,7 @@ class Workstation:
     def close(self):
         self.stop()
         shutil.rmtree(self.root, ignore_errors=True)
+        shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
     # The store tool.
 

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "platform/FileIo.h"
-#include "platform/posix/PosixFileOps.h"
 #include "support/FaultyFileOps.h"
+#include "support/HostFileOps.h"
+#include "support/Spawn.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <map>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <memory>
 
 namespace shiftloom::platform {
 namespace {
@@ -24,7 +23,7 @@ class FileIo : public ::testing::Test
 protected:
     test::TempDir dir;
     IdentityPathMapper identity;
-    PosixFileOps real{identity};
+    test::HostFileOps real{identity};
     test::FaultyFileOps faulty{real};
     std::string path = dir.file("data");
 };
@@ -97,64 +96,31 @@ TEST_F(FileIo, AShortWriteIsTakenBackOrReportedAsKept)
     EXPECT_EQ(readFile(path), "old\r\nlin");
 }
 
-// Runs `child` in a forked process and returns its pid.
-template<typename F> pid_t forkChild(F child)
+// Another process (tests/platform/LockHelperMain.cpp) takes the whole-file lock and holds it for `hold`.
+std::unique_ptr<test::Spawned> holdLockElsewhere(const std::string& path, std::chrono::milliseconds hold)
 {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        child();
-        ::_exit(0);
-    }
-    return pid;
-}
-
-int waitChild(pid_t pid)
-{
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Another process takes the whole-file lock, tells us through a pipe, and holds it for `hold`.
-pid_t holdLockElsewhere(PosixFileOps& ops, const std::string& path, std::chrono::milliseconds hold)
-{
-    int ready[2];
-    EXPECT_EQ(::pipe(ready), 0);
-    const pid_t pid = forkChild([&] {
-        FileHandle handle;
-        if (ops.open(path, OpenMode::AppendCreate, handle) != FileError::None
-            || ops.tryLock(handle, LockKind::Exclusive) != FileError::None)
-            ::_exit(1);
-        const char byte = 1;
-        if (::write(ready[1], &byte, 1) != 1)
-            ::_exit(1);
-        std::this_thread::sleep_for(hold);
-        ops.unlock(handle);
-        ops.close(handle);
-    });
-    char byte = 0;
-    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    return pid;
+    auto holder = std::make_unique<test::Spawned>(
+        std::vector<std::string>{SHIFTLOOM_LOCK_HELPER, "hold", path, "exclusive", std::to_string(hold.count())});
+    EXPECT_TRUE(test::waitForFile(path + ".held"));
+    return holder;
 }
 
 TEST_F(FileIo, AnAppendWaitsForALockHeldForAMoment)
 {
-    const pid_t holder = holdLockElsewhere(real, path, std::chrono::milliseconds(120));
+    const auto holder = holdLockElsewhere(path, std::chrono::milliseconds(120));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(appendLocked(real, path, "mine\r\n").ok());
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    EXPECT_EQ(waitChild(holder), 0);
+    EXPECT_EQ(holder->wait(), 0);
     EXPECT_EQ(readFile(path), "mine\r\n");
 }
 
 TEST_F(FileIo, AnAppendGivesUpOnALockHeldLongerThanItWaits)
 {
-    const pid_t holder = holdLockElsewhere(real, path, std::chrono::milliseconds(800));
+    const auto holder = holdLockElsewhere(path, std::chrono::milliseconds(800));
     const AppendResult result = appendLocked(real, path, "mine\r\n", LockWait{std::chrono::milliseconds(100)});
     EXPECT_EQ(result.error, FileError::Busy);
-    EXPECT_EQ(waitChild(holder), 0);
+    EXPECT_EQ(holder->wait(), 0);
     EXPECT_EQ(readFile(path), "");
 }
 
@@ -163,7 +129,7 @@ TEST_F(FileIo, AnAppendGivesUpOnALockHeldLongerThanItWaits)
 class DeletingFileOps final : public FileOps
 {
 public:
-    explicit DeletingFileOps(PosixFileOps& real, std::string path)
+    explicit DeletingFileOps(FileOps& real, std::string path)
         : m_real(real)
         , m_path(std::move(path))
     {
@@ -197,7 +163,7 @@ public:
     void pause(std::chrono::milliseconds) override { }
 
 private:
-    PosixFileOps& m_real;
+    FileOps& m_real;
     std::string m_path;
     bool m_deleted = false;
 };
@@ -213,19 +179,13 @@ TEST_F(FileIo, AFileDeletedWhileWaitingForTheLockIsOpenedAgain)
 TEST_F(FileIo, TwoProcessesAppendingAtOnceLoseNoLineAndTearNone)
 {
     constexpr int kLines = 400;
-    auto writer = [&](char tag) {
-        return [&, tag] {
-            for (int i = 0; i < kLines; ++i) {
-                const std::string line = std::string(60, tag) + std::to_string(1000 + i) + "\r\n";
-                if (!appendLocked(real, path, line, LockWait{std::chrono::seconds(5)}).ok())
-                    ::_exit(2);
-            }
-        };
+    auto writer = [&](const char* tag) {
+        return std::vector<std::string>{SHIFTLOOM_LOCK_HELPER, "append", path, tag, std::to_string(kLines)};
     };
-    const pid_t a = forkChild(writer('a'));
-    const pid_t b = forkChild(writer('b'));
-    EXPECT_EQ(waitChild(a), 0);
-    EXPECT_EQ(waitChild(b), 0);
+    test::Spawned a(writer("a"));
+    test::Spawned b(writer("b"));
+    EXPECT_EQ(a.wait(), 0);
+    EXPECT_EQ(b.wait(), 0);
 
     const std::string text = readFile(path);
     std::map<char, int> next{{'a', 1000}, {'b', 1000}};

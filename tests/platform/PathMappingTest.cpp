@@ -63,6 +63,28 @@ TEST(PathMappingDrives, DriveFolderIsCreatedWhenFirstMapped)
     EXPECT_TRUE(std::filesystem::is_directory(drive));
 }
 
+// On Windows the text is the path, but for the files of the root of C: where they are moved.
+TEST(Win32PathMapping, MovesOnlyTheFilesOfTheRootOfC)
+{
+    const Win32PathMapper kept;
+    EXPECT_EQ(kept.toHost("c:\\data"), "c:\\data");
+    const Win32PathMapper moved("U:\\Local\\Shift-Loom");
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\data", "U:\\Local\\Shift-Loom\\data"},
+        {"C:\\\\data.rest", "U:\\Local\\Shift-Loom\\data.rest"}, // the fallback folder "c:\" and "\data.rest"
+        {"c:/data", "U:\\Local\\Shift-Loom\\data"},
+        {"c:\\", "U:\\Local\\Shift-Loom"},
+        {"c:", "U:\\Local\\Shift-Loom"},
+        {"c:\\cardwarden\\data", "c:\\cardwarden\\data"},
+        {"c:data", "c:data"},
+        {"d:\\data", "d:\\data"},
+        {"\\\\server\\c\\data", "\\\\server\\c\\data"},
+    };
+    for (const auto& [windows, host] : cases)
+        EXPECT_EQ(moved.toHost(windows), host) << windows;
+}
+
+#ifndef _WIN32
 TEST(WindowsDirectory, ReportsCWindowsAndItsLength)
 {
     char buffer[145] = {};
@@ -90,6 +112,7 @@ TEST(XdgFolders, FallBackToHomeWhenUnsetOrEmpty)
     ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
 }
+#endif
 
 } // namespace
 } // namespace shiftloom::platform

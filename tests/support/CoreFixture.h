@@ -5,9 +5,9 @@
 #include "app/StorePaths.h"
 #include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
-#include "platform/posix/PosixFileOps.h"
 #include "support/FakeClock.h"
 #include "support/FaultyFileOps.h"
+#include "support/HostFileOps.h"
 #include "support/ScriptedHost.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
@@ -28,8 +28,8 @@ class CoreFixture : public ::testing::Test
 {
 protected:
     TempDir home;
-    platform::PosixPathMapper paths{home.path()};
-    platform::PosixFileOps realFiles{paths};
+    HostPathMapper paths{mapperHome(home.path())};
+    HostFileOps realFiles{paths};
     FaultyFileOps files{realFiles};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};

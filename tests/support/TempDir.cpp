@@ -1,24 +1,31 @@
 // SPDX-License-Identifier: MIT
 #include "TempDir.h"
 
+#include "HostFileOps.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
 
 namespace shiftloom::test {
 
 TempDir::TempDir()
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/shiftloom-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder");
-    m_path = buffer.data();
+    // A new folder of a random name ($TMPDIR, /tmp or the Windows temporary folder).
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+        const std::filesystem::path folder = base / ("shiftloom-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(folder, error)) {
+            m_path = folder.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir()
@@ -55,6 +62,17 @@ std::string readFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string mapperHome(const std::string& home)
+{
+#ifdef _WIN32
+    const std::string root = home + "\\drive_c";
+    std::filesystem::create_directories(root);
+    return root;
+#else
+    return home;
+#endif
 }
 
 bool fileExists(const std::string& path)

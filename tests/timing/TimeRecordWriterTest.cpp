@@ -2,11 +2,10 @@
 #include "timing/TimeRecordWriter.h"
 #include "panel/Panel.h"
 #include "support/CoreFixture.h"
+#include "support/Spawn.h"
 
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace shiftloom {
 namespace {
@@ -81,32 +80,14 @@ TEST_F(TimeRecordWriterTest, InAFallbackRunTheBufferIsTheDataFile)
 
 TEST_F(TimeRecordWriterTest, ARecordLandsInOrderWhileCardWardenHoldsTheLockForAMoment)
 {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
     test::writeFile(storePath("data"), "");
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        platform::FileHandle handle;
-        if (realFiles.open(store() + "\\data", platform::OpenMode::Read, handle) != platform::FileError::None
-            || realFiles.tryLock(handle, platform::LockKind::Shared) != platform::FileError::None)
-            ::_exit(1);
-        const char byte = 1;
-        if (::write(ready[1], &byte, 1) != 1)
-            ::_exit(1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    test::Spawned holder({SHIFTLOOM_LOCK_HELPER, "hold", storePath("data"), "shared", "150"});
+    ASSERT_TRUE(test::waitForFile(storePath("data.held")));
     TimeRecordWriter waiting(realFiles, [this] { return folder; });
     EXPECT_EQ(waiting.AppendTimeRecord("r1"), RecordPlace::Store);
     EXPECT_EQ(waiting.AppendTimeRecord("r2"), RecordPlace::Store);
-    int status = 0;
-    ::waitpid(holder, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(holder.wait(), 0);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\n");
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 // For every faultable call of a record write with a buffer waiting, fail it, then start again:

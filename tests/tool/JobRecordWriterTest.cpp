@@ -3,7 +3,7 @@
 
 #include "app/JobFile.h"
 #include "platform/WindowsPath.h"
-#include "platform/posix/PosixFileOps.h"
+#include "support/HostFileOps.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -69,8 +69,8 @@ TEST(JobRecordWriter, PanelReaderListsWhatWasWritten)
     test::writeFile(folder.file("dep.dat"), jobFileBytes(jobs));
     EXPECT_EQ(test::readFile(folder.file("dep.dat")).size(), (jobs.size() + 1) * kJobRecordLength);
 
-    const platform::PosixPathMapper paths(folder.path());
-    platform::PosixFileOps files(paths);
+    const test::HostPathMapper paths(test::mapperHome(folder.path()));
+    test::HostFileOps files(paths);
     const JobListResult list = readJobList(files, folder.path() + "\\dep.dat", JobFileOpen::ReadOnly);
     ASSERT_EQ(list.error, platform::FileError::None);
     // JobPrefix, JobCode, ten blanks, JobCard, ten blanks, JobName, a blank, JobDetail.

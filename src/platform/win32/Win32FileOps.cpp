@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "Win32FileOps.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 namespace shiftloom::platform {
@@ -75,10 +77,49 @@ bool sameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFO
         && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+bool renamePosix(const std::string& from, const std::string& target)
+{
+    char full[MAX_PATH];
+    const DWORD fullLength = GetFullPathNameA(target.c_str(), MAX_PATH, full, nullptr);
+    if (fullLength == 0 || fullLength >= MAX_PATH)
+        return false;
+    const std::string to(full, fullLength);
+    constexpr DWORD kReplaceIfExists = 0x1;
+    constexpr DWORD kPosixSemantics = 0x2;
+    constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0)
+        return false;
+    std::vector<char> storage(sizeof(FILE_RENAME_INFO) + static_cast<std::size_t>(wideLength) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
+    info->Flags = kReplaceIfExists | kPosixSemantics;
+    info->FileNameLength = static_cast<DWORD>((wideLength - 1) * static_cast<int>(sizeof(WCHAR)));
+    MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, info->FileName, wideLength);
+    const HANDLE file = CreateFileA(from.c_str(),
+        DELETE | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr,
+        OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL,
+        nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool renamed =
+        SetFileInformationByHandle(file, kFileRenameInfoEx, info, static_cast<DWORD>(storage.size())) != 0;
+    CloseHandle(file);
+    return renamed;
+}
+
 } // namespace
 
-FileError Win32FileOps::open(std::string_view path, OpenMode mode, FileHandle& out)
+Win32FileOps::Win32FileOps(const PathMapper& paths)
+    : m_paths(paths)
 {
+}
+
+FileError Win32FileOps::open(std::string_view windowsPath, OpenMode mode, FileHandle& out)
+{
+    const std::string path = m_paths.toHost(windowsPath);
     out = FileHandle{};
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
@@ -97,7 +138,7 @@ FileError Win32FileOps::open(std::string_view path, OpenMode mode, FileHandle& o
         disposition = OPEN_ALWAYS;
         break;
     }
-    const HANDLE handle = CreateFileA(std::string(path).c_str(),
+    const HANDLE handle = CreateFileA(path.c_str(),
         access,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr,
@@ -106,8 +147,7 @@ FileError Win32FileOps::open(std::string_view path, OpenMode mode, FileHandle& o
         nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        return code == ERROR_ACCESS_DENIED
-                && (GetFileAttributesA(std::string(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0
+        return code == ERROR_ACCESS_DENIED && (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0
             ? FileError::IsDirectory
             : errorFrom(code);
     }
@@ -194,7 +234,12 @@ bool Win32FileOps::detached(FileHandle file, std::string_view path)
     BY_HANDLE_FILE_INFORMATION named = {};
     if (!identity(handleOf(file), open) || open.nNumberOfLinks == 0)
         return true;
-    return !identityOfPath(path, named) || !sameIdentity(open, named);
+    // A file deleted while open keeps its name until its last handle closes: "delete pending".
+    FILE_STANDARD_INFO standard = {};
+    if (GetFileInformationByHandleEx(handleOf(file), FileStandardInfo, &standard, sizeof standard)
+        && standard.DeletePending)
+        return true;
+    return !identityOfPath(m_paths.toHost(path), named) || !sameIdentity(open, named);
 }
 
 void Win32FileOps::close(FileHandle file)
@@ -204,21 +249,29 @@ void Win32FileOps::close(FileHandle file)
 
 FileError Win32FileOps::remove(std::string_view path)
 {
-    if (!DeleteFileA(std::string(path).c_str()))
+    if (!DeleteFileA(m_paths.toHost(path).c_str()))
         return lastError();
     return FileError::None;
 }
 
-FileError Win32FileOps::replace(std::string_view from, std::string_view to)
+FileError Win32FileOps::replace(std::string_view windowsFrom, std::string_view windowsTo)
 {
-    if (!MoveFileExA(
-            std::string(from).c_str(), std::string(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::string from = m_paths.toHost(windowsFrom);
+    const std::string to = m_paths.toHost(windowsTo);
+    // The target may be open (the offline buffer, held by its replay): a rename with POSIX
+    // semantics replaces it all the same (NTFS on Windows 10 1809 and later); where that is not
+    // known, the classic rename, which an open target refuses.
+    if (renamePosix(from, to))
+        return FileError::None;
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return lastError();
     return FileError::None;
 }
 
-bool Win32FileOps::sameFile(std::string_view a, std::string_view b)
+bool Win32FileOps::sameFile(std::string_view windowsA, std::string_view windowsB)
 {
+    const std::string a = m_paths.toHost(windowsA);
+    const std::string b = m_paths.toHost(windowsB);
     BY_HANDLE_FILE_INFORMATION infoA = {};
     BY_HANDLE_FILE_INFORMATION infoB = {};
     if (identityOfPath(a, infoA) && identityOfPath(b, infoB))

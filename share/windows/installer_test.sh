@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Makes the installer, installs it silently under wine for the current user and then for all
+# users, runs the installed programs, uninstalls silently, and checks that what was installed is
+# gone while the worker's settings and records stay.
+# Usage: installer_test.sh <build folder> <wine prefix>
+set -euo pipefail
+build=$1
+export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cd "$build"
+failed=0
+check() { # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failed=1; fi
+}
+reg_has() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+key_has() { wine reg query "$1" >/dev/null 2>&1; }
+unix() { winepath -u "$1" 2>/dev/null; }
+
+rm -f packages/shift-loom-*-win64.exe
+cpack -G NSIS >/dev/null
+installer=$(ls packages/shift-loom-*-win64.exe)
+version=$(basename "$installer" | sed 's/shift-loom-\(.*\)-win64.exe/\1/')
+check "the installer is made" test -s "$installer"
+
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvixShiftLoom'
+settings_key='HKCU\Software\Ovix_Shift-Loom\Properties'
+drive_c=$(unix 'C:\')
+store=$(mktemp -d)
+trap 'rm -rf "$store"' EXIT
+
+# The worker's settings and a buffered record, which no uninstall may touch.
+wine reg add "$settings_key" /v DataLoc /d 'C:\cardwarden' /f >/dev/null
+printf 'buffered record\r\n' >"$drive_c/data"
+
+for mode in CurrentUser AllUsers; do
+    root=HKCU
+    [ "$mode" = AllUsers ] && root=HKLM
+    key=${uninstall_key/HKCU/$root}
+    wine "$installer" /S /$mode
+    wineserver -w
+    location=$(wine reg query "$key" /v InstallLocation 2>/dev/null | sed -n 's/.*REG_SZ *//p' | tr -d '\r')
+    folder=$(unix "$location")
+    check "$mode: installed and registered for uninstall" test -n "$location" -a -d "$folder"
+    check "$mode: the store tool and the uninstaller are in place" \
+        test -f "$folder/shift-loom-store.exe" -a -f "$folder/Uninstall.exe"
+    if [ "$mode" = CurrentUser ]; then
+        [[ "$location" == *AppData* ]] || { echo "FAILED: per-user folder expected: $location"; failed=1; }
+        menu=$(unix "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs/Ovix\ Shift-Loom
+    else
+        [[ "$location" == *"Program Files"* ]] || { echo "FAILED: Program Files expected: $location"; failed=1; }
+        menu=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Ovix\ Shift-Loom
+    fi
+    check "$mode: Start-menu entry" test -f "$menu/Uninstall Ovix Shift-Loom.lnk"
+
+    tool="$location\\shift-loom-store.exe"
+    check "$mode: the installed store tool runs" \
+        bash -c "wine '$tool' --version | tr -d '\r' | grep -qx 'shift-loom-store $version'"
+    check "$mode: the installed store tool makes and reads a store" \
+        bash -c "wine '$tool' init '$store/s-$mode' >/dev/null && wine '$tool' jobs '$store/s-$mode' | grep -q 'Frame welding'"
+    # ---- PANEL HOOK: once the Win32 panel (shift-loom.exe) is installed, check here its Start-menu
+    # shortcut "$menu/Ovix Shift-Loom.lnk", the log-on entry (HKCU/HKLM ...\Run "Ovix Shift-Loom"),
+    # and start it on the store "$store/s-$mode" registered with `register`, then check its record.
+    if [ -f "$folder/shift-loom.exe" ]; then
+        check "$mode: the panel's Start-menu entry" test -f "$menu/Ovix Shift-Loom.lnk"
+        check "$mode: the panel starts at log-on" reg_has "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" "Ovix Shift-Loom"
+    fi
+
+    wine "$folder/Uninstall.exe" /S /$mode
+    wineserver -w
+    check "$mode: the program folder is gone" test ! -e "$folder"
+    check "$mode: the Start-menu entries are gone" test ! -e "$menu"
+    check "$mode: the uninstall entry is gone" bash -c "! wine reg query '$key' >/dev/null 2>&1"
+    check "$mode: the log-on entry is gone" \
+        bash -c "! wine reg query '$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v 'Ovix Shift-Loom' >/dev/null 2>&1"
+    check "$mode: the worker's settings stay" reg_has "$settings_key" DataLoc
+    check "$mode: the buffered records stay" grep -q 'buffered record' "$drive_c/data"
+done
+wine reg delete 'HKCU\Software\Ovix_Shift-Loom' /f >/dev/null 2>&1 || true
+rm -f "$drive_c/data"
+exit $failed

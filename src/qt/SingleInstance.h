@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace shiftloom {
+
+/**
+ * One panel per worker and display. The first start takes an exclusive lock on a file in the
+ * worker's runtime folder ($XDG_RUNTIME_DIR, which only the worker's account can enter) and holds
+ * it for its whole run; it listens on a local socket beside it. A later start finds the lock
+ * taken, asks the running panel through the socket to show itself, and ends.
+ *
+ * The lock decides who is first, so two starts at the same moment end with one panel; the kernel
+ * drops the lock with the process, so a panel killed without a word leaves nothing that blocks
+ * the next start (its stale socket is removed by the next holder of the lock). Connections from
+ * another account are refused by the folder's and the socket's permissions and, should those be
+ * loosened, by a check of the peer's user id.
+ */
+class SingleInstance final : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Claim
+    {
+        /** This process is the panel: it holds the lock and listens. */
+        First,
+        /** A panel runs already and was told to show itself; this process should end. */
+        HandedOver,
+        /** A panel runs already but did not answer; this process should end all the same. */
+        NoAnswer,
+        /** No runtime folder or lock could be had: this process runs as the panel, unguarded. */
+        Unguarded,
+    };
+
+    /** `displayName` tells apart the worker's displays: one panel each. */
+    explicit SingleInstance(const QString& displayName, QObject* parent = nullptr);
+    ~SingleInstance() override;
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    /**
+     * Takes the lock, or hands over to the panel that holds it. Waits at most a few seconds for a
+     * panel that is still starting to answer.
+     */
+    Claim claim();
+
+    /** The socket's path ("" until claimed). */
+    QString socketPath() const { return m_socketPath; }
+
+    /** The display name of the session this process runs in, as `SingleInstance` keys it. */
+    static QString currentDisplayName();
+
+signals:
+    /** Another start asked this panel to show itself. */
+    void showRequested();
+
+private:
+    bool handOver();
+    void onNewConnection();
+
+    QString m_base;
+    QString m_socketPath;
+    int m_lockFd = -1;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace shiftloom
