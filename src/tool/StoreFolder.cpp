@@ -79,7 +79,7 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
     const std::function<void(const DataLine&)>& visit, std::uint64_t limit)
 {
     const std::string path = storePath(kDataFileName);
-    platform::OpenFile file(m_files);
+    platform::OpenFile file(m_host.files());
     platform::FileError error = file.open(path, platform::OpenMode::Read);
     if (error == platform::FileError::NotFound && limit == std::numeric_limits<std::uint64_t>::max())
         return std::nullopt;
@@ -111,7 +111,7 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
         }
         std::size_t got = 0;
         file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
-        error = m_files.readAt(file.handle(), offset, buffer.get() + kept, want, got);
+        error = m_host.files().readAt(file.handle(), offset, buffer.get() + kept, want, got);
         file.unlock();
         offset += got;
         if (error != platform::FileError::None || got == 0)
