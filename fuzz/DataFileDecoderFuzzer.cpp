@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace shiftloom::tool;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const DecodedDataFile file = decodeDataFile(bytes);
+    const DecodedDataFile file = decodeDataFile(std::string(bytes));
     std::size_t invalid = 0;
     std::size_t total = 0;
     std::size_t number = 0;

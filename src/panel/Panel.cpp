@@ -66,19 +66,23 @@ std::string windowsDirectory()
 }
 
 // The start-up's test that the store can be written: the data file is opened for appending
-// (created when missing), then the offline buffer is handed over into it.
+// (created when missing; for appending only where the store lets workers append but not read),
+// then the records waiting in the offline buffer are handed over into it. Only a store that cannot
+// be opened or written fails: a lock that Card-Warden holds a moment longer, or a buffer that
+// cannot be read, leaves the records waiting for the clock tick's hand-over.
 FileError openDataFileAndReplay(platform::FileOps& files, std::string_view dataFolder)
 {
     const std::string dataFile = storeFile(dataFolder, kDataFileName);
     {
         platform::OpenFile file(files);
-        if (const FileError error = file.open(dataFile, platform::OpenMode::AppendCreate); error != FileError::None)
+        FileError error = file.open(dataFile, platform::OpenMode::AppendCreate);
+        if (error == FileError::AccessDenied)
+            error = file.open(dataFile, platform::OpenMode::AppendOnly);
+        if (error != FileError::None)
             return error;
     }
-    OfflineBuffer buffer(files);
-    if (!buffer.present())
-        return FileError::None;
-    return buffer.replayInto(dataFile);
+    const HandOverResult handOver = OfflineBuffer(files).replayInto(dataFile);
+    return handOver.storeFault ? handOver.error : FileError::None;
 }
 
 Message message(std::string_view text, std::string_view title, MessageIcon icon)
@@ -195,6 +199,8 @@ void Panel::tick()
     advanceClockDisplay();
     if (m_running)
         m_slots[static_cast<std::size_t>(*m_running)].elapsed = nextSecond(runningElapsed());
+    // Records waiting for the store go over as soon as it takes them again.
+    m_writer.handOverPending(std::chrono::steady_clock::now());
 }
 
 ElapsedTime Panel::runningElapsed() const

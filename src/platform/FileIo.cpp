@@ -154,50 +154,64 @@ FileError lineStartPrefix(FileOps& ops, FileHandle file, std::uint64_t size, std
 
 } // namespace
 
-AppendResult appendLocked(FileOps& ops, std::string_view path, std::string_view text, LockWait wait)
+FileError openLockedForAppend(OpenFile& file, std::string_view path, LockWait wait, bool& readable)
 {
-    OpenFile file(ops);
     // A Card-Warden that takes the data file away (delete or rename) between our open and our
     // lock leaves us holding a lock on a file nobody reads: open the path again.
     constexpr int kReopenAttempts = 5;
     for (int attempt = 0;; ++attempt) {
-        if (const FileError error = file.open(path, OpenMode::AppendCreate); error != FileError::None)
-            return {error, 0};
-        if (const FileError error = file.lock(LockKind::Exclusive, wait.budget, wait.interval);
-            error != FileError::None)
-            return {error, 0};
-        if (!ops.detached(file.handle(), path))
-            break;
+        readable = true;
+        FileError error = file.open(path, OpenMode::AppendCreate);
+        if (error == FileError::AccessDenied) {
+            readable = false;
+            error = file.open(path, OpenMode::AppendOnly);
+        }
+        if (error != FileError::None)
+            return error;
+        if (error = file.lock(LockKind::Exclusive, wait.budget, wait.interval); error != FileError::None)
+            return error;
+        if (!file.ops().detached(file.handle(), path))
+            return FileError::None;
         if (attempt + 1 == kReopenAttempts)
-            return {FileError::Busy, 0};
+            return FileError::Busy;
+    }
+}
+
+AppendResult appendLocked(FileOps& ops,
+    std::string_view path,
+    std::string_view text,
+    LockWait wait,
+    const std::function<FileError(const AppendPlan&)>& beforeWrite)
+{
+    AppendResult result;
+    OpenFile file(ops);
+    if (result.error = openLockedForAppend(file, path, wait, result.plan.readable); !result.ok())
+        return result;
+    if (result.error = ops.size(file.handle(), result.plan.sizeBefore); !result.ok())
+        return result;
+    if (ops.identity(file.handle(), result.plan.identity) != FileError::None)
+        result.plan.identity.clear();
+    if (result.plan.readable) {
+        result.error = lineStartPrefix(ops, file.handle(), result.plan.sizeBefore, result.plan.prefix);
+        if (!result.ok())
+            return result;
+    }
+    if (beforeWrite) {
+        if (result.error = beforeWrite(result.plan); !result.ok())
+            return result;
     }
 
-    std::uint64_t sizeBefore = 0;
-    if (const FileError error = ops.size(file.handle(), sizeBefore); error != FileError::None)
-        return {error, 0};
-    std::string_view prefix;
-    if (const FileError error = lineStartPrefix(ops, file.handle(), sizeBefore, prefix); error != FileError::None)
-        return {error, 0};
-
     std::string bytes;
-    bytes.reserve(prefix.size() + text.size());
-    bytes.append(prefix);
+    bytes.reserve(result.plan.prefix.size() + text.size());
+    bytes.append(result.plan.prefix);
     bytes.append(text);
-
-    std::size_t written = 0;
-    FileError error = ops.append(file.handle(), bytes.data(), bytes.size(), written);
-    if (error == FileError::None && written != bytes.size())
-        error = FileError::NoSpace;
-    if (error == FileError::None)
-        error = ops.flush(file.handle());
-    if (error == FileError::None)
-        return {FileError::None, text.size()};
-
-    // Take back what this call wrote, so that no half record stays in the file.
-    if (written == 0 || ops.truncate(file.handle(), sizeBefore) == FileError::None)
-        return {error, 0};
-    const std::size_t keptOfText = written > prefix.size() ? written - prefix.size() : 0;
-    return {error, std::min(keptOfText, text.size())};
+    result.started = true;
+    result.error = ops.append(file.handle(), bytes.data(), bytes.size(), result.written);
+    if (result.ok() && result.written != bytes.size())
+        result.error = FileError::NoSpace;
+    if (result.ok())
+        result.error = ops.flush(file.handle());
+    return result;
 }
 
 } // namespace shiftloom::platform

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,30 +79,46 @@ struct LockWait
     std::chrono::milliseconds interval{10};
 };
 
+/**
+ * Opens `path` for appending (creating it when missing) and takes its exclusive whole-file lock,
+ * waiting at most `wait.budget`. Where the file may be appended to but not read, it is opened for
+ * appending only and `readable` is false. A file deleted or replaced by another process between
+ * the open and the lock is opened again.
+ */
+FileError openLockedForAppend(OpenFile& file, std::string_view path, LockWait wait, bool& readable);
+
+/** What `appendLocked` found before it wrote: where the text goes and what comes before it. */
+struct AppendPlan
+{
+    std::uint64_t sizeBefore = 0;
+    /** A line end written before the text when the file does not end with one (a writer died half-way). */
+    std::string_view prefix;
+    std::string identity; ///< of the file written (see `FileOps::identity`); empty when unknown
+    bool readable = true; ///< false: the file may not be read, so its last line was not looked at
+};
+
 /** The outcome of `appendLocked`. */
 struct AppendResult
 {
     FileError error = FileError::None;
-    /**
-     * How many bytes of the text stand in the file after the call: all of them on success; after a
-     * failure, 0 when nothing reached the file or what did was taken back, otherwise the length of
-     * the part that stayed.
-     */
-    std::size_t bytesKept = 0;
+    bool started = false; ///< the write was made (whatever came of it)
+    std::size_t written = 0; ///< bytes of prefix and text that the write reported
+    AppendPlan plan;
     bool ok() const { return error == FileError::None; }
 };
 
 /**
- * Appends `text` (whole lines, each ended by CR LF) to the file at `path` under an exclusive
- * whole-file lock:
- *  1. open (creating the file when missing) and take the lock, waiting at most `wait.budget`;
- *     a file deleted or replaced by another process meanwhile is opened again;
- *  2. when the file does not end with a line end (a writer died half-way through a line), start
- *     the text on a new line, so that it stays whole;
- *  3. write it in one write, force it to the disk, unlock, close.
- * When the write or the flush fails, the bytes of this call are cut off again, so that the file
- * ends as it began; what could not be cut off is reported in `bytesKept`.
+ * Appends `text` (whole lines, each ended by CR LF) to the file at `path` under its exclusive
+ * whole-file lock: opens and locks it (`openLockedForAppend`); where the file can be read and does
+ * not end with a line end, starts the text on a new line; calls `beforeWrite` with the plan (an
+ * error from it stops the append before anything is written); writes prefix and text in one
+ * write and forces them to the disk. Nothing is ever cut off the file: after a failed write or
+ * flush, what reached it stays, and the caller learns it from `started` and `written`.
  */
-AppendResult appendLocked(FileOps& ops, std::string_view path, std::string_view text, LockWait wait = {});
+AppendResult appendLocked(FileOps& ops,
+    std::string_view path,
+    std::string_view text,
+    LockWait wait = {},
+    const std::function<FileError(const AppendPlan&)>& beforeWrite = {});
 
 } // namespace shiftloom::platform

@@ -31,6 +31,7 @@ enum class OpenMode
     ReadWrite, ///< an existing file, read and write (needed for an exclusive lock)
     AppendCreate, ///< write at the end; a missing file is created empty
     ReadCreate, ///< an existing file read only; a missing one is created empty first
+    AppendOnly, ///< write at the end, no read (a share that lets workers append but not read); creates
 };
 
 enum class LockKind
@@ -71,10 +72,12 @@ public:
         FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) = 0;
     /** Writes at the end of a file opened with AppendCreate; `written` may be short. */
     virtual FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) = 0;
-    /** Cuts the file to `length` bytes (used to drop replayed records from the buffer). */
+    /** Cuts the file to `length` bytes; only ever used on the program's own files, never on the store. */
     virtual FileError truncate(FileHandle file, std::uint64_t length) = 0;
     /** Forces the written bytes to the disk (fsync, FlushFileBuffers). */
     virtual FileError flush(FileHandle file) = 0;
+    /** The identity of the open file (device and file number), as text; two paths of one file give one identity. */
+    virtual FileError identity(FileHandle file, std::string& out) = 0;
     /** True when `path` no longer names the open file: it was deleted or replaced meanwhile. */
     virtual bool detached(FileHandle file, std::string_view path) = 0;
     virtual void close(FileHandle file) = 0;

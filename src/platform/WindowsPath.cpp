@@ -111,6 +111,27 @@ std::string xdgConfigHome()
     return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config");
 }
 
+std::string xdgStateHome()
+{
+    return envOr("XDG_STATE_HOME", homeFolder() + "/.local/state");
+}
+
+std::string recordSpoolPath()
+{
+#ifdef _WIN32
+    const std::string folder = envOr("LOCALAPPDATA", envOr("TEMP", "c:\\temp")) + "\\" + std::string(kHostFolderName);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder + "\\spool";
+#else
+    const std::string folder = xdgStateHome() + "/" + std::string(kHostFolderName);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    // Path texts are Windows-1252; the path mapper turns this one back into the host's UTF-8 name.
+    return utf8ToCp1252(folder + "/spool");
+#endif
+}
+
 #ifndef _WIN32
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
 {

@@ -78,6 +78,16 @@ std::string xdgDataHome();
 /** $XDG_CONFIG_HOME, or ~/.config when it is unset or empty. */
 std::string xdgConfigHome();
 
+/** $XDG_STATE_HOME, or ~/.local/state when it is unset or empty. */
+std::string xdgStateHome();
+
+/**
+ * The per-user spool of time records that neither the data store nor the offline buffer took:
+ * $XDG_STATE_HOME/Ovix_Shift-Loom/spool (on Windows %LOCALAPPDATA%\Ovix_Shift-Loom\spool), as a
+ * path text of the program. Its folder is created when missing.
+ */
+std::string recordSpoolPath();
+
 /** The folder name under the XDG folders that holds everything of this program. */
 inline constexpr std::string_view kHostFolderName = "Ovix_Shift-Loom";
 

@@ -7,12 +7,13 @@ namespace shiftloom {
 
 using platform::FileError;
 
-TimeRecordWriter::TimeRecordWriter(
-    platform::FileOps& files, std::function<std::string()> getDataFolder, platform::LockWait wait)
+TimeRecordWriter::TimeRecordWriter(platform::FileOps& files,
+    std::function<std::string()> getDataFolder,
+    platform::LockWait wait,
+    std::string spoolPath)
     : m_files(files)
     , m_getDataFolder(std::move(getDataFolder))
-    , m_wait(wait)
-    , m_buffer(files, wait)
+    , m_buffer(files, wait, std::move(spoolPath))
 {
 }
 
@@ -42,41 +43,57 @@ bool TimeRecordWriter::flushHeldWithin(std::chrono::milliseconds budget)
     return m_held.empty();
 }
 
+void TimeRecordWriter::handOverPending(std::chrono::steady_clock::time_point now)
+{
+    constexpr std::chrono::seconds kLongestPause{30};
+    if (!pending() || now < m_nextTry)
+        return;
+    if (!m_held.empty()) {
+        writeHeld();
+    } else {
+        const HandOverResult result = m_buffer.replayInto(storeFile(m_getDataFolder(), kDataFileName));
+        m_pending = !result.ok();
+    }
+    if (pending()) {
+        m_nextTry = now + m_backOff;
+        m_backOff = std::min(m_backOff * 2, kLongestPause);
+    } else {
+        m_backOff = std::chrono::seconds(1);
+    }
+}
+
 RecordPlace TimeRecordWriter::writeHeld()
 {
     std::string text;
     for (const std::string& record : m_held)
         text += record;
-
-    const std::string dataFile = storeFile(m_getDataFolder(), kDataFileName);
-    const bool storeIsBuffer = m_files.sameFile(dataFile, OfflineBufferPath);
-
-    // Records kept in the buffer go to the store before any newer one.
-    bool storeUsable = true;
-    if (!storeIsBuffer && m_buffer.present())
-        storeUsable = m_buffer.replayInto(dataFile) == FileError::None;
-
-    if (storeUsable) {
-        const platform::AppendResult result = platform::appendLocked(m_files, dataFile, text, m_wait);
-        if (result.ok()) {
-            m_held.clear();
-            return RecordPlace::Store;
-        }
-        // Records that stayed in the store despite the failure are not written again.
-        std::size_t kept = result.bytesKept;
-        while (!m_held.empty() && kept >= m_held.front().size() - 2) {
-            kept -= std::min(kept, m_held.front().size());
-            text.erase(0, m_held.front().size());
-            m_held.pop_front();
-        }
-        if (m_held.empty())
-            return RecordPlace::Store;
-    }
-    if (!storeIsBuffer && m_buffer.append(text).ok()) {
+    HandOverResult handOver;
+    const Placed placed = m_buffer.place(storeFile(m_getDataFolder(), kDataFileName), text, handOver);
+    if (placed == Placed::Nowhere) {
+        // `text` may have gained records of a writer that died before they arrived: keep them too.
         m_held.clear();
-        return RecordPlace::Buffer;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find("\r\n", at), text.size() - 2) + 2;
+            m_held.push_back(text.substr(at, end - at));
+            at = end;
+        }
+        m_pending = true;
+        return RecordPlace::Held;
     }
-    return RecordPlace::Held;
+    m_held.clear();
+    m_pending = handOver.pendingLeft;
+    if (!m_pending)
+        m_backOff = std::chrono::seconds(1);
+    switch (placed) {
+    case Placed::Store:
+        return RecordPlace::Store;
+    case Placed::Buffer:
+        return RecordPlace::Buffer;
+    case Placed::Journal:
+        return RecordPlace::Journal;
+    default:
+        return RecordPlace::Spool;
+    }
 }
 
 } // namespace shiftloom

@@ -3,6 +3,9 @@
 
 #include "timing/RecordLayout.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace shiftloom::tool {
 namespace {
 
@@ -11,22 +14,34 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The value of the digits of `field`; the caller has checked that they are digits.
+// Whether every character of `text` is a digit, eight at a time: a byte is a digit when its high
+// half is 3 and it stays so with 6 added (0x3a to 0x3f carry into the high half; no byte of such
+// a word carries into the next).
+bool allDigits(std::string_view text)
+{
+    constexpr std::uint64_t kHigh = 0xf0f0f0f0f0f0f0f0u, kThrees = 0x3030303030303030u, kSixes = 0x0606060606060606u;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
+            return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (!isDigit(text[i]))
+            return false;
+    }
+    return true;
+}
+
+// The value of the digits of `field` of a line of the field's length at least; the caller has
+// checked that they are digits.
 int digitsValue(std::string_view text, RecordField field)
 {
     int value = 0;
-    for (const char c : field.of(text))
-        value = value * 10 + (c - '0');
+    for (std::size_t i = field.offset; i < field.end(); ++i)
+        value = value * 10 + (text[i] - '0');
     return value;
-}
-
-DataLine invalidLine(DataLine line, std::string_view text, DataLineProblem problem, std::size_t column = 0)
-{
-    line.kind = DataLineKind::Invalid;
-    line.problem = problem;
-    line.column = column;
-    line.excerpt = std::string(text.substr(0, kExcerptLength));
-    return line;
 }
 
 } // namespace
@@ -54,26 +69,26 @@ int daysInMonth(int year, int month)
     }
 }
 
-DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
-{
-    DataLine line;
-    line.number = number;
-    line.end = end;
-    line.length = text.size();
+namespace {
 
+// Decodes `text` into `line`: its kind and fields, or why it is invalid.
+DataLineProblem decodeFields(std::string_view text, DataLine& line)
+{
     if (text.empty())
-        return invalidLine(std::move(line), text, DataLineProblem::Empty);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!isDigit(text[i]))
-            return invalidLine(
-                std::move(line), text, text[i] == '-' ? DataLineProblem::MinusSign : DataLineProblem::NotDigit, i + 1);
+        return DataLineProblem::Empty;
+    if (!allDigits(text)) {
+        std::size_t i = 0;
+        while (isDigit(text[i]))
+            ++i;
+        line.column = i + 1;
+        return text[i] == '-' ? DataLineProblem::MinusSign : DataLineProblem::NotDigit;
     }
     if (text.size() > record::longLength)
-        return invalidLine(std::move(line), text, DataLineProblem::TooLong);
+        return DataLineProblem::TooLong;
     if (text.size() != record::longLength && text.size() != record::shortLength)
-        return invalidLine(std::move(line), text, DataLineProblem::WrongLength);
+        return DataLineProblem::WrongLength;
     if (record::prefix.of(text) != record::Prefix)
-        return invalidLine(std::move(line), text, DataLineProblem::BadPrefix);
+        return DataLineProblem::BadPrefix;
 
     RecordStamp stamp{digitsValue(text, record::year),
         digitsValue(text, record::month),
@@ -81,9 +96,9 @@ DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
         digitsValue(text, record::hour),
         digitsValue(text, record::minute)};
     if (stamp.year < 1 || stamp.day < 1 || stamp.day > daysInMonth(stamp.year, stamp.month))
-        return invalidLine(std::move(line), text, DataLineProblem::BadDate);
+        return DataLineProblem::BadDate;
     if (stamp.hour > 23 || stamp.minute > 59)
-        return invalidLine(std::move(line), text, DataLineProblem::BadTime);
+        return DataLineProblem::BadTime;
     line.stamp = stamp;
 
     if (text.size() == record::longLength) {
@@ -93,22 +108,40 @@ DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
         else if (event == record::StopEvent)
             line.kind = DataLineKind::Stop;
         else
-            return invalidLine(std::move(line), text, DataLineProblem::BadEventCode);
-        line.card = std::string(record::card.of(text));
-        line.jobCard = std::string(record::jobCard.of(text));
-        line.activity = std::string(record::activity.of(text));
+            return DataLineProblem::BadEventCode;
+        line.card = record::card.of(text);
+        line.jobCard = record::jobCard.of(text);
+        line.activity = record::activity.of(text);
     } else {
         if (record::closing.of(text) != record::Closing)
-            return invalidLine(std::move(line), text, DataLineProblem::BadClosingCode);
+            return DataLineProblem::BadClosingCode;
         line.kind = DataLineKind::In;
-        line.keyed = std::string(record::keyed.of(text));
+        line.keyed = record::keyed.of(text);
+    }
+    return DataLineProblem::None;
+}
+
+} // namespace
+
+DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
+{
+    DataLine line;
+    line.number = number;
+    line.end = end;
+    line.length = text.size();
+    line.problem = decodeFields(text, line);
+    if (line.problem != DataLineProblem::None) {
+        line.kind = DataLineKind::Invalid;
+        line.excerpt = text.substr(0, kExcerptLength);
     }
     return line;
 }
 
-DecodedDataFile decodeDataFile(std::string_view bytes)
+DecodedDataFile decodeDataFile(std::string content)
 {
     DecodedDataFile file;
+    file.bytes = std::make_unique<const std::string>(std::move(content));
+    const std::string_view bytes = *file.bytes;
     std::size_t number = 0;
     std::size_t start = 0;
     while (start < bytes.size()) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ namespace shiftloom::tool {
  * such a line is invalid, and its problem says why (a minus sign, or too many digits).
  *
  * Lines of any length and any bytes are accepted; nothing is thrown but std::bad_alloc.
+ * A decoded line allocates nothing: its fields are views of the text it was decoded from, so
+ * they are valid as long as that text is.
  * This unit depends on nothing of the panel's core but the layout header, so that it can be
  * fuzzed on its own.
  */
@@ -74,20 +77,22 @@ struct DataLine
     std::size_t length = 0; ///< bytes of the line, without its line end
     RecordStamp stamp; ///< valid for every kind but Invalid
 
-    std::string card; ///< long layout: 16 digits as written
-    std::string jobCard; ///< long layout: 16 digits ("0000000000000000" in a stop)
-    std::string activity; ///< long layout: 16 digits ("0000000000000000" in a stop)
-    std::string keyed; ///< short layout: 8 digits
+    // Views of the line's text.
+    std::string_view card; ///< long layout: 16 digits as written
+    std::string_view jobCard; ///< long layout: 16 digits ("0000000000000000" in a stop)
+    std::string_view activity; ///< long layout: 16 digits ("0000000000000000" in a stop)
+    std::string_view keyed; ///< short layout: 8 digits
 
     DataLineProblem problem = DataLineProblem::None;
     std::size_t column = 0; ///< 1-based column of the fault, for MinusSign and NotDigit
-    std::string excerpt; ///< the first bytes of an invalid line, as they stand (at most kExcerptLength)
+    std::string_view excerpt; ///< the first bytes of an invalid line, as they stand (at most kExcerptLength)
 };
 
 inline constexpr std::size_t kExcerptLength = 40;
 
 struct DecodedDataFile
 {
+    std::unique_ptr<const std::string> bytes; ///< the file's bytes, which the lines view
     std::vector<DataLine> lines; ///< every line of the file, in file order, invalid ones included
     std::size_t invalidCount = 0;
 };
@@ -98,9 +103,12 @@ struct DecodedDataFile
  * (a lone CR at its very end counts as the start of a line end). An empty file has no lines;
  * an empty line between two line ends is an invalid line.
  */
-DecodedDataFile decodeDataFile(std::string_view bytes);
+DecodedDataFile decodeDataFile(std::string bytes);
 
-/** Decodes one line (without its line end); `number` and `end` are stored as given. */
+/**
+ * Decodes one line (without its line end); `number` and `end` are stored as given. The fields of
+ * the result view `line`.
+ */
 DataLine decodeDataLine(std::string_view line, std::size_t number, LineEnd end);
 
 /** The kind as a word: "start", "stop", "IN", "invalid". */

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
+#include <concepts>
 #include <cstdint>
 #include <set>
 #include <unordered_map>
@@ -183,6 +185,82 @@ struct Week
     long long total = 0;
 };
 
+// The page as it is written: its many small pieces gather in a buffer that goes to the stream in
+// large blocks, which costs far less than a stream insertion for each piece.
+class PageText
+{
+public:
+    explicit PageText(std::ostream& out)
+        : m_out(out)
+    {
+        m_buffer.reserve(kBlock + kBlock / 4);
+    }
+
+    PageText& operator<<(std::string_view text)
+    {
+        m_buffer.append(text);
+        if (m_buffer.size() >= kBlock)
+            flush();
+        return *this;
+    }
+
+    PageText& operator<<(char c)
+    {
+        m_buffer.push_back(c);
+        return *this;
+    }
+
+    template<std::integral Number>
+    requires(!std::same_as<Number, char> && !std::same_as<Number, bool>) PageText& operator<<(Number value)
+    {
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+        return *this << std::string_view(digits, std::size_t(written.ptr - digits));
+    }
+
+    // Minutes as durationText writes them, without making a text.
+    struct Duration
+    {
+        long long minutes;
+    };
+    PageText& operator<<(Duration duration)
+    {
+        if (duration.minutes < 0)
+            return *this << durationText(duration.minutes);
+        const long long hours = duration.minutes / 60, minutes = duration.minutes % 60;
+        if (hours < 10)
+            *this << '0';
+        *this << hours << ':';
+        if (minutes < 10)
+            *this << '0';
+        return *this << minutes;
+    }
+
+    // A length as hundredths writes it, without making a text.
+    struct Hundredths
+    {
+        long long value;
+    };
+    PageText& operator<<(Hundredths length)
+    {
+        if (length.value < 0)
+            return *this << hundredths(length.value);
+        const long long rest = length.value % 100;
+        return *this << length.value / 100 << (rest < 10 ? ".0" : ".") << rest;
+    }
+
+    void flush()
+    {
+        m_out.write(m_buffer.data(), std::streamsize(m_buffer.size()));
+        m_buffer.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 16;
+    std::ostream& m_out;
+    std::string m_buffer;
+};
+
 class Page
 {
 public:
@@ -238,6 +316,7 @@ public:
         m_out << "<footer>Made by shift-loom-store from " << htmlEscaped(m_source.dataFile)
               << ". A start runs until the next start or stop of its card; the whole interval counts for the day "
                  "of its start.</footer>\n</body>\n</html>\n";
+        m_out.flush();
     }
 
 private:
@@ -251,12 +330,17 @@ private:
             + (to ? dayText(*to) : std::string("the last record"));
     }
 
-    std::string jobLabel(const std::string& jobCard) const
+    // A job card and its name, escaped; made once for each job card of the page.
+    const std::string& jobLabel(const std::string& jobCard)
     {
-        const auto name = m_source.jobNames.find(jobCard);
-        return htmlEscaped(jobCard)
-            + (name == m_source.jobNames.end() || name->second.empty() ? std::string()
-                                                                       : " " + htmlEscaped(name->second));
+        auto [label, added] = m_jobLabels.try_emplace(jobCard);
+        if (added) {
+            const auto name = m_source.jobNames.find(jobCard);
+            label->second = htmlEscaped(jobCard)
+                + (name == m_source.jobNames.end() || name->second.empty() ? std::string()
+                                                                           : " " + htmlEscaped(name->second));
+        }
+        return label->second;
     }
 
     static std::string swatch(const std::string& jobCard)
@@ -361,9 +445,10 @@ private:
             // Heights in hundredths of a unit, so that short intervals still show and the stack adds up.
             const long long top = (below + minutes[index]) * kBarHeight * 100 / scale;
             const long long bottom = below * kBarHeight * 100 / scale;
-            m_out << "<rect x=\"8\" width=\"24\" y=\"" << hundredths(kBarHeight * 100 - top) << "\" height=\""
-                  << hundredths(std::max(50LL, top - bottom)) << "\" class=\"c" << colourIndex(jobCard) << "\"><title>"
-                  << jobLabel(jobCard) << ": " << durationText(minutes[index]) << "</title></rect>";
+            m_out << "<rect x=\"8\" width=\"24\" y=\"" << PageText::Hundredths{kBarHeight * 100 - top} << "\" height=\""
+                  << PageText::Hundredths{std::max(50LL, top - bottom)} << "\" class=\"c" << colourIndex(jobCard)
+                  << "\"><title>" << jobLabel(jobCard) << ": " << PageText::Duration{minutes[index]}
+                  << "</title></rect>";
             below += minutes[index];
         }
         if (week.open[index])
@@ -374,8 +459,11 @@ private:
     void writeWeek(const std::string& card, const Week& week)
     {
         std::array<Day, 7> dates{};
-        for (std::size_t i = 0; i < 7; ++i)
+        std::array<std::string, 7> dateTexts;
+        for (std::size_t i = 0; i < 7; ++i) {
             dates[i] = dayOf(week.monday + Days{i});
+            dateTexts[i] = dayText(dates[i]);
+        }
         const std::string range = longDay(dates[0]) + " to " + longDay(dates[6]);
         const std::string cardText = htmlEscaped(card);
 
@@ -416,20 +504,20 @@ private:
                     continue;
                 }
                 jobTotal += minutes[i];
-                m_out << "<td data-day=\"" << dayText(dates[i]) << "\">" << durationText(minutes[i]) << "</td>";
+                m_out << "<td data-day=\"" << dateTexts[i] << "\">" << PageText::Duration{minutes[i]} << "</td>";
             }
-            m_out << "<td>" << durationText(jobTotal) << "</td></tr>\n";
+            m_out << "<td>" << PageText::Duration{jobTotal} << "</td></tr>\n";
         }
         m_out << "</tbody>\n<tfoot><tr data-job=\"\"><th scope=\"row\">Day total</th>";
         for (std::size_t i = 0; i < 7; ++i) {
-            m_out << "<td data-day=\"" << dayText(dates[i]) << "\">"
+            m_out << "<td data-day=\"" << dateTexts[i] << "\">"
                   << (week.dayTotals[i] > 0 ? durationText(week.dayTotals[i]) : "&ndash;");
             if (const OpenStart* open = week.open[i])
                 m_out << " <abbr title=\"open start at " << clockText(open->start.hour, open->start.minute)
                       << "\">(open)</abbr>";
             m_out << "</td>";
         }
-        m_out << "<td data-week=\"" << dayText(dates[0]) << "\">" << durationText(week.total)
+        m_out << "<td data-week=\"" << dateTexts[0] << "\">" << durationText(week.total)
               << "</td></tr></tfoot>\n</table>\n</div>\n";
     }
 
@@ -480,10 +568,11 @@ private:
 
     const TimeReport& m_report;
     const TimesheetSource& m_source;
-    std::ostream& m_out;
+    PageText m_out;
     std::set<std::string, NumericOrder> m_cards;
     std::set<std::string, NumericOrder> m_jobCards;
     std::unordered_map<std::string, long long> m_jobMinutes;
+    std::unordered_map<std::string, std::string> m_jobLabels; ///< see jobLabel
     std::optional<Day> m_firstDay;
     std::optional<Day> m_lastDay;
     long long m_longestDay = 0; ///< minutes of the longest day of a card

@@ -5,6 +5,8 @@
 #include "tool/DataFileDecoder.h"
 #include "tool/StoreFolder.h"
 
+#include <utility>
+
 namespace shiftloom::tool {
 namespace {
 
@@ -125,10 +127,10 @@ int runRecords(const RecordsOptions& options, std::ostream& out, std::ostream& e
 {
     StoreReader store(options.folder);
     const std::string path = store.hostPath(kDataFileName);
-    const std::optional<std::string> bytes = store.readDataFile();
+    std::optional<std::string> bytes = store.readDataFile();
     if (!bytes)
         err << "shift-loom-store: " << path << ": no data file yet (the panel makes it at its first start)\n";
-    const DecodedDataFile file = decodeDataFile(bytes ? *bytes : std::string());
+    const DecodedDataFile file = decodeDataFile(std::move(bytes).value_or(std::string()));
 
     switch (options.format) {
     case OutputFormat::Text:

@@ -4,8 +4,10 @@
 #include "tool/OutputFormat.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -16,10 +18,26 @@
 namespace shiftloom::tool {
 namespace {
 
+// The value of eight digits, all at once: the digits of a little-endian word are paired to
+// numbers of two, then four, then eight digits.
+std::uint64_t eightDigitsValue(const char* digits)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, digits, 8);
+    word -= 0x3030303030303030u;
+    word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
+    word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
+    return (word * 10000 + (word >> 32)) & 0xffffffffu;
+}
+
 // The value of a card or job card field: 16 digits, which a 64-bit number holds. Numbers stand for
 // the fields while the records are summed (cheaper to hash and compare than their texts).
 std::uint64_t fieldValue(std::string_view digits)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (digits.size() == 16)
+            return eightDigitsValue(digits.data()) * 100000000u + eightDigitsValue(digits.data() + 8);
+    }
     std::uint64_t value = 0;
     for (const char c : digits)
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
@@ -36,9 +54,9 @@ struct CardEvent
     std::uint64_t jobCard = 0;
 };
 
-CardEvent eventOf(const DataLine& line)
+CardEvent eventOf(const DataLine& line, long long minute)
 {
-    return CardEvent{minuteIndex(line.stamp),
+    return CardEvent{minute,
         line.number,
         line.stamp,
         line.kind == DataLineKind::Start,
@@ -101,7 +119,14 @@ struct ReportBuilder::Card
     std::vector<CardEvent> lateEvents; ///< the late records, in file order; in time order for the second reading
     std::size_t nextLate = 0; ///< the first late record not yet summed in the second reading
     std::optional<CardEvent> running; ///< the start that the next record ends
-    std::vector<JobDayTotal> totals; ///< the days summed up, by day and then job card
+    /** A day summed up: the minutes of one job card, its texts made when the report is. */
+    struct DayTotal
+    {
+        Day day;
+        std::uint64_t jobCard = 0;
+        long long minutes = 0;
+    };
+    std::vector<DayTotal> totals; ///< the days summed up, by day and then job card
     Day summedDay; ///< the day being summed: records are taken in time order, so it only moves forward
     std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on `day`
 
@@ -122,7 +147,7 @@ struct ReportBuilder::Card
     {
         std::sort(dayMinutes.begin(), dayMinutes.end());
         for (const auto& [jobCard, minutes] : dayMinutes)
-            totals.push_back(JobDayTotal{number, std::to_string(jobCard), summedDay, minutes});
+            totals.push_back(DayTotal{summedDay, jobCard, minutes});
         dayMinutes.clear();
     }
 
@@ -157,6 +182,10 @@ ReportBuilder::~ReportBuilder() = default;
 
 ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 {
+    // The records of a card often follow each other.
+    if (m_lastCard && line.card.size() == m_lastCardField.size()
+        && std::memcmp(line.card.data(), m_lastCardField.data(), m_lastCardField.size()) == 0)
+        return *m_lastCard;
     const std::uint64_t number = fieldValue(line.card);
     auto found = m_cards.find(number);
     if (found == m_cards.end()) {
@@ -164,7 +193,22 @@ ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
         card->number = std::to_string(number);
         found = m_cards.emplace(number, std::move(card)).first;
     }
+    m_lastCard = nullptr;
+    if (line.card.size() == m_lastCardField.size()) {
+        std::memcpy(m_lastCardField.data(), line.card.data(), m_lastCardField.size());
+        m_lastCard = found->second.get();
+    }
     return *found->second;
+}
+
+long long ReportBuilder::minuteOf(const RecordStamp& stamp)
+{
+    const int date = (stamp.year * 100 + stamp.month) * 100 + stamp.day;
+    if (date != m_date) {
+        m_date = date;
+        m_dayStart = minuteIndex(RecordStamp{stamp.year, stamp.month, stamp.day, 0, 0});
+    }
+    return m_dayStart + stamp.hour * 60 + stamp.minute;
 }
 
 void ReportBuilder::add(const DataLine& line)
@@ -173,13 +217,13 @@ void ReportBuilder::add(const DataLine& line)
     if (line.kind == DataLineKind::Invalid) {
         if (m_report.invalidLines++ < kInvalidListed)
             m_report.invalidListed.push_back(
-                InvalidLineNote{line.number, describeProblem(line), line.excerpt, line.length});
+                InvalidLineNote{line.number, describeProblem(line), std::string(line.excerpt), line.length});
         return;
     }
     if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
         return;
     Card& card = cardOf(line);
-    CardEvent event = eventOf(line);
+    CardEvent event = eventOf(line, minuteOf(line.stamp));
     if (event.minute < card.latest) {
         card.late = m_late = true;
         card.lateEvents.push_back(std::move(event));
@@ -216,7 +260,7 @@ void ReportBuilder::addAgain(const DataLine& line)
     if (found == m_cards.end() || !found->second->late)
         return;
     Card& card = *found->second;
-    CardEvent event = eventOf(line);
+    CardEvent event = eventOf(line, minuteOf(line.stamp));
     // The records that were not late stand in time order; the late ones are merged in before them.
     if (event.minute < card.latest)
         return;
@@ -235,15 +279,24 @@ TimeReport ReportBuilder::finish()
         cards.emplace_back(number, card.get());
     std::sort(cards.begin(), cards.end());
 
+    std::size_t rows = 0;
     for (const auto& [number, card] : cards) {
         card->takeLateUpTo(nullptr, m_options);
         card->closeDay();
-        std::move(card->totals.begin(), card->totals.end(), std::back_inserter(m_report.totals));
+        rows += card->totals.size();
+    }
+    m_report.totals.reserve(rows);
+    for (const auto& [number, card] : cards) {
+        for (const Card::DayTotal& total : card->totals)
+            m_report.totals.push_back(
+                JobDayTotal{card->number, std::to_string(total.jobCard), total.day, total.minutes});
+        std::vector<Card::DayTotal>().swap(card->totals);
         if (card->running && inRange(dayOf(card->running->stamp), m_options))
             m_report.open.push_back(OpenStart{
                 card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
     }
     m_cards.clear();
+    m_lastCard = nullptr;
     return std::move(m_report);
 }
 

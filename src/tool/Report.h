@@ -3,6 +3,7 @@
 
 #include "tool/DataFileDecoder.h"
 
+#include <array>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -122,10 +123,16 @@ public:
 private:
     struct Card;
     Card& cardOf(const DataLine& line);
+    /** minuteIndex, the day's part kept for the next records, which are mostly of the same day. */
+    long long minuteOf(const RecordStamp& stamp);
 
     ReportOptions m_options;
     TimeReport m_report;
     std::unordered_map<std::uint64_t, std::unique_ptr<Card>> m_cards; ///< by the value of the card field
+    Card* m_lastCard = nullptr; ///< the card of the latest record
+    std::array<char, 16> m_lastCardField{}; ///< its card field, as written
+    int m_date = -1; ///< yyyymmdd of the latest record
+    long long m_dayStart = 0; ///< the minute index of 00:00 on that day
     bool m_late = false;
     bool m_secondReading = false;
 };

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -83,7 +84,11 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
     if (error == platform::FileError::NotFound && limit == std::numeric_limits<std::uint64_t>::max())
         return std::nullopt;
     constexpr std::size_t kPiece = 1 << 20;
-    std::string buffer; // the lines of the piece, after the unfinished end of the one before
+    // The lines of the piece, after the unfinished end of the one before (`kept` bytes). The lines
+    // handed to `visit` view this buffer, which is never filled with anything but the file.
+    std::unique_ptr<char[]> buffer;
+    std::size_t capacity = 0;
+    std::size_t kept = 0;
     std::uint64_t offset = 0;
     std::size_t number = 0;
     auto visitLine = [&](std::string_view text, LineEnd end) {
@@ -95,31 +100,38 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
         visit(decodeDataLine(text, ++number, end));
     };
     while (error == platform::FileError::None && offset < limit) {
-        const std::size_t kept = buffer.size();
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, limit - offset));
-        buffer.resize(kept + want);
+        if (kept + want > capacity) {
+            // A line longer than a piece: the buffer grows to hold it.
+            capacity = std::max(kept + want, 2 * capacity);
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+            if (kept > 0)
+                std::memcpy(larger.get(), buffer.get(), kept);
+            buffer = std::move(larger);
+        }
         std::size_t got = 0;
         file.lock(platform::LockKind::Shared, std::chrono::milliseconds(500), std::chrono::milliseconds(10));
-        error = m_host.files().readAt(file.handle(), offset, buffer.data() + kept, want, got);
+        error = m_host.files().readAt(file.handle(), offset, buffer.get() + kept, want, got);
         file.unlock();
-        buffer.resize(kept + got);
         offset += got;
         if (error != platform::FileError::None || got == 0)
             break;
-        const std::string_view bytes(buffer);
+        const std::string_view bytes(buffer.get(), kept + got);
         std::size_t begin = 0;
         for (std::size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', begin)) {
             visitLine(bytes.substr(begin, lf - begin), LineEnd::LfOnly);
             begin = lf + 1;
         }
-        buffer.erase(0, begin);
+        kept = bytes.size() - begin;
+        if (kept > 0 && begin > 0)
+            std::memmove(buffer.get(), buffer.get() + begin, kept);
     }
     if (error != platform::FileError::None)
         throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
     if (limit != std::numeric_limits<std::uint64_t>::max() && offset < limit)
         throw ToolError(hostPath(kDataFileName) + ": became shorter while it was read (read it again)");
-    if (!buffer.empty())
-        visitLine(buffer, LineEnd::None);
+    if (kept > 0)
+        visitLine(std::string_view(buffer.get(), kept), LineEnd::None);
     return offset;
 }
 

@@ -1,10 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "app/OfflineBuffer.h"
+#include "panel/Panel.h"
 #include "support/CoreFixture.h"
+#include "timing/TimeRecordWriter.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace shiftloom {
 namespace {
 
+using platform::FileError;
 using test::FileOp;
 
 class OfflineBufferTest : public test::CoreFixture
@@ -12,121 +21,229 @@ class OfflineBufferTest : public test::CoreFixture
 protected:
     OfflineBuffer offline{files};
     std::string dataPath() const { return store() + "\\data"; }
-    void SetUp() override { makeStore(); }
+    std::string journalPath() const { return paths.toHost(DeliveryJournalPath); }
+    void SetUp() override
+    {
+        makeStore();
+        useStore();
+    }
+
+    /** Runs the start-up and gives the data folder of the run ("" when the program ended). */
+    std::string startUp()
+    {
+        Panel panel(settings, files, clock, host);
+        return panel.load() == LoadOutcome::Normal ? panel.dataFolder() : std::string();
+    }
+
+    /** Another process holds the data file's lock until `release` is called (or `hold` has passed). */
+    struct LockHolder
+    {
+        pid_t pid = -1;
+        int release[2] = {-1, -1};
+        void end()
+        {
+            if (pid < 0)
+                return;
+            ::close(release[1]);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            ::close(release[0]);
+            pid = -1;
+        }
+        ~LockHolder() { end(); }
+    };
+    void holdStoreLock(LockHolder& holder)
+    {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(holder.release), 0);
+        holder.pid = ::fork();
+        if (holder.pid == 0) {
+            platform::FileHandle handle;
+            if (realFiles.open(dataPath(), platform::OpenMode::AppendCreate, handle) != FileError::None
+                || realFiles.tryLock(handle, platform::LockKind::Exclusive) != FileError::None)
+                ::_exit(1);
+            ::close(holder.release[1]);
+            char byte = 1;
+            if (::write(ready[1], &byte, 1) != 1)
+                ::_exit(1);
+            [[maybe_unused]] const auto n = ::read(holder.release[0], &byte, 1); // until the parent lets go
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+
+    /** A hand-over into the store that stops after its first batch: the journal then names the store. */
+    void handOverOneBatchOf(const std::string& lines)
+    {
+        test::writeFile(bufferPath(), lines);
+        offline.setBatchBytes(1);
+        files.clear();
+        files.failNth(FileOp::Lock, 4); // the journal's, the buffer's, the store's for each batch
+        EXPECT_FALSE(offline.replayInto(dataPath()).ok());
+        files.clear();
+        offline.setBatchBytes(1 << 20);
+    }
 };
 
-TEST_F(OfflineBufferTest, BufferedLinesFollowTheStoresLinesAndTheBufferGoes)
+TEST_F(OfflineBufferTest, BufferedLinesFollowTheStoresLinesUnchangedAndTheBufferAndJournalGo)
 {
     test::writeFile(storePath("data"), "old1\r\nold2\r\n");
-    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
+    test::writeFile(bufferPath(), "b1\r\n\r\nb2\nlast");
     EXPECT_TRUE(offline.present());
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "old1\r\nold2\r\nb1\r\nb2\r\nb3\r\n");
+    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
+    EXPECT_EQ(dataFile(), "old1\r\nold2\r\nb1\r\n\r\nb2\r\nlast\r\n");
     EXPECT_FALSE(test::fileExists(bufferPath()));
+    EXPECT_EQ(test::readFile(journalPath()), "");
     EXPECT_FALSE(offline.present());
-}
-
-TEST_F(OfflineBufferTest, LinesAreCopiedUnchangedEmptyOnesAndALastOneWithoutEndIncluded)
-{
-    test::writeFile(bufferPath(), "a\r\n\r\nb\nlast");
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "a\r\n\r\nb\r\nlast\r\n");
-}
-
-TEST_F(OfflineBufferTest, AnEmptyBufferIsDeletedAndNothingAppended)
-{
-    test::writeFile(storePath("data"), "old\r\n");
-    test::writeFile(bufferPath(), "");
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "old\r\n");
-    EXPECT_FALSE(test::fileExists(bufferPath()));
-}
-
-TEST_F(OfflineBufferTest, NoBufferIsNothingToDo)
-{
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_FALSE(test::fileExists(storePath("data")));
 }
 
 TEST_F(OfflineBufferTest, AStoreOnDriveCRootIsTheBufferItselfAndIsNotCopiedIntoItself)
 {
     test::writeFile(bufferPath(), "b1\r\n");
     for (const char* folder : {"c:", "c:\\", "C:\\\\"}) {
-        EXPECT_EQ(offline.replayInto(std::string(folder) + "\\data"), platform::FileError::None) << folder;
+        EXPECT_TRUE(offline.replayInto(std::string(folder) + "\\data").ok()) << folder;
         EXPECT_EQ(buffer(), "b1\r\n") << folder;
     }
     // Also when the folder is named by its host path.
-    EXPECT_EQ(offline.replayInto(paths.toHost("c:") + "\\data"), platform::FileError::None);
+    EXPECT_TRUE(offline.replayInto(paths.toHost("c:") + "\\data").ok());
     EXPECT_EQ(buffer(), "b1\r\n");
 }
 
-TEST_F(OfflineBufferTest, AnUnreachableStoreLeavesTheBufferUntouched)
+// A folder named data in c:\ (made by anything else) is no buffer: the start-up goes on with the
+// store, and the run's records reach it.
+TEST_F(OfflineBufferTest, AFolderAtTheBuffersPlaceIsNoBufferAndTheRunStaysOnTheStore)
 {
-    test::writeFile(bufferPath(), "b1\r\nb2\r\n");
-    EXPECT_NE(offline.replayInto(home.path() + "/gone\\data"), platform::FileError::None);
-    EXPECT_EQ(buffer(), "b1\r\nb2\r\n");
+    std::filesystem::create_directories(bufferPath());
+    EXPECT_FALSE(offline.present());
+    EXPECT_EQ(startUp(), store());
+    TimeRecordWriter writer(files, [this] { return store(); });
+    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
+    EXPECT_EQ(dataFile(), "r1\r\n");
 }
 
-TEST_F(OfflineBufferTest, AFailureHalfWayKeepsOnlyTheLinesThatDidNotArrive)
+// Card-Warden holding the data file's lock a moment longer than the start-up waits does not
+// switch the run: the buffer waits, and reaches the store at the clock tick after the release.
+TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFollowsSoon)
 {
-    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\nb4\r\n");
-    offline.setBatchBytes(1); // one line per batch
-    // Each batch is one write to the store and one of the buffer's rest: the fifth write is the
-    // third batch.
-    files.failNth(FileOp::Write, 5);
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::Io);
-    EXPECT_EQ(dataFile(), "b1\r\nb2\r\n");
-    EXPECT_EQ(buffer(), "b3\r\nb4\r\n");
-
-    files.clear();
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "b1\r\nb2\r\nb3\r\nb4\r\n") << "no line twice, none lost";
+    test::writeFile(storePath("data"), "old\r\n");
+    test::writeFile(bufferPath(), "b1\r\n");
+    LockHolder holder;
+    holdStoreLock(holder);
+    EXPECT_EQ(startUp(), store());
+    EXPECT_EQ(buffer(), "b1\r\n");
+    TimeRecordWriter writer(files, [this] { return store(); });
+    const auto now = std::chrono::steady_clock::now();
+    writer.handOverPending(now);
+    EXPECT_TRUE(writer.pending());
+    holder.end();
+    writer.handOverPending(now + std::chrono::seconds(1));
+    EXPECT_FALSE(writer.pending());
+    EXPECT_EQ(dataFile(), "old\r\nb1\r\n");
+    EXPECT_FALSE(test::fileExists(bufferPath()));
 }
 
-TEST_F(OfflineBufferTest, ABufferThatCannotBeDeletedIsEmptiedSoItIsNeverCopiedTwice)
+// A buffer that cannot be read is left as it is; the run uses the store, and newer records wait
+// behind the buffer (in the spool) so that they keep their order once it can be read.
+TEST_F(OfflineBufferTest, AnUnreadableBufferIsLeftAloneAndNewerRecordsWaitBehindIt)
 {
     test::writeFile(bufferPath(), "b1\r\n");
-    files.failNth(FileOp::Remove, 1);
-    EXPECT_NE(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(buffer(), "");
-    files.clear();
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "b1\r\n");
+    files.refuseOpens(std::string(OfflineBufferPath), true);
+    EXPECT_EQ(startUp(), store());
+    TimeRecordWriter writer(files, [this] { return store(); });
+    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Spool);
+    EXPECT_EQ(buffer(), "b1\r\n");
+    EXPECT_EQ(dataFile(), "");
+
+    files.allowOpens(std::string(OfflineBufferPath)); // readable again
+    EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Store);
+    EXPECT_EQ(dataFile(), "b1\r\nr1\r\nr2\r\n");
 }
 
-TEST_F(OfflineBufferTest, ABufferThatCanBeNeitherDeletedNorEmptiedIsNotCopiedAgainInTheSameRun)
+// A batch cut short (a short write) is completed by its missing rest: no half record stays.
+TEST_F(OfflineBufferTest, AWriteCutShortIsCompletedByItsMissingRest)
 {
+    test::writeFile(storePath("data"), "old\r\n");
     test::writeFile(bufferPath(), "b1\r\nb2\r\n");
-    files.failAll(FileOp::Remove);
-    files.failAll(FileOp::Truncate);
-    EXPECT_NE(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_NE(offline.replayInto(dataPath()), platform::FileError::None);
-    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n"); // a record of the run joined them
-    files.clear();
-    EXPECT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    EXPECT_EQ(dataFile(), "b1\r\nb2\r\nb3\r\n");
+    files.shortWriteNth(2, 5); // the journal's intent, then the batch
+    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
+    EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\n");
 }
 
-TEST_F(OfflineBufferTest, EveryFaultPointEndsWithEachLineInTheStoreExactlyOnce)
+// A journal that is empty, torn, about another data file or about a longer file than the store
+// is now: no buffered line is dropped for it (in doubt, lines are copied again).
+TEST_F(OfflineBufferTest, ABadJournalLosesNoBufferedLine)
 {
-    // Find how many faultable calls a clean replay makes, then fail each one in turn.
-    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
-    offline.setBatchBytes(4);
-    files.clear();
-    ASSERT_EQ(offline.replayInto(dataPath()), platform::FileError::None);
-    const int points = files.points();
-    ASSERT_GT(points, 5);
-    for (int point = 1; point <= points; ++point) {
-        test::writeFile(storePath("data"), "old\r\n");
-        test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
-        files.clear();
-        files.failAtPoint(point);
-        offline.replayInto(dataPath());
-        files.clear();
-        ASSERT_EQ(offline.replayInto(dataPath()), platform::FileError::None) << "point " << point;
-        EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\nb3\r\n") << "fault at point " << point;
-        EXPECT_FALSE(test::fileExists(bufferPath()));
+    const std::string lines = "b1\r\nb2\r\nb3\r\n";
+    struct Case
+    {
+        const char* what;
+        std::function<void()> spoil;
+    };
+    const std::vector<Case> cases = {
+        {"empty", [&] { test::writeFile(journalPath(), ""); }},
+        {"torn", [&] { test::writeFile(journalPath(), "SLJ 120 4\nS\n1\nc:\\x"); }},
+        {"garbage", [&] { test::writeFile(journalPath(), std::string(300, '\x7f')); }},
+        {"torn last entry",
+            [&] {
+                handOverOneBatchOf(lines);
+                const std::string journal = test::readFile(journalPath());
+                test::writeFile(journalPath(), journal.substr(0, journal.size() - 3));
+            }},
+        {"another data file",
+            [&] {
+                handOverOneBatchOf(lines);
+                std::filesystem::rename(storePath("data"), storePath("data.old"));
+                test::writeFile(storePath("data"), "");
+            }},
+        {"a size beyond the file",
+            [&] {
+                handOverOneBatchOf(lines);
+                std::filesystem::resize_file(storePath("data"), 0); // Card-Warden emptied it
+            }},
+    };
+    for (const Case& c : cases) {
+        test::writeFile(storePath("data"), "");
+        std::filesystem::remove(journalPath());
+        c.spoil();
+        test::writeFile(bufferPath(), lines);
+        EXPECT_TRUE(offline.replayInto(dataPath()).ok()) << c.what;
+        for (const char* line : {"b1\r\n", "b2\r\n", "b3\r\n"})
+            EXPECT_NE(dataFile().find(line), std::string::npos) << c.what << ": " << line << " lost";
+        EXPECT_FALSE(test::fileExists(bufferPath())) << c.what;
     }
+}
+
+// A hand-over stopped after a batch (here by a failing write) goes on after it the next time:
+// nothing is copied twice and the buffer is never rewritten.
+TEST_F(OfflineBufferTest, AHandOverStoppedHalfWayGoesOnWhereItStopped)
+{
+    handOverOneBatchOf("b1\r\nb2\r\nb3\r\n");
+    EXPECT_EQ(dataFile(), "b1\r\n");
+    EXPECT_EQ(buffer(), "b1\r\nb2\r\nb3\r\n");
+    test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\nb4\r\n"); // a record of a fallback run joined them
+    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
+    EXPECT_EQ(dataFile(), "b1\r\nb2\r\nb3\r\nb4\r\n");
+}
+
+// The one thing the journal cannot mend: another writer appended after a fragment of a batch. The
+// fragment stays where it is, the batch is written whole on a new line, and this is counted.
+TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesAreWrittenAgain)
+{
+    test::writeFile(storePath("data"), "old\r\n");
+    test::writeFile(bufferPath(), "b1\r\nbb2\r\n");
+    files.shortWriteNth(2, 6);
+    files.failNth(FileOp::Write, 3); // the completion fails too
+    EXPECT_FALSE(offline.replayInto(dataPath()).ok());
+    files.clear();
+    EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb");
+    std::ofstream(storePath("data"), std::ios::app) << "\r\nother\r\n"; // another writer, on a new line
+    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
+    EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb\r\nother\r\nbb2\r\n");
+    EXPECT_EQ(offline.refragments(), 1u);
 }
 
 } // namespace

@@ -12,8 +12,10 @@ Usage: panel_e2e_test.py --panel PATH --store-tool PATH --out FOLDER [unittest a
 """
 import argparse
 import datetime
+import fcntl
 import os
 import signal
+import struct
 import sys
 import time
 import unittest
@@ -524,6 +526,29 @@ class OfflineBufferTest(PanelTestCase):
         self.assertEqual(self.ws.wait_exit(), 0)
         self.assertEqual(self.ws.records(os.path.join(away, 'data')), final)
         self.assertFalse(os.path.exists(self.ws.buffer_file))
+
+
+    def test_a_record_diverted_by_a_held_lock_reaches_the_store_soon_after_its_release(self):
+        # Card-Warden holds the data file's whole-file lock for 10 s; the STOP of that moment goes
+        # to the buffer and reaches the store within 60 s of the release, the worker doing nothing.
+        self.configured(0, autocode='77')
+        self.start_panel()
+        self.ws.show_panel()
+        with open(self.ws.data_file, 'ab') as data:
+            lock = struct.pack('hhqqi4x', fcntl.F_WRLCK, os.SEEK_SET, 0, 0, 0)
+            fcntl.fcntl(data, fcntl.F_OFD_SETLK, lock)
+            held = time.monotonic()
+            before = datetime.datetime.now()
+            self.ws.click(ps.STOP_ALL)
+            diverted = self.wait_records(1, path=self.ws.buffer_file)
+            self.assert_stop_record(diverted[0], before, '77')
+            self.assertEqual(self.ws.records(), [])
+            time.sleep(max(0.0, 10.0 - (time.monotonic() - held)))
+            fcntl.fcntl(data, fcntl.F_OFD_SETLK, struct.pack('hhqqi4x', fcntl.F_UNLCK, os.SEEK_SET, 0, 0, 0))
+        released = time.monotonic()
+        self.assertEqual(self.wait_records(1, timeout=60.0), diverted)
+        print(f'the diverted record reached the store {time.monotonic() - released:.1f} s after the release')
+        self.assertFalse(os.path.exists(self.ws.buffer_file), 'the buffer is gone after the hand-over')
 
 
 class ExitTest(PanelTestCase):

@@ -431,7 +431,8 @@ class Workstation:
         _folders.append(self.root)
         self.config_home = os.path.join(self.root, 'config')
         self.data_home = os.path.join(self.root, 'xdg-data')
-        for folder in (self.config_home, self.data_home):
+        self.state_home = os.path.join(self.root, 'xdg-state')
+        for folder in (self.config_home, self.data_home, self.state_home):
             os.makedirs(folder, mode=0o700)
         # Short, as /run/user/UID is: the panel's local socket lies there, and a socket's path is
         # limited to 107 bytes.
@@ -440,7 +441,7 @@ class Workstation:
         self.store = os.path.join(self.root, 'cardwarden')
         self.env = dict(session.env)
         self.env.update(XDG_CONFIG_HOME=self.config_home, XDG_DATA_HOME=self.data_home,
-                        XDG_RUNTIME_DIR=self.runtime_dir)
+                        XDG_RUNTIME_DIR=self.runtime_dir, XDG_STATE_HOME=self.state_home)
         self.process = None
         self.panel = None
         self.runs = 0

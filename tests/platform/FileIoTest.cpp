@@ -64,36 +64,34 @@ TEST_F(FileIo, AppendStartsANewLineAfterATornOne)
     EXPECT_EQ(readFile(path), "old\r\nnew\r\n") << "a line cut between CR and LF gets only its LF";
 }
 
-TEST_F(FileIo, AFailedWriteOrFlushLeavesTheFileAsItWas)
-{
-    writeFile(path, "old\r\n");
-    for (FileOp op : {FileOp::Write, FileOp::Flush, FileOp::Lock, FileOp::Open, FileOp::Size, FileOp::Read}) {
-        faulty.clear();
-        faulty.failNth(op, 1);
-        const AppendResult result = appendLocked(faulty, path, "new\r\n");
-        EXPECT_FALSE(result.ok()) << test::fileOpName(op);
-        EXPECT_EQ(result.bytesKept, 0u) << test::fileOpName(op);
-        EXPECT_EQ(readFile(path), "old\r\n") << test::fileOpName(op);
-    }
-}
-
-TEST_F(FileIo, AShortWriteIsTakenBackOrReportedAsKept)
+TEST_F(FileIo, AFailedAppendNeverCutsTheFileAndSaysWhatReachedIt)
 {
     writeFile(path, "old\r\n");
     faulty.shortWriteNth(1, 3);
     AppendResult result = appendLocked(faulty, path, "line\r\n");
     EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.bytesKept, 0u);
-    EXPECT_EQ(readFile(path), "old\r\n");
-
-    // When the bytes cannot be taken back, the caller learns how many stayed.
-    faulty.clear();
-    faulty.shortWriteNth(1, 3);
-    faulty.failNth(FileOp::Truncate, 1);
-    result = appendLocked(faulty, path, "line\r\n");
-    EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.bytesKept, 3u);
+    EXPECT_TRUE(result.started);
+    EXPECT_EQ(result.written, 3u);
+    EXPECT_EQ(result.plan.sizeBefore, 5u);
     EXPECT_EQ(readFile(path), "old\r\nlin");
+    EXPECT_EQ(faulty.count(FileOp::Truncate), 0);
+
+    faulty.clear();
+    faulty.failNth(FileOp::Lock, 1);
+    result = appendLocked(faulty, path, "line\r\n");
+    EXPECT_FALSE(result.started);
+}
+
+// Where workers may append to the data file but not read it, the record still goes in, without
+// the look at the last line.
+TEST_F(FileIo, AFileThatMayNotBeReadIsAppendedToWithoutTheTornLineCheck)
+{
+    writeFile(path, "old\r\n0120");
+    faulty.failNth(FileOp::Open, 1, FileError::AccessDenied);
+    const AppendResult result = appendLocked(faulty, path, "new\r\n");
+    ASSERT_TRUE(result.ok());
+    EXPECT_FALSE(result.plan.readable);
+    EXPECT_EQ(readFile(path), "old\r\n0120new\r\n");
 }
 
 // Another process (tests/platform/LockHelperMain.cpp) takes the whole-file lock and holds it for `hold`.
@@ -155,6 +153,7 @@ public:
     }
     FileError truncate(FileHandle h, std::uint64_t n) override { return m_real.truncate(h, n); }
     FileError flush(FileHandle h) override { return m_real.flush(h); }
+    FileError identity(FileHandle h, std::string& out) override { return m_real.identity(h, out); }
     bool detached(FileHandle h, std::string_view p) override { return m_real.detached(h, p); }
     void close(FileHandle h) override { m_real.close(h); }
     FileError remove(std::string_view p) override { return m_real.remove(p); }

@@ -19,7 +19,7 @@ class ConcurrencyTest : public ReliabilityFixture
 TEST_F(ConcurrencyTest, EveryRecordOfEveryWriterArrivesOnceWholeAndInOrderWhileCardWardenReads)
 {
     const auto writers = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_WRITERS", 8));
-    const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_RECORDS", 2000));
+    const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_RECORDS", 1000));
     ASSERT_LE(writers, 99);
     writeFile(dataPath(), "");
 

@@ -39,8 +39,6 @@ struct FaultTally
     double lost = 0;
     double duplicated = 0;
     double torn = 0;
-    double fragments = 0; ///< half records that stayed because the cut-back failed too
-    double doublingRuns = 0; ///< double faults after which copied lines were copied again
 
     void add(const FaultFileOps& files)
     {
@@ -60,8 +58,6 @@ struct FaultTally
         reportFigure(name + ".lost", lost);
         reportFigure(name + ".duplicated", duplicated);
         reportFigure(name + ".torn", torn);
-        reportFigure(name + ".fragments_after_double_fault", fragments);
-        reportFigure(name + ".runs_doubling_after_double_fault", doublingRuns);
     }
 };
 
@@ -78,6 +74,7 @@ protected:
     {
         writeFile(dataPath(), oldLines);
         writeFile(bufferPath(), bufferedLines);
+        std::filesystem::remove(journalPath());
     }
 
     /** A run of the panel through `files`: four records, then the held ones tried once more. */
@@ -102,14 +99,9 @@ protected:
         EXPECT_EQ(panel.load(), LoadOutcome::Normal);
     }
 
-    /**
-     * After the next start, the store must hold the old lines, the buffered ones and the run's,
-     * each once, whole and in that order. After a double fault (`doubleFault`) two things are let
-     * through and counted: half a record left on its own line when a write and its cut-back both
-     * failed, and lines copied twice when the buffer could not be cut back after they reached the
-     * store; never more than the lines that were in the buffer, and never a record lost.
-     */
-    void expectEveryRecordOnce(const std::string& what, FaultTally& tally, bool doubleFault = false)
+    /** After the next start, the store holds the old lines, the buffered ones and the run's, each once, whole and in
+     * order. */
+    void expectEveryRecordOnce(const std::string& what, FaultTally& tally)
     {
         startPanel();
         EXPECT_FALSE(fileExists(bufferPath())) << what;
@@ -119,28 +111,10 @@ protected:
             lost += check.count({kRunWriter, seq}) == 0;
         for (int seq = 0; seq < 3; ++seq)
             lost += check.count({kBufferWriter, seq}) == 0;
-        for (int seq = 0; seq < 2; ++seq)
-            lost += check.count({kOldWriter, seq}) == 0;
         tally.lost += static_cast<double>(lost);
         tally.duplicated += static_cast<double>(check.duplicates());
-        EXPECT_EQ(lost, 0u) << what;
-        EXPECT_EQ(check.outOfOrder, 0u) << what;
-        EXPECT_EQ(check.unterminated, 0u) << what;
-        EXPECT_EQ(check.count({kOldWriter, 0}) + check.count({kOldWriter, 1}), 2u) << what;
-        if (!doubleFault) {
-            EXPECT_EQ(check.duplicates(), 0u) << what;
-            EXPECT_EQ(check.torn, 0u) << what;
-            tally.torn += static_cast<double>(check.torn);
-            EXPECT_EQ(readFile(dataPath()), oldLines + bufferedLines + checkedLines(kRunWriter, 0, kRunRecords))
-                << what;
-            return;
-        }
-        EXPECT_LE(check.torn, 1u) << what;
-        tally.fragments += static_cast<double>(check.torn);
-        EXPECT_LE(check.duplicates(), 3u + kRunRecords) << what;
-        for (const auto& [id, n] : check.counts)
-            EXPECT_LE(n, 2u) << what;
-        tally.doublingRuns += check.duplicates() > 0;
+        tally.torn += static_cast<double>(check.torn + check.unterminated);
+        EXPECT_EQ(readFile(dataPath()), oldLines + bufferedLines + checkedLines(kRunWriter, 0, kRunRecords)) << what;
     }
 
     int cleanRunPoints()
@@ -176,31 +150,28 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfARunFailingInEveryWayLosesAndDoublesN
 }
 
 // Two file operations of a run fail, every pair of them: a failure while a failure is being
-// cleaned up (the cut-back of a short write, the rest of the buffer being put in place, the
-// buffer being deleted). No record is lost; see expectEveryRecordOnce for what a double fault
-// may leave.
+// settled (the completion of a short write, the journal's intent, the buffer being deleted).
 TEST_F(InjectedFaultTest, EveryPairOfFaultPointsOfARunLosesAndDoublesNothing)
 {
     const int points = cleanRunPoints();
     FaultTally tally;
-    tally.points = points * (points - 1) / 2;
-    for (int first = 1; first <= points; ++first) {
+    for (int first = 1; first <= points; first += pointStride()) {
         for (int second = first + 1; second <= points; ++second) {
             prepare();
             FaultFileOps files(realFiles, FaultFileOps::Waits::Real);
+            ++tally.points;
             const std::string plan = std::to_string(first) + ":short," + std::to_string(second) + ":io";
             ASSERT_TRUE(files.setPlan(plan));
             writeRun(files);
             tally.add(files);
-            expectEveryRecordOnce(plan, tally, true);
+            expectEveryRecordOnce(plan, tally);
         }
     }
     tally.report("seam_pairs");
 }
 
-// Every file operation of a replay in batches of one line fails in turn, in every way, alone and
-// with a second failure after it; the next start copies the rest, so each line arrives: once
-// after a single fault, at most twice after a double one.
+// Every file operation of a hand-over in batches of one line fails in turn, in every way, alone
+// and with a second failure after it; the next start hands over the rest, each line once.
 TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothing)
 {
     auto replay = [this](platform::FileOps& files) {
@@ -222,27 +193,17 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
         for (int second = point + 1; second <= points; ++second)
             plans.push_back(std::to_string(point) + ":io," + std::to_string(second) + ":io");
         for (const std::string& plan : plans) {
-            writeFile(dataPath(), oldLines);
-            writeFile(bufferPath(), bufferedLines);
+            prepare();
             FaultFileOps files(realFiles, FaultFileOps::Waits::Real);
             ASSERT_TRUE(files.setPlan(plan));
             replay(files);
             tally.add(files);
             startPanel();
             const RecordCheck check = checkStore();
-            const bool doubleFault = plan.find(',') != std::string::npos;
-            if (!doubleFault) {
-                EXPECT_EQ(readFile(dataPath()), oldLines + bufferedLines) << plan;
-            }
+            EXPECT_EQ(readFile(dataPath()), oldLines + bufferedLines) << plan;
             EXPECT_FALSE(fileExists(bufferPath())) << plan;
-            EXPECT_EQ(check.torn + check.unterminated + check.outOfOrder, 0u) << plan;
-            // A batch that fails after others were copied, and then the buffer's cut-back failing
-            // too, leaves those copied lines to be copied again: never more than that.
-            for (const auto& [id, n] : check.counts)
-                EXPECT_LE(n, doubleFault ? 2u : 1u) << plan;
-            tally.doublingRuns += check.duplicates() > 0;
             tally.duplicated += static_cast<double>(check.duplicates());
-            tally.torn += static_cast<double>(check.torn);
+            tally.torn += static_cast<double>(check.torn + check.unterminated);
             for (int seq = 0; seq < 3; ++seq)
                 tally.lost += check.count({kBufferWriter, seq}) == 0;
         }
@@ -250,13 +211,13 @@ TEST_F(InjectedFaultTest, EveryFaultPointOfAReplayInBatchesLosesAndDoublesNothin
     tally.report("seam_replay");
 }
 
-// The same through the driver processes, with the plan handed over on their command line: the
-// record writer and the start-up fail or die at each of their file operations.
+// The same through the record writer's process, with the plan on its command line: it fails, or
+// dies before, after or half-way through, each of its file operations. (The start-up's process
+// dies at each of its own in CrashTest.)
 TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNothing)
 {
     auto prepareFiles = [this] {
-        writeFile(dataPath(), oldLines);
-        writeFile(bufferPath(), bufferedLines);
+        prepare();
         std::filesystem::remove(logPath(kRunWriter, 0));
     };
     const WriterRun clean{
@@ -274,9 +235,8 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
     FaultTally tally;
     tally.points = static_cast<double>((points + pointStride() - 1) / pointStride());
     int kills = 0;
-    std::size_t doubledByKilledReplay = 0;
     for (long long point = 1; point <= points; point += pointStride()) {
-        for (const char* action : {"io", "nospace", "short", "busy", "kill", "killafter"}) {
+        for (const char* action : {"io", "nospace", "short", "busy", "kill", "killafter", "shortkill"}) {
             prepareFiles();
             WriterRun run = clean;
             run.faults = std::to_string(point) + ":" + action;
@@ -289,66 +249,25 @@ TEST_F(InjectedFaultTest, DriverProcessesFailingOrDyingAtEveryFaultPointLoseNoth
                 tally.injected[static_cast<std::size_t>(op)] += 1;
             }
             ++tally.runs;
-            const bool bufferLeft = fileExists(bufferPath());
-            std::size_t copied = 0;
-            for (const auto& [id, n] : checkStore().counts)
-                copied += id.writer == kBufferWriter ? n : 0;
             EXPECT_NE(runStartup().find("outcome normal"), std::string::npos) << run.faults;
-
             const RecordCheck check = checkStore();
             const RecordVerdict verdict = compareWithLogs(check, {readLog(run)});
             EXPECT_EQ(verdict.lost, 0u) << run.faults;
             EXPECT_EQ(check.torn + check.unterminated, 0u) << run.faults;
             EXPECT_EQ(check.outOfOrder, 0u) << run.faults;
-            std::size_t bufferDuplicates = 0;
-            for (int seq = 0; seq < 3; ++seq) {
-                EXPECT_GE(check.count({kBufferWriter, seq}), 1u) << run.faults;
-                bufferDuplicates +=
-                    check.count({kBufferWriter, seq}) - std::min<std::size_t>(1, check.count({kBufferWriter, seq}));
-            }
-            // Only a kill between the copy of the buffer and its deletion doubles, and only what it copied.
-            EXPECT_EQ(bufferDuplicates, killed && bufferLeft ? copied : 0u) << run.faults;
-            EXPECT_EQ(check.duplicates(), bufferDuplicates) << run.faults << ": a record of the run doubled";
+            EXPECT_EQ(check.duplicates(), 0u) << run.faults;
+            for (int seq = 0; seq < 3; ++seq)
+                EXPECT_EQ(check.count({kBufferWriter, seq}), 1u) << run.faults;
             if (!killed) {
                 EXPECT_EQ(verdict.expected, static_cast<std::size_t>(kRunRecords)) << run.faults;
             }
             tally.lost += static_cast<double>(verdict.lost);
-            tally.torn += static_cast<double>(check.torn);
-            doubledByKilledReplay += bufferDuplicates;
+            tally.torn += static_cast<double>(check.torn + check.unterminated);
             tally.duplicated += static_cast<double>(check.duplicates());
         }
     }
     tally.report("driver_writer");
     reportFigure("driver_writer.kills", kills);
-    reportFigure("driver_writer.duplicated_by_killed_replay", static_cast<double>(doubledByKilledReplay));
-
-    // The start-up: each of its file operations fails once; the next start completes the replay.
-    writeFile(dataPath(), oldLines);
-    writeFile(bufferPath(), bufferedLines);
-    const std::string cleanStart = runStartup();
-    const long long startPoints = outputValue(cleanStart, "points");
-    const std::string startKinds = cleanStart.substr(cleanStart.rfind("kinds ") + 6);
-    FaultTally startTally;
-    startTally.points = static_cast<double>((startPoints + pointStride() - 1) / pointStride());
-    for (long long point = 1; point <= startPoints; point += pointStride()) {
-        for (const char* failure : kFailures) {
-            writeFile(dataPath(), oldLines);
-            writeFile(bufferPath(), bufferedLines);
-            const std::string plan = std::to_string(point) + ":" + failure;
-            runStartup(plan);
-            startTally
-                .injected[static_cast<std::size_t>(opOfKindLetter(startKinds[static_cast<std::size_t>(point - 1)]))] +=
-                1;
-            ++startTally.runs;
-            EXPECT_NE(runStartup().find("outcome normal"), std::string::npos) << plan;
-            EXPECT_EQ(readFile(dataPath()), oldLines + bufferedLines) << plan;
-            EXPECT_FALSE(fileExists(bufferPath())) << plan;
-            const RecordCheck check = checkStore();
-            startTally.duplicated += static_cast<double>(check.duplicates());
-            startTally.torn += static_cast<double>(check.torn);
-        }
-    }
-    startTally.report("driver_startup");
 }
 
 } // namespace

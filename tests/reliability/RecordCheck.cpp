@@ -110,7 +110,7 @@ WriterLog readWriterLog(std::string_view text, int writer, int first)
         }
         if (place == "store")
             ++log.toStore;
-        else if (place == "buffer")
+        else if (place == "buffer" || place == "spool" || place == "journal")
             ++log.toBuffer;
         // Records held before are written ahead of this one.
         log.lastPlaced = seq;

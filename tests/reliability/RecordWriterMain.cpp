@@ -47,6 +47,10 @@ const char* placeName(shiftloom::RecordPlace place)
         return "store";
     case shiftloom::RecordPlace::Buffer:
         return "buffer";
+    case shiftloom::RecordPlace::Spool:
+        return "spool";
+    case shiftloom::RecordPlace::Journal:
+        return "journal";
     case shiftloom::RecordPlace::Held:
         break;
     }

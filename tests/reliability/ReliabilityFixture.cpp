@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ReliabilityFixture.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@ namespace shiftloom::test {
 
 void ReliabilityFixture::SetUp()
 {
+    // The per-user spool of the panels run in this process lies in the private home too.
+    ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1);
     writeFile(store() + "/cardward.ini", "[cardward]\r\n");
     writeFile(store() + "/dep.dat", jobFile(numberedJobs(3)));
     std::filesystem::create_directories(bufferFolder());
@@ -15,7 +18,7 @@ void ReliabilityFixture::SetUp()
 
 std::vector<std::string> ReliabilityFixture::environment() const
 {
-    return {"XDG_DATA_HOME=" + home.path(), "SHIFTLOOM_FAULT_PLAN="};
+    return {"XDG_DATA_HOME=" + home.path(), "XDG_STATE_HOME=" + home.file("state"), "SHIFTLOOM_FAULT_PLAN="};
 }
 
 std::string ReliabilityFixture::logPath(int writer, int first) const
@@ -72,7 +75,7 @@ std::string ReliabilityFixture::runStartup(const std::string& faults) const
 {
     const std::string output = home.file("startup.out");
     std::filesystem::remove(output);
-    std::vector<std::string> argv = {SHIFTLOOM_STARTUP_REPLAY, "--store", store()};
+    std::vector<std::string> argv = {SHIFTLOOM_STARTUP_REPLAY, "--store", store(), "--trace", tracePath()};
     if (!faults.empty()) {
         argv.emplace_back("--faults");
         argv.push_back(faults);

@@ -42,6 +42,9 @@ protected:
     std::string dataPath() const { return store() + "/data"; }
     std::string bufferFolder() const { return home.path() + "/Ovix_Shift-Loom/drive_c"; }
     std::string bufferPath() const { return bufferFolder() + "/data"; }
+    std::string journalPath() const { return bufferFolder() + "/data.journal"; }
+    /** Where the start-up driver traces its file operations (see FaultFileOps::setTrace). */
+    std::string tracePath() const { return home.file("startup.trace"); }
     /** The environment every driver gets: the data home, and no fault plan of the caller's. */
     std::vector<std::string> environment() const;
 

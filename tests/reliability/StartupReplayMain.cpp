@@ -3,9 +3,10 @@
 // with a window system that answers nothing, so that the offline buffer is replayed into the
 // store exactly as at a start of the panel, and can be killed or faulted half-way.
 //
-//     startup-replay --store FOLDER [--faults PLAN]
+//     startup-replay --store FOLDER [--faults PLAN] [--trace PATH]
 //
-// Prints "outcome normal|fallback|nostart" and the fault points passed (see DriverReport.h).
+// Prints "outcome normal|fallback|nostart" and the fault points passed (see DriverReport.h); with
+// --trace, every file operation as it happens (see FaultFileOps::setTrace).
 
 #include "DriverOptions.h"
 #include "DriverReport.h"
@@ -19,6 +20,7 @@
 #include "platform/posix/PosixFileOps.h"
 #include "support/ScriptedHost.h"
 
+#include <fcntl.h>
 #include <iostream>
 
 int main(int argc, char** argv)
@@ -37,6 +39,9 @@ int main(int argc, char** argv)
         std::cerr << "startup-replay: the fault plan does not parse\n";
         return 2;
     }
+    if (options.has("trace"))
+        files.setTrace(
+            ::open(options.text("trace").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
     platform::MemorySettingsBackend backend;
     SettingsStore settings(backend);
     settings.write(keys::DataLoc, store);

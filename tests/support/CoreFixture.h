@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,9 @@ namespace shiftloom::test {
 class CoreFixture : public ::testing::Test
 {
 protected:
+    /** The per-user spool lies in the private home too ($XDG_STATE_HOME). */
+    CoreFixture() { ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1); }
+
     TempDir home;
     HostPathMapper paths{mapperHome(home.path())};
     HostFileOps realFiles{paths};

@@ -51,46 +51,98 @@ bool parseFaultError(std::string_view word, FileError& error)
     return false;
 }
 
-// Files held in memory, read only, for the fuzzers: what the readers of the store's files need.
+// Files held in memory, for the fuzzers: paths compared as given, locks always free, the
+// identity of a file its path.
 class FaultFileOps::Memory final : public platform::FileOps
 {
 public:
     std::map<std::string, std::string, std::less<>> files;
 
-    FileError open(std::string_view path, platform::OpenMode, FileHandle& out) override
+    FileError open(std::string_view path, platform::OpenMode mode, FileHandle& out) override
     {
-        const auto it = files.find(path);
-        if (it == files.end())
-            return FileError::NotFound;
-        out.value = static_cast<std::intptr_t>(m_open.size());
-        m_open.push_back(&it->second);
-        return FileError::None;
-    }
-    FileError size(FileHandle file, std::uint64_t& out) override
-    {
-        out = m_open.at(static_cast<std::size_t>(file.value))->size();
-        return FileError::None;
-    }
-    FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override
-    {
-        const std::string& bytes = *m_open.at(static_cast<std::size_t>(file.value));
-        got = offset < bytes.size() ? bytes.copy(buffer, length, static_cast<std::size_t>(offset)) : 0;
+        auto it = files.find(path);
+        if (it == files.end()) {
+            if (mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite)
+                return FileError::NotFound;
+            it = files.emplace(std::string(path), std::string()).first;
+        }
+        out.value = m_next++;
+        m_handles[out.value] = it->first;
         return FileError::None;
     }
     FileError tryLock(FileHandle, platform::LockKind) override { return FileError::None; }
     void unlock(FileHandle) override { }
-    FileError append(FileHandle, const char*, std::size_t, std::size_t&) override { return FileError::AccessDenied; }
-    FileError truncate(FileHandle, std::uint64_t) override { return FileError::AccessDenied; }
+    FileError size(FileHandle file, std::uint64_t& out) override
+    {
+        const std::string* bytes = of(file);
+        out = bytes ? bytes->size() : 0;
+        return bytes ? FileError::None : FileError::Io;
+    }
+    FileError readAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override
+    {
+        const std::string* bytes = of(file);
+        if (!bytes)
+            return FileError::Io;
+        got = offset < bytes->size() ? bytes->copy(buffer, length, static_cast<std::size_t>(offset)) : 0;
+        return FileError::None;
+    }
+    FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) override
+    {
+        std::string* bytes = of(file);
+        if (!bytes)
+            return FileError::Io;
+        bytes->append(data, length);
+        written = length;
+        return FileError::None;
+    }
+    FileError truncate(FileHandle file, std::uint64_t length) override
+    {
+        std::string* bytes = of(file);
+        if (!bytes)
+            return FileError::Io;
+        bytes->resize(static_cast<std::size_t>(length));
+        return FileError::None;
+    }
     FileError flush(FileHandle) override { return FileError::None; }
-    bool detached(FileHandle, std::string_view) override { return false; }
-    void close(FileHandle) override { }
-    FileError remove(std::string_view) override { return FileError::AccessDenied; }
-    FileError replace(std::string_view, std::string_view) override { return FileError::AccessDenied; }
+    FileError identity(FileHandle file, std::string& out) override
+    {
+        const auto handle = m_handles.find(file.value);
+        out = handle == m_handles.end() ? std::string() : handle->second;
+        return handle == m_handles.end() ? FileError::Other : FileError::None;
+    }
+    bool detached(FileHandle file, std::string_view) override { return of(file) == nullptr; }
+    void close(FileHandle file) override { m_handles.erase(file.value); }
+    FileError remove(std::string_view path) override
+    {
+        const auto it = files.find(path);
+        if (it == files.end())
+            return FileError::NotFound;
+        files.erase(it);
+        return FileError::None;
+    }
+    FileError replace(std::string_view from, std::string_view to) override
+    {
+        const auto it = files.find(from);
+        if (it == files.end())
+            return FileError::NotFound;
+        std::string bytes = std::move(it->second);
+        files.erase(it);
+        files[std::string(to)] = std::move(bytes);
+        return FileError::None;
+    }
     bool sameFile(std::string_view a, std::string_view b) override { return a == b; }
     void pause(std::chrono::milliseconds) override { }
 
 private:
-    std::vector<const std::string*> m_open; ///< by handle; a file's bytes stay put while it is open
+    std::string* of(FileHandle file)
+    {
+        const auto handle = m_handles.find(file.value);
+        const auto it = handle == m_handles.end() ? files.end() : files.find(handle->second);
+        return it == files.end() ? nullptr : &it->second;
+    }
+
+    std::map<std::intptr_t, std::string> m_handles;
+    std::intptr_t m_next = 3;
 };
 
 FaultFileOps::FaultFileOps()
@@ -182,8 +234,33 @@ void FaultFileOps::clear()
     m_lastFault.reset();
 }
 
+void FaultFileOps::about(std::string_view path)
+{
+    if (path.ends_with("data.journal"))
+        m_role = 'j';
+    else if (path == "c:\\data" || path.ends_with("drive_c/data"))
+        m_role = 'b';
+    else
+        m_role = path.ends_with("spool") ? 's' : 'd';
+}
+
+void FaultFileOps::traceAfter() const
+{
+#ifndef _WIN32
+    if (m_trace >= 0) [[maybe_unused]]
+        const auto n = ::write(m_trace, ".\n", 2);
+#endif
+}
+
 FaultFileOps::Planned FaultFileOps::enter(FileOp op)
 {
+#ifndef _WIN32
+    if (m_trace >= 0) {
+        static constexpr std::string_view kLetters = "olsrwtfdp";
+        const char line[3] = {m_role, kLetters[static_cast<std::size_t>(op)], '\n'};
+        [[maybe_unused]] const auto n = ::write(m_trace, line, sizeof line);
+    }
+#endif
     const auto index = static_cast<std::size_t>(op);
     const int n = ++m_counts[index];
     ++m_points;
@@ -221,17 +298,21 @@ void FaultFileOps::leave(const Planned& planned)
 FileError FaultFileOps::open(std::string_view path, platform::OpenMode mode, FileHandle& out)
 {
     out = FileHandle{};
-    return call(FileOp::Open, [&] {
-        if (const auto refused = m_refused.find(path); refused != m_refused.end()
-            && (refused->second || mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite
-                || mode == platform::OpenMode::ReadCreate))
+    about(path);
+    const FileError error = call(FileOp::Open, [&] {
+        if (const auto refused = m_refused.find(path);
+            refused != m_refused.end() && (refused->second || mode != platform::OpenMode::AppendOnly))
             return FileError::AccessDenied;
         return m_real.open(path, mode, out);
     });
+    if (out.valid())
+        m_roles[out.value] = m_role;
+    return error;
 }
 
 FileError FaultFileOps::tryLock(FileHandle file, platform::LockKind kind)
 {
+    about(file);
     return call(FileOp::Lock, [&] { return m_real.tryLock(file, kind); });
 }
 
@@ -242,18 +323,21 @@ void FaultFileOps::unlock(FileHandle file)
 
 FileError FaultFileOps::size(FileHandle file, std::uint64_t& out)
 {
+    about(file);
     return call(FileOp::Size, [&] { return m_real.size(file, out); });
 }
 
 FileError FaultFileOps::readAt(
     FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
 {
+    about(file);
     got = 0;
     return call(FileOp::Read, [&] { return m_real.readAt(file, offset, buffer, length, got); });
 }
 
 FileError FaultFileOps::append(FileHandle file, const char* data, std::size_t length, std::size_t& written)
 {
+    about(file);
     written = 0;
     const Planned planned = enter(FileOp::Write);
     if (planned.action == FaultAction::Fail && planned.error != FileError::None)
@@ -269,17 +353,25 @@ FileError FaultFileOps::append(FileHandle file, const char* data, std::size_t le
     }
     const FileError result = limit == 0 && length > 0 ? FileError::NoSpace : m_real.append(file, data, limit, written);
     leave(planned);
+    traceAfter();
     return result;
 }
 
 FileError FaultFileOps::truncate(FileHandle file, std::uint64_t length)
 {
+    about(file);
     return call(FileOp::Truncate, [&] { return m_real.truncate(file, length); });
 }
 
 FileError FaultFileOps::flush(FileHandle file)
 {
+    about(file);
     return call(FileOp::Flush, [&] { return m_real.flush(file); });
+}
+
+FileError FaultFileOps::identity(FileHandle file, std::string& out)
+{
+    return m_real.identity(file, out);
 }
 
 bool FaultFileOps::detached(FileHandle file, std::string_view path)
@@ -294,11 +386,13 @@ void FaultFileOps::close(FileHandle file)
 
 FileError FaultFileOps::remove(std::string_view path)
 {
+    about(path);
     return call(FileOp::Remove, [&] { return m_real.remove(path); });
 }
 
 FileError FaultFileOps::replace(std::string_view from, std::string_view to)
 {
+    about(to);
     return call(FileOp::Replace, [&] { return m_real.replace(from, to); });
 }
 

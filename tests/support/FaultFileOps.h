@@ -46,7 +46,7 @@ bool parseFaultError(std::string_view word, platform::FileError& error);
 /**
  * The one fault-injecting file layer of the tests, the reliability drivers and the fuzzers. It
  * passes every call to real file operations, or, built without them, to files held in memory
- * (read only, paths compared as given, locks always free). Calls fail where a test plans it:
+ * (paths compared as given, locks always free). Calls fail where a test plans it:
  *  - the nth call of one kind, or every call of a kind;
  *  - any number of fault points (the nth faultable call of any kind, counted from the last
  *    `clear()`), failing, cut short or killing the process; a plan can be given as text,
@@ -89,6 +89,14 @@ public:
      *  Kept across `clear()`. */
     void refuseOpens(std::string path, bool readToo) { m_refused[std::move(path)] = readToo; }
     void allowOpens(const std::string& path) { m_refused.erase(path); }
+    /**
+     * Traces every faultable call to `fd` as it happens, for a test that kills this process at a
+     * random moment and wants to know where the kill fell: before each call a line of two letters,
+     * the file's role (j the journal c:\data.journal, b the buffer c:\data, s the spool, d the
+     * store's data file) and the kind of call (see tests/reliability/DriverReport.h), and "."
+     * after it. POSIX only.
+     */
+    void setTrace(int fd) { m_trace = fd; }
     /** Forgets every planned failure and restarts the counters. */
     void clear();
 
@@ -112,6 +120,7 @@ public:
         platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
     platform::FileError flush(platform::FileHandle file) override;
+    platform::FileError identity(platform::FileHandle file, std::string& out) override;
     bool detached(platform::FileHandle file, std::string_view path) override;
     void close(platform::FileHandle file) override;
     platform::FileError remove(std::string_view path) override;
@@ -140,8 +149,13 @@ private:
             return platform::FileError::Io;
         const platform::FileError result = real();
         leave(planned);
+        traceAfter();
         return result;
     }
+    /** The role of the file a call is about, for the trace. */
+    void about(std::string_view path);
+    void about(platform::FileHandle file) { m_role = m_roles[file.value]; }
+    void traceAfter() const;
 
     std::unique_ptr<Memory> m_memory;
     platform::FileOps& m_real;
@@ -156,6 +170,9 @@ private:
     int m_points = 0;
     std::optional<FileOp> m_lastFault;
     std::map<std::string, bool, std::less<>> m_refused;
+    int m_trace = -1;
+    char m_role = 'd'; ///< the role of the file of the call being made
+    std::map<std::intptr_t, char> m_roles; ///< of each open handle
 };
 
 } // namespace shiftloom::test

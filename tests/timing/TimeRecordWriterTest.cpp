@@ -5,7 +5,6 @@
 #include "support/Spawn.h"
 
 #include <filesystem>
-#include <thread>
 
 namespace shiftloom {
 namespace {
@@ -54,19 +53,70 @@ TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrde
     EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Held);
     EXPECT_EQ(writer.heldCount(), 2u);
     files.clear();
+    EXPECT_TRUE(writer.flushHeld());
     EXPECT_EQ(writer.AppendTimeRecord("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
-    EXPECT_EQ(writer.heldCount(), 0u);
 }
 
-TEST_F(TimeRecordWriterTest, FlushHeldWritesWithoutANewRecord)
+// When neither the store nor the buffer takes a record, the per-user spool does; it goes over
+// before any newer record, also at the end of a run (nothing is given up while it can be kept).
+TEST_F(TimeRecordWriterTest, TheSpoolKeepsWhatStoreAndBufferRefuseAndHandsItOverInOrder)
 {
-    files.failAll(FileOp::Lock);
-    writer.AppendTimeRecord("r1");
-    EXPECT_FALSE(writer.flushHeld());
+    std::filesystem::rename(store(), store() + ".away");
+    std::filesystem::create_directories(bufferPath()); // c:\data is a folder: no buffer can be made
+    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Spool);
+    writer.AppendTimeRecord("r2");
+    EXPECT_TRUE(writer.flushHeldWithin(std::chrono::milliseconds(0))) << "nothing held at the end";
+    EXPECT_EQ(test::readFile(home.file("state/Ovix_Shift-Loom/spool")), "r1\r\nr2\r\n");
+
+    std::filesystem::rename(store() + ".away", store());
+    TimeRecordWriter nextRun(files, [this] { return folder; });
+    nextRun.handOverPending(std::chrono::steady_clock::now());
+    EXPECT_EQ(nextRun.AppendTimeRecord("r3"), RecordPlace::Store);
+    EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
+    EXPECT_FALSE(test::fileExists(home.file("state/Ovix_Shift-Loom/spool")));
+}
+
+// A share where workers may append to the data file but not read it: the run starts on the store
+// and its records reach it.
+TEST_F(TimeRecordWriterTest, AStoreThatMayBeAppendedToButNotReadTakesTheRecords)
+{
+    useStore();
+    test::writeFile(storePath("data"), "old\r\n");
+    files.refuseOpens(store() + "\\data", false);
+    Panel panel(settings, files, clock, host);
+    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
+    EXPECT_EQ(panel.dataFolder(), store());
+    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
+    EXPECT_EQ(dataFile(), "old\r\nr1\r\n");
+}
+
+// The clock tick's hand-over: spaced with a growing pause while the store refuses, and no file
+// touched at all once nothing waits.
+TEST_F(TimeRecordWriterTest, HandOverOnTheTickBacksOffAndIsFreeWhenNothingWaits)
+{
+    using namespace std::chrono_literals;
+    const auto t0 = std::chrono::steady_clock::now();
+    writer.handOverPending(t0); // the first look finds nothing
     files.clear();
-    EXPECT_TRUE(writer.flushHeld());
+    for (int tick = 1; tick <= 5; ++tick)
+        writer.handOverPending(t0 + tick * 1s);
+    EXPECT_EQ(files.points(), 0);
+
+    files.failAll(FileOp::Lock, platform::FileError::Busy);
+    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Held);
+    int tries = 0;
+    for (int tick = 6; tick <= 66; ++tick) {
+        const int before = files.count(FileOp::Open);
+        writer.handOverPending(t0 + tick * 1s);
+        tries += files.count(FileOp::Open) > before;
+    }
+    EXPECT_GE(tries, 3);
+    EXPECT_LE(tries, 7) << "tries back off to one every 30 s";
+    files.clear();
+    writer.handOverPending(t0 + 200s);
     EXPECT_EQ(dataFile(), "r1\r\n");
+    EXPECT_FALSE(writer.pending());
 }
 
 TEST_F(TimeRecordWriterTest, InAFallbackRunTheBufferIsTheDataFile)
@@ -76,49 +126,6 @@ TEST_F(TimeRecordWriterTest, InAFallbackRunTheBufferIsTheDataFile)
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
     EXPECT_EQ(buffer(), "earlier\r\nr1\r\n");
     EXPECT_FALSE(test::fileExists(storePath("data")));
-}
-
-TEST_F(TimeRecordWriterTest, ARecordLandsInOrderWhileCardWardenHoldsTheLockForAMoment)
-{
-    test::writeFile(storePath("data"), "");
-    test::Spawned holder({SHIFTLOOM_LOCK_HELPER, "hold", storePath("data"), "shared", "150"});
-    ASSERT_TRUE(test::waitForFile(storePath("data.held")));
-    TimeRecordWriter waiting(realFiles, [this] { return folder; });
-    EXPECT_EQ(waiting.AppendTimeRecord("r1"), RecordPlace::Store);
-    EXPECT_EQ(waiting.AppendTimeRecord("r2"), RecordPlace::Store);
-    EXPECT_EQ(holder.wait(), 0);
-    EXPECT_EQ(dataFile(), "r1\r\nr2\r\n");
-}
-
-// For every faultable call of a record write with a buffer waiting, fail it, then start again:
-// every record must be in the store exactly once, in order, and no line torn.
-TEST_F(TimeRecordWriterTest, EveryFaultPointOfAWriteEndsWithEachRecordInTheStoreOnce)
-{
-    useStore();
-    auto scenario = [&] {
-        test::writeFile(storePath("data"), "old\r\n");
-        test::writeFile(bufferPath(), "b1\r\nb2\r\n");
-    };
-    scenario();
-    files.clear();
-    TimeRecordWriter counting(files, [this] { return folder; });
-    ASSERT_EQ(counting.AppendTimeRecord("r1"), RecordPlace::Store);
-    const int points = files.points();
-    ASSERT_GT(points, 8);
-
-    for (int point = 1; point <= points; ++point) {
-        scenario();
-        files.clear();
-        files.failAtPoint(point);
-        TimeRecordWriter faulty(files, [this] { return folder; });
-        faulty.AppendTimeRecord("r1");
-        files.clear();
-        faulty.flushHeld();
-        // The next start replays whatever the buffer holds.
-        Panel(settings, files, clock, host).load();
-        EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\nr1\r\n") << "fault at point " << point;
-        EXPECT_FALSE(test::fileExists(bufferPath())) << "fault at point " << point;
-    }
 }
 
 } // namespace

@@ -11,25 +11,27 @@
 namespace shiftloom::tool {
 namespace {
 
-using Seen = std::vector<std::tuple<std::size_t, DataLineKind, LineEnd, std::size_t>>;
+using Seen = std::vector<std::tuple<std::size_t, DataLineKind, DataLineProblem, LineEnd, std::size_t>>;
 
 Seen scan(StoreReader& store, std::uint64_t limit, std::optional<std::uint64_t>& read)
 {
     Seen seen;
     read = store.scanDataFile(
-        [&seen](const DataLine& line) { seen.emplace_back(line.number, line.kind, line.end, line.length); }, limit);
+        [&seen](
+            const DataLine& line) { seen.emplace_back(line.number, line.kind, line.problem, line.end, line.length); },
+        limit);
     return seen;
 }
 
 TEST(StoreReader, ReadsTheDataFileInPiecesAsTheDecoderSplitsIt)
 {
-    // Over a megabyte, so that lines and line ends straddle the pieces: records, an LF alone,
-    // empty lines, a CR right before a piece ends, and a last line without its end.
+    // Two megabytes, so that lines and line ends straddle the pieces: records, an LF alone, empty
+    // lines, a line longer than a piece, a CR right before a piece ends, and a last line without its end.
     const std::string record = "0120261205080700000000000000123400000000000005670000000000000003";
     std::string data;
     for (std::size_t i = 0; data.size() < (1u << 20) - 200; ++i)
         data += record.substr(0, 24 + i % 41) + (i % 7 == 0 ? "\n" : "\r\n") + (i % 11 == 0 ? "\r\n" : "");
-    data.append((1u << 20) - 1 - data.size(), '1');
+    data.append((2u << 20) - 1 - data.size(), '1');
     data += "\r\n" + record + "\r";
     test::TempDir folder;
     test::writeFile(folder.file("data"), data);
@@ -39,7 +41,7 @@ TEST(StoreReader, ReadsTheDataFileInPiecesAsTheDecoderSplitsIt)
     const Seen seen = scan(store, std::numeric_limits<std::uint64_t>::max(), read);
     Seen expected;
     for (const DataLine& line : decodeDataFile(data).lines)
-        expected.emplace_back(line.number, line.kind, line.end, line.length);
+        expected.emplace_back(line.number, line.kind, line.problem, line.end, line.length);
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(read, data.size());
 

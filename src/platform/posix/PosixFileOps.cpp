@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -99,6 +100,9 @@ FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& o
     case OpenMode::ReadCreate:
         flags |= O_RDONLY;
         break;
+    case OpenMode::AppendOnly:
+        flags |= O_WRONLY | O_APPEND | O_CREAT;
+        break;
     }
     int handle = -1;
     do {
@@ -187,6 +191,16 @@ FileError PosixFileOps::flush(FileHandle file)
 {
     if (::fsync(fd(file)) != 0)
         return lastError();
+    return FileError::None;
+}
+
+FileError PosixFileOps::identity(FileHandle file, std::string& out)
+{
+    struct stat info = {};
+    if (::fstat(fd(file), &info) != 0)
+        return lastError();
+    out = std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":"
+        + std::to_string(static_cast<unsigned long long>(info.st_ino));
     return FileError::None;
 }
 

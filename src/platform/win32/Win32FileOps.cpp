@@ -50,7 +50,7 @@ FileError lastError()
     return errorFrom(GetLastError());
 }
 
-bool identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info)
+bool fileInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info)
 {
     return GetFileInformationByHandle(handle, &info) != 0;
 }
@@ -66,7 +66,7 @@ bool identityOfPath(std::string_view path, BY_HANDLE_FILE_INFORMATION& info)
         nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    const bool ok = identity(handle, info);
+    const bool ok = fileInformation(handle, info);
     CloseHandle(handle);
     return ok;
 }
@@ -135,6 +135,10 @@ FileError Win32FileOps::open(std::string_view windowsPath, OpenMode mode, FileHa
         disposition = OPEN_ALWAYS;
         break;
     case OpenMode::ReadCreate:
+        disposition = OPEN_ALWAYS;
+        break;
+    case OpenMode::AppendOnly:
+        access = FILE_APPEND_DATA | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
         break;
     }
@@ -228,11 +232,21 @@ FileError Win32FileOps::flush(FileHandle file)
     return FileError::None;
 }
 
+FileError Win32FileOps::identity(FileHandle file, std::string& out)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!fileInformation(handleOf(file), info))
+        return lastError();
+    out = std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":"
+        + std::to_string(info.nFileIndexLow);
+    return FileError::None;
+}
+
 bool Win32FileOps::detached(FileHandle file, std::string_view path)
 {
     BY_HANDLE_FILE_INFORMATION open = {};
     BY_HANDLE_FILE_INFORMATION named = {};
-    if (!identity(handleOf(file), open) || open.nNumberOfLinks == 0)
+    if (!fileInformation(handleOf(file), open) || open.nNumberOfLinks == 0)
         return true;
     // A file deleted while open keeps its name until its last handle closes: "delete pending".
     FILE_STANDARD_INFO standard = {};

@@ -27,6 +27,7 @@ public:
     FileError append(FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
     FileError truncate(FileHandle file, std::uint64_t length) override;
     FileError flush(FileHandle file) override;
+    FileError identity(FileHandle file, std::string& out) override;
     bool detached(FileHandle file, std::string_view path) override;
     void close(FileHandle file) override;
     FileError remove(std::string_view path) override;
