@@ -40,18 +40,32 @@ TEST_F(RunEndTest, ASaveRequestBeforeALogOffEndsNothing)
     EXPECT_EQ(dataLines().size(), 1u) << "no stop record while the log-off may still be cancelled";
 }
 
-TEST_F(RunEndTest, TheQuitAndTheSignalsEndTheRunOnceWithOneStopForTheRunningJob)
+// Each end alone: the application quitting with the session (0), or a signal.
+class RunEnds : public RunEndTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    static void end(int how)
+    {
+        if (how == 0)
+            QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection);
+        else
+            std::raise(how);
+    }
+};
+
+TEST_P(RunEnds, EachEndsTheRunOnceWithOneStopForTheRunningJob)
 {
     QSignalSpy ended(window.get(), &PanelWindow::runEnded);
-    for (int signalNumber : {SIGTERM, SIGHUP, SIGINT})
-        ASSERT_EQ(std::raise(signalNumber), 0);
+    end(GetParam());
     ASSERT_TRUE(waitUntil([&] { return ended.count() == 1; }));
-    QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection);
+    end(GetParam() == 0 ? SIGTERM : 0); // a second end after the first
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(ended.count(), 1);
     ASSERT_EQ(dataLines().size(), 2u);
     EXPECT_EQ(record::event.of(dataLines()[1]), record::StopEvent) << "the stop of the end of the run";
 }
+
+INSTANTIATE_TEST_SUITE_P(Ends, RunEnds, ::testing::Values(0, SIGTERM, SIGHUP, SIGINT));
 
 } // namespace
 } // namespace shiftloom::test
