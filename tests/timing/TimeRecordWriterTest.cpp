@@ -46,7 +46,7 @@ TEST_F(TimeRecordWriterTest, AStoreThatIsGoneSendsRecordsToTheBufferUntilItIsBac
     EXPECT_FALSE(test::fileExists(bufferPath()));
 }
 
-TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrder)
+TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrderAndAreTriedAgainAtTheEnd)
 {
     files.failAll(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Held);
@@ -56,6 +56,17 @@ TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrde
     EXPECT_TRUE(writer.flushHeld());
     EXPECT_EQ(writer.AppendTimeRecord("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
+
+    // At the end of the run a record that no place takes at the first try is tried again.
+    files.failAll(FileOp::Open);
+    const int opensBefore = files.count(FileOp::Open);
+    EXPECT_EQ(writer.AppendTimeRecord("r4"), RecordPlace::Held);
+    const int opensOfATry = files.count(FileOp::Open) - opensBefore;
+    files.clear();
+    for (int n = 1; n <= opensOfATry; ++n)
+        files.failNth(FileOp::Open, n);
+    EXPECT_TRUE(writer.flushHeldWithin(std::chrono::seconds(2)));
+    EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\nr4\r\n");
 }
 
 // When neither the store nor the buffer takes a record, the per-user spool does; it goes over
