@@ -109,9 +109,11 @@ TEST_F(DialogsTest, TheTrayIconAnswersALeftClickOnceUntilTheHandlerIsDoneAndALit
     tray.activate(QSystemTrayIcon::Trigger);
     tray.activate(QSystemTrayIcon::Trigger);
     EXPECT_EQ(clicks, 1);
-    QTest::qWait(2 * TrayIcon::kLatchInterval);
-    tray.activate(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(clicks, 2);
+    // Once the latch lets go (on a loaded machine perhaps later than its interval), a click counts.
+    EXPECT_TRUE(waitUntil([&] {
+        tray.activate(QSystemTrayIcon::Trigger);
+        return clicks == 2;
+    }));
     EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("tip"));
 }
 
