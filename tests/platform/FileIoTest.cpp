@@ -80,6 +80,10 @@ TEST_F(FileIo, AFailedAppendNeverCutsTheFileAndSaysWhatReachedIt)
     faulty.failNth(FileOp::Lock, 1);
     result = appendLocked(faulty, path, "line\r\n");
     EXPECT_FALSE(result.started);
+
+    faulty.clear();
+    faulty.failNth(FileOp::Flush, 1);
+    EXPECT_FALSE(appendLocked(faulty, path, "line\r\n").ok()) << "a write not forced to the disk is no success";
 }
 
 // Where workers may append to the data file but not read it, the record still goes in, without
