@@ -78,6 +78,15 @@ TEST_F(PanelTest, WithNoFolderKnownTheWorkerIsAskedAndCancelEndsTheStartSilently
     EXPECT_EQ(panel.dataFolder(), store());
 }
 
+TEST_F(PanelTest, TheIniInTheWindowsFolderNamesTheStoreWithoutAsking)
+{
+    makeStore();
+    test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), "[cardmain]\r\n" + store() + "\r\n");
+    EXPECT_EQ(panel.load(), LoadOutcome::Normal);
+    EXPECT_EQ(panel.dataFolder(), store());
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown"}));
+}
+
 TEST_F(PanelTest, AStoreThatCannotBeWrittenSwitchesTheRunToTheFallbackAndItsBuffer)
 {
     settings.write(keys::DataLoc, home.path() + "/unplugged/share");
