@@ -28,6 +28,7 @@ rm -rf build/windows/wineprefix build/windows/wineprefix.lock build/windows/e2e-
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs"
+WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k 2>/dev/null || true
 
 # The parsers under libFuzzer, briefly (the longer runs: scripts/reliability-report.sh).
 scripts/fuzz-smoke.sh 20
