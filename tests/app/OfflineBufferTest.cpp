@@ -207,7 +207,7 @@ TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesA
     EXPECT_FALSE(offline.replayInto(dataPath()).ok());
     files.clear();
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb");
-    std::ofstream(storePath("data"), std::ios::app) << "\r\nother\r\n"; // another writer, on a new line
+    std::ofstream(storePath("data"), std::ios::app | std::ios::binary) << "\r\nother\r\n"; // another writer, on a new line
     EXPECT_TRUE(offline.replayInto(dataPath()).ok());
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb\r\nother\r\nbb2\r\n");
     EXPECT_EQ(offline.refragments(), 1u);
