@@ -119,7 +119,7 @@ std::string xdgStateHome()
 std::string recordSpoolPath()
 {
 #ifdef _WIN32
-    const std::string folder = envOr("LOCALAPPDATA", envOr("TEMP", "c:\\temp")) + "\\" + std::string(kHostFolderName);
+    const std::string folder = envOr("LOCALAPPDATA", envOr("TEMP", "c:\\temp")) + "\\Ovix\\Shift-Loom";
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return folder + "\\spool";

@@ -83,7 +83,7 @@ std::string xdgStateHome();
 
 /**
  * The per-user spool of time records that neither the data store nor the offline buffer took:
- * $XDG_STATE_HOME/Ovix_Shift-Loom/spool (on Windows %LOCALAPPDATA%\Ovix_Shift-Loom\spool), as a
+ * $XDG_STATE_HOME/Ovix_Shift-Loom/spool (on Windows %LOCALAPPDATA%\Ovix\Shift-Loom\spool), as a
  * path text of the program. Its folder is created when missing.
  */
 std::string recordSpoolPath();

@@ -2,13 +2,13 @@
 #include "app/OfflineBuffer.h"
 #include "panel/Panel.h"
 #include "support/CoreFixture.h"
+#include "support/Spawn.h"
 #include "timing/TimeRecordWriter.h"
 
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
+#include <memory>
 #include <thread>
-#include <unistd.h>
 
 namespace shiftloom {
 namespace {
@@ -35,45 +35,13 @@ protected:
         return panel.load() == LoadOutcome::Normal ? panel.dataFolder() : std::string();
     }
 
-    /** Another process holds the data file's lock until `release` is called (or `hold` has passed). */
-    struct LockHolder
+    /** Another process holds the data file's exclusive lock for `ms` milliseconds. */
+    std::unique_ptr<test::Spawned> holdStoreLock(int ms)
     {
-        pid_t pid = -1;
-        int release[2] = {-1, -1};
-        void end()
-        {
-            if (pid < 0)
-                return;
-            ::close(release[1]);
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            ::close(release[0]);
-            pid = -1;
-        }
-        ~LockHolder() { end(); }
-    };
-    void holdStoreLock(LockHolder& holder)
-    {
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        ASSERT_EQ(::pipe(holder.release), 0);
-        holder.pid = ::fork();
-        if (holder.pid == 0) {
-            platform::FileHandle handle;
-            if (realFiles.open(dataPath(), platform::OpenMode::AppendCreate, handle) != FileError::None
-                || realFiles.tryLock(handle, platform::LockKind::Exclusive) != FileError::None)
-                ::_exit(1);
-            ::close(holder.release[1]);
-            char byte = 1;
-            if (::write(ready[1], &byte, 1) != 1)
-                ::_exit(1);
-            [[maybe_unused]] const auto n = ::read(holder.release[0], &byte, 1); // until the parent lets go
-            ::_exit(0);
-        }
-        char byte = 0;
-        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-        ::close(ready[0]);
-        ::close(ready[1]);
+        auto holder = std::make_unique<test::Spawned>(
+            std::vector<std::string>{SHIFTLOOM_LOCK_HELPER, "hold", storePath("data"), "exclusive", std::to_string(ms)});
+        EXPECT_TRUE(test::waitForFile(storePath("data.held")));
+        return holder;
     }
 
     /** A hand-over into the store that stops after its first batch: the journal then names the store. */
@@ -131,15 +99,14 @@ TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFol
 {
     test::writeFile(storePath("data"), "old\r\n");
     test::writeFile(bufferPath(), "b1\r\n");
-    LockHolder holder;
-    holdStoreLock(holder);
+    const auto holder = holdStoreLock(3000);
     EXPECT_EQ(startUp(), store());
     EXPECT_EQ(buffer(), "b1\r\n");
     TimeRecordWriter writer(files, [this] { return store(); });
     const auto now = std::chrono::steady_clock::now();
     writer.handOverPending(now);
     EXPECT_TRUE(writer.pending());
-    holder.end();
+    EXPECT_EQ(holder->wait(), 0);
     writer.handOverPending(now + std::chrono::seconds(1));
     EXPECT_FALSE(writer.pending());
     EXPECT_EQ(dataFile(), "old\r\nb1\r\n");
@@ -240,7 +207,7 @@ TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesA
     EXPECT_FALSE(offline.replayInto(dataPath()).ok());
     files.clear();
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb");
-    std::ofstream(storePath("data"), std::ios::app) << "\r\nother\r\n"; // another writer, on a new line
+    std::ofstream(storePath("data"), std::ios::app | std::ios::binary) << "\r\nother\r\n"; // another writer, on a new line
     EXPECT_TRUE(offline.replayInto(dataPath()).ok());
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb\r\nother\r\nbb2\r\n");
     EXPECT_EQ(offline.refragments(), 1u);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include <string>
+#include <cstdlib>
 #include <vector>
 
 namespace shiftloom::test {
@@ -29,8 +30,15 @@ namespace shiftloom::test {
 class CoreFixture : public ::testing::Test
 {
 protected:
-    /** The per-user spool lies in the private home too ($XDG_STATE_HOME). */
-    CoreFixture() { ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1); }
+    /** The per-user spool lies in the private home too ($XDG_STATE_HOME, %LOCALAPPDATA%). */
+    CoreFixture()
+    {
+#ifdef _WIN32
+        ::_putenv_s("LOCALAPPDATA", home.file("state").c_str());
+#else
+        ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1);
+#endif
+    }
 
     TempDir home;
     HostPathMapper paths{mapperHome(home.path())};
