@@ -17,7 +17,6 @@
 #include <cstdlib>
 
 #include <string>
-#include <cstdlib>
 #include <vector>
 
 namespace shiftloom::test {
@@ -50,10 +49,19 @@ protected:
     ScriptedHost host;
 
     /** The folder of a data store, as a host path (no drive letter). */
-    std::string store() const { return home.path() + "/store"; }
-    std::string storePath(std::string_view name) const { return store() + "/" + std::string(name); }
+    std::string store() const
+    {
+        return home.path() + "/store";
+    }
+    std::string storePath(std::string_view name) const
+    {
+        return store() + "/" + std::string(name);
+    }
     /** The host path of the offline buffer c:\data. */
-    std::string bufferPath() const { return paths.toHost(OfflineBufferPath); }
+    std::string bufferPath() const
+    {
+        return paths.toHost(OfflineBufferPath);
+    }
 
     /** Makes the data store with its marker file, `jobs` in dep.dat and `activities`. */
     void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3), std::string_view activities = {})
@@ -64,10 +72,19 @@ protected:
             writeFile(storePath(kActivityFileName), activities);
     }
     /** Points the settings at the store. */
-    void useStore() { settings.write(keys::DataLoc, store()); }
+    void useStore()
+    {
+        settings.write(keys::DataLoc, store());
+    }
 
-    std::string dataFile() const { return readFile(storePath(kDataFileName)); }
-    std::string buffer() const { return readFile(bufferPath()); }
+    std::string dataFile() const
+    {
+        return readFile(storePath(kDataFileName));
+    }
+    std::string buffer() const
+    {
+        return readFile(bufferPath());
+    }
 };
 
 /** The lines of a file's text, each without its CR LF; fails the test on a line not ended by CR LF. */
