@@ -27,7 +27,8 @@ cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
 # The Windows programs, cross-built, their tests run under wine in a new prefix of this run.
-rm -rf build/windows/wineprefix build/windows/wineprefix.lock build/windows/e2e-wineprefix build/windows/e2e-wineprefix.lock
+rm -rf build/windows/wineprefix build/windows/wineprefix.lock build/windows/e2e-wineprefix build/windows/e2e-wineprefix.lock \
+    build/windows/bench-wineprefix build/windows/bench-wineprefix.lock
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 # A test is run a second time only when it fails the first: now and then a program under wine
