@@ -582,11 +582,6 @@ OfflineBuffer::OfflineBuffer(platform::FileOps& files, platform::LockWait wait, 
 {
 }
 
-bool OfflineBuffer::present()
-{
-    return platform::canOpenForReading(m_files, OfflineBufferPath) || platform::canOpenForReading(m_files, m_spool);
-}
-
 HandOverResult OfflineBuffer::replayInto(std::string_view storeDataFile)
 {
     std::string none;

@@ -61,9 +61,6 @@ public:
     explicit OfflineBuffer(
         platform::FileOps& files, platform::LockWait wait = {}, std::string spoolPath = platform::recordSpoolPath());
 
-    /** True when the buffer or the spool can be opened as a file (a folder named c:\data is no buffer). */
-    bool present();
-
     /**
      * Hands the buffer, then the spool, over to the data file `storeDataFile`, after settling what
      * a killed or failed delivery left in the journal. When the data file is the buffer itself (a
