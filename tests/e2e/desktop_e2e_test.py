@@ -31,14 +31,14 @@ WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
 class DesktopTestCase(pe.PanelTestCase):
     tray = False
 
-    def start_more(self, count, **env):
-        """Further starts of the panel by the same worker, all at once."""
+    def start_more(self, count, hand_over=True, **env):
+        """Further starts by the same worker, all at once; when `hand_over`, each hands over to the
+        running panel and ends (a time-out: it stays)."""
         env, argv = dict(self.ws.env, **env), [pe.ARGS.panel]
-        return [self.session.start_process(f"more-{i}", argv, env=env) for i in range(count)]
-
-    def assert_handed_over(self, starts):
-        """Each later start hands over to the running panel and ends (a time-out: it stays)."""
-        self.assertEqual([process.wait(timeout=15) for process in starts], [0] * len(starts))
+        starts = [self.session.start_process(f"more-{i}", argv, env=env) for i in range(count)]
+        if hand_over:
+            self.assertEqual([process.wait(timeout=15) for process in starts], [0] * count)
+        return starts
 
 
 class NoTrayTest(DesktopTestCase):
@@ -47,7 +47,7 @@ class NoTrayTest(DesktopTestCase):
 
     def test_one_reachable_panel_until_the_display_ends(self):
         self.configured(1, autocode="8")
-        starts = self.start_more(3)
+        starts = self.start_more(3, hand_over=False)
         ended = lambda: [p for p in starts if p.poll() is not None]  # noqa: E731
         ps.wait_for("two of three simultaneous starts ended", lambda: len(ended()) == 2)
         self.assertEqual([p.returncode for p in ended()], [0, 0])
@@ -68,9 +68,9 @@ class NoTrayTest(DesktopTestCase):
         settings = self.ws.settings()
         if os.geteuid() == 0:
             self.assert_other_account_refused()
-        self.assert_handed_over(self.start_more(1))
+        self.start_more(1)
         ps.wait_for("the first panel shown again", self.ws.panel_visible, timeout=5)
-        self.assert_handed_over(self.start_more(2))
+        self.start_more(2)
         self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR, "the first panel's job runs")
         self.assertEqual(self.ws.settings(), settings, "the later starts wrote nothing")
 
@@ -159,13 +159,21 @@ class StatusNotifierTest(DesktopTestCase):
             "'   Ovix Tick-Fob '", self.session.gdbus(item, "/StatusNotifierItem", *tooltip)
         )
 
-        # With a tray there, the panel hides itself after a job press; activation shows it.
+        # With a tray there, the panel hides itself after a job press; activation shows it and
+        # reads the job list again: a job added meanwhile can be picked.
         self.start_job(0, activity_row=0)
         self.wait_records(1)
         self.ws.wait_hidden("five seconds after the start")
+        added = pe.JOBS_CSV + "SHOP,1005,Final inspection,Chassis T4,00001005,yes\n"
+        self.ws.make_store(added, pe.ACTIVITIES, folder=f"{self.ws.root}/new")
+        os.replace(f"{self.ws.root}/new/dep.dat", f"{self.ws.store}/dep.dat")
         activate = ("/StatusNotifierItem", "org.kde.StatusNotifierItem.Activate", "0", "0")
         self.assertEqual(self.session.gdbus(item, *activate), "()")
         ps.wait_for("the panel shown by the activation", self.ws.panel_visible, timeout=5)
+        time.sleep(0.5)
+        self.pick_from_list(ps.arrow_of(ps.COMBO1), 4, 5)
+        assigned = lambda: re.search(r"^button0=\W*SHOP +1005", self.ws.settings(), re.M)  # noqa
+        ps.wait_for("the added job on the top button", assigned, timeout=5)
 
         # The session ends: one stop record, and the item goes.
         before = datetime.datetime.now()
@@ -186,11 +194,9 @@ class WaylandSession(ps.XSession):
         with open(os.path.join(runtime, "weston.ini"), "w") as file:
             file.write("[shell]\npanel-position=none\n")
         options = "--backend=x11-backend.so --use-pixman --width=1000 --height=740 --xwayland"
-        argv = ["weston"] + options.split() + ["--idle-time=0", "--socket=wl-e2e"]
-        argv.append(f"--config={runtime}/weston.ini")
-        self.weston = self.start_process(
-            "weston", argv, env=dict(self.env, XDG_RUNTIME_DIR=runtime)
-        )
+        argv = ["weston"] + options.split() + ["--socket=wl-e2e", f"--config={runtime}/weston.ini"]
+        env = dict(self.env, XDG_RUNTIME_DIR=runtime)
+        self.weston = self.start_process("weston", argv + ["--idle-time=0"], env=env)
 
         def display():
             with open(os.path.join(self.out_dir, "weston.log"), errors="replace") as file:
@@ -242,7 +248,7 @@ class WaylandTest(DesktopTestCase):
         self.ws.start()
         [place] = ps.wait_for("the panel on XWayland", self.session.xwayland_panels, timeout=30)
         # A start that talks to the compositor itself is the same worker on the same display.
-        self.assert_handed_over(self.start_more(1, QT_QPA_PLATFORM="wayland"))
+        self.start_more(1, QT_QPA_PLATFORM="wayland")
         self.assertEqual(self.session.xwayland_panels(), [place])
         self.end_by_sigterm()
 

@@ -103,8 +103,7 @@ class PanelTestCase(unittest.TestCase):
         self.assertTrue(before.strftime("%Y%m%d%H%M") <= stamp <= now, f"the time of {line!r}")
 
     def start_job(self, slot, activity_row=None):
-        """Presses a job button and answers the activity dialog (a pick, or Escape to keep the
-        stored activity); returns the moment before the press."""
+        """Presses a job button and picks an activity (or keeps it: Escape); the time before."""
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(slot))
         dialog = self.ws.find_window("SELECT ACTIVITY", timeout=10)

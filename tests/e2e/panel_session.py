@@ -268,8 +268,7 @@ class Workstation:
         return self.panel
 
     def window_names(self):
-        """The titles of the mapped windows of the process but its tray icon (which may show on
-        its own for a moment before the tray has taken it in)."""
+        """The titles of the mapped windows of the process but its (perhaps not yet docked) icon."""
         return [self.window_name(w) for w in self.mapped() if self.session.geometry(w)[2] > 48]
 
     def panel_visible(self):
@@ -280,16 +279,14 @@ class Workstation:
 
     def tray_icon(self):
         """x, y, width, height of the panel's icon, once trayer (along the bottom edge) holds it."""
-
-        def icon():
-            places = [self.session.geometry(w) for w in self.mapped()]
-            return next((p for p in places if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32), None)
-
-        return wait_for("the panel's icon in the tray", icon)
+        places = lambda: [self.session.geometry(w) for w in self.mapped()]  # noqa: E731
+        docked = lambda: [
+            p for p in places() if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32
+        ]  # noqa
+        return wait_for("the panel's icon in the tray", docked)[0]
 
     def show_panel(self):
-        """Brings the panel back through the tray icon when it has hidden itself (it does so five
-        seconds after a job starts, which a slow machine may reach in the middle of a flow)."""
+        # A slow machine may reach the auto-hide, five seconds after a job starts, mid-flow.
         if not self.panel_visible():
             self.session.click_screen(*centre(self.tray_icon()))
             wait_for("the panel back from the tray", self.panel_visible, timeout=5.0)
