@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <random>
 #include <tuple>
 
@@ -127,15 +128,13 @@ std::string stop(const std::string& when, const std::string& card)
     return "01" + when + "01" + std::string(16 - card.size(), '0') + card + std::string(32, '0') + "\r\n";
 }
 
-// "card/job month-day:minutes" per total, "open card/job day hh:mm @line" per open start.
+// "card/job day:minutes" per total, "open card/job day hh:mm @line" per open start.
 std::string summary(const std::string& data, ReportOptions options = {}, bool withLines = true)
 {
     const TimeReport report = buildReport(decodeDataFile(data).lines, options);
     std::string text;
-    for (const JobDayTotal& t : report.totals) {
-        text += t.card + "/" + t.jobCard + " " + std::to_string(t.day.month) + "-" + std::to_string(t.day.day) + ":"
-            + std::to_string(t.minutes) + " ";
-    }
+    for (const JobDayTotal& t : report.totals)
+        text += t.card + "/" + t.jobCard + " " + std::to_string(t.day.day) + ":" + std::to_string(t.minutes) + " ";
     for (const OpenStart& o : report.open) {
         text += "open " + o.card + "/" + o.jobCard + " " + std::to_string(o.start.day) + " "
             + std::to_string(o.start.hour) + ":" + std::to_string(o.start.minute) + " ";
@@ -158,24 +157,24 @@ TEST(Report, AStartRunsToTheNextStartOrStopOfItsCardAndCountsForItsDay)
         {start("202612050800", "1234", "1001") + start("202612050930", "1234", "1002") + "012026120510000000471100\r\n"
                 + start("202612051045", "1234", "1001") + stop("202612051200", "1234"),
             {},
-            "1234/1001 12-5:165 1234/1002 12-5:75 invalid 0"},
+            "1234/1001 5:165 1234/1002 5:75 invalid 0"},
         // A second stop ends nothing; the last start stays open and adds nothing.
         {start("202612050800", "1234", "1001") + stop("202612050900", "1234") + stop("202612050905", "1234")
                 + start("202612051000", "1234", "1002"),
             {},
-            "1234/1001 12-5:60 open 1234/1002 5 10:0 @4 invalid 0"},
+            "1234/1001 5:60 open 1234/1002 5 10:0 @4 invalid 0"},
         // Cards interleaved in the file are timed apart, listed in numeric order.
         {start("202612050800", "1234", "1001") + start("202612050810", "99", "1001") + stop("202612050900", "1234")
                 + start("202612050930", "99", "1002") + stop("202612051000", "99"),
             {},
-            "99/1001 12-5:80 99/1002 12-5:30 1234/1001 12-5:60 invalid 0"},
-        {overMidnight, {}, "1234/1001 12-5:60 1234/1002 12-6:60 open 1234/1003 7 8:0 @5 invalid 0"},
-        {overMidnight, {kDec6, kDec6}, "1234/1002 12-6:60 invalid 0"},
-        {overMidnight, {std::nullopt, kDec5}, "1234/1001 12-5:60 invalid 0"},
+            "99/1001 5:80 99/1002 5:30 1234/1001 5:60 invalid 0"},
+        {overMidnight, {}, "1234/1001 5:60 1234/1002 6:60 open 1234/1003 7 8:0 @5 invalid 0"},
+        {overMidnight, {kDec6, kDec6}, "1234/1002 6:60 invalid 0"},
+        {overMidnight, {std::nullopt, kDec5}, "1234/1001 5:60 invalid 0"},
         {overMidnight, {kDec7, std::nullopt}, "open 1234/1003 7 8:0 @5 invalid 0"},
         {start("202612050800", "1234", "1001") + "0120261205083000-1\r\n\r\n" + stop("202612050900", "1234"),
             {},
-            "1234/1001 12-5:60 invalid 2"},
+            "1234/1001 5:60 invalid 2"},
     };
     for (const auto& [data, options, expected] : cases)
         EXPECT_EQ(summary(data, options), expected) << data;
@@ -192,28 +191,20 @@ TEST(Report, RecordsOutOfTimeOrderGiveTheFiguresOfTheOrderedFile)
         std::snprintf(when, sizeof when, "202612%02d%02d%02d", 5 + minute / 1440, minute % 1440 / 60, minute % 60);
         records.push_back(minute % 5 == 0 ? stop(when, card) : start(when, card, std::to_string(1000 + minute % 4)));
     }
-    const auto figures = [](const std::vector<std::string>& lines) {
-        std::string text;
-        for (const std::string& line : lines)
-            text += line;
-        return summary(text, {}, false);
-    };
-    const std::string ordered = figures(records);
-    ASSERT_NE(ordered.find("open 12/"), std::string::npos);
+    const std::string ordered = std::accumulate(records.begin(), records.end(), std::string());
+    const std::string figures = summary(ordered, {}, false);
+    ASSERT_NE(figures.find("open 12/"), std::string::npos);
     for (unsigned seed : {1u, 2u, 3u}) {
-        std::vector<std::string> shuffled = records;
-        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(seed));
-        EXPECT_EQ(figures(shuffled), ordered) << "seed " << seed;
+        std::shuffle(records.begin(), records.end(), std::mt19937(seed));
+        EXPECT_EQ(summary(std::accumulate(records.begin(), records.end(), std::string()), {}, false), figures) << seed;
     }
 }
 
 TEST(Report, DaysAreReadInBothForms)
 {
     EXPECT_EQ(parseDay("2026-12-05"), kDec5);
-    EXPECT_EQ(parseDay("20261205"), kDec5);
-    EXPECT_EQ(parseDay("2024-02-29"), (Day{2024, 2, 29}));
-    for (const char* bad :
-        {"2026-02-29", "2026-13-01", "2026-12-00", "2026/12/05", "2026-1-05", "202612", "", "+2026120"})
+    EXPECT_EQ(parseDay("20240229"), (Day{2024, 2, 29}));
+    for (const char* bad : {"2026-02-29", "2026-13-01", "2026-12-00", "2026/12/05", "2026-1-05", "202612", ""})
         EXPECT_FALSE(parseDay(bad)) << bad;
 }
 
