@@ -21,25 +21,20 @@ constexpr const char* kStart = "012026120508070000000000000012340000000000000567
 constexpr const char* kStop = "0120261205080701000000000000123400000000000000000000000000000000";
 constexpr const char* kIn = "012026120508070000471100";
 
-TEST(DataFileDecoder, EveryLineKeepsItsNumberItsLineEndAndItsFields)
+TEST(DataFileDecoder, EveryLineKeepsItsNumberAndItsLineEnd)
 {
     const std::string text = std::string(kStart) + "\r\n\r\ngarbage\n" + kStop + "\n" + kIn + "\r\n" + kIn + "\r";
     const DecodedDataFile file = decodeDataFile(text);
     ASSERT_EQ(file.lines.size(), 6u);
     EXPECT_EQ(file.invalidCount, 2u);
-    const DataLine& start = file.lines[0];
-    EXPECT_EQ(start.kind, DataLineKind::Start);
-    EXPECT_EQ(start.stamp, (RecordStamp{2026, 12, 5, 8, 7}));
-    EXPECT_EQ(start.card, "0000000000001234");
-    EXPECT_EQ(start.jobCard, "0000000000000567");
-    EXPECT_EQ(start.activity, "0000000000000003");
-    EXPECT_EQ(start.end, LineEnd::CrLf);
+    // The fields of each layout: StoreToolCli reads back records of the panel's writer.
+    EXPECT_EQ(file.lines[0].kind, DataLineKind::Start);
+    EXPECT_EQ(file.lines[0].end, LineEnd::CrLf);
     EXPECT_EQ(file.lines[1].problem, DataLineProblem::Empty);
     EXPECT_EQ(file.lines[2].excerpt, "garbage");
     EXPECT_EQ(file.lines[2].number, 3u);
     EXPECT_EQ(file.lines[3].kind, DataLineKind::Stop) << "an LF alone still ends the line";
     EXPECT_EQ(file.lines[3].end, LineEnd::LfOnly);
-    EXPECT_EQ(file.lines[4].keyed, "00004711");
     EXPECT_EQ(file.lines[5].kind, DataLineKind::In) << "a last line half-way through its line end";
     EXPECT_EQ(file.lines[5].end, LineEnd::None);
     EXPECT_EQ(file.lines[5].number, 6u);
@@ -75,10 +70,6 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
         EXPECT_EQ(line.number, 7u);
         EXPECT_EQ(describeProblem(line), description) << text;
     }
-    const DecodedDataFile huge = decodeDataFile(std::string(1'000'000, '1') + "\r\n" + kIn);
-    ASSERT_EQ(huge.lines.size(), 2u);
-    EXPECT_EQ(huge.lines[0].length, 1'000'000u);
-    EXPECT_EQ(huge.lines[0].excerpt.size(), kExcerptLength) << "a long line keeps only an excerpt";
 }
 
 TEST(StoreReader, ReadsTheDataFileInPiecesAsTheDecoderSplitsIt)
