@@ -168,12 +168,9 @@ def main():
         print("SKIPPED: chromium is not installed (scripts/install-deps.sh installs it)")
         return 77
     os.makedirs(args.out, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="shiftloom-timesheet-")
-    try:
+    with tempfile.TemporaryDirectory(prefix="shiftloom-timesheet-") as work:
         sample(args, work)
         crafted(args, work)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
     for failure in failures:
         print("FAILED:", failure)
     print(f"{len(failures)} failures; screenshot in {args.screenshot or args.out}")
