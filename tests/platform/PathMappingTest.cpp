@@ -15,13 +15,12 @@ namespace {
 // the root of C: move (here to U:\Local\Shift-Loom), every other text is the path as it stands (nullptr).
 TEST(PathMapping, MapsTheProgramsWindowsTextsToHostPaths)
 {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
+    const std::tuple<const char*, std::string, const char*> cases[] = {
         {"c:\\data", "~/Ovix_Shift-Loom/drive_c/data", "U:\\Local\\Shift-Loom\\data"},
         // The fallback folder "c:\" followed by "\data.rest": the doubled separator is one.
         {"C:\\\\data.rest", "~/Ovix_Shift-Loom/drive_c/data.rest", "U:\\Local\\Shift-Loom\\data.rest"},
         {"c:/data", "~/Ovix_Shift-Loom/drive_c/data", "U:\\Local\\Shift-Loom\\data"},
         {"c:\\", "~/Ovix_Shift-Loom/drive_c/", "U:\\Local\\Shift-Loom"},
-        {"c:", "~/Ovix_Shift-Loom/drive_c", "U:\\Local\\Shift-Loom"},
         {"c:data", "~/Ovix_Shift-Loom/drive_c/data", nullptr},
         {"C:\\Store\\dep.dat", "~/Ovix_Shift-Loom/drive_c/Store/dep.dat", nullptr},
         {"Z:\\x\\\\\\y", "~/Ovix_Shift-Loom/drive_z/x/y", nullptr},
@@ -33,9 +32,8 @@ TEST(PathMapping, MapsTheProgramsWindowsTextsToHostPaths)
     test::TempDir home;
     const PosixPathMapper posix(home.path());
     const Win32PathMapper moved("U:\\Local\\Shift-Loom");
-    for (const auto& [windows, posixText, win32] : cases) {
+    for (const auto& [windows, expected, win32] : cases) {
         SCOPED_TRACE(windows);
-        const std::string expected = posixText;
         EXPECT_EQ(posix.toHost(windows), expected.starts_with("~") ? home.path() + expected.substr(1) : expected);
         EXPECT_EQ(moved.toHost(windows), win32 ? win32 : windows);
         EXPECT_EQ(Win32PathMapper().toHost(windows), windows) << "where the root of C: takes files";
