@@ -29,9 +29,7 @@ protected:
     {
         rest.insert(rest.begin(), {SHIFTLOOM_LOCK_HELPER, command, path});
         auto process = std::make_unique<test::Spawned>(rest);
-        if (command == "hold") {
-            EXPECT_TRUE(test::waitForFile(path + ".held"));
-        }
+        EXPECT_TRUE(command != "hold" || test::waitForFile(path + ".held")) << "the holder took the lock";
         return process;
     }
 };
