@@ -67,17 +67,11 @@ RecordCheck::RecordCheck(std::string_view text)
     }
 }
 
-std::size_t RecordCheck::count(int writer, int seq) const
-{
-    const auto it = counts.find({writer, seq});
-    return it == counts.end() ? 0 : it->second;
-}
-
 std::size_t RecordCheck::lost(int writer, int first, int last) const
 {
     std::size_t missing = 0;
     for (int seq = first; seq <= last; ++seq)
-        missing += count(writer, seq) == 0;
+        missing += !counts.contains({writer, seq});
     return missing;
 }
 
@@ -100,10 +94,8 @@ WriterLog::WriterLog(std::string_view text, int first)
         const std::string_view word = line.substr(line.find(' ') + 1);
         if (line.starts_with("tries ")) {
             tries = static_cast<int>(numberOf(word));
-        } else if (line.starts_with("end ")) {
-            ended = true;
-            if (word == "0")
-                lastPlaced = lastLogged;
+        } else if (line == "end 0") {
+            lastPlaced = lastLogged;
         } else if (const long long seq = numberOf(line); seq >= 0) {
             lastLogged = static_cast<int>(seq);
             // Records held before are written ahead of a placed one.

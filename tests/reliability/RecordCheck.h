@@ -36,7 +36,6 @@ struct RecordCheck
     std::size_t outOfOrder = 0; ///< records found before an earlier record of the same writer
 
     explicit RecordCheck(std::string_view text);
-    std::size_t count(int writer, int seq) const;
     /** Records `first` to `last` of `writer` that are not there. */
     std::size_t lost(int writer, int first, int last) const;
     /** Copies of records beyond their first. */
@@ -52,7 +51,6 @@ struct WriterLog
 {
     int lastLogged = -1; ///< the last seq whose place it reported
     int lastPlaced = -1; ///< the last seq known to be on disk
-    bool ended = false;
     std::size_t toBuffer = 0; ///< records placed in the buffer, the spool or the journal
     std::size_t held = 0;
     int tries = 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace shiftloom::test {
 
@@ -90,33 +91,28 @@ std::string ReliabilityFixture::logPath(const WriterRun& run) const
     return home.file("log-" + std::to_string(run.writer) + "-" + std::to_string(run.first));
 }
 
+std::unique_ptr<Spawned> ReliabilityFixture::driver(const std::string& words) const
+{
+    std::vector<std::string> argv = {SHIFTLOOM_DRIVER};
+    for (std::istringstream in(words); in >> argv.emplace_back();) { }
+    argv.pop_back();
+    return std::make_unique<Spawned>(argv);
+}
+
 std::unique_ptr<Spawned> ReliabilityFixture::startWriter(const WriterRun& run) const
 {
-    return std::make_unique<Spawned>(std::vector<std::string>{SHIFTLOOM_DRIVER,
-        "write",
-        store(),
-        logPath(run),
-        std::to_string(run.writer),
-        std::to_string(run.first),
-        std::to_string(run.count),
-        std::to_string(run.pauseMs),
-        run.plan});
+    return driver("write " + store() + " " + logPath(run) + " " + std::to_string(run.writer) + " "
+        + std::to_string(run.first) + " " + std::to_string(run.count) + " " + std::to_string(run.pauseMs) + " "
+        + run.plan);
 }
 
 std::unique_ptr<Spawned> ReliabilityFixture::startReader(
     int maxHoldMs, int longHoldMs, int longEvery, const char* lock) const
 {
     std::filesystem::remove(home.file("stop"));
-    return std::make_unique<Spawned>(std::vector<std::string>{SHIFTLOOM_DRIVER,
-        "reader",
-        store(),
-        home.file("reader.out"),
-        home.file("stop"),
-        std::to_string(maxHoldMs),
-        std::to_string(maxHoldMs / 8),
-        std::to_string(longHoldMs),
-        std::to_string(longEvery),
-        lock});
+    return driver("reader " + store() + " " + home.file("reader.out") + " " + home.file("stop") + " "
+        + std::to_string(maxHoldMs) + " " + std::to_string(maxHoldMs / 8) + " " + std::to_string(longHoldMs) + " "
+        + std::to_string(longEvery) + " " + lock);
 }
 
 std::string ReliabilityFixture::stopReader(Spawned& reader) const
@@ -130,8 +126,7 @@ std::string ReliabilityFixture::stopReader(Spawned& reader) const
 
 std::unique_ptr<Spawned> ReliabilityFixture::startStartup(const std::string& plan) const
 {
-    return std::make_unique<Spawned>(
-        std::vector<std::string>{SHIFTLOOM_DRIVER, "startup", store(), home.file("startup.out"), tracePath(), plan});
+    return driver("startup " + store() + " " + home.file("startup.out") + " " + tracePath() + " " + plan);
 }
 
 std::string ReliabilityFixture::runStartup(const std::string& plan) const

@@ -74,6 +74,8 @@ protected:
     std::string tracePath() const { return home.file("startup.trace"); }
     std::string logPath(const WriterRun& run) const;
 
+    /** Starts the driver with `words`, split at blanks (the temporary paths hold none). */
+    std::unique_ptr<Spawned> driver(const std::string& words) const;
     std::unique_ptr<Spawned> startWriter(const WriterRun& run) const;
     std::unique_ptr<Spawned> startReader(int maxHoldMs, int longHoldMs, int longEvery, const char* lock) const;
     /** Ends the Card-Warden stand-in; its report. */
