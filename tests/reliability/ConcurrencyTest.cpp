@@ -32,14 +32,7 @@ TEST_F(ConcurrencyTest, EveryRecordOfEveryWriterArrivesOnceWholeAndInOrderWhileC
     const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_RECORDS", 1000));
     writeFile(dataPath(), "");
     const auto reader = startReader(300, 900, 12, "shared");
-    std::vector<WriterRun> runs;
-    std::vector<std::unique_ptr<Spawned>> processes;
-    for (int w = 1; w <= writers; ++w) {
-        runs.push_back({.writer = w, .first = 0, .count = records, .pauseMs = 0, .plan = {}});
-        processes.push_back(startWriter(runs.back()));
-    }
-    for (const auto& process : processes)
-        EXPECT_EQ(process->wait(), 0) << "a writer ended with records held";
+    const std::vector<WriterRun> runs = runWriters(writers, records, 0, [] {});
     const std::string readerReport = stopReader(*reader);
     const Tally result = settleWriters(runs);
     EXPECT_EQ(result.placed, writers * records);
@@ -100,12 +93,6 @@ TEST_F(RealFaultTest, RecordsSurviveAStoreThatGoesAwayIsRemovedOrTurnsReadOnly)
 {
     const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REAL_RECORDS", 1200));
     writeFile(dataPath(), "");
-    std::vector<WriterRun> runs;
-    std::vector<std::unique_ptr<Spawned>> processes;
-    for (int w = 1; w <= 3; ++w) {
-        runs.push_back({.writer = w, .first = 0, .count = records, .pauseMs = 10, .plan = {}});
-        processes.push_back(startWriter(runs.back()));
-    }
     const auto pause = [] { std::this_thread::sleep_for(400ms); };
     const auto awayAndBack = [&](const std::function<void()>& meanwhile) {
         fs::rename(store(), store() + ".away");
@@ -114,29 +101,29 @@ TEST_F(RealFaultTest, RecordsSurviveAStoreThatGoesAwayIsRemovedOrTurnsReadOnly)
         pause();
     };
     std::string removed;
-    for (int round = 0; round < 2; ++round) {
-        pause();
-        awayAndBack(pause);
-        {
-            platform::PosixPathMapper paths(home.path());
-            platform::PosixFileOps files(paths);
-            platform::OpenFile data(files);
-            std::string saved;
-            ASSERT_EQ(data.open(store() + "\\data", platform::OpenMode::ReadWrite), platform::FileError::None);
-            ASSERT_EQ(data.lock(platform::LockKind::Exclusive, 30s, 5ms), platform::FileError::None);
-            platform::readAll(files, data.handle(), saved);
-            removed += saved;
-            fs::remove_all(store());
+    const std::vector<WriterRun> runs = runWriters(3, records, 10, [&] {
+        for (int round = 0; round < 2; ++round) {
+            pause();
+            awayAndBack(pause);
+            {
+                platform::PosixPathMapper paths(home.path());
+                platform::PosixFileOps files(paths);
+                platform::OpenFile data(files);
+                std::string saved;
+                ASSERT_EQ(data.open(store() + "\\data", platform::OpenMode::ReadWrite), platform::FileError::None);
+                ASSERT_EQ(data.lock(platform::LockKind::Exclusive, 30s, 5ms), platform::FileError::None);
+                platform::readAll(files, data.handle(), saved);
+                removed += saved;
+                fs::remove_all(store());
+            }
+            pause();
+            writeFile(store() + "/cardward.ini", "[cardward]\r\n");
+            pause();
+            unwritableFor(store(), 400ms);
+            pause();
+            awayAndBack([&] { unwritableFor(bufferFolder(), 400ms); });
         }
-        pause();
-        writeFile(store() + "/cardward.ini", "[cardward]\r\n");
-        pause();
-        unwritableFor(store(), 400ms);
-        pause();
-        awayAndBack([&] { unwritableFor(bufferFolder(), 400ms); });
-    }
-    for (const auto& process : processes)
-        EXPECT_EQ(process->wait(), 0) << "a writer ended with records held";
+    });
     const Tally result = settleWriters(runs, removed);
     EXPECT_EQ(result.placed, 3 * records);
     EXPECT_GT(result.toBuffer, 0) << "the faults should have sent records to the buffer";

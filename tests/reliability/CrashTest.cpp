@@ -2,6 +2,7 @@
 // kill -9 of writers and of the start-up that hands the offline buffer over.
 #include "ReliabilityFixture.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -69,26 +70,30 @@ TEST_F(CrashTest, KilledWritersLoseDoubleAndTearNothing)
     const auto kills = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_KILLS", 200));
     writeFile(dataPath(), "");
     std::mt19937 random(20261205);
-    std::uniform_int_distribution<int> pause(1, 150);
+    std::uniform_int_distribution<int> lifetime(2, 600);
     const auto reader = startReader(200, 700, 3, "exclusive");
     std::vector<WriterRun> runs;
     int killed = 0;
-    // Four writers at a time, each killed after the one before it; writer w + 4 follows writer w
-    // after 999 rounds of 1,000 records, so that every record value stays unique.
+    // Eight writers at a time, each killed at a random moment; writer w + 8 follows writer w after
+    // 999 rounds of 1,000 records, so that every record value stays unique.
     for (int round = 0; killed < kills; ++round) {
         std::vector<std::unique_ptr<Spawned>> writers;
-        for (int slot = 1; slot <= 4; ++slot) {
-            runs.push_back({.writer = slot + 4 * (round / 999),
+        std::vector<int> lifetimes;
+        for (int slot = 1; slot <= 8; ++slot) {
+            runs.push_back({.writer = slot + 8 * (round / 999),
                 .first = round % 999 * 1000,
                 .count = 1000,
                 .pauseMs = 0,
                 .plan = {}});
             writers.push_back(startWriter(runs.back()));
+            lifetimes.push_back(lifetime(random));
         }
-        for (const auto& writer : writers) {
-            std::this_thread::sleep_for(milliseconds(pause(random)));
-            writer->signal(SIGKILL);
-            const int status = writer->wait();
+        std::sort(lifetimes.begin(), lifetimes.end());
+        const auto begin = SteadyClock::now();
+        for (std::size_t i = 0; i < writers.size(); ++i) {
+            std::this_thread::sleep_until(begin + milliseconds(lifetimes[i]));
+            writers[i]->signal(SIGKILL);
+            const int status = writers[i]->wait();
             killed += status == 128 + SIGKILL;
             EXPECT_TRUE(status == 128 + SIGKILL || status == 0) << status;
         }

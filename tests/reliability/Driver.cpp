@@ -7,7 +7,7 @@
 //       Writes records FIRST to FIRST + COUNT - 1 of WRITER (see RecordCheck.h) through the panel's
 //       record writer, pausing up to PAUSE_MS after each, and reports "<seq> <place>" after each;
 //       at the end it tries the held records again for up to 5 s and reports "tries <n>" and
-//       "end <records still held>". SIGTERM ends it in order after the record being written.
+//       "end <records still held>".
 //   startup STORE OUT TRACE [PLAN]
 //       Runs the panel's start-up, which hands the offline buffer over; reports "outcome <n>", where
 //       n is 0 (normal), 1 (fallback) or 2 (no start); TRACE gets every file operation as it happens.
@@ -34,7 +34,6 @@
 #include "timing/TimeRecordWriter.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
@@ -47,18 +46,12 @@ namespace {
 using namespace shiftloom;
 using std::chrono::milliseconds;
 
-volatile std::sig_atomic_t g_stop = 0;
 int g_out = -1;
 
 void report(const std::string& text)
 {
     const std::string line = text + "\n";
     [[maybe_unused]] const auto written = ::write(g_out, line.data(), line.size());
-}
-
-int number(char** argv, int at)
-{
-    return std::atoi(argv[at]);
 }
 
 void reportPoints(const test::FaultFileOps& files)
@@ -71,11 +64,11 @@ void reportPoints(const test::FaultFileOps& files)
 
 int write(char** argv, test::FaultFileOps& files)
 {
-    const int writer = number(argv, 4), first = number(argv, 5), count = number(argv, 6);
+    const int writer = std::atoi(argv[4]), first = std::atoi(argv[5]), count = std::atoi(argv[6]);
     std::mt19937 random(static_cast<unsigned>(writer));
-    std::uniform_int_distribution<int> pause(0, number(argv, 7));
+    std::uniform_int_distribution<int> pause(0, std::atoi(argv[7]));
     TimeRecordWriter records(files, [store = std::string(argv[2])] { return store; });
-    for (int seq = first; seq < first + count && g_stop == 0; ++seq) {
+    for (int seq = first; seq < first + count; ++seq) {
         const RecordPlace place = records.AppendTimeRecord(test::checkedRecordLine(writer, seq));
         const char* names[] = {"store", "buffer", "spool", "journal", "held"};
         report(std::to_string(seq) + " " + names[static_cast<int>(place)]);
@@ -112,8 +105,8 @@ int read(char** argv, platform::FileOps& files)
     auto upTo = [&random](int limit) { return std::uniform_int_distribution<int>(0, limit)(random); };
     long long holds = 0, heldMs = 0, tornTails = 0;
     struct stat info = {};
-    for (int round = 1; g_stop == 0 && ::stat(argv[4], &info) != 0; ++round) {
-        std::this_thread::sleep_for(milliseconds(upTo(number(argv, 6))));
+    for (int round = 1; ::stat(argv[4], &info) != 0; ++round) {
+        std::this_thread::sleep_for(milliseconds(upTo(std::atoi(argv[6]))));
         platform::OpenFile file(files);
         if (file.open(
                 std::string(argv[2]) + "\\data", exclusive ? platform::OpenMode::ReadWrite : platform::OpenMode::Read)
@@ -126,7 +119,7 @@ int read(char** argv, platform::FileOps& files)
         if (platform::readAll(files, file.handle(), content) == platform::FileError::None && !content.empty()
             && !content.ends_with("\r\n"))
             ++tornTails;
-        const int hold = round % number(argv, 8) == 0 ? number(argv, 7) : upTo(number(argv, 5));
+        const int hold = round % std::atoi(argv[8]) == 0 ? std::atoi(argv[7]) : upTo(std::atoi(argv[5]));
         std::this_thread::sleep_for(milliseconds(hold));
         heldMs += hold;
     }
@@ -144,9 +137,6 @@ int main(int argc, char** argv)
     if (argc < planAt || (command != "write" && command != "startup" && command != "reader"))
         return 2;
     g_out = ::open(argv[3], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-    struct sigaction action = {};
-    action.sa_handler = [](int) { g_stop = 1; };
-    ::sigaction(SIGTERM, &action, nullptr);
     const platform::PosixPathMapper paths(platform::xdgDataHome());
     platform::PosixFileOps real(paths);
     test::FaultFileOps files(real, test::FaultFileOps::Waits::Real);

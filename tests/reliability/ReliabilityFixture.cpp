@@ -106,6 +106,21 @@ std::unique_ptr<Spawned> ReliabilityFixture::startWriter(const WriterRun& run) c
         + run.plan);
 }
 
+std::vector<WriterRun> ReliabilityFixture::runWriters(
+    int writers, int records, int pauseMs, const std::function<void()>& meanwhile)
+{
+    std::vector<WriterRun> runs;
+    std::vector<std::unique_ptr<Spawned>> processes;
+    for (int w = 1; w <= writers; ++w) {
+        runs.push_back({.writer = w, .first = 0, .count = records, .pauseMs = pauseMs, .plan = {}});
+        processes.push_back(startWriter(runs.back()));
+    }
+    meanwhile();
+    for (const auto& process : processes)
+        EXPECT_EQ(process->wait(), 0) << "a writer ended with records held";
+    return runs;
+}
+
 std::unique_ptr<Spawned> ReliabilityFixture::startReader(
     int maxHoldMs, int longHoldMs, int longEvery, const char* lock) const
 {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +78,8 @@ protected:
     /** Starts the driver with `words`, split at blanks (the temporary paths hold none). */
     std::unique_ptr<Spawned> driver(const std::string& words) const;
     std::unique_ptr<Spawned> startWriter(const WriterRun& run) const;
+    /** Runs `writers` writers of `records` records each while `meanwhile` runs; they must end with none held. */
+    std::vector<WriterRun> runWriters(int writers, int records, int pauseMs, const std::function<void()>& meanwhile);
     std::unique_ptr<Spawned> startReader(int maxHoldMs, int longHoldMs, int longEvery, const char* lock) const;
     /** Ends the Card-Warden stand-in; its report. */
     std::string stopReader(Spawned& reader) const;
