@@ -1,86 +1,134 @@
 // SPDX-License-Identifier: MIT
+// Panels appending to one store at once, with Card-Warden reading it under its lock; the store
+// going through what a network share does.
 #include "ReliabilityFixture.h"
 
-#include <chrono>
+#include "platform/FileIo.h"
+#include "platform/WindowsPath.h"
+#include "platform/posix/PosixFileOps.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
 
 namespace shiftloom::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
-class ConcurrencyTest : public ReliabilityFixture
-{
-};
+using ConcurrencyTest = ReliabilityFixture;
+using RealFaultTest = ReliabilityFixture;
 
-// Several panels append to one data store while Card-Warden reads it under the whole-file lock,
-// now and then for longer than a writer waits, so that records go to the offline buffer and come
-// back from it. Every record must end in the store exactly once, whole and in its writer's order.
-// The sizes come from SHIFTLOOM_RELIABILITY_WRITERS and SHIFTLOOM_RELIABILITY_RECORDS.
+// Writers at full speed while Card-Warden now and then holds the lock longer than they wait, so
+// that records go through the buffer and come back: every record arrives once, whole, in order.
 TEST_F(ConcurrencyTest, EveryRecordOfEveryWriterArrivesOnceWholeAndInOrderWhileCardWardenReads)
 {
     const auto writers = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_WRITERS", 8));
     const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_RECORDS", 1000));
-    ASSERT_LE(writers, 99);
     writeFile(dataPath(), "");
+    const auto reader = startReader(300, 900, 12, "shared");
+    const std::vector<WriterRun> runs = runWriters(writers, records, 0, [] {});
+    const std::string readerReport = stopReader(*reader);
+    const Tally result = settleWriters(runs);
+    EXPECT_EQ(result.placed, writers * records);
+    figure("concurrency.writers", writers);
+    figure("concurrency.reader_holds", static_cast<double>(reported(readerReport, "holds")));
+    figure("concurrency.reader_held_ms", static_cast<double>(reported(readerReport, "held_ms")));
+    result.report("concurrency");
+}
 
-    const auto begin = Clock::now();
-    ChildProcess reader =
-        startReader({"--max-hold-ms", "300", "--max-gap-ms", "40", "--long-hold-ms", "900", "--long-every", "12"});
-    std::vector<WriterRun> runs;
-    std::vector<ChildProcess> processes;
-    for (int w = 1; w <= writers; ++w) {
-        runs.push_back(WriterRun{.writer = w, .first = 0, .count = records, .delayMs = 0, .jitterMs = 0, .faults = {}});
-        processes.push_back(startWriter(runs.back()));
+/** Sets or clears the immutable flag, which binds root too; false where the file system does not have it. */
+bool setImmutable(const std::string& path, bool on)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+/**
+ * Makes a folder and its data file unwritable for a while: by permission bits, or for root, whom
+ * they do not stop, by the immutable flag, or where there is none, by a plain file in its place.
+ */
+void unwritableFor(const std::string& folder, std::chrono::milliseconds time)
+{
+    const std::string file = folder + "/data";
+    const bool root = ::geteuid() == 0, immutable = root && setImmutable(folder, true);
+    std::error_code none; // the data file may not be there
+    if (!root) {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(file, fs::perms::owner_read, none);
+    } else if (immutable) {
+        setImmutable(file, true);
+    } else {
+        fs::rename(folder, folder + ".aside");
+        writeFile(folder, "not a folder");
     }
-    for (ChildProcess& process : processes)
-        EXPECT_EQ(process.wait(), 0) << "a writer ended with records held";
-    const std::string readerOutput = stopReader(reader);
-    const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-
-    // What is still in the buffer reaches the store at the next start.
-    const bool bufferLeft = fileExists(bufferPath());
-    EXPECT_NE(runStartup().find("outcome normal"), std::string::npos);
-    EXPECT_FALSE(fileExists(bufferPath()));
-
-    std::vector<WriterLog> logs;
-    std::size_t toStore = 0, toBuffer = 0, held = 0;
-    int lateExits = 0; // writers whose held records a single try at the end would have lost
-    for (const WriterRun& run : runs) {
-        logs.push_back(readLog(run));
-        EXPECT_TRUE(logs.back().ended) << "writer " << run.writer;
-        toStore += logs.back().toStore;
-        toBuffer += logs.back().toBuffer;
-        held += logs.back().held;
-        lateExits += logs.back().exitTries > 1;
+    std::this_thread::sleep_for(time);
+    if (!root) {
+        fs::permissions(folder, fs::perms::owner_all);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, none);
+    } else if (immutable) {
+        setImmutable(file, false);
+        setImmutable(folder, false);
+    } else {
+        fs::remove(folder);
+        fs::rename(folder + ".aside", folder);
     }
-    const RecordCheck check = checkStore();
-    const RecordVerdict verdict = compareWithLogs(check, logs);
-    EXPECT_EQ(verdict.expected, static_cast<std::size_t>(writers * records));
-    EXPECT_EQ(verdict.lost, 0u);
-    EXPECT_EQ(verdict.duplicated, 0u);
-    EXPECT_EQ(verdict.unexpected, 0u);
-    EXPECT_EQ(check.torn, 0u);
-    EXPECT_EQ(check.unterminated, 0u);
-    EXPECT_EQ(check.foreign, 0u);
-    EXPECT_EQ(check.outOfOrder, 0u);
-    EXPECT_EQ(outputValue(readerOutput, "torn_tails"), 0) << "Card-Warden saw half a record under the lock";
-    for (const std::string& problem : verdict.problems)
-        ADD_FAILURE() << problem;
+}
 
-    reportFigure("concurrency.writers", writers);
-    reportFigure("concurrency.records", static_cast<double>(verdict.expected));
-    reportFigure("concurrency.to_store", static_cast<double>(toStore));
-    reportFigure("concurrency.to_buffer", static_cast<double>(toBuffer));
-    reportFigure("concurrency.held", static_cast<double>(held));
-    reportFigure("concurrency.exits_needing_more_than_one_try", lateExits);
-    reportFigure("concurrency.buffer_left_for_start", bufferLeft ? 1 : 0);
-    reportFigure("concurrency.reader_holds", static_cast<double>(outputValue(readerOutput, "holds")));
-    reportFigure("concurrency.reader_held_ms", static_cast<double>(outputValue(readerOutput, "held_ms")));
-    reportFigure("concurrency.lost", static_cast<double>(verdict.lost));
-    reportFigure("concurrency.duplicated", static_cast<double>(verdict.duplicated));
-    reportFigure("concurrency.torn", static_cast<double>(check.torn + check.unterminated));
-    reportFigure("concurrency.out_of_order", static_cast<double>(check.outOfOrder));
-    reportFigure("concurrency.seconds", seconds);
+// Panels write at a worker's pace while the store is renamed away and back, removed and made
+// again (its data file saved under Card-Warden's lock first), made read-only, and the buffer's
+// folder is unwritable while the store is away: every record reaches the store once.
+TEST_F(RealFaultTest, RecordsSurviveAStoreThatGoesAwayIsRemovedOrTurnsReadOnly)
+{
+    const auto records = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REAL_RECORDS", 1200));
+    writeFile(dataPath(), "");
+    const auto pause = [] { std::this_thread::sleep_for(400ms); };
+    const auto awayAndBack = [&](const std::function<void()>& meanwhile) {
+        fs::rename(store(), store() + ".away");
+        meanwhile();
+        fs::rename(store() + ".away", store());
+        pause();
+    };
+    std::string removed;
+    const std::vector<WriterRun> runs = runWriters(3, records, 10, [&] {
+        for (int round = 0; round < 2; ++round) {
+            pause();
+            awayAndBack(pause);
+            {
+                platform::PosixPathMapper paths(home.path());
+                platform::PosixFileOps files(paths);
+                platform::OpenFile data(files);
+                std::string saved;
+                ASSERT_EQ(data.open(store() + "\\data", platform::OpenMode::ReadWrite), platform::FileError::None);
+                ASSERT_EQ(data.lock(platform::LockKind::Exclusive, 30s, 5ms), platform::FileError::None);
+                platform::readAll(files, data.handle(), saved);
+                removed += saved;
+                fs::remove_all(store());
+            }
+            pause();
+            writeFile(store() + "/cardward.ini", "[cardward]\r\n");
+            pause();
+            unwritableFor(store(), 400ms);
+            pause();
+            awayAndBack([&] { unwritableFor(bufferFolder(), 400ms); });
+        }
+    });
+    const Tally result = settleWriters(runs, removed);
+    EXPECT_EQ(result.placed, 3 * records);
+    EXPECT_GT(result.toBuffer, 0) << "the faults should have sent records to the buffer";
+    figure("real_faults.faults", 8);
+    result.report("real_faults");
 }
 
 } // namespace

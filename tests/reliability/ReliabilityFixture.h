@@ -1,35 +1,64 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ChildProcess.h"
-#include "Figures.h"
 #include "RecordCheck.h"
-
-#include "support/StoreBuilder.h"
+#include "support/FaultFileOps.h"
+#include "support/Spawn.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace shiftloom::test {
 
-/** One run of `record-writer`. */
+/** A size of a run from the environment variable `name`, or `fallback` (small, for CI). */
+long long runSize(const char* name, long long fallback);
+
+/** Appends "name value" to the file $SHIFTLOOM_RELIABILITY_FIGURES names, for scripts/reliability-report.sh. */
+void figure(const std::string& name, double value);
+
+/** The number after "name " at the start of a line of a driver's report, or -1. */
+long long reported(const std::string& report, const std::string& name);
+
+/** The kinds of call at the fault points a driver passed, a letter each (see Driver.cpp). */
+std::string reportedKinds(const std::string& report);
+
+/** Every how many fault points the loops over processes try: 4 in a sanitizer build, which is slower. */
+std::size_t pointStride();
+
+/**
+ * What a family of runs found: faults by kind of file operation, records lost, doubled and torn;
+ * for writers, the records they reported placed, through the buffer or held, and how many of them
+ * needed more than one try at their end.
+ */
+struct Tally
+{
+    std::array<double, kFileOpCount> injected{};
+    double points = 0, runs = 0, lost = 0, doubled = 0, torn = 0;
+    double placed = 0, toBuffer = 0, held = 0, lateExits = 0;
+
+    void add(const RecordCheck& check, std::size_t lostRecords);
+    void report(const std::string& name) const;
+};
+
+/** One `write` of the driver (see Driver.cpp). */
 struct WriterRun
 {
     int writer = 1;
     int first = 0;
     int count = 10;
-    int delayMs = 0;
-    int jitterMs = 0;
-    std::string faults;
+    int pauseMs = 0;
+    std::string plan;
 };
 
 /**
- * A data store and a private data home (so c:\data, the offline buffer, lies in a temporary
- * folder) for runs of the driver processes: the record writer, the start-up replay and the
- * Card-Warden stand-in.
+ * A data store and a private data home (where the offline buffer c:\data lies) for the driver
+ * processes: record writers, the panel's start-up and the Card-Warden stand-in.
  */
 class ReliabilityFixture : public ::testing::Test
 {
@@ -37,46 +66,32 @@ protected:
     TempDir home;
 
     void SetUp() override;
+    void TearDown() override;
 
     std::string store() const { return home.path() + "/store"; }
     std::string dataPath() const { return store() + "/data"; }
     std::string bufferFolder() const { return home.path() + "/Ovix_Shift-Loom/drive_c"; }
     std::string bufferPath() const { return bufferFolder() + "/data"; }
-    std::string journalPath() const { return bufferFolder() + "/data.journal"; }
-    /** Where the start-up driver traces its file operations (see FaultFileOps::setTrace). */
     std::string tracePath() const { return home.file("startup.trace"); }
-    /** The environment every driver gets: the data home, and no fault plan of the caller's. */
-    std::vector<std::string> environment() const;
+    std::string logPath(const WriterRun& run) const;
 
-    std::string logPath(int writer, int first) const;
-    ChildProcess startWriter(const WriterRun& run) const;
-    WriterLog readLog(const WriterRun& run) const;
+    /** Starts the driver with `words`, split at blanks (the temporary paths hold none). */
+    std::unique_ptr<Spawned> driver(const std::string& words) const;
+    std::unique_ptr<Spawned> startWriter(const WriterRun& run) const;
+    /** Runs `writers` writers of `records` records each while `meanwhile` runs; they must end with none held. */
+    std::vector<WriterRun> runWriters(int writers, int records, int pauseMs, const std::function<void()>& meanwhile);
+    std::unique_ptr<Spawned> startReader(int maxHoldMs, int longHoldMs, int longEvery, const char* lock) const;
+    /** Ends the Card-Warden stand-in; its report. */
+    std::string stopReader(Spawned& reader) const;
+    /** Starts the panel's start-up with `plan`; `runStartup` waits for it and returns its report. */
+    std::unique_ptr<Spawned> startStartup(const std::string& plan = {}) const;
+    std::string runStartup(const std::string& plan = {}) const;
 
-    /** Starts the Card-Warden stand-in on the store; `stopReader` ends it and returns what it printed. */
-    ChildProcess startReader(const std::vector<std::string>& options) const;
-    std::string stopReader(ChildProcess& reader) const;
-
-    /** Runs the panel's start-up to its end with `faults`; what it printed. */
-    std::string runStartup(const std::string& faults = {}) const;
-
-    /** The store's data file, after `before` (texts that were taken out of the store during the run). */
-    RecordCheck checkStore(const std::vector<std::string>& before = {}) const;
+    /**
+     * The start-up that follows the writers `runs`: then every record a writer reported placed
+     * is in the store (after `before`, the store's earlier text) once, whole and in its order.
+     */
+    Tally settleWriters(const std::vector<WriterRun>& runs, const std::string& before = {});
 };
-
-/** The number after `name` and a blank in a driver's output, or -1. */
-long long outputValue(const std::string& output, const std::string& name);
-
-/** `count` checked records of `writer` from `first`, each ended by CR LF, as a buffer or store holds them. */
-std::string checkedLines(int writer, int first, int count);
-
-/**
- * Every how many fault points the slow loops over driver processes test: every point (1), except
- * in a sanitizer build, which checks memory rather than figures and runs several times slower
- * (4). SHIFTLOOM_RELIABILITY_POINT_STRIDE overrides it.
- */
-int pointStride();
-
-/** Whether this process can write to any file whatever its permission bits (root). */
-bool permissionBitsDoNotBind();
 
 } // namespace shiftloom::test

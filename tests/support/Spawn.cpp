@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 extern char** environ;
@@ -53,6 +54,11 @@ int Spawned::wait()
     return m_exitCode;
 }
 
+void Spawned::signal(int signal)
+{
+    TerminateProcess(reinterpret_cast<HANDLE>(m_process), static_cast<UINT>(128 + signal));
+}
+
 #else
 
 Spawned::Spawned(const std::vector<std::string>& argv)
@@ -79,8 +85,14 @@ int Spawned::wait()
     int status = 0;
     ::waitpid(static_cast<pid_t>(m_process), &status, 0);
     m_waited = true;
-    m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return m_exitCode;
+}
+
+void Spawned::signal(int signal)
+{
+    if (!m_waited)
+        ::kill(static_cast<pid_t>(m_process), signal);
 }
 
 #endif

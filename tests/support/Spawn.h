@@ -18,8 +18,10 @@ public:
     Spawned(const Spawned&) = delete;
     Spawned& operator=(const Spawned&) = delete;
 
-    /** Waits for the end of the program; its exit code, or -1 when a signal ended it. */
+    /** Waits for the end of the program; its exit code, or 128 + the signal that ended it. */
     int wait();
+    /** Sends `signal` (SIGKILL, SIGTERM) to the program; on Windows, ends it with 128 + `signal`. */
+    void signal(int signal);
 
 private:
     std::intptr_t m_process = -1;
