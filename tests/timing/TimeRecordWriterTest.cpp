@@ -2,6 +2,7 @@
 #include "timing/TimeRecordWriter.h"
 #include "panel/Panel.h"
 #include "support/CoreFixture.h"
+#include "timing/TimeRecord.h"
 
 #include <filesystem>
 
@@ -10,16 +11,31 @@ namespace {
 
 using test::FileOp;
 
+// The three layouts as Card-Warden reads them: fields by the number rule, a number too long for
+// its field kept whole (the line grows), date and time of one reading without its seconds.
+TEST(TimeRecordTest, TheThreeLayoutsAndTheirFields)
+{
+    const platform::LocalDateTime at{2026, 12, 5, 8, 7, 59};
+    const std::pair<std::string, std::string> cases[] = {
+        {MakeStartRecord(at, "1234", "567", "3"), "0120261205080700000000000000123400000000000005670000000000000003"},
+        {MakeStopRecord(at, "1234"), "0120261205080701000000000000123400000000000000000000000000000000"},
+        {MakeInRecord(at, "4711"), "012026120508070000471100"},
+        {MakeStartRecord(at, " 12 34", "", "AB1"), "0120261205080700000000000000123400000000000000000000000000000000"},
+        {MakeStopRecord(at, std::string(25, '9')), "0120261205080701" + std::string(25, '9') + std::string(32, '0')},
+        {MakeInRecord(at, "123456789"), "0120261205080712345678900"},
+        {MakeInRecord(at, "-5"), "01202612050807-0000000500"},
+        {recordTimeStamp({2027, 1, 1, 0, 0, 0}), "202701010000"},
+        {recordTimeStamp({999, 2, 3, 4, 5, 6}), "099902030405"}};
+    for (const auto& [made, expected] : cases)
+        EXPECT_EQ(made, expected);
+}
+
 class TimeRecordWriterTest : public test::CoreFixture
 {
 protected:
-    std::string folder;
+    std::string folder = store();
     TimeRecordWriter writer{files, [this] { return folder; }};
-    void SetUp() override
-    {
-        makeStore();
-        folder = store();
-    }
+    void SetUp() override { makeStore(); }
 };
 
 // The first record makes the data file and later ones follow what is there; while the store is
@@ -49,6 +65,7 @@ TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrde
 {
     files.failAll(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Held);
+    const int opensOfATry = files.count(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Held);
     EXPECT_EQ(writer.heldCount(), 2u);
     files.clear();
@@ -57,9 +74,7 @@ TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrde
 
     // At the end of the run a record that no place takes at the first try is tried again.
     files.failAll(FileOp::Open);
-    const int opensBefore = files.count(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r4"), RecordPlace::Held);
-    const int opensOfATry = files.count(FileOp::Open) - opensBefore;
     files.clear();
     for (int n = 1; n <= opensOfATry; ++n)
         files.failNth(FileOp::Open, n);
