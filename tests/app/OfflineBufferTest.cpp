@@ -11,7 +11,6 @@
 namespace shiftloom {
 namespace {
 
-using platform::FileError;
 using test::FileOp;
 
 class OfflineBufferTest : public test::CoreFixture

@@ -4,7 +4,6 @@
 #include "app/SettingsStore.h"
 #include "app/StorePaths.h"
 #include "platform/SettingsBackend.h"
-#include "platform/WindowsPath.h"
 #include "support/FakeClock.h"
 #include "support/FaultFileOps.h"
 #include "support/HostFileOps.h"
