@@ -201,8 +201,8 @@ void FaultFileOps::clear()
 
 void FaultFileOps::enter(FileOp op, Handle file)
 {
-    const auto role = m_paths.find(file.value);
-    enter(op, role == m_paths.end() ? "" : role->second);
+    const auto path = m_paths.find(file.value);
+    enter(op, path == m_paths.end() ? "" : path->second);
 }
 
 void FaultFileOps::enter(FileOp op, std::string_view path)
