@@ -27,6 +27,15 @@ namespace {
     std::_Exit(137);
 }
 
+/** Writes `text` to the trace `fd`, if any (POSIX only). */
+void trace([[maybe_unused]] int fd, [[maybe_unused]] std::string_view text)
+{
+#ifndef _WIN32
+    if (fd >= 0) [[maybe_unused]]
+        const auto n = ::write(fd, text.data(), text.size());
+#endif
+}
+
 /** The role letter of a file for the trace. */
 char roleOf(std::string_view path)
 {
@@ -207,12 +216,8 @@ void FaultFileOps::enter(FileOp op, Handle file)
 
 void FaultFileOps::enter(FileOp op, std::string_view path)
 {
-#ifndef _WIN32
-    if (m_trace >= 0) {
-        const char line[3] = {roleOf(path), "olsrwtfdp"[static_cast<std::size_t>(op)], '\n'};
-        [[maybe_unused]] const auto n = ::write(m_trace, line, sizeof line);
-    }
-#endif
+    const char line[3] = {roleOf(path), "olsrwtfdp"[static_cast<std::size_t>(op)], '\n'};
+    trace(m_trace, {line, sizeof line});
     const auto index = static_cast<std::size_t>(op);
     const int n = ++m_counts[index];
     m_pointKinds[++m_points] = op;
@@ -232,10 +237,7 @@ void FaultFileOps::leave()
 {
     if (m_now && (m_now->action == Action::KillAfter || m_now->action == Action::ShortThenKill))
         dieNow();
-#ifndef _WIN32
-    if (m_trace >= 0) [[maybe_unused]]
-        const auto n = ::write(m_trace, ".\n", 2);
-#endif
+    trace(m_trace, ".\n");
 }
 
 Error FaultFileOps::open(std::string_view path, platform::OpenMode mode, Handle& out)
