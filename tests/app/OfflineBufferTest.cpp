@@ -7,19 +7,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <thread>
 
 namespace shiftloom {
 namespace {
 
-using platform::FileError;
 using test::FileOp;
 
 class OfflineBufferTest : public test::CoreFixture
 {
 protected:
     OfflineBuffer offline{files};
+    TimeRecordWriter writer{files, [this] { return store(); }};
     std::string dataPath() const { return store() + "\\data"; }
     std::string journalPath() const { return paths.toHost(DeliveryJournalPath); }
     void SetUp() override
@@ -33,15 +31,6 @@ protected:
     {
         Panel panel(settings, files, clock, host);
         return panel.load() == LoadOutcome::Normal ? panel.dataFolder() : std::string();
-    }
-
-    /** Another process holds the data file's exclusive lock for `ms` milliseconds. */
-    std::unique_ptr<test::Spawned> holdStoreLock(int ms)
-    {
-        auto holder = std::make_unique<test::Spawned>(
-            std::vector<std::string>{SHIFTLOOM_LOCK_HELPER, "hold", storePath("data"), "exclusive", std::to_string(ms)});
-        EXPECT_TRUE(test::waitForFile(storePath("data.held")));
-        return holder;
     }
 
     /** A hand-over into the store that stops after its first batch: the journal then names the store. */
@@ -70,24 +59,11 @@ TEST_F(OfflineBufferTest, BufferedLinesFollowTheStoresLinesUnchangedAndTheBuffer
 TEST_F(OfflineBufferTest, AStoreOnDriveCRootIsTheBufferItselfAndIsNotCopiedIntoItself)
 {
     test::writeFile(bufferPath(), "b1\r\n");
-    for (const char* folder : {"c:", "c:\\", "C:\\\\"}) {
-        EXPECT_TRUE(offline.replayInto(std::string(folder) + "\\data").ok()) << folder;
+    for (const std::string& folder :
+        {std::string("c:"), std::string("c:\\"), std::string("C:\\\\"), paths.toHost("c:")}) {
+        EXPECT_TRUE(offline.replayInto(folder + "\\data").ok()) << folder;
         EXPECT_EQ(buffer(), "b1\r\n") << folder;
     }
-    // Also when the folder is named by its host path.
-    EXPECT_TRUE(offline.replayInto(paths.toHost("c:") + "\\data").ok());
-    EXPECT_EQ(buffer(), "b1\r\n");
-}
-
-// A folder named data in c:\ (made by anything else) is no buffer: the start-up goes on with the
-// store, and the run's records reach it.
-TEST_F(OfflineBufferTest, AFolderAtTheBuffersPlaceIsNoBufferAndTheRunStaysOnTheStore)
-{
-    std::filesystem::create_directories(bufferPath());
-    EXPECT_EQ(startUp(), store());
-    TimeRecordWriter writer(files, [this] { return store(); });
-    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
-    EXPECT_EQ(dataFile(), "r1\r\n");
 }
 
 // Card-Warden holding the data file's lock a moment longer than the start-up waits does not
@@ -96,14 +72,14 @@ TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFol
 {
     test::writeFile(storePath("data"), "old\r\n");
     test::writeFile(bufferPath(), "b1\r\n");
-    const auto holder = holdStoreLock(3000);
+    test::Spawned holder({SHIFTLOOM_LOCK_HELPER, "hold", storePath("data"), "exclusive", "3000"});
+    ASSERT_TRUE(test::waitForFile(storePath("data.held")));
     EXPECT_EQ(startUp(), store());
     EXPECT_EQ(buffer(), "b1\r\n");
-    TimeRecordWriter writer(files, [this] { return store(); });
     const auto now = std::chrono::steady_clock::now();
     writer.handOverPending(now);
     EXPECT_TRUE(writer.pending());
-    EXPECT_EQ(holder->wait(), 0);
+    EXPECT_EQ(holder.wait(), 0);
     writer.handOverPending(now + std::chrono::seconds(1));
     EXPECT_FALSE(writer.pending());
     EXPECT_EQ(dataFile(), "old\r\nb1\r\n");
@@ -117,7 +93,6 @@ TEST_F(OfflineBufferTest, AnUnreadableBufferIsLeftAloneAndNewerRecordsWaitBehind
     test::writeFile(bufferPath(), "b1\r\n");
     files.refuseOpens(std::string(OfflineBufferPath), true);
     EXPECT_EQ(startUp(), store());
-    TimeRecordWriter writer(files, [this] { return store(); });
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Spool);
     EXPECT_EQ(buffer(), "b1\r\n");
     EXPECT_EQ(dataFile(), "");
@@ -127,57 +102,33 @@ TEST_F(OfflineBufferTest, AnUnreadableBufferIsLeftAloneAndNewerRecordsWaitBehind
     EXPECT_EQ(dataFile(), "b1\r\nr1\r\nr2\r\n");
 }
 
-// A batch cut short (a short write) is completed by its missing rest: no half record stays.
-TEST_F(OfflineBufferTest, AWriteCutShortIsCompletedByItsMissingRest)
-{
-    test::writeFile(storePath("data"), "old\r\n");
-    test::writeFile(bufferPath(), "b1\r\nb2\r\n");
-    files.shortWriteNth(2, 5); // the journal's intent, then the batch
-    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
-    EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\n");
-}
-
-// A journal that is empty, torn, about another data file or about a longer file than the store
-// is now: no buffered line is dropped for it (in doubt, lines are copied again).
+// A journal whose last entry is torn, that names another data file, or a longer file than the
+// store is now: no buffered line is dropped for it (in doubt, lines are copied again). Journals of
+// arbitrary bytes are the fuzzer's.
 TEST_F(OfflineBufferTest, ABadJournalLosesNoBufferedLine)
 {
-    const std::string lines = "b1\r\nb2\r\nb3\r\n";
-    struct Case
-    {
-        const char* what;
-        std::function<void()> spoil;
+    const std::function<void()> spoils[] = {
+        [&] {
+            const std::string journal = test::readFile(journalPath());
+            test::writeFile(journalPath(), journal.substr(0, journal.size() - 3));
+        },
+        [&] {
+            std::filesystem::rename(storePath("data"), storePath("data.old"));
+            test::writeFile(storePath("data"), "");
+        },
+        [&] { std::filesystem::resize_file(storePath("data"), 0); }, // Card-Warden emptied it
     };
-    const std::vector<Case> cases = {
-        {"empty", [&] { test::writeFile(journalPath(), ""); }},
-        {"torn", [&] { test::writeFile(journalPath(), "SLJ 120 4\nS\n1\nc:\\x"); }},
-        {"garbage", [&] { test::writeFile(journalPath(), std::string(300, '\x7f')); }},
-        {"torn last entry",
-            [&] {
-                handOverOneBatchOf(lines);
-                const std::string journal = test::readFile(journalPath());
-                test::writeFile(journalPath(), journal.substr(0, journal.size() - 3));
-            }},
-        {"another data file",
-            [&] {
-                handOverOneBatchOf(lines);
-                std::filesystem::rename(storePath("data"), storePath("data.old"));
-                test::writeFile(storePath("data"), "");
-            }},
-        {"a size beyond the file",
-            [&] {
-                handOverOneBatchOf(lines);
-                std::filesystem::resize_file(storePath("data"), 0); // Card-Warden emptied it
-            }},
-    };
-    for (const Case& c : cases) {
+    for (std::size_t i = 0; i < std::size(spoils); ++i) {
+        SCOPED_TRACE(i);
         test::writeFile(storePath("data"), "");
         std::filesystem::remove(journalPath());
-        c.spoil();
-        test::writeFile(bufferPath(), lines);
-        EXPECT_TRUE(offline.replayInto(dataPath()).ok()) << c.what;
+        handOverOneBatchOf("b1\r\nb2\r\nb3\r\n");
+        spoils[i]();
+        test::writeFile(bufferPath(), "b1\r\nb2\r\nb3\r\n");
+        EXPECT_TRUE(offline.replayInto(dataPath()).ok());
         for (const char* line : {"b1\r\n", "b2\r\n", "b3\r\n"})
-            EXPECT_NE(dataFile().find(line), std::string::npos) << c.what << ": " << line << " lost";
-        EXPECT_FALSE(test::fileExists(bufferPath())) << c.what;
+            EXPECT_NE(dataFile().find(line), std::string::npos) << line << " lost";
+        EXPECT_FALSE(test::fileExists(bufferPath()));
     }
 }
 
@@ -193,10 +144,17 @@ TEST_F(OfflineBufferTest, AHandOverStoppedHalfWayGoesOnWhereItStopped)
     EXPECT_EQ(dataFile(), "b1\r\nb2\r\nb3\r\nb4\r\n");
 }
 
-// The one thing the journal cannot mend: another writer appended after a fragment of a batch. The
+// A batch cut short (a short write) is completed by its missing rest: no half record stays. The
+// one thing the journal cannot mend: another writer appended after a fragment of a batch. The
 // fragment stays where it is, the batch is written whole on a new line, and this is counted.
-TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesAreWrittenAgain)
+TEST_F(OfflineBufferTest, AWriteCutShortIsCompletedUnlessAnotherWritersLineFollowsItsFragment)
 {
+    test::writeFile(storePath("data"), "old\r\n");
+    test::writeFile(bufferPath(), "b1\r\nb2\r\n");
+    files.shortWriteNth(2, 5); // the journal's intent, then the batch
+    EXPECT_TRUE(offline.replayInto(dataPath()).ok());
+    EXPECT_EQ(dataFile(), "old\r\nb1\r\nb2\r\n");
+
     test::writeFile(storePath("data"), "old\r\n");
     test::writeFile(bufferPath(), "b1\r\nbb2\r\n");
     files.shortWriteNth(2, 6);
@@ -204,7 +162,8 @@ TEST_F(OfflineBufferTest, AFragmentFollowedByAnotherWritersLineStaysAndItsLinesA
     EXPECT_FALSE(offline.replayInto(dataPath()).ok());
     files.clear();
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb");
-    std::ofstream(storePath("data"), std::ios::app | std::ios::binary) << "\r\nother\r\n"; // another writer, on a new line
+    std::ofstream(storePath("data"), std::ios::app | std::ios::binary)
+        << "\r\nother\r\n"; // another writer, on a new line
     EXPECT_TRUE(offline.replayInto(dataPath()).ok());
     EXPECT_EQ(dataFile(), "old\r\nb1\r\nbb\r\nother\r\nbb2\r\n");
     EXPECT_EQ(offline.refragments(), 1u);

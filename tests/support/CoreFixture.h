@@ -4,7 +4,6 @@
 #include "app/SettingsStore.h"
 #include "app/StorePaths.h"
 #include "platform/SettingsBackend.h"
-#include "platform/WindowsPath.h"
 #include "support/FakeClock.h"
 #include "support/FaultFileOps.h"
 #include "support/HostFileOps.h"
@@ -15,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
 #include <string>
 #include <vector>
 
@@ -62,6 +60,14 @@ protected:
     {
         return paths.toHost(OfflineBufferPath);
     }
+    std::string dataFile() const
+    {
+        return readFile(storePath(kDataFileName));
+    }
+    std::string buffer() const
+    {
+        return readFile(bufferPath());
+    }
 
     /** Makes the data store with its marker file, `jobs` in dep.dat and `activities`. */
     void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3), std::string_view activities = {})
@@ -76,18 +82,21 @@ protected:
     {
         settings.write(keys::DataLoc, store());
     }
-
-    std::string dataFile() const
-    {
-        return readFile(storePath(kDataFileName));
-    }
-    std::string buffer() const
-    {
-        return readFile(bufferPath());
-    }
 };
 
 /** The lines of a file's text, each without its CR LF; fails the test on a line not ended by CR LF. */
-std::vector<std::string> recordLines(const std::string& text);
+inline std::vector<std::string> recordLines(std::string text)
+{
+    std::vector<std::string> lines;
+    if (!text.empty() && !text.ends_with("\r\n")) {
+        ADD_FAILURE() << "line without CR LF at the end: " << text.substr(text.rfind('\n') + 1);
+        text += "\r\n";
+    }
+    for (std::size_t begin = 0, end; begin < text.size(); begin = end + 2) {
+        end = text.find("\r\n", begin);
+        lines.push_back(text.substr(begin, end - begin));
+    }
+    return lines;
+}
 
 } // namespace shiftloom::test

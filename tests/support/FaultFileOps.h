@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,40 +26,32 @@ enum class FileOp
     Truncate,
     Flush,
     Remove,
-    Replace,
+    Replace
 };
 inline constexpr std::size_t kFileOpCount = 9;
 const char* fileOpName(FileOp op);
-
-/** What happens at a planned fault point. */
-enum class FaultAction
-{
-    Fail, ///< the call fails with the planned error, doing nothing
-    Short, ///< a write writes half its bytes and reports them; another call fails with Io
-    KillBefore, ///< the process dies (SIGKILL) before the call is made
-    KillAfter, ///< the call is made, then the process dies before it returns
-    ShortThenKill, ///< a write writes half its bytes, then the process dies; another call dies before it is made
-};
-
-/** Parses an error word of a plan ("io", "nospace", "denied", "busy", "notfound"). */
-bool parseFaultError(std::string_view word, platform::FileError& error);
 
 /**
  * The one fault-injecting file layer of the tests, the reliability drivers and the fuzzers. It
  * passes every call to real file operations, or, built without them, to files held in memory
  * (paths compared as given, locks always free). Calls fail where a test plans it:
  *  - the nth call of one kind, or every call of a kind;
- *  - any number of fault points (the nth faultable call of any kind, counted from the last
- *    `clear()`), failing, cut short or killing the process; a plan can be given as text,
+ *  - fault points (the nth faultable call of any kind, counted from the last `clear()`), given
+ *    as text:
  *        plan   := item ("," item)*      item := point (":" action)?
- *        action := "io" | "nospace" | "denied" | "busy" | "notfound" | "short" | "kill"
- *                | "killafter" | "shortkill"          (default "io")
+ *        action := "io" | "nospace" | "denied" | "busy" | "notfound"   the call fails (default io)
+ *                | "short"        a write writes half its bytes; another call fails with io
+ *                | "kill" | "killafter"   the process dies (SIGKILL) before / after the call
+ *                | "shortkill"    a write writes half its bytes, then the process dies
  *  - a short write of a given size; opens of a path refused as by permissions.
  * Waits for a lock return at once unless built with `Waits::Real` (driver processes that run
  * against other processes).
  */
 class FaultFileOps final : public platform::FileOps
 {
+    using Error = platform::FileError;
+    using Handle = platform::FileHandle;
+
 public:
     enum class Waits
     {
@@ -74,13 +67,9 @@ public:
     void put(std::string path, std::string_view bytes);
 
     /** The `n`th call of `op` from now (1 = the next) fails with `error`. */
-    void failNth(FileOp op, int n, platform::FileError error = platform::FileError::Io);
+    void failNth(FileOp op, int n, Error error = Error::Io);
     /** Every call of `op` fails until `clear()`. */
-    void failAll(FileOp op, platform::FileError error = platform::FileError::Io);
-    /** The `point`th fault point from now: `action` (and `error` for Fail). */
-    void planPoint(int point, FaultAction action, platform::FileError error = platform::FileError::Io);
-    /** The `point`th fault point from now fails; a write there is cut short instead. */
-    void failAtPoint(int point, platform::FileError error = platform::FileError::Io);
+    void failAll(FileOp op, Error error = Error::Io);
     /** Plans the points of `plan` (see above); false, and nothing planned, when it does not parse. */
     bool setPlan(std::string_view plan);
     /** The `n`th write from now writes only `bytes` bytes and reports it as a short write. */
@@ -105,74 +94,90 @@ public:
     int count(FileOp op) const { return m_counts[static_cast<std::size_t>(op)]; }
     /** Faults injected, by kind of call. */
     const std::array<int, kFileOpCount>& injected() const { return m_injected; }
-    /** The kind of call that failed on purpose last, if any. */
-    std::optional<FileOp> lastFault() const { return m_lastFault; }
     /** The kind of call at each fault point passed (1-based), for reports. */
     const std::map<int, FileOp>& pointKinds() const { return m_pointKinds; }
 
-    platform::FileError open(std::string_view path, platform::OpenMode mode, platform::FileHandle& out) override;
-    platform::FileError tryLock(platform::FileHandle file, platform::LockKind kind) override;
-    void unlock(platform::FileHandle file) override;
-    platform::FileError size(platform::FileHandle file, std::uint64_t& out) override;
-    platform::FileError readAt(
-        platform::FileHandle file, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override;
-    platform::FileError append(
-        platform::FileHandle file, const char* data, std::size_t length, std::size_t& written) override;
-    platform::FileError truncate(platform::FileHandle file, std::uint64_t length) override;
-    platform::FileError flush(platform::FileHandle file) override;
-    platform::FileError identity(platform::FileHandle file, std::string& out) override;
-    bool detached(platform::FileHandle file, std::string_view path) override;
-    void close(platform::FileHandle file) override;
-    platform::FileError remove(std::string_view path) override;
-    platform::FileError replace(std::string_view from, std::string_view to) override;
-    bool sameFile(std::string_view a, std::string_view b) override;
+    Error open(std::string_view path, platform::OpenMode mode, Handle& out) override;
+    Error tryLock(Handle f, platform::LockKind kind) override
+    {
+        return call(FileOp::Lock, f, [&] { return m_real.tryLock(f, kind); });
+    }
+    void unlock(Handle f) override { m_real.unlock(f); }
+    Error size(Handle f, std::uint64_t& out) override
+    {
+        return call(FileOp::Size, f, [&] { return m_real.size(f, out); });
+    }
+    Error readAt(Handle f, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override;
+    Error append(Handle f, const char* data, std::size_t length, std::size_t& written) override;
+    Error truncate(Handle f, std::uint64_t length) override
+    {
+        return call(FileOp::Truncate, f, [&] { return m_real.truncate(f, length); });
+    }
+    Error flush(Handle f) override
+    {
+        return call(FileOp::Flush, f, [&] { return m_real.flush(f); });
+    }
+    Error identity(Handle f, std::string& out) override { return m_real.identity(f, out); }
+    bool detached(Handle f, std::string_view path) override { return m_real.detached(f, path); }
+    void close(Handle f) override { m_real.close(f); }
+    Error remove(std::string_view path) override
+    {
+        return call(FileOp::Remove, path, [&] { return m_real.remove(path); });
+    }
+    Error replace(std::string_view from, std::string_view to) override
+    {
+        return call(FileOp::Replace, to, [&] { return m_real.replace(from, to); });
+    }
+    bool sameFile(std::string_view a, std::string_view b) override { return m_real.sameFile(a, b); }
     void pause(std::chrono::milliseconds duration) override;
 
 private:
-    struct Planned
+    enum class Action
     {
-        FaultAction action;
-        platform::FileError error;
-        bool cutWrite; ///< a write at the point is cut short instead
+        Fail,
+        Short,
+        KillBefore,
+        KillAfter,
+        ShortThenKill
+    };
+    /** A planned fault: at the `at`th call of `op` (every call when 0), or at fault point `at`. */
+    struct Fault
+    {
+        std::optional<FileOp> op;
+        int at;
+        Action action;
+        Error error;
+        std::size_t bytes = SIZE_MAX; ///< what a short write writes; SIZE_MAX: half
     };
     class Memory;
-    /** Counts a call of `op`; what is planned for it (Fail with None: nothing). Kills before the call. */
-    Planned enter(FileOp op);
-    /** After the real call: the kills planned after it. */
-    static void leave(const Planned& planned);
-    template<class Call> platform::FileError call(FileOp op, Call&& real)
+    /** Counts a call of `op` on the file (a path or a handle), traces it, kills before it where planned. */
+    void enter(FileOp op, std::string_view path);
+    void enter(FileOp op, Handle file);
+    /** Traces the end of the call; kills after it where planned. */
+    void leave();
+    /** Makes the call `real` unless a fault fails it. */
+    template<class File, class Call> Error call(FileOp op, File file, Call&& real)
     {
-        const Planned planned = enter(op);
-        if (planned.action == FaultAction::Fail && planned.error != platform::FileError::None)
-            return planned.error;
-        if (planned.action == FaultAction::Short)
-            return platform::FileError::Io;
-        const platform::FileError result = real();
-        leave(planned);
-        traceAfter();
+        enter(op, file);
+        if (m_now && (m_now->action == Action::Fail || (m_now->action == Action::Short && op != FileOp::Write)))
+            return m_now->action == Action::Fail ? m_now->error : Error::Io;
+        const Error result = real();
+        leave();
         return result;
     }
-    /** The role of the file a call is about, for the trace. */
-    void about(std::string_view path);
-    void about(platform::FileHandle file) { m_role = m_roles[file.value]; }
-    void traceAfter() const;
 
     std::unique_ptr<Memory> m_memory;
     platform::FileOps& m_real;
     Waits m_waits;
     std::array<int, kFileOpCount> m_counts{};
     std::array<int, kFileOpCount> m_injected{};
-    std::array<std::optional<platform::FileError>, kFileOpCount> m_always{};
-    std::vector<std::pair<std::pair<FileOp, int>, platform::FileError>> m_nth; ///< (op, count) fails
-    std::map<int, Planned> m_plan; ///< by fault point
-    std::vector<std::pair<int, std::size_t>> m_shortWrites; ///< write count, bytes
+    std::vector<Fault> m_faults;
+    std::optional<Fault> m_now; ///< the fault of the call being made
     std::map<int, FileOp> m_pointKinds;
     int m_points = 0;
-    std::optional<FileOp> m_lastFault;
     std::map<std::string, bool, std::less<>> m_refused;
     int m_trace = -1;
-    char m_role = 'd'; ///< the role of the file of the call being made
-    std::map<std::intptr_t, char> m_roles; ///< of each open handle
+    std::map<std::intptr_t, std::string> m_paths; ///< the path of each open file, for the trace
 };
 
 } // namespace shiftloom::test

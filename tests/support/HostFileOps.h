@@ -7,7 +7,7 @@
 #include "platform/posix/PosixFileOps.h"
 #endif
 
-#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,27 +24,22 @@ class HostPathMapper final : public platform::PathMapper
 public:
     explicit HostPathMapper(std::string root)
         : m_root(std::move(root))
+        , m_rootOfC(m_root)
     {
     }
     std::string toHost(std::string_view windowsPath) const override
     {
-        auto separator = [](char c) { return c == '\\' || c == '/'; };
-        if (windowsPath.size() < 2 || (windowsPath[0] != 'c' && windowsPath[0] != 'C') || windowsPath[1] != ':')
-            return std::string(windowsPath);
-        std::string_view rest = windowsPath.substr(2);
-        while (!rest.empty() && separator(rest.front()))
-            rest.remove_prefix(1);
-        std::string lower(rest.substr(0, 8));
-        for (char& c : lower)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        const bool windowsFolder = lower.starts_with("windows") && (rest.size() == 7 || separator(rest[7]));
-        if (!windowsFolder && std::find_if(rest.begin(), rest.end(), separator) != rest.end())
-            return std::string(windowsPath);
-        return m_root + "\\" + std::string(rest);
+        std::string head(windowsPath.substr(0, 11));
+        for (char& c : head)
+            c = c == '/' ? '\\' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (head == "c:\\windows\\")
+            return m_root + "\\windows\\" + std::string(windowsPath.substr(11));
+        return m_rootOfC.toHost(windowsPath);
     }
 
 private:
     std::string m_root;
+    platform::Win32PathMapper m_rootOfC;
 };
 /** The real file operations of the system the tests run on. */
 using HostFileOps = platform::Win32FileOps;
@@ -58,6 +53,14 @@ using HostFileOps = platform::PosixFileOps;
  * What a HostPathMapper takes so that "c:\" lies below the folder `home`: `home` itself on POSIX
  * (the drive folders are made below it), the folder `home`/drive_c (made here) on Windows.
  */
-std::string mapperHome(const std::string& home);
+inline std::string mapperHome(const std::string& home)
+{
+#ifdef _WIN32
+    std::filesystem::create_directories(home + "\\drive_c");
+    return home + "\\drive_c";
+#else
+    return home;
+#endif
+}
 
 } // namespace shiftloom::test

@@ -14,10 +14,7 @@ namespace shiftloom::test {
 /** Thrown by ScriptedHost::endProcessNow, so a test sees the end of the program. */
 struct ProgramEnded : std::runtime_error
 {
-    ProgramEnded()
-        : std::runtime_error("program ended")
-    {
-    }
+    using std::runtime_error::runtime_error;
 };
 
 /**
@@ -69,7 +66,7 @@ public:
     [[noreturn]] void endProcessNow() override
     {
         calls.push_back("end");
-        throw ProgramEnded();
+        throw ProgramEnded("program ended");
     }
 
     std::deque<MessageAnswer> answers;

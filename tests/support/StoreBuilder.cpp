@@ -1,38 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "StoreBuilder.h"
 
-#include <cstdio>
-
 namespace shiftloom::test {
-namespace {
-
-void place(std::string& text, std::size_t first, std::size_t width, std::string_view value)
-{
-    text.replace(first - 1, std::min(width, value.size()), value.substr(0, width));
-}
-
-} // namespace
 
 std::string jobText(const TestJob& job)
 {
     std::string text(180, ' ');
-    place(text, 1, 8, job.code);
-    place(text, 9, 20, job.name);
+    auto place = [&](std::size_t first, std::size_t width, std::string_view value) {
+        text.replace(first - 1, std::min(width, value.size()), value.substr(0, width));
+    };
+    place(1, 8, job.code);
+    place(9, 20, job.name);
     text[118] = job.listed ? ' ' : 'X';
-    place(text, 129, 20, job.detail);
-    place(text, 165, 8, job.prefix);
-    place(text, 173, 8, job.card);
+    place(129, 20, job.detail);
+    place(165, 8, job.prefix);
+    place(173, 8, job.card);
     return text;
 }
 
 std::string jobRecord(std::string_view text, int declaredLength)
 {
-    std::string record(188, '\0');
     const auto length = static_cast<unsigned>(declaredLength < 0 ? static_cast<int>(text.size()) : declaredLength);
+    std::string record(188, '\0');
     record[0] = static_cast<char>(length & 0xFFu);
     record[1] = static_cast<char>((length >> 8) & 0xFFu);
-    record.replace(2, std::min<std::size_t>(text.size(), 186), text.substr(0, 186));
-    return record;
+    return record.replace(2, std::min<std::size_t>(text.size(), 186), text.substr(0, 186));
 }
 
 std::string jobFile(std::string_view header, const std::vector<std::string>& texts)
@@ -55,9 +47,9 @@ std::vector<TestJob> numberedJobs(int count)
 {
     std::vector<TestJob> jobs;
     for (int i = 1; i <= count; ++i) {
-        char code[16];
-        std::snprintf(code, sizeof code, "JOB%05d", i);
-        jobs.push_back({"WS", code, "Job " + std::to_string(i), "Detail", std::to_string(i), true});
+        const std::string number = std::to_string(i);
+        jobs.push_back(
+            {"WS", "JOB" + (std::string(5, '0') + number).substr(number.size()), "Job " + number, "Detail", number});
     }
     return jobs;
 }

@@ -2,7 +2,7 @@
 #include "timing/TimeRecordWriter.h"
 #include "panel/Panel.h"
 #include "support/CoreFixture.h"
-#include "support/Spawn.h"
+#include "timing/TimeRecord.h"
 
 #include <filesystem>
 
@@ -11,57 +11,70 @@ namespace {
 
 using test::FileOp;
 
+// The three layouts as Card-Warden reads them: fields by the number rule, a number too long for
+// its field kept whole (the line grows), date and time of one reading without its seconds.
+TEST(TimeRecordTest, TheThreeLayoutsAndTheirFields)
+{
+    const platform::LocalDateTime at{2026, 12, 5, 8, 7, 59};
+    const std::pair<std::string, std::string> cases[] = {
+        {MakeStartRecord(at, "1234", "567", "3"), "0120261205080700000000000000123400000000000005670000000000000003"},
+        {MakeStopRecord(at, "1234"), "0120261205080701000000000000123400000000000000000000000000000000"},
+        {MakeInRecord(at, "4711"), "012026120508070000471100"},
+        {MakeStartRecord(at, " 12 34", "", "AB1"), "0120261205080700000000000000123400000000000000000000000000000000"},
+        {MakeStopRecord(at, std::string(25, '9')), "0120261205080701" + std::string(25, '9') + std::string(32, '0')},
+        {MakeInRecord(at, "123456789"), "0120261205080712345678900"},
+        {MakeInRecord(at, "-5"), "01202612050807-0000000500"},
+        {recordTimeStamp({2027, 1, 1, 0, 0, 0}), "202701010000"},
+        {recordTimeStamp({999, 2, 3, 4, 5, 6}), "099902030405"}};
+    for (const auto& [made, expected] : cases)
+        EXPECT_EQ(made, expected);
+}
+
 class TimeRecordWriterTest : public test::CoreFixture
 {
 protected:
-    std::string folder;
+    std::string folder = store();
     TimeRecordWriter writer{files, [this] { return folder; }};
-    void SetUp() override
-    {
-        makeStore();
-        folder = store();
-    }
+    void SetUp() override { makeStore(); }
 };
 
-TEST_F(TimeRecordWriterTest, TheFirstRecordCreatesTheFileAndLaterOnesFollowInOrder)
+// The first record makes the data file and later ones follow what is there; while the store is
+// gone, records go to the buffer, which goes into the store before the next record. In a fallback
+// run the buffer is the data file.
+TEST_F(TimeRecordWriterTest, RecordsFollowInOrderAndGoToTheBufferWhileTheStoreIsGone)
 {
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\n");
-    test::writeFile(storePath("data"), "r1\r\ncard-warden\r\n");
-    EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Store);
-    EXPECT_EQ(dataFile(), "r1\r\ncard-warden\r\nr2\r\n");
-}
-
-TEST_F(TimeRecordWriterTest, AStoreThatIsGoneSendsRecordsToTheBufferUntilItIsBack)
-{
-    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
     std::filesystem::rename(store(), store() + ".away");
     EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Buffer);
     EXPECT_EQ(writer.AppendTimeRecord("r3"), RecordPlace::Buffer);
     EXPECT_EQ(buffer(), "r2\r\nr3\r\n");
     std::filesystem::rename(store() + ".away", store());
-    // The buffer goes into the store before the new record, so the order is kept.
+    test::writeFile(storePath("data"), "r1\r\ncard-warden\r\n");
     EXPECT_EQ(writer.AppendTimeRecord("r4"), RecordPlace::Store);
-    EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\nr4\r\n");
+    EXPECT_EQ(dataFile(), "r1\r\ncard-warden\r\nr2\r\nr3\r\nr4\r\n");
     EXPECT_FALSE(test::fileExists(bufferPath()));
+
+    folder = "c:\\"; // a fallback run: the buffer is the data file
+    test::writeFile(bufferPath(), "earlier\r\n");
+    EXPECT_EQ(writer.AppendTimeRecord("r5"), RecordPlace::Store);
+    EXPECT_EQ(buffer(), "earlier\r\nr5\r\n");
 }
 
 TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrderAndAreTriedAgainAtTheEnd)
 {
     files.failAll(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Held);
+    const int opensOfATry = files.count(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r2"), RecordPlace::Held);
     EXPECT_EQ(writer.heldCount(), 2u);
     files.clear();
-    EXPECT_TRUE(writer.flushHeld());
     EXPECT_EQ(writer.AppendTimeRecord("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
 
     // At the end of the run a record that no place takes at the first try is tried again.
     files.failAll(FileOp::Open);
-    const int opensBefore = files.count(FileOp::Open);
     EXPECT_EQ(writer.AppendTimeRecord("r4"), RecordPlace::Held);
-    const int opensOfATry = files.count(FileOp::Open) - opensBefore;
     files.clear();
     for (int n = 1; n <= opensOfATry; ++n)
         files.failNth(FileOp::Open, n);
@@ -128,15 +141,6 @@ TEST_F(TimeRecordWriterTest, HandOverOnTheTickBacksOffAndIsFreeWhenNothingWaits)
     writer.handOverPending(t0 + 200s);
     EXPECT_EQ(dataFile(), "r1\r\n");
     EXPECT_FALSE(writer.pending());
-}
-
-TEST_F(TimeRecordWriterTest, InAFallbackRunTheBufferIsTheDataFile)
-{
-    folder = "c:\\";
-    test::writeFile(bufferPath(), "earlier\r\n");
-    EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
-    EXPECT_EQ(buffer(), "earlier\r\nr1\r\n");
-    EXPECT_FALSE(test::fileExists(storePath("data")));
 }
 
 } // namespace
