@@ -6,33 +6,20 @@
 namespace shiftloom {
 namespace {
 
-class ActivityListTest : public test::CoreFixture
-{
-protected:
-    void SetUp() override
-    {
-        makeStore(
-            test::numberedJobs(1), "ASSEMBLYAssembly work   00000001;\r\nREPAIR  Repairs         00000002;\r\nX\r\n");
-        useStore();
-    }
-};
+using ActivityListTest = test::CoreFixture;
 
-TEST_F(ActivityListTest, ItemsShowCodeAndNumberAndAPickGivesThemBack)
+TEST_F(ActivityListTest, ItemsShowCodeAndNumberAreReadAgainAfterTheCloseBoxAndTheLastPickOutlivesARestart)
 {
-    const ActivityList list(files, store());
-    EXPECT_EQ(list.items(), (std::vector<std::string>{"ASSEMBLY  :  00000001", "REPAIR    :  00000002", "X  :  X"}));
-    EXPECT_EQ(ActivityList::activityOf("REPAIR    :  00000002"), (Activity{"REPAIR  ", "00000002"}));
+    makeStore(test::numberedJobs(1), "ASSEMBLYAssembly work   00000001;\r\nREPAIR  Repairs         00000002;\r\nX\r\n");
+    useStore();
+    EXPECT_TRUE(ActivityList(files, home.path() + "/nowhere").items().empty());
     EXPECT_EQ(ActivityList::activityOf("X  :  X"), (Activity{"X  :  X", "X  :  X"})) << "a short item";
     EXPECT_EQ(ActivityList::itemOf({"", ""}), "  :  ");
-    EXPECT_TRUE(ActivityList(files, home.path() + "/nowhere").items().empty());
-}
-
-TEST_F(ActivityListTest, TheListIsReadAgainOnlyAfterTheCloseBoxAndTheLastChoiceSurvivesARestart)
-{
     {
         Panel panel(settings, files, clock, host);
         ASSERT_EQ(panel.load(), LoadOutcome::Normal);
-        EXPECT_EQ(panel.activityList().items().size(), 3u);
+        EXPECT_EQ(panel.activityList().items(),
+            (std::vector<std::string>{"ASSEMBLY  :  00000001", "REPAIR    :  00000002", "X  :  X"}));
         test::writeFile(storePath("activities.txt"), "NEW     New activity    00000009;\r\n");
         EXPECT_EQ(panel.activityList().items().size(), 3u) << "hidden after a pick, not closed: the old list";
         panel.closeActivityList();

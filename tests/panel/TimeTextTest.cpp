@@ -6,7 +6,7 @@
 namespace shiftloom {
 namespace {
 
-TEST(TimeTextTest, ReadsThreePiecesByPositionAndWritesTwoDigitsEachWithoutWrappingHours)
+TEST(TimeTextTest, ReadsThreePiecesByPositionWritesTwoDigitsEachAndCarriesOneSecondByEquality)
 {
     EXPECT_EQ(readTimeText("12:34:56"), (TimeParts{12, 34, 56}));
     EXPECT_EQ(readTimeText("123:04:05"), (TimeParts{12, 0, 5})) << "by position: the minutes read \":0\"";
@@ -18,10 +18,6 @@ TEST(TimeTextTest, ReadsThreePiecesByPositionAndWritesTwoDigitsEachWithoutWrappi
     EXPECT_EQ(readTimeText("-1:00:00").hours, -1);
     EXPECT_EQ(timeText(std::chrono::seconds(123 * 3600 + 5 * 60 + 9)), "123:05:09");
     EXPECT_EQ(timeText(timeOfDay({2026, 12, 5, 8, 7, 59})), "08:07:59");
-}
-
-TEST(TimeTextTest, OneSecondCarriesByEquality)
-{
     EXPECT_EQ(addOneSecond({0, 0, 59}), (TimeParts{0, 1, 0}));
     EXPECT_EQ(addOneSecond({0, 59, 59}), (TimeParts{1, 0, 0}));
     EXPECT_EQ(addOneSecond({23, 59, 59}), (TimeParts{0, 0, 0}));

@@ -76,7 +76,7 @@ TEST_F(PanelWindowTest, AThinFixedFrameWithoutTitleBarAndFocusWalkingTheLayoutsO
         "Text2_5 Text2_6 Text2_7 Text2_8 Text2_9 Command7 Text3 Text4 Command8 Command1");
 }
 
-TEST_F(PanelWindowTest, TheKeypadAStartAndStopAllShowOnTheButtonsTheActivityTheTimesAndTheClock)
+TEST_F(PanelWindowTest, TheKeypadTheActivityDialogAStartAndStopAllShowOnThePanel)
 {
     pickFromList(widgetAs<PickComboBox>(kJobList), QString::fromStdString(std::string(panel.jobList()[0])));
     EXPECT_EQ(widgetAs<QPushButton>(jobButton(0))->text(), QStringLiteral("WS      JOB00001"));
@@ -91,20 +91,34 @@ TEST_F(PanelWindowTest, TheKeypadAStartAndStopAllShowOnTheButtonsTheActivityTheT
     EXPECT_EQ(echo->text(), QStringLiteral("**")) << "typing never reaches the echo";
     EXPECT_EQ(panel.keypadEntry(), "47");
     pressJob(0, [this](QComboBox* activities) {
+        QWidget* dialog = activities->window();
+        EXPECT_LE((dialog->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 1);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("SELECT ACTIVITY"));
+        EXPECT_EQ(activities->currentText(), QStringLiteral("  :  ")) << "the current activity, none yet";
         EXPECT_EQ(buttonFace(0), kGreen) << "running while the worker chooses";
-        pickFromList(activities, QStringLiteral("PAINTING  :  00000012"));
+        dialog->close(); // the close box
     });
+    EXPECT_EQ(dataLines().size(), 1u) << "closed without a pick, the start goes on";
     EXPECT_EQ(buttonFace(1), QApplication::palette().color(QPalette::Button));
-    EXPECT_EQ(text({PanelControl::ActivityNumber}) + text({PanelControl::ActivityCode}), "00000012PAINTING");
     EXPECT_EQ(echo->text(), QString()) << "the keypad entry is emptied after a start";
     EXPECT_TRUE(frontEnd.autoHideTimer().isActive()) << "the panel hides itself five seconds later";
-    EXPECT_EQ(dataLines().size(), 1u);
+
+    writeFile(store() + "/activities.txt", "SANDING   third   00000013x\r\n");
+    pressJob(0, [](QComboBox* activities) { pickFromList(activities, QStringLiteral("SANDING   :  00000013")); });
+    EXPECT_EQ(
+        (text({PanelControl::ActivityNumber}) + text({PanelControl::ActivityCode})).toStdString(), "00000013SANDING ")
+        << "read afresh after the close box";
+    writeFile(store() + "/activities.txt", "ONLY      one     00000001x\r\nTWO       two     00000002x\r\n");
+    pressJob(0, [](QComboBox* activities) {
+        EXPECT_EQ(activities->count(), 1) << "hidden after a pick, it keeps its list";
+        pickFromList(activities, activities->itemText(0));
+    });
 
     frontEnd.tick();
     EXPECT_EQ(text(elapsedBox(0)) + text({PanelControl::Total}), QStringLiteral("00:00:0100:00:01"));
     QTest::mouseClick(widget({PanelControl::StopAll}), Qt::LeftButton);
     EXPECT_EQ(buttonFace(0), QApplication::palette().color(QPalette::Button));
-    EXPECT_EQ(dataLines().size(), 2u);
+    EXPECT_EQ(dataLines().size(), 4u);
 
     panel.autoHide();
     EXPECT_FALSE(window->isVisible());
@@ -128,30 +142,6 @@ TEST_F(PanelWindowTest, AMessageShowsItsTextTitleAndIconAndARefusedPressFocusesT
     EXPECT_EQ(said, QStringLiteral("NO JOB, CAN'T START|Please select job for this button first"));
     ASSERT_NE(window->focusWidget(), nullptr);
     EXPECT_TRUE(window->focusWidget() == widget(kJobList) || window->focusWidget()->parentWidget() == widget(kJobList));
-}
-
-TEST_F(PanelWindowTest, TheActivityDialogIsCentredOnThePanelAndKeepsItsListUntilClosedWithItsCloseBox)
-{
-    panel.assignJob(panel.jobList()[0]);
-    pressJob(0, [this](QComboBox* activities) {
-        QWidget* dialog = activities->window();
-        EXPECT_LE((dialog->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 1);
-        EXPECT_EQ(activities->currentText(), QStringLiteral("  :  ")) << "the current activity, none yet";
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("SELECT ACTIVITY"));
-        dialog->close(); // the close box
-    });
-    EXPECT_EQ(dataLines().size(), 1u) << "closed without a pick, the start goes on";
-
-    writeFile(store() + "/activities.txt", "SANDING   third   00000013x\r\n");
-    pressJob(0, [](QComboBox* activities) { pickFromList(activities, QStringLiteral("SANDING   :  00000013")); });
-    EXPECT_EQ(panel.activity().number, "00000013") << "read afresh after the close box";
-
-    writeFile(store() + "/activities.txt", "ONLY      one     00000001x\r\nTWO       two     00000002x\r\n");
-    pressJob(0, [](QComboBox* activities) {
-        EXPECT_EQ(activities->count(), 1) << "hidden after a pick, it keeps its list";
-        EXPECT_EQ(activities->currentText(), QStringLiteral("SANDING   :  00000013"));
-        pickFromList(activities, activities->itemText(0));
-    });
 }
 
 TEST_F(PanelWindowTest, TheWorkersEditsReachThePanelAndOnlyAPickFromTheJobListAssigns)
