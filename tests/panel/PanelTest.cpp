@@ -289,7 +289,7 @@ TEST_F(PanelTest, APickedJobGoesOnTopTheRowShiftsDownWithTheRunningJobAndIsStore
     EXPECT_EQ(settings.read("button9"), "WS      JOB00002");
 }
 
-TEST_F(PanelTest, AJobAlreadyOnAButtonIsRefusedByItsTrimmedKey)
+TEST_F(PanelTest, AJobAlreadyOnAButtonIsRefusedByItsTrimmedKeyAndTheListsOtherItemsAssignNothing)
 {
     load();
     panel.assignJob("        JOB00009..........CARD0009 rest of the line");
@@ -300,15 +300,11 @@ TEST_F(PanelTest, AJobAlreadyOnAButtonIsRefusedByItsTrimmedKey)
     EXPECT_TRUE(panel.slot(1).isFree());
     panel.assignJob("job00009");
     EXPECT_EQ(panel.slot(0).job, "job00009") << "case counts";
-}
-
-TEST_F(PanelTest, TheSettingsItemOpensTheLocateDialogBesideThePanelAndAddJobDoesNothing)
-{
-    load();
+    host.calls.clear();
     panel.assignJob("[settings]");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"locate modeless"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"locate modeless"})) << "the locate dialog beside the panel";
     panel.assignJob("Add Job");
-    EXPECT_TRUE(panel.slot(0).isFree());
+    EXPECT_EQ(panel.slot(0).job, "job00009") << "the list's prompt is no job";
 }
 
 TEST_F(PanelTest, ATrayClickShowsThePanelAndReadsTheJobListAgainOnceLoaded)

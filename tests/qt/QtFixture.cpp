@@ -5,7 +5,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -91,15 +90,11 @@ void whenShown(const QString& objectName, std::function<void(QWidget*)> act)
     });
 }
 
-void answerMessageBox(std::function<void(QMessageBox*)> inspect, int button)
+void answerMessageBox(std::function<void(QMessageBox*)> inspect, QMessageBox::StandardButton button)
 {
-    poll([inspect = std::move(inspect), button] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return false;
-        inspect(box);
-        box->button(static_cast<QMessageBox::StandardButton>(button))->click();
-        return true;
+    whenShown(QStringLiteral("MessageBox"), [inspect = std::move(inspect), button](QWidget* box) {
+        inspect(static_cast<QMessageBox*>(box));
+        static_cast<QMessageBox*>(box)->button(button)->click();
     });
 }
 

@@ -9,11 +9,11 @@
 #include "support/CoreFixture.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <functional>
 #include <memory>
 
 class QComboBox;
-class QMessageBox;
 
 namespace shiftloom::test {
 
@@ -66,7 +66,7 @@ protected:
  */
 void whenShown(const QString& objectName, std::function<void(QWidget*)> act);
 /** Answers the next modal message box with `button`, after `inspect` has looked at it. */
-void answerMessageBox(std::function<void(QMessageBox*)> inspect, int button);
+void answerMessageBox(std::function<void(QMessageBox*)> inspect, QMessageBox::StandardButton button);
 /** Chooses the item `text` in the open list of `combo`, with the keyboard, as a worker would. */
 void pickFromList(QComboBox* combo, const QString& text);
 
