@@ -18,18 +18,6 @@ extern "C" const char* __lsan_default_suppressions()
 }
 
 namespace shiftloom::test {
-namespace {
-
-/** Calls `attempt` every 20 ms from the event loop until it returns true, at most 250 times. */
-void poll(std::function<bool()> attempt, int triesLeft = 250)
-{
-    QTimer::singleShot(20, qApp, [attempt = std::move(attempt), triesLeft]() mutable {
-        if (!attempt() && triesLeft > 0)
-            poll(std::move(attempt), triesLeft - 1);
-    });
-}
-
-} // namespace
 
 QtFixture::Application::Application()
 {
@@ -77,16 +65,15 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-void whenShown(const QString& objectName, std::function<void(QWidget*)> act)
+void whenShown(const QString& objectName, std::function<void(QWidget*)> act, int triesLeft)
 {
-    poll([objectName, act = std::move(act)] {
+    QTimer::singleShot(20, qApp, [objectName, act = std::move(act), triesLeft]() mutable {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == objectName && top->isVisible()) {
-                act(top);
-                return true;
-            }
+            if (top->objectName() == objectName && top->isVisible())
+                return act(top);
         }
-        return false;
+        if (triesLeft > 0)
+            whenShown(objectName, std::move(act), triesLeft - 1);
     });
 }
 

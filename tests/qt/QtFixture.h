@@ -62,9 +62,9 @@ protected:
 
 /**
  * Acts on the top-level widget named `objectName` as soon as it is visible: polled from the
- * event loop, so it also runs inside the modal loop of that very dialog. Gives up after 5 s.
+ * event loop every 20 ms, so it also runs inside the modal loop of that very dialog.
  */
-void whenShown(const QString& objectName, std::function<void(QWidget*)> act);
+void whenShown(const QString& objectName, std::function<void(QWidget*)> act, int triesLeft = 250);
 /** Answers the next modal message box with `button`, after `inspect` has looked at it. */
 void answerMessageBox(std::function<void(QMessageBox*)> inspect, QMessageBox::StandardButton button);
 /** Chooses the item `text` in the open list of `combo`, with the keyboard, as a worker would. */
