@@ -125,7 +125,7 @@ TEST_F(PanelTest, APressOnAFreeButtonIsRefusedAndLeadsToTheJobList)
 TEST_F(PanelTest, APressRunsItsSlotAloneAndTheStartIsRecordedWhenTheActivityIsChosen)
 {
     load();
-    assign(2);
+    assign(3);
     assign(1);
     start(0);
     key("9");
@@ -133,7 +133,7 @@ TEST_F(PanelTest, APressRunsItsSlotAloneAndTheStartIsRecordedWhenTheActivityIsCh
     EXPECT_EQ(panel.runningSlot(), 1) << "running already while the dialog is open";
     clock.set({2026, 12, 5, 8, 9, 30}); // the dialog took a while
     panel.startJob(1, kRepair);
-    EXPECT_EQ(records().at(1), "0120261205080900000000000000123400000000000000020000000000000002");
+    EXPECT_EQ(records().at(1), "0120261205080900000000000000123400000000000000030000000000000002");
     EXPECT_EQ(settings.read(keys::ActivityCode) + settings.read(keys::ActivityNum), "REPAIR  00000002");
     EXPECT_EQ(panel.keypadEntry(), "") << "a start empties the keypad";
     EXPECT_TRUE(host.autoHideOn);
