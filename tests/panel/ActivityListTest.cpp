@@ -6,52 +6,31 @@
 namespace shiftloom {
 namespace {
 
-class ActivityListTest : public test::CoreFixture
-{
-protected:
-    void SetUp() override
-    {
-        makeStore(
-            test::numberedJobs(1), "ASSEMBLYAssembly work   00000001;\r\nREPAIR  Repairs         00000002;\r\nX\r\n");
-        useStore();
-    }
-};
+using ActivityListTest = test::CoreFixture;
 
-TEST_F(ActivityListTest, ItemsShowCodeAndNumberAndAPickGivesThemBack)
+TEST_F(ActivityListTest, ItemsShowCodeAndNumberAreReadAgainAfterTheCloseBoxAndTheLastPickOutlivesARestart)
 {
-    const ActivityList list(files, store());
-    EXPECT_EQ(list.items(), (std::vector<std::string>{"ASSEMBLY  :  00000001", "REPAIR    :  00000002", "X  :  X"}));
-    EXPECT_EQ(ActivityList::activityOf("REPAIR    :  00000002"), (Activity{"REPAIR  ", "00000002"}));
+    makeStore(test::numberedJobs(1), "ASSEMBLYAssembly work   00000001;\r\nREPAIR  Repairs         00000002;\r\nX\r\n");
+    useStore();
+    EXPECT_TRUE(ActivityList(files, home.path() + "/nowhere").items().empty());
     EXPECT_EQ(ActivityList::activityOf("X  :  X"), (Activity{"X  :  X", "X  :  X"})) << "a short item";
     EXPECT_EQ(ActivityList::itemOf({"", ""}), "  :  ");
-    EXPECT_TRUE(ActivityList(files, home.path() + "/nowhere").items().empty());
-}
-
-TEST_F(ActivityListTest, ThePanelReadsTheListOnceUntilTheDialogIsClosedWithItsCloseBox)
-{
-    Panel panel(settings, files, clock, host);
-    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
-    EXPECT_EQ(panel.activityList().items().size(), 3u);
-    test::writeFile(storePath("activities.txt"), "NEW     New activity    00000009;\r\n");
-    EXPECT_EQ(panel.activityList().items().size(), 3u) << "hidden after a pick, not closed: the old list";
-    panel.closeActivityList();
-    EXPECT_EQ(panel.activityList().items(), std::vector<std::string>{"NEW       :  00000009"});
-}
-
-TEST_F(ActivityListTest, TheLastActivityChosenIsTheCurrentOneAfterARestart)
-{
     {
         Panel panel(settings, files, clock, host);
         ASSERT_EQ(panel.load(), LoadOutcome::Normal);
+        EXPECT_EQ(panel.activityList().items(),
+            (std::vector<std::string>{"ASSEMBLY  :  00000001", "REPAIR    :  00000002", "X  :  X"}));
+        test::writeFile(storePath("activities.txt"), "NEW     New activity    00000009;\r\n");
+        EXPECT_EQ(panel.activityList().items().size(), 3u) << "hidden after a pick, not closed: the old list";
+        panel.closeActivityList();
+        EXPECT_EQ(panel.activityList().items(), std::vector<std::string>{"NEW       :  00000009"});
         panel.assignJob(panel.jobList()[0]);
-        for (const std::string_view item : {"ASSEMBLY  :  00000001", "REPAIR    :  00000002"}) {
-            ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
-            panel.startJob(0, ActivityList::activityOf(item));
-        }
+        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
+        panel.startJob(0, ActivityList::activityOf("NEW       :  00000009"));
     }
     Panel restarted(settings, files, clock, host);
     ASSERT_EQ(restarted.load(), LoadOutcome::Normal);
-    EXPECT_EQ(restarted.activity(), (Activity{"REPAIR  ", "00000002"}));
+    EXPECT_EQ(restarted.activity(), (Activity{"NEW     ", "00000009"}));
 }
 
 } // namespace

@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "QtFixture.h"
 
-#include "app/StorePaths.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -23,64 +18,15 @@ extern "C" const char* __lsan_default_suppressions()
 }
 
 namespace shiftloom::test {
-namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix)
+QtFixture::Application::Application()
 {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-void poll(std::function<bool()> attempt, int triesLeft)
-{
-    QTimer::singleShot(20, qApp, [attempt = std::move(attempt), triesLeft]() mutable {
-        if (attempt() || triesLeft <= 0)
-            return;
-        poll(std::move(attempt), triesLeft - 1);
-    });
-}
-
-constexpr int kPollTries = 250;
-
-} // namespace
-
-void ensureApplication()
-{
-    static QApplication* application = [] {
-        static int argc = 1;
-        static char name[] = "test_qt";
-        static char* argv[] = {name, nullptr};
-        auto* app = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        return app;
-    }();
-    (void)application;
-}
-
-FakeDriveList::FakeDriveList(std::string root)
-    : m_root(std::move(root))
-{
-    QDir().mkpath(QString::fromStdString(driveC()));
-    QDir().mkpath(QString::fromStdString(volume() + "/work"));
-}
-
-std::vector<std::string> FakeDriveList::drives()
-{
-    return {"c:", volume()};
-}
-
-std::string FakeDriveList::currentFolder(std::string_view drive)
-{
-    return drive == "c:" ? driveC() : std::string(drive);
-}
-
-std::string FakeDriveList::processCurrentFolder()
-{
-    return volume() + "/work";
-}
-
-std::string FakeDriveList::driveOf(std::string_view folder)
-{
-    return startsWith(folder, driveC()) ? "c:" : volume();
+    static int argc = 1;
+    static char name[] = "test_qt";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    (void)app;
 }
 
 QtFixture::QtFixture()
@@ -89,17 +35,11 @@ QtFixture::QtFixture()
     frontEnd.attach(panel, *window);
 }
 
-QtFixture::~QtFixture()
+void QtFixture::makeStore()
 {
-    window.reset();
-}
-
-void QtFixture::makeStore(const std::vector<TestJob>& jobs, std::string_view activities)
-{
-    writeFile(store() + "/" + std::string(kStoreMarkerName), "[cardward]\r\n");
-    writeFile(store() + "/" + std::string(kJobFileName), jobFile(jobs));
-    if (!activities.empty())
-        writeFile(store() + "/" + std::string(kActivityFileName), activities);
+    writeFile(store() + "/cardward.ini", "[cardward]\r\n");
+    writeFile(store() + "/dep.dat", jobFile(numberedJobs(3)));
+    writeFile(store() + "/activities.txt", "ASSEMBLY  first   00000011x\r\nPAINTING  second  00000012x\r\n");
     settings.write(keys::DataLoc, store());
 }
 
@@ -110,23 +50,6 @@ void QtFixture::loadAndShow()
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-}
-
-std::vector<std::string> QtFixture::dataLines() const
-{
-    const std::string text = readFile(store() + "/" + std::string(kDataFileName));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "a record without its CR LF: " << text.substr(start);
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
 }
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -142,37 +65,24 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-void whenShown(const QString& objectName, std::function<void(QWidget*)> act)
+void whenShown(const QString& objectName, std::function<void(QWidget*)> act, int triesLeft)
 {
-    poll(
-        [objectName, act = std::move(act)] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (top->objectName() == objectName && top->isVisible()) {
-                    act(top);
-                    return true;
-                }
-            }
-            return false;
-        },
-        kPollTries);
+    QTimer::singleShot(20, qApp, [objectName, act = std::move(act), triesLeft]() mutable {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == objectName && top->isVisible())
+                return act(top);
+        }
+        if (triesLeft > 0)
+            whenShown(objectName, std::move(act), triesLeft - 1);
+    });
 }
 
-void answerMessageBox(std::function<void(QMessageBox*)> inspect, int button)
+void answerMessageBox(std::function<void(QMessageBox*)> inspect, QMessageBox::StandardButton button)
 {
-    poll(
-        [inspect = std::move(inspect), button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return false;
-            inspect(box);
-            QAbstractButton* answer = box->button(static_cast<QMessageBox::StandardButton>(button));
-            if (answer)
-                answer->click();
-            else
-                box->reject();
-            return true;
-        },
-        kPollTries);
+    whenShown(QStringLiteral("MessageBox"), [inspect = std::move(inspect), button](QWidget* box) {
+        inspect(static_cast<QMessageBox*>(box));
+        static_cast<QMessageBox*>(box)->button(button)->click();
+    });
 }
 
 void pickFromList(QComboBox* combo, const QString& text)
@@ -184,15 +94,6 @@ void pickFromList(QComboBox* combo, const QString& text)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
     list->setCurrentIndex(list->model()->index(row, combo->modelColumn(), combo->rootModelIndex()));
     QTest::keyClick(list, Qt::Key_Return);
-}
-
-QString saveScreenshot(QWidget* widget, const QString& name)
-{
-    const QString folder = QStringLiteral(SHIFTLOOM_SCREENSHOT_DIR);
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name;
-    widget->grab().save(path);
-    return path;
 }
 
 } // namespace shiftloom::test

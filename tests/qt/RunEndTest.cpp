@@ -7,7 +7,6 @@
 #include "qt/TerminationSignals.h"
 #include "timing/RecordLayout.h"
 
-#include <QGuiApplication>
 #include <QSessionManager>
 #include <QSignalSpy>
 #include <csignal>
@@ -15,7 +14,8 @@
 namespace shiftloom::test {
 namespace {
 
-class RunEndTest : public QtFixture
+// Each end alone, with a job running: the application quitting with the session (0), or a signal.
+class RunEnds : public QtFixture, public ::testing::WithParamInterface<int>
 {
 protected:
     void SetUp() override
@@ -27,23 +27,6 @@ protected:
         panel.startJob(0, std::nullopt);
         endRunWhenAsked(*qGuiApp, *window, signalsToEnd);
     }
-    TerminationSignals signalsToEnd;
-};
-
-TEST_F(RunEndTest, ASaveRequestBeforeALogOffEndsNothing)
-{
-    QSignalSpy ended(window.get(), &PanelWindow::runEnded);
-    // The request carries the session manager, which only Qt can make; nothing here may use it.
-    alignas(QObject) static std::byte manager[sizeof(QObject) * 4]{};
-    emit qGuiApp->commitDataRequest(*reinterpret_cast<QSessionManager*>(manager));
-    EXPECT_EQ(ended.count(), 0);
-    EXPECT_EQ(dataLines().size(), 1u) << "no stop record while the log-off may still be cancelled";
-}
-
-// Each end alone: the application quitting with the session (0), or a signal.
-class RunEnds : public RunEndTest, public ::testing::WithParamInterface<int>
-{
-protected:
     static void end(int how)
     {
         if (how == 0)
@@ -51,11 +34,12 @@ protected:
         else
             std::raise(how);
     }
+    TerminationSignals signalsToEnd;
+    QSignalSpy ended{window.get(), &PanelWindow::runEnded};
 };
 
 TEST_P(RunEnds, EachEndsTheRunOnceWithOneStopForTheRunningJob)
 {
-    QSignalSpy ended(window.get(), &PanelWindow::runEnded);
     end(GetParam());
     ASSERT_TRUE(waitUntil([&] { return ended.count() == 1; }));
     end(GetParam() == 0 ? SIGTERM : 0); // a second end after the first
@@ -66,6 +50,17 @@ TEST_P(RunEnds, EachEndsTheRunOnceWithOneStopForTheRunningJob)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, RunEnds, ::testing::Values(0, SIGTERM, SIGHUP, SIGINT));
+
+using SaveRequest = RunEnds;
+
+TEST_F(SaveRequest, BeforeALogOffEndsNothing)
+{
+    // The request carries the session manager, which only Qt can make; nothing here may use it.
+    alignas(QObject) static std::byte manager[sizeof(QObject) * 4]{};
+    emit qGuiApp->commitDataRequest(*reinterpret_cast<QSessionManager*>(manager));
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(dataLines().size(), 1u) << "no stop record while the log-off may still be cancelled";
+}
 
 } // namespace
 } // namespace shiftloom::test
