@@ -12,7 +12,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
     # and the interpreter of the test scripts
-    xvfb xauth xdotool trayer x11-utils x11-apps imagemagick python3
+    xvfb xauth xdotool trayer x11-utils imagemagick python3
     # today's desktops for the end-to-end tests: a StatusNotifier tray (xfce4-panel) on a private
     # session bus, driven with gdbus; the weston Wayland compositor with XWayland, and Qt's
     # Wayland platform plugin
