@@ -19,11 +19,12 @@ ARGS = None
 SETTINGS_KEY = r'HKEY_CURRENT_USER\Software\Ovix_Shift-Loom\Properties'
 PANEL_FRAME = 1  # the thin frame around the client area, in pixels
 PANEL_SIZE = (ps.PANEL_SIZE[0] + 2 * PANEL_FRAME, ps.PANEL_SIZE[1] + 2 * PANEL_FRAME)
+BACKGROUND_SPOT = (5, 100)  # covered by no control
+ACTIVITY_TITLE, EXIT_TITLE = 'SELECT ACTIVITY', 'Exit Shift-Loom?'
 
 
 def dep_dat(jobs):
-    """Card-Warden's job file: a header with the count, then one 188-byte record per job, each
-    record a text with its 16-bit length in front."""
+    """Card-Warden's job file: the count, then the jobs, each a 188-byte text after its length."""
     def record(text):
         data = text.encode('cp1252')
         return (len(data).to_bytes(2, 'little') + data).ljust(188, b' ')
@@ -55,7 +56,7 @@ class WinePrefix:
                 open(os.path.join(self.path, '.shiftloom-ready'), 'w').close()
 
     def start(self):
-        """A server that stays up: one that shuts down as the next program starts fails that start."""
+        """A server that stays up: one ending as the next program starts fails that start."""
         self.run('wineserver', '-p')
 
     def run(self, *argv, timeout=60):
@@ -69,8 +70,7 @@ class WinePrefix:
     def write_settings(self, values):
         """Replaces the panel's settings by `values`, in one import of a registry file."""
         lines = ['REGEDIT4', '', f'[-{SETTINGS_KEY}]', f'[{SETTINGS_KEY}]']
-        lines += ['"{}"="{}"'.format(*(t.replace('\\', '\\\\').replace('"', '\\"') for t in item))
-                  for item in values.items()]
+        lines += [f'"{name}"="{value}"' for name, value in values.items()]  # plain texts
         path = os.path.join(self.path, 'settings.reg')
         with open(path, 'wb') as file:
             file.write('\r\n'.join(lines + ['']).encode('cp1252'))
@@ -86,65 +86,60 @@ class WineWorkstation(ps.Workstation):
 
     def __init__(self, session, prefix, name):
         super().__init__(session, ARGS.panel, None, name)
-        self.env = dict(session.env, **{k: v for k, v in prefix.env.items() if k.startswith('WINE')})
+        self.env = prefix.env  # the display's and the prefix's
         self.drive_c = os.path.join(prefix.path, 'drive_c')
         for leftover in ('data', os.path.join('windows', 'cwv5.ini')):
             if os.path.exists(os.path.join(self.drive_c, leftover)):
                 os.remove(os.path.join(self.drive_c, leftover))
+        self.buffer_file = os.path.join(self.drive_c, 'data')
         self.write_settings = prefix.write_settings
         prefix.write_settings({})
 
-    @property
-    def buffer_file(self):
-        return os.path.join(self.drive_c, 'data')
-
     def make_store(self):
-        folder = self.store
-        os.makedirs(folder, exist_ok=True)
+        os.makedirs(self.store, exist_ok=True)
         for name, data in (('cardward.ini', b'[cardward]\r\n'), ('dep.dat', dep_dat(JOBS)),
                            ('activities.txt', linux.ACTIVITIES.encode('cp1252'))):
-            with open(os.path.join(folder, name), 'wb') as file:
+            with open(os.path.join(self.store, name), 'wb') as file:
                 file.write(data)
-        return 'Z:' + folder.replace('/', '\\')  # as the wine programs see it
+        return 'Z:' + self.store.replace('/', '\\')  # as the wine programs see it
 
     def start(self):
-        self.runs += 1
         self.panel = None
-        self.process = self.session.start_process(f'{self.name}-shift-loom-{self.runs}', ['wine', self.panel_bin],
-                                                  env=self.env)
+        name = f'{self.name}-shift-loom-{len(self.session.processes)}'
+        self.process = self.session.start_process(name, ['wine', self.panel_bin], env=self.env)
 
     def panel_visible(self):
         """The panel's window if it shows. Wine may give a window shown again a new X window."""
-        for window in self.session.visible_windows(self.process.pid):
-            geometry = self.session.geometry(window)
-            if geometry and geometry[2:] == PANEL_SIZE:
+        for window in self.mapped():
+            if self.session.geometry(window)[2:] == PANEL_SIZE:
                 self.panel = window
                 return window
         return None
 
-    def wait_panel(self, timeout=60.0):
-        def found():
-            if self.process.poll() is not None:
-                raise ps.Failure(f'the panel ended ({self.process.returncode}) before its window showed')
-            return self.panel_visible()
-        ps.wait_for('the panel window', found, timeout=timeout)
-        time.sleep(0.5)
+    def wait_panel(self):
+        self.panel = self.find_window(size=PANEL_SIZE, timeout=60.0)
+        time.sleep(0.5)  # the first paint follows the map
         return self.panel
 
-    def click(self, box_or_point, window=None, button=1, repeat=1):
-        point = ps.centre(box_or_point) if len(box_or_point) == 4 else box_or_point
+    def click(self, box_or_point, window=None, repeat=1):
+        x, y = ps.centre(box_or_point) if len(box_or_point) == 4 else box_or_point
         frame = PANEL_FRAME if window in (None, self.panel) else 0
-        self.session.click(window or self.panel, point[0] + frame, point[1] + frame, button=button, repeat=repeat)
+        twice = ['--repeat', repeat, '--delay', 80] if repeat > 1 else []
+        self.session.xdotool('mousemove', '--window', window or self.panel, x + frame, y + frame,
+                             'click', *twice, 1)
 
-    def tray_icon(self, timeout=15.0):
-        # The icon's window belongs to wine's explorer, which shows the icons of every program.
-        return ps.wait_for('the icon in the tray', lambda: next(iter(self.session.tray_icons('explorer.exe')), None),
-                           timeout=timeout)
+    def docked_icons(self):
+        """Where the icons of wine's explorer (it shows every program's) sit in the tray."""
+        argv = ['xdotool', 'search', '--onlyvisible', '--classname', '^explorer\\.exe$']
+        places = [self.session.geometry(w) for w in ps.run(argv, self.env, check=False).split()]
+        return [p for p in places if 0 < p[2] <= 48 and p[1] >= ps.SCREEN_HEIGHT - 32]
+
+    def tray_icon(self):
+        return ps.wait_for('the icon in the tray', self.docked_icons, timeout=15.0)[0]
 
 
 class WorkdayTest(linux.PanelTestCase):
-    """A worker's first day: the store asked for, then taken from Card-Warden's registration; a job
-    started, hidden and back, STOP ALL, IN, the session's end, the exit code; the store out of reach."""
+    """A worker's first day, from the store asked for to the hand-over of buffered records."""
 
     @classmethod
     def setUpClass(cls):
@@ -171,26 +166,38 @@ class WorkdayTest(linux.PanelTestCase):
     def click_tray_until_shown(self):
         # About one run in seven the icon that wine's explorer docks in trayer passes no click on,
         # however often clicked; docked anew in a restarted tray host it does.
-        self.ws.click_tray_icon()
+        self.session.click_screen(*ps.centre(self.ws.tray_icon()))
         try:
             return ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=4)
         except AssertionError:
             trayer = next(p for p in self.session.processes if p.args[0] == 'trayer')
             ps.end_group(trayer)
             self.session.processes.remove(trayer)
-            self.session.start_process('trayer', trayer.args)
-            time.sleep(1)
-        self.ws.click_tray_icon()
+            self.session.start_tray()
+        self.session.click_screen(*ps.centre(self.ws.tray_icon()))
         ps.wait_for('the panel back from the tray', self.ws.panel_visible, timeout=4)
 
     def pick_in_list(self, window, downs):
         """Opens the focused drop-down list and picks the item `downs` rows down with Enter."""
         self.session.keys(window, 'F4', *(['Down'] * downs), 'Return')
 
+    def keypad(self, start, *keys):
+        """Presses panel keys (digits or names) with Tab, Shift+Tab and Space from `start`."""
+        at, steps = ps.FOCUS_ORDER.index(start), []
+        for key in keys:
+            target = ps.FOCUS_ORDER.index(f'Command3_{key}' if key.isdigit() else key)
+            steps += ['Tab' if target > at else 'shift+Tab'] * abs(target - at) + ['space']
+            at = target
+        self.session.keys(self.ws.panel, *steps)
+
+    def assert_no_more_records(self, count):
+        time.sleep(1.0)
+        return self.wait_records(count, timeout=0)
+
     def test_first_start_to_hand_over(self):
         self.ws.start()
         dialog = self.dialog(linux.LOCATE_TITLE, timeout=60)
-        self.assertEqual([w for w in self.ws.windows() if w != dialog], [], 'only the locate dialog shows')
+        self.assertEqual(self.ws.window_names(), [linux.LOCATE_TITLE], 'the dialog alone')
         self.ws.click(ps.LOCATE_CANCEL, window=dialog)
         self.assertEqual(self.ws.wait_exit(timeout=15), 0, 'Cancel ends the program silently')
 
@@ -198,8 +205,7 @@ class WorkdayTest(linux.PanelTestCase):
         with open(os.path.join(self.ws.drive_c, 'windows', 'cwv5.ini'), 'wb') as file:
             file.write(b'[settings]\r\nx=1\r\n[cardmain]\r\n' + store.encode() + b'\r\n')
         self.ws.write_settings({'autocode': '815'})
-        self.ws.start()
-        panel = self.ws.wait_panel()
+        panel = self.start_panel()
         self.ws.tray_icon()
 
         # The job list shows "[settings]" first, then the listed jobs sorted: SHOP 1002 is third.
@@ -207,58 +213,53 @@ class WorkdayTest(linux.PanelTestCase):
         self.pick_in_list(panel, 3)
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
-        self.pick_in_list(self.dialog(linux.ACTIVITY_TITLE), 3)
+        self.pick_in_list(self.dialog(ACTIVITY_TITLE), 3)
         started = time.monotonic()
-        self.assert_start_record(self.wait_records(1)[0], before, '815', '00001002', '00000007')
+        self.assert_record(self.wait_records(1)[0], before, linux.start_tail('815', '1002', '7'))
         self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
 
         # Five seconds after the start (a window search at the moment a window closes may find
         # nothing, so the time is waited for, too).
-        ps.wait_for('the panel to hide itself',
-                    lambda: time.monotonic() > started + 5 and not self.ws.panel_visible(), timeout=15)
+        gone = lambda: time.monotonic() > started + 5 and not self.ws.panel_visible()  # noqa: E731
+        ps.wait_for('the panel to hide itself', gone, timeout=15)
         self.click_tray_until_shown()
         before = datetime.datetime.now()
         self.ws.click(ps.STOP_ALL)
-        self.assert_stop_record(self.wait_records(2)[1], before, '815')
+        self.assert_record(self.wait_records(2)[1], before, linux.stop_tail('815'))
         # The hidden keypad: from STOP ALL (which has the focus now) Tab walks to the digits.
-        keypad = ps.Keypad(self.ws, at='Command2')
-        keypad.key_in('4711')
         before = datetime.datetime.now()
-        keypad.press('Command1')
-        self.assert_in_record(self.wait_records(3)[2], before, '4711')
+        self.keypad('Command2', *'4711', 'Command1')
+        self.assert_record(self.wait_records(3)[2], before, '4711'.zfill(8) + '00')
 
         self.ws.click(ps.job_button(0))
-        self.session.keys(self.dialog(linux.ACTIVITY_TITLE), 'alt+F4')  # the close box: no new activity
+        self.session.keys(self.dialog(ACTIVITY_TITLE), 'alt+F4')  # the close box: no new activity
         self.wait_records(4)
         before = datetime.datetime.now()
         self.prefix.run('wineboot', '--end-session')
         self.assertEqual(self.ws.wait_exit(timeout=20), 0)
-        self.assert_stop_record(self.assert_no_more_records(5)[4], before, '815')
+        self.assert_record(self.assert_no_more_records(5)[4], before, linux.stop_tail('815'))
 
-        self.ws.start()
-        self.ws.wait_panel()
+        self.start_panel()
         self.ws.tray_icon()
-        ps.Keypad(self.ws).key_in('048840')
+        self.keypad('Command1', *'048840')
         self.assertEqual(self.ws.wait_exit(), 0, 'the exit code ends the program')
-        ps.wait_for('the icon out of the tray', lambda: not self.session.tray_icons('explorer.exe'), timeout=5)
+        ps.wait_for('the icon out of the tray', lambda: not self.ws.docked_icons(), timeout=5)
         stored = self.assert_no_more_records(5)
 
         os.rename(self.ws.store, self.ws.store + '-away')
-        self.ws.start()
-        self.ws.wait_panel()
+        self.start_panel()
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
-        self.session.keys(self.dialog(linux.ACTIVITY_TITLE), 'alt+F4')
+        self.session.keys(self.dialog(ACTIVITY_TITLE), 'alt+F4')
         self.ws.click(ps.STOP_ALL)
         buffered = self.wait_records(2, path=self.ws.buffer_file)
-        self.assert_start_record(buffered[0], before, '815', '00001002', '00000007')
-        self.ws.click(ps.BACKGROUND_SPOT, repeat=2)
-        self.session.keys(self.dialog(linux.EXIT_TITLE), 'Return')  # Yes is the default button
+        self.assert_record(buffered[0], before, linux.start_tail('815', '1002', '7'))
+        self.ws.click(BACKGROUND_SPOT, repeat=2)
+        self.session.keys(self.dialog(EXIT_TITLE), 'Return')  # Yes is the default button
         self.assertEqual(self.ws.wait_exit(), 0)
         os.rename(self.ws.store + '-away', self.ws.store)
-        self.ws.start()
-        self.ws.wait_panel()
-        self.assertEqual(self.wait_records(7), stored + buffered, 'the buffered records follow the store\'s own')
+        self.start_panel()
+        self.assertEqual(self.wait_records(7), stored + buffered, 'buffered ones last')
         ps.wait_for('the buffer gone', lambda: not os.path.exists(self.ws.buffer_file), timeout=5)
 
 
@@ -266,7 +267,7 @@ def main():
     global ARGS
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument('--panel', required=True, help='shift-loom.exe')
-    parser.add_argument('--prefix', required=True, help='the wine prefix of the suite (made when missing)')
+    parser.add_argument('--prefix', required=True, help='the wine prefix (made when missing)')
     parser.add_argument('--out', required=True, help='folder for logs and screenshots')
     ARGS, rest = parser.parse_known_args()
     linux.ARGS = ARGS
