@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,15 +26,8 @@ namespace shiftloom::test {
 class CoreFixture : public ::testing::Test
 {
 protected:
-    /** The per-user spool lies in the private home too ($XDG_STATE_HOME, %LOCALAPPDATA%). */
-    CoreFixture()
-    {
-#ifdef _WIN32
-        ::_putenv_s("LOCALAPPDATA", home.file("state").c_str());
-#else
-        ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1);
-#endif
-    }
+    /** The per-user spool lies in the private home too. */
+    CoreFixture() { setStateHome(home.file("state")); }
 
     TempDir home;
     HostPathMapper paths{mapperHome(home.path())};
@@ -47,27 +39,12 @@ protected:
     ScriptedHost host;
 
     /** The folder of a data store, as a host path (no drive letter). */
-    std::string store() const
-    {
-        return home.path() + "/store";
-    }
-    std::string storePath(std::string_view name) const
-    {
-        return store() + "/" + std::string(name);
-    }
+    std::string store() const { return home.path() + "/store"; }
+    std::string storePath(std::string_view name) const { return store() + "/" + std::string(name); }
     /** The host path of the offline buffer c:\data. */
-    std::string bufferPath() const
-    {
-        return paths.toHost(OfflineBufferPath);
-    }
-    std::string dataFile() const
-    {
-        return readFile(storePath(kDataFileName));
-    }
-    std::string buffer() const
-    {
-        return readFile(bufferPath());
-    }
+    std::string bufferPath() const { return paths.toHost(OfflineBufferPath); }
+    std::string dataFile() const { return readFile(storePath(kDataFileName)); }
+    std::string buffer() const { return readFile(bufferPath()); }
 
     /** Makes the data store with its marker file, `jobs` in dep.dat and `activities`. */
     void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3), std::string_view activities = {})
@@ -78,10 +55,7 @@ protected:
             writeFile(storePath(kActivityFileName), activities);
     }
     /** Points the settings at the store. */
-    void useStore()
-    {
-        settings.write(keys::DataLoc, store());
-    }
+    void useStore() { settings.write(keys::DataLoc, store()); }
 };
 
 /** The lines of a file's text, each without its CR LF; fails the test on a line not ended by CR LF. */

@@ -208,13 +208,7 @@ void FaultFileOps::clear()
     m_points = 0;
 }
 
-void FaultFileOps::enter(FileOp op, Handle file)
-{
-    const auto path = m_paths.find(file.value);
-    enter(op, path == m_paths.end() ? "" : path->second);
-}
-
-void FaultFileOps::enter(FileOp op, std::string_view path)
+bool FaultFileOps::fails(FileOp op, std::string_view path)
 {
     const char line[3] = {roleOf(path), "olsrwtfdp"[static_cast<std::size_t>(op)], '\n'};
     trace(m_trace, {line, sizeof line});
@@ -227,48 +221,46 @@ void FaultFileOps::enter(FileOp op, std::string_view path)
             m_now = planned;
     }
     const Action action = m_now ? m_now->action : Action::Fail;
-    if (action == Action::KillBefore || (action == Action::ShortThenKill && op != FileOp::Write))
+    if (action == Action::KillBefore || (action == Action::ShortThenKill && op != Write))
         dieNow();
-    if (m_now && (action == Action::Fail || action == Action::Short))
-        ++m_injected[index];
+    if (!m_now || (action != Action::Fail && action != Action::Short))
+        return false;
+    ++m_injected[index];
+    m_error = action == Action::Fail ? m_now->error : Error::Io;
+    return action == Action::Fail || op != Write;
 }
 
-void FaultFileOps::leave()
+Error FaultFileOps::done(Error result)
 {
     if (m_now && (m_now->action == Action::KillAfter || m_now->action == Action::ShortThenKill))
         dieNow();
     trace(m_trace, ".\n");
+    return result;
 }
 
 Error FaultFileOps::open(std::string_view path, platform::OpenMode mode, Handle& out)
 {
     out = Handle{};
-    const Error error = call(FileOp::Open, path, [&] {
-        const auto refused = m_refused.find(path);
-        if (refused != m_refused.end() && (refused->second || mode != platform::OpenMode::AppendOnly))
-            return Error::AccessDenied;
-        return m_real.open(path, mode, out);
-    });
+    if (fails(Open, path))
+        return m_error;
+    const auto refused = m_refused.find(path);
+    if (refused != m_refused.end() && (refused->second || mode != platform::OpenMode::AppendOnly))
+        return done(Error::AccessDenied);
+    const Error error = done(m_real.open(path, mode, out));
     if (out.valid())
         m_paths[out.value] = path;
     return error;
 }
 
-Error FaultFileOps::readAt(Handle f, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got)
-{
-    got = 0;
-    return call(FileOp::Read, f, [&] { return m_real.readAt(f, offset, buffer, length, got); });
-}
-
 Error FaultFileOps::append(Handle f, const char* data, std::size_t length, std::size_t& written)
 {
     written = 0;
-    return call(FileOp::Write, f, [&] {
-        std::size_t limit = length;
-        if (m_now && (m_now->action == Action::Short || m_now->action == Action::ShortThenKill))
-            limit = std::min(length, m_now->bytes == SIZE_MAX ? length / 2 : m_now->bytes);
-        return limit == 0 && length > 0 ? Error::NoSpace : m_real.append(f, data, limit, written);
-    });
+    if (fails(Write, f))
+        return m_error;
+    std::size_t limit = length;
+    if (m_now && (m_now->action == Action::Short || m_now->action == Action::ShortThenKill))
+        limit = std::min(length, m_now->bytes == SIZE_MAX ? length / 2 : m_now->bytes);
+    return done(limit == 0 && length > 0 ? Error::NoSpace : m_real.append(f, data, limit, written));
 }
 
 void FaultFileOps::pause(std::chrono::milliseconds duration)

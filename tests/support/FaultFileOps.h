@@ -100,33 +100,28 @@ public:
     Error open(std::string_view path, platform::OpenMode mode, Handle& out) override;
     Error tryLock(Handle f, platform::LockKind kind) override
     {
-        return call(FileOp::Lock, f, [&] { return m_real.tryLock(f, kind); });
+        return fails(Lock, f) ? m_error : done(m_real.tryLock(f, kind));
     }
     void unlock(Handle f) override { m_real.unlock(f); }
-    Error size(Handle f, std::uint64_t& out) override
+    Error size(Handle f, std::uint64_t& out) override { return fails(Size, f) ? m_error : done(m_real.size(f, out)); }
+    Error readAt(Handle f, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override
     {
-        return call(FileOp::Size, f, [&] { return m_real.size(f, out); });
+        got = 0;
+        return fails(Read, f) ? m_error : done(m_real.readAt(f, offset, buffer, length, got));
     }
-    Error readAt(Handle f, std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got) override;
     Error append(Handle f, const char* data, std::size_t length, std::size_t& written) override;
-    Error truncate(Handle f, std::uint64_t length) override
+    Error truncate(Handle f, std::uint64_t n) override
     {
-        return call(FileOp::Truncate, f, [&] { return m_real.truncate(f, length); });
+        return fails(Truncate, f) ? m_error : done(m_real.truncate(f, n));
     }
-    Error flush(Handle f) override
-    {
-        return call(FileOp::Flush, f, [&] { return m_real.flush(f); });
-    }
+    Error flush(Handle f) override { return fails(Flush, f) ? m_error : done(m_real.flush(f)); }
     Error identity(Handle f, std::string& out) override { return m_real.identity(f, out); }
     bool detached(Handle f, std::string_view path) override { return m_real.detached(f, path); }
     void close(Handle f) override { m_real.close(f); }
-    Error remove(std::string_view path) override
-    {
-        return call(FileOp::Remove, path, [&] { return m_real.remove(path); });
-    }
+    Error remove(std::string_view path) override { return fails(Remove, path) ? m_error : done(m_real.remove(path)); }
     Error replace(std::string_view from, std::string_view to) override
     {
-        return call(FileOp::Replace, to, [&] { return m_real.replace(from, to); });
+        return fails(Replace, to) ? m_error : done(m_real.replace(from, to));
     }
     bool sameFile(std::string_view a, std::string_view b) override { return m_real.sameFile(a, b); }
     void pause(std::chrono::milliseconds duration) override;
@@ -150,21 +145,15 @@ private:
         std::size_t bytes = SIZE_MAX; ///< what a short write writes; SIZE_MAX: half
     };
     class Memory;
-    /** Counts a call of `op` on the file (a path or a handle), traces it, kills before it where planned. */
-    void enter(FileOp op, std::string_view path);
-    void enter(FileOp op, Handle file);
-    /** Traces the end of the call; kills after it where planned. */
-    void leave();
-    /** Makes the call `real` unless a fault fails it. */
-    template<class File, class Call> Error call(FileOp op, File file, Call&& real)
-    {
-        enter(op, file);
-        if (m_now && (m_now->action == Action::Fail || (m_now->action == Action::Short && op != FileOp::Write)))
-            return m_now->action == Action::Fail ? m_now->error : Error::Io;
-        const Error result = real();
-        leave();
-        return result;
-    }
+    using enum FileOp;
+    /**
+     * Counts a call of `op` on the file (a path or a handle), traces it and kills before it where
+     * planned; true when a planned fault fails it, with `m_error`.
+     */
+    bool fails(FileOp op, std::string_view path);
+    bool fails(FileOp op, Handle file) { return fails(op, m_paths[file.value]); }
+    /** Traces the end of a call that was made, kills after it where planned, and gives its `result`. */
+    Error done(Error result);
 
     std::unique_ptr<Memory> m_memory;
     platform::FileOps& m_real;
@@ -173,6 +162,7 @@ private:
     std::array<int, kFileOpCount> m_injected{};
     std::vector<Fault> m_faults;
     std::optional<Fault> m_now; ///< the fault of the call being made
+    Error m_error = Error::None; ///< what a failed call gives
     std::map<int, FileOp> m_pointKinds;
     int m_points = 0;
     std::map<std::string, bool, std::less<>> m_refused;

@@ -7,6 +7,7 @@
 #include "platform/posix/PosixFileOps.h"
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -43,10 +44,19 @@ private:
 };
 /** The real file operations of the system the tests run on. */
 using HostFileOps = platform::Win32FileOps;
+/** Makes `folder` the home of the per-user state (the record spool). */
+inline void setStateHome(const std::string& folder)
+{
+    ::_putenv_s("LOCALAPPDATA", folder.c_str());
+}
 #else
 /** The real file operations and path mapping of the system the tests run on. */
 using HostPathMapper = platform::PosixPathMapper;
 using HostFileOps = platform::PosixFileOps;
+inline void setStateHome(const std::string& folder)
+{
+    ::setenv("XDG_STATE_HOME", folder.c_str(), 1);
+}
 #endif
 
 /**
