@@ -3,6 +3,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StorePaths.h"
+#include "panel/Panel.h"
 #include "platform/SettingsBackend.h"
 #include "support/FakeClock.h"
 #include "support/FaultFileOps.h"
@@ -56,6 +57,12 @@ protected:
     }
     /** Points the settings at the store. */
     void useStore() { settings.write(keys::DataLoc, store()); }
+    /** Runs the start-up and gives the data folder of the run ("" when the program ended). */
+    std::string startUp()
+    {
+        Panel panel(settings, files, clock, host);
+        return panel.load() == LoadOutcome::Normal ? panel.dataFolder() : std::string();
+    }
 };
 
 /** The lines of a file's text, each without its CR LF; fails the test on a line not ended by CR LF. */

@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #ifndef _WIN32
-#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -17,15 +16,6 @@ using Error = platform::FileError;
 using Handle = platform::FileHandle;
 
 namespace {
-
-[[noreturn]] void dieNow()
-{
-    // As a power cut or a kill -9 would: no destructor, no flush, no unlock but the system's.
-#ifndef _WIN32
-    ::kill(::getpid(), SIGKILL);
-#endif
-    std::_Exit(137);
-}
 
 /** Writes `text` to the trace `fd`, if any (POSIX only). */
 void trace([[maybe_unused]] int fd, [[maybe_unused]] std::string_view text)
@@ -64,11 +54,9 @@ public:
 
     Error open(std::string_view path, platform::OpenMode mode, Handle& out) override
     {
-        if (!files.contains(path)) {
-            if (mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite)
-                return Error::NotFound;
-            files.emplace(std::string(path), std::string());
-        }
+        if (!files.contains(path) && (mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite))
+            return Error::NotFound;
+        files.try_emplace(std::string(path));
         out.value = static_cast<std::intptr_t>(m_open.size());
         m_open.emplace_back(path);
         return Error::None;
@@ -110,12 +98,10 @@ public:
     }
     Error replace(std::string_view from, std::string_view to) override
     {
-        const auto it = files.find(from);
-        if (it == files.end())
+        auto file = files.extract(std::string(from));
+        if (file.empty())
             return Error::NotFound;
-        std::string bytes = std::move(it->second);
-        files.erase(it);
-        files[std::string(to)] = std::move(bytes);
+        files.insert_or_assign(std::string(to), std::move(file.mapped()));
         return Error::None;
     }
     bool sameFile(std::string_view a, std::string_view b) override { return a == b; }
@@ -138,7 +124,6 @@ private:
 FaultFileOps::FaultFileOps()
     : m_memory(std::make_unique<Memory>())
     , m_real(*m_memory)
-    , m_waits(Waits::None)
 {
 }
 
@@ -154,21 +139,6 @@ void FaultFileOps::put(std::string path, std::string_view bytes)
 {
     if (m_memory)
         m_memory->files[std::move(path)] = std::string(bytes);
-}
-
-void FaultFileOps::failNth(FileOp op, int n, Error error)
-{
-    m_faults.push_back({op, count(op) + n, Action::Fail, error});
-}
-
-void FaultFileOps::failAll(FileOp op, Error error)
-{
-    m_faults.push_back({op, 0, Action::Fail, error});
-}
-
-void FaultFileOps::shortWriteNth(int n, std::size_t bytes)
-{
-    m_faults.push_back({FileOp::Write, count(FileOp::Write) + n, Action::Short, Error::Io, bytes});
 }
 
 bool FaultFileOps::setPlan(std::string_view plan)
@@ -222,7 +192,7 @@ bool FaultFileOps::fails(FileOp op, std::string_view path)
     }
     const Action action = m_now ? m_now->action : Action::Fail;
     if (action == Action::KillBefore || (action == Action::ShortThenKill && op != Write))
-        dieNow();
+        std::_Exit(137); // as a kill -9 would: no destructor, no flush, no unlock but the system's
     if (!m_now || (action != Action::Fail && action != Action::Short))
         return false;
     ++m_injected[index];
@@ -233,7 +203,7 @@ bool FaultFileOps::fails(FileOp op, std::string_view path)
 Error FaultFileOps::done(Error result)
 {
     if (m_now && (m_now->action == Action::KillAfter || m_now->action == Action::ShortThenKill))
-        dieNow();
+        std::_Exit(137);
     trace(m_trace, ".\n");
     return result;
 }
@@ -261,12 +231,6 @@ Error FaultFileOps::append(Handle f, const char* data, std::size_t length, std::
     if (m_now && (m_now->action == Action::Short || m_now->action == Action::ShortThenKill))
         limit = std::min(length, m_now->bytes == SIZE_MAX ? length / 2 : m_now->bytes);
     return done(limit == 0 && length > 0 ? Error::NoSpace : m_real.append(f, data, limit, written));
-}
-
-void FaultFileOps::pause(std::chrono::milliseconds duration)
-{
-    if (m_waits == Waits::Real)
-        m_real.pause(duration);
 }
 
 } // namespace shiftloom::test

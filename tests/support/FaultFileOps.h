@@ -67,13 +67,19 @@ public:
     void put(std::string path, std::string_view bytes);
 
     /** The `n`th call of `op` from now (1 = the next) fails with `error`. */
-    void failNth(FileOp op, int n, Error error = Error::Io);
+    void failNth(FileOp op, int n, Error error = Error::Io)
+    {
+        m_faults.push_back({op, count(op) + n, Action::Fail, error});
+    }
     /** Every call of `op` fails until `clear()`. */
-    void failAll(FileOp op, Error error = Error::Io);
+    void failAll(FileOp op, Error error = Error::Io) { m_faults.push_back({op, 0, Action::Fail, error}); }
     /** Plans the points of `plan` (see above); false, and nothing planned, when it does not parse. */
     bool setPlan(std::string_view plan);
     /** The `n`th write from now writes only `bytes` bytes and reports it as a short write. */
-    void shortWriteNth(int n, std::size_t bytes);
+    void shortWriteNth(int n, std::size_t bytes)
+    {
+        m_faults.push_back({Write, count(Write) + n, Action::Short, Error::Io, bytes});
+    }
     /** Opens of `path` are refused (AccessDenied); with `readToo` false only those that would read.
      *  Kept across `clear()`. */
     void refuseOpens(std::string path, bool readToo) { m_refused[std::move(path)] = readToo; }
@@ -124,7 +130,11 @@ public:
         return fails(Replace, to) ? m_error : done(m_real.replace(from, to));
     }
     bool sameFile(std::string_view a, std::string_view b) override { return m_real.sameFile(a, b); }
-    void pause(std::chrono::milliseconds duration) override;
+    void pause(std::chrono::milliseconds duration) override
+    {
+        if (m_waits == Waits::Real)
+            m_real.pause(duration);
+    }
 
 private:
     enum class Action
@@ -157,7 +167,7 @@ private:
 
     std::unique_ptr<Memory> m_memory;
     platform::FileOps& m_real;
-    Waits m_waits;
+    Waits m_waits = Waits::None;
     std::array<int, kFileOpCount> m_counts{};
     std::array<int, kFileOpCount> m_injected{};
     std::vector<Fault> m_faults;

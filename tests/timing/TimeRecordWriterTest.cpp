@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "timing/TimeRecordWriter.h"
-#include "panel/Panel.h"
 #include "support/CoreFixture.h"
 #include "timing/TimeRecord.h"
 
@@ -108,9 +107,7 @@ TEST_F(TimeRecordWriterTest, AStoreThatMayBeAppendedToButNotReadTakesTheRecords)
     useStore();
     test::writeFile(storePath("data"), "old\r\n");
     files.refuseOpens(store() + "\\data", false);
-    Panel panel(settings, files, clock, host);
-    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
-    EXPECT_EQ(panel.dataFolder(), store());
+    EXPECT_EQ(startUp(), store());
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "old\r\nr1\r\n");
 }
