@@ -4,6 +4,7 @@
 #include "support/CoreFixture.h"
 
 #include <map>
+#include <tuple>
 
 namespace shiftloom {
 namespace {
@@ -23,26 +24,23 @@ protected:
 // worker is asked (and the dialog may store a folder). The scan on arbitrary bytes is the fuzzer's.
 TEST_F(DataFolderTest, TheSettingOrTheIniNamesTheFolderOrTheWorkerIsAsked)
 {
-    settings.write(keys::DataLoc, "/srv/cw");
-    test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), "[cardmain]\r\n/srv/other\r\n");
-    EXPECT_EQ(find(), "/srv/cw");
-    EXPECT_EQ(files.count(test::FileOp::Open), 0);
-    EXPECT_EQ(asked, 0);
-
-    const std::pair<const char*, const char*> cases[] = {
-        {"[general]\r\nx=1\r\n[cardmain]\r\n  \\\\server\\cw data  \r\n[other]\r\n", "  \\\\server\\cw data  "},
-        {"[cardmain]\nc:\\cw\n", "c:\\cw"},
-        {"[cardmainstore]\nc:\\cw\n", "c:\\cw"},
-        {"[cardmain]\nfirst\n[cardmain]\nsecond\n", "first"},
-        {"[CARDMAIN]\nc:\\cw\n", ""},
-        {"[cardmain]\r\n\r\nc:\\cw\r\n", ""}};
-    for (const auto& [ini, folder] : cases) {
-        settings.write(keys::DataLoc, "");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/srv/cw", "[cardmain]\r\n/srv/other\r\n", "/srv/cw"},
+        {"", "[general]\r\nx=1\r\n[cardmain]\r\n  \\\\server\\cw data  \r\n[other]\r\n", "  \\\\server\\cw data  "},
+        {"", "[cardmain]\nc:\\cw\n", "c:\\cw"},
+        {"", "[cardmainstore]\nc:\\cw\n", "c:\\cw"},
+        {"", "[cardmain]\nfirst\n[cardmain]\nsecond\n", "first"},
+        {"", "[CARDMAIN]\nc:\\cw\n", ""},
+        {"", "[cardmain]\r\n\r\nc:\\cw\r\n", ""}};
+    for (const auto& [setting, ini, folder] : cases) {
+        settings.write(keys::DataLoc, setting);
         asked = 0;
+        files.clear();
         test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), ini);
         EXPECT_EQ(find(), folder) << ini;
         EXPECT_EQ(asked, *folder ? 0 : 1) << ini;
         EXPECT_EQ(settings.read(keys::DataLoc), folder) << ini;
+        EXPECT_EQ(files.count(test::FileOp::Open) > 0, !*setting) << "the ini is read only without the setting";
     }
     EXPECT_EQ(findDataFolder(settings, files, "c:\\nowhere\\", [this] { settings.write(keys::DataLoc, "/srv/x"); }),
         "/srv/x");

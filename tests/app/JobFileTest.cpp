@@ -5,9 +5,7 @@
 namespace shiftloom {
 namespace {
 
-using test::jobFile;
-using test::jobRecord;
-using test::jobText;
+using namespace test;
 
 class JobFileTest : public test::CoreFixture
 {

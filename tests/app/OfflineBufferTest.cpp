@@ -36,16 +36,6 @@ TEST_F(OfflineBufferTest, BufferedLinesFollowTheStoresLinesUnchangedAndTheBuffer
     EXPECT_EQ(test::readFile(journalPath()), "");
 }
 
-TEST_F(OfflineBufferTest, AStoreOnDriveCRootIsTheBufferItselfAndIsNotCopiedIntoItself)
-{
-    test::writeFile(bufferPath(), "b1\r\n");
-    for (const std::string& folder :
-        {std::string("c:"), std::string("c:\\"), std::string("C:\\\\"), paths.toHost("c:")}) {
-        EXPECT_TRUE(offline.replayInto(folder + "\\data").ok()) << folder;
-        EXPECT_EQ(buffer(), "b1\r\n") << folder;
-    }
-}
-
 // Card-Warden holding the data file's lock a moment longer than the start-up waits does not
 // switch the run: the buffer waits, and reaches the store at the clock tick after the release.
 TEST_F(OfflineBufferTest, ALockHeldAtStartUpKeepsTheRunOnTheStoreAndTheBufferFollowsSoon)

@@ -39,7 +39,7 @@ protected:
 
 // The first record makes the data file and later ones follow what is there; while the store is
 // gone, records go to the buffer, which goes into the store before the next record. In a fallback
-// run the buffer is the data file.
+// run the buffer is the data file, however drive C's root is written.
 TEST_F(TimeRecordWriterTest, RecordsFollowInOrderAndGoToTheBufferWhileTheStoreIsGone)
 {
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Store);
@@ -54,10 +54,13 @@ TEST_F(TimeRecordWriterTest, RecordsFollowInOrderAndGoToTheBufferWhileTheStoreIs
     EXPECT_EQ(dataFile(), "r1\r\ncard-warden\r\nr2\r\nr3\r\nr4\r\n");
     EXPECT_FALSE(test::fileExists(bufferPath()));
 
-    folder = "c:\\"; // a fallback run: the buffer is the data file
     test::writeFile(bufferPath(), "earlier\r\n");
-    EXPECT_EQ(writer.AppendTimeRecord("r5"), RecordPlace::Store);
-    EXPECT_EQ(buffer(), "earlier\r\nr5\r\n");
+    for (const std::string& root :
+        {std::string("c:"), std::string("c:\\"), std::string("C:\\\\"), paths.toHost("c:")}) {
+        folder = root; // a fallback run: the buffer is the data file, and is not copied into itself
+        EXPECT_EQ(writer.AppendTimeRecord("r5"), RecordPlace::Store) << root;
+    }
+    EXPECT_EQ(buffer(), "earlier\r\nr5\r\nr5\r\nr5\r\nr5\r\n");
 }
 
 TEST_F(TimeRecordWriterTest, RecordsThatCannotBePlacedAnywhereWaitInMemoryInOrderAndAreTriedAgainAtTheEnd)
