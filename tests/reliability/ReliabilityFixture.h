@@ -42,11 +42,12 @@ std::size_t pointStride();
  */
 struct Tally : std::map<std::string, double>
 {
-    /** Counts a run that left `check` with `lostRecords` missing: none lost, doubled, out of order or torn beyond
-     * `tornAllowed`. */
+    /**
+     * Counts a run that left `check` in the store with `lostRecords` missing; checks that none is
+     * lost, doubled or out of order, and none torn beyond `tornAllowed`.
+     */
     void add(const RecordCheck& check, std::size_t lostRecords, const std::string& what, std::size_t tornAllowed = 0);
-    /** Appends "name.<figure> value" for each to the file $SHIFTLOOM_RELIABILITY_FIGURES names, for
-     * scripts/reliability-report.sh. */
+    /** Appends "name.<figure> value" to the file $SHIFTLOOM_RELIABILITY_FIGURES names (reliability-report.sh). */
     void report(const std::string& name) const;
 };
 
@@ -78,7 +79,7 @@ protected:
 
     /** `old` records in the store, `buffered` in the buffer, no journal. */
     void prepare(int old, int buffered);
-    /** The next start of a panel (in this process): it hands the buffer over; the store's text after `before` then. */
+    /** The next start of a panel, in this process: it hands the buffer over; then the store's text after `before`. */
     RecordCheck settled(const std::string& before = {});
     /** The next start after `prepare`: none of its records, nor those of writer 1 to `lastPlaced`, is missing. */
     void expectSettled(Tally& tally, const std::string& what, int lastPlaced = -1, std::size_t tornAllowed = 0);
@@ -88,8 +89,7 @@ protected:
     std::unique_ptr<Spawned> startWriter(const WriterRun& run) const;
     /** Runs `writers` writers of `records` records each while `meanwhile` runs; they must end with none held. */
     std::vector<WriterRun> runWriters(int writers, int records, int pauseMs, const std::function<void()>& meanwhile);
-    /** Starts the Card-Warden stand-in taking a "shared" or an "exclusive" lock (see Driver.cpp) until `settleWriters`.
-     */
+    /** Starts the Card-Warden stand-in with a "shared" or an "exclusive" lock (Driver.cpp); `settleWriters` ends it. */
     void startReader(const char* lock);
     /** Starts the panel's start-up with `plan`; `runStartup` waits for it and returns its report. */
     std::unique_ptr<Spawned> startStartup(const std::string& plan = {}) const;
