@@ -11,11 +11,12 @@
 //   startup STORE OUT TRACE [PLAN]
 //       Runs the panel's start-up, which hands the offline buffer over; reports "outcome <n>", where
 //       n is 0 (normal), 1 (fallback) or 2 (no start); TRACE gets every file operation as it happens.
-//   reader STORE OUT STOP MAX_HOLD_MS MAX_GAP_MS LONG_HOLD_MS LONG_EVERY shared|exclusive
-//       Stands in for Card-Warden: until the file STOP appears, waits up to MAX_GAP_MS, takes the
-//       data file's whole-file lock, reads the file and holds the lock up to MAX_HOLD_MS (every
-//       LONG_EVERY-th time LONG_HOLD_MS, longer than a writer waits). Reports "holds", "held_ms"
-//       and "torn_tails": how often the file under the lock did not end with a whole line.
+//   reader STORE OUT STOP shared|exclusive
+//       Stands in for Card-Warden: until the file STOP appears, takes the data file's whole-file
+//       lock, reads the file, holds the lock up to HOLD ms and waits up to HOLD / 8 ms; every
+//       LONG-th time it holds the lock LONG_HOLD ms, longer than a writer waits (shared: HOLD 300,
+//       LONG 12, LONG_HOLD 900; exclusive: 200, 3, 700). Reports "holds", "held_ms" and
+//       "torn_tails": how often the file under the lock did not end with a whole line.
 //
 // write and startup fail their file operations as PLAN says (see FaultFileOps) and end with
 // "points <n>" and "kinds <letter per point>": o open, l lock, s size, r read, w write, t truncate,
@@ -36,8 +37,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -52,14 +53,6 @@ void report(const std::string& text)
 {
     const std::string line = text + "\n";
     [[maybe_unused]] const auto written = ::write(g_out, line.data(), line.size());
-}
-
-void reportPoints(const test::FaultFileOps& files)
-{
-    std::string kinds;
-    for (const auto& [point, op] : files.pointKinds())
-        kinds.push_back("olsrwtfdp"[static_cast<std::size_t>(op)]);
-    report("points " + std::to_string(files.points()) + "\nkinds " + kinds);
 }
 
 int write(char** argv, test::FaultFileOps& files)
@@ -80,7 +73,6 @@ int write(char** argv, test::FaultFileOps& files)
     for (; !records.flushHeld() && tries < 50; ++tries)
         std::this_thread::sleep_for(milliseconds(100));
     report("tries " + std::to_string(tries) + "\nend " + std::to_string(records.heldCount()));
-    reportPoints(files);
     return records.heldCount() == 0 ? 0 : 3;
 }
 
@@ -94,23 +86,21 @@ int startup(char** argv, test::FaultFileOps& files)
     test::ScriptedHost host;
     Panel panel(settings, files, clock, host);
     report("outcome " + std::to_string(static_cast<int>(panel.load())));
-    reportPoints(files);
     return 0;
 }
 
 int read(char** argv, platform::FileOps& files)
 {
-    const bool exclusive = std::string_view(argv[9]) == "exclusive";
+    const bool exclusive = std::string_view(argv[5]) == "exclusive";
+    const int maxHold = exclusive ? 200 : 300, longHold = exclusive ? 700 : 900, longEvery = exclusive ? 3 : 12;
+    const auto mode = exclusive ? platform::OpenMode::ReadWrite : platform::OpenMode::Read;
     std::mt19937 random(static_cast<unsigned>(::getpid()));
     auto upTo = [&random](int limit) { return std::uniform_int_distribution<int>(0, limit)(random); };
     long long holds = 0, heldMs = 0, tornTails = 0;
-    struct stat info = {};
-    for (int round = 1; ::stat(argv[4], &info) != 0; ++round) {
-        std::this_thread::sleep_for(milliseconds(upTo(std::atoi(argv[6]))));
+    for (int round = 1; !std::filesystem::exists(argv[4]); ++round) {
+        std::this_thread::sleep_for(milliseconds(upTo(maxHold / 8)));
         platform::OpenFile file(files);
-        if (file.open(
-                std::string(argv[2]) + "\\data", exclusive ? platform::OpenMode::ReadWrite : platform::OpenMode::Read)
-                != platform::FileError::None
+        if (file.open(std::string(argv[2]) + "\\data", mode) != platform::FileError::None
             || file.tryLock(exclusive ? platform::LockKind::Exclusive : platform::LockKind::Shared)
                 != platform::FileError::None)
             continue;
@@ -119,7 +109,7 @@ int read(char** argv, platform::FileOps& files)
         if (platform::readAll(files, file.handle(), content) == platform::FileError::None && !content.empty()
             && !content.ends_with("\r\n"))
             ++tornTails;
-        const int hold = round % std::atoi(argv[8]) == 0 ? std::atoi(argv[7]) : upTo(std::atoi(argv[5]));
+        const int hold = round % longEvery == 0 ? longHold : upTo(maxHold);
         std::this_thread::sleep_for(milliseconds(hold));
         heldMs += hold;
     }
@@ -132,15 +122,20 @@ int read(char** argv, platform::FileOps& files)
 
 int main(int argc, char** argv)
 {
-    const std::string command = argc > 3 ? argv[1] : "";
-    const int planAt = command == "write" ? 8 : command == "startup" ? 5 : 10;
-    if (argc < planAt || (command != "write" && command != "startup" && command != "reader"))
-        return 2;
-    g_out = ::open(argv[3], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    const std::string_view command = argc > 3 ? argv[1] : "";
+    const int planAt = command == "write" ? 8 : command == "startup" ? 5 : command == "reader" ? 6 : argc + 1;
+    g_out = argc < planAt ? -1 : ::open(argv[3], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     const platform::PosixPathMapper paths(platform::xdgDataHome());
     platform::PosixFileOps real(paths);
     test::FaultFileOps files(real, test::FaultFileOps::Waits::Real);
     if (g_out < 0 || !files.setPlan(argc > planAt ? argv[planAt] : ""))
         return 2;
-    return command == "write" ? write(argv, files) : command == "startup" ? startup(argv, files) : read(argv, real);
+    if (command == "reader")
+        return read(argv, real);
+    const int code = command == "write" ? write(argv, files) : startup(argv, files);
+    std::string kinds;
+    for (const auto& [point, op] : files.pointKinds())
+        kinds.push_back("olsrwtfdp"[static_cast<std::size_t>(op)]);
+    report("points " + std::to_string(files.points()) + "\nkinds " + kinds);
+    return code;
 }

@@ -4,8 +4,6 @@
 
 #include "app/ActivityFile.h"
 #include "app/JobFile.h"
-#include "platform/WindowsPath.h"
-#include "platform/posix/PosixFileOps.h"
 #include "support/StoreBuilder.h"
 #include "timing/TimeRecord.h"
 #include "timing/TimeRecordWriter.h"
@@ -19,42 +17,29 @@
 namespace shiftloom::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kBoundFactor = 4; // the sanitizers' shadow memory and red zones
-#else
-constexpr long kBoundFactor = 1;
-#endif
 constexpr long kMiB = 1024 * 1024;
 
-class GiantInputTest : public ::testing::Test
+using GiantInputTest = ReliabilityFixture;
+
+/** Runs `body` in a child (a hang ends in SIGALRM): it must return true within `boundMiB` of memory. */
+void expectWithin(long boundMiB, const std::string& name, const std::function<bool()>& body)
 {
-protected:
-    TempDir home;
-    platform::PosixPathMapper paths{home.path()};
-    platform::PosixFileOps files{paths};
-    std::string store() const { return home.path() + "/store"; }
-
-    void SetUp() override { writeFile(store() + "/cardward.ini", "[cardward]\r\n"); }
-
-    /** Runs `body` in a child (a hang ends in SIGALRM): it must return true within `boundMiB` of memory. */
-    void expectWithin(long boundMiB, const std::string& name, const std::function<bool()>& body)
-    {
-        const auto begin = std::chrono::steady_clock::now();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::alarm(60);
-            ::_exit(body() ? 0 : 1);
-        }
-        int status = 0;
-        struct rusage usage = {};
-        ::wait4(child, &status, 0, &usage);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
-        EXPECT_LT(usage.ru_maxrss, boundMiB * kBoundFactor * 1024) << name;
-        figure("giant." + name + ".peak_mib", static_cast<double>(usage.ru_maxrss) / 1024.0);
-        figure("giant." + name + ".seconds",
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+    const auto begin = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(60);
+        ::_exit(body() ? 0 : 1);
     }
-};
+    int status = 0;
+    struct rusage usage = {};
+    ::wait4(child, &status, 0, &usage);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
+    EXPECT_LT(usage.ru_maxrss, boundMiB * kSanitizerFactor * 1024) << name;
+    Tally figures;
+    figures["peak_mib"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    figures["seconds"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    figures.report("giant." + name);
+}
 
 // A dep.dat of 100 MB whose header claims a billion jobs and whose records are all empty (a
 // sparse file): nothing is listed, the count stops at the file's end, and memory stays that of
@@ -65,7 +50,7 @@ TEST_F(GiantInputTest, AHundredMegabyteJobFileClaimingABillionJobsListsNothingIn
     writeFile(path, jobRecord("1000000000"));
     ASSERT_EQ(::truncate(path.c_str(), 100 * kMiB), 0);
     expectWithin(48, "sparse_job_file", [&] {
-        const JobListResult jobs = readJobList(files, store() + "\\dep.dat", JobFileOpen::ReadOnly);
+        const JobListResult jobs = readJobList(realFiles, store() + "\\dep.dat", JobFileOpen::ReadOnly);
         return jobs.error == platform::FileError::None && jobs.lines.empty();
     });
 }
@@ -82,7 +67,7 @@ TEST_F(GiantInputTest, AJobFileOfOnlyListedJobsTakesMemoryInProportionToTheList)
     writeFile(store() + "/dep.dat", bytes);
     bytes = {};
     expectWithin(64, "listed_job_file", [&] {
-        return readJobList(files, store() + "\\dep.dat", JobFileOpen::ReadOnly).lines.size() == count;
+        return readJobList(realFiles, store() + "\\dep.dat", JobFileOpen::ReadOnly).lines.size() == count;
     });
 }
 
@@ -93,7 +78,7 @@ TEST_F(GiantInputTest, AnActivityListWithATenMegabyteLineGivesOneItem)
         store() + "/activities.txt", "CODE0001" + std::string(10 * kMiB, 'x') + "00000042;\r\nREPAIR  00000002;\r\n");
     expectWithin(80, "activity_line", [&] {
         std::vector<std::string> items;
-        const bool ok = readActivityItems(files, store() + "\\activities.txt", items) == platform::FileError::None;
+        const bool ok = readActivityItems(realFiles, store() + "\\activities.txt", items) == platform::FileError::None;
         return ok && items.size() == 2 && items[0] == "CODE0001  :  00000042";
     });
 }
@@ -105,7 +90,7 @@ TEST_F(GiantInputTest, AnInPunchOfAMillionDigitsIsWrittenWhole)
     const std::string keyed = "1" + std::string(999'999, '7');
     expectWithin(48, "in_record_million_digits", [&] {
         const std::string line = MakeInRecord(kStamp, keyed);
-        TimeRecordWriter writer(files, [this] { return store(); });
+        TimeRecordWriter writer(realFiles, [this] { return store(); });
         return line == "01202612050807" + keyed + "00" && writer.AppendTimeRecord(line) == RecordPlace::Store
             && readFile(store() + "/data") == line + "\r\n";
     });

@@ -8,9 +8,7 @@
 namespace shiftloom::test {
 namespace {
 
-class LeakCycleTest : public CoreFixture
-{
-};
+using LeakCycleTest = CoreFixture;
 
 TEST_F(LeakCycleTest, StartJobPressStopAndExitLeaveNothingBehind)
 {

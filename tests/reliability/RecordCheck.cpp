@@ -23,14 +23,9 @@ long long numberOf(std::string_view digits)
 std::string checkedRecordLine(int writer, int seq)
 {
     const std::string value = std::to_string(writer * kWriterStride + seq);
-    switch (seq % 3) {
-    case 0:
-        return MakeStartRecord(kStamp, value, "567", "3");
-    case 1:
-        return MakeStopRecord(kStamp, value);
-    default:
-        return MakeInRecord(kStamp, value);
-    }
+    return seq % 3 == 0 ? MakeStartRecord(kStamp, value, "567", "3")
+        : seq % 3 == 1  ? MakeStopRecord(kStamp, value)
+                        : MakeInRecord(kStamp, value);
 }
 
 std::string checkedLines(int writer, int first, int count)
@@ -58,9 +53,8 @@ RecordCheck::RecordCheck(std::string_view text)
             continue;
         }
         if (counts[id]++ > 0)
-            continue;
-        const auto previous = lastSeq.find(id.first);
-        if (previous != lastSeq.end() && previous->second > id.second)
+            ++doubled;
+        else if (lastSeq.contains(id.first) && lastSeq[id.first] > id.second)
             ++outOfOrder;
         else
             lastSeq[id.first] = id.second;
@@ -73,14 +67,6 @@ std::size_t RecordCheck::lost(int writer, int first, int last) const
     for (int seq = first; seq <= last; ++seq)
         missing += !counts.contains({writer, seq});
     return missing;
-}
-
-std::size_t RecordCheck::doubled() const
-{
-    std::size_t extra = 0;
-    for (const auto& [id, n] : counts)
-        extra += n - 1;
-    return extra;
 }
 
 WriterLog::WriterLog(std::string_view text, int first)

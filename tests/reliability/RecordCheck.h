@@ -33,13 +33,12 @@ struct RecordCheck
 {
     std::map<RecordId, std::size_t> counts;
     std::size_t torn = 0;
+    std::size_t doubled = 0; ///< copies of records beyond their first
     std::size_t outOfOrder = 0; ///< records found before an earlier record of the same writer
 
     explicit RecordCheck(std::string_view text);
     /** Records `first` to `last` of `writer` that are not there. */
     std::size_t lost(int writer, int first, int last) const;
-    /** Copies of records beyond their first. */
-    std::size_t doubled() const;
 };
 
 /**

@@ -17,10 +17,9 @@ extern char** environ;
 
 namespace shiftloom::test {
 
-#ifdef _WIN32
-
 Spawned::Spawned(const std::vector<std::string>& argv)
 {
+#ifdef _WIN32
     // The tests' arguments hold no quotes: each one quoted is read back as it is.
     std::string commandLine;
     for (const std::string& argument : argv)
@@ -28,84 +27,64 @@ Spawned::Spawned(const std::vector<std::string>& argv)
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(
-            argv.at(0).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        throw std::runtime_error("cannot start " + argv.at(0));
-    CloseHandle(process.hThread);
+    const bool started = CreateProcessA(
+        argv.at(0).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(process.hThread); // none when it did not start
     m_process = reinterpret_cast<std::intptr_t>(process.hProcess);
+#else
+    std::vector<char*> args(argv.size() + 1); // ended by a null
+    for (std::size_t i = 0; i < argv.size(); ++i)
+        args[i] = const_cast<char*>(argv[i].c_str());
+    pid_t pid = 0;
+    const bool started = ::posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) == 0;
+    m_process = pid;
+#endif
+    if (!started)
+        throw std::runtime_error("cannot start " + argv.at(0));
 }
 
 Spawned::~Spawned()
 {
     wait();
+#ifdef _WIN32
     CloseHandle(reinterpret_cast<HANDLE>(m_process));
+#endif
 }
 
 int Spawned::wait()
 {
-    if (m_waited)
-        return m_exitCode;
+    if (m_exitCode)
+        return *m_exitCode;
+#ifdef _WIN32
     const HANDLE process = reinterpret_cast<HANDLE>(m_process);
     WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
-    m_waited = true;
     m_exitCode = static_cast<int>(code);
-    return m_exitCode;
-}
-
-void Spawned::signal(int signal)
-{
-    TerminateProcess(reinterpret_cast<HANDLE>(m_process), static_cast<UINT>(128 + signal));
-}
-
 #else
-
-Spawned::Spawned(const std::vector<std::string>& argv)
-{
-    std::vector<char*> args;
-    for (const std::string& argument : argv)
-        args.push_back(const_cast<char*>(argument.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
-        throw std::runtime_error("cannot start " + argv.at(0));
-    m_process = pid;
-}
-
-Spawned::~Spawned()
-{
-    wait();
-}
-
-int Spawned::wait()
-{
-    if (m_waited)
-        return m_exitCode;
     int status = 0;
     ::waitpid(static_cast<pid_t>(m_process), &status, 0);
-    m_waited = true;
     m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return m_exitCode;
+#endif
+    return *m_exitCode;
 }
 
 void Spawned::signal(int signal)
 {
-    if (!m_waited)
+#ifdef _WIN32
+    TerminateProcess(reinterpret_cast<HANDLE>(m_process), static_cast<UINT>(128 + signal));
+#else
+    if (!m_exitCode)
         ::kill(static_cast<pid_t>(m_process), signal);
-}
-
 #endif
+}
 
 bool waitForFile(const std::string& path, std::chrono::milliseconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (!fileExists(path)) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
+    while (!fileExists(path) && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return fileExists(path);
 }
 
 } // namespace shiftloom::test

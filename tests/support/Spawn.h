@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,7 @@ public:
 
 private:
     std::intptr_t m_process = -1;
-    bool m_waited = false;
-    int m_exitCode = -1;
+    std::optional<int> m_exitCode;
 };
 
 /** Waits up to `limit` for `path` to exist; true when it does. */
