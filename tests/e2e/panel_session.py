@@ -4,6 +4,7 @@ manager), driven through XTEST as a worker drives it, for one worker's machine (
 temporary XDG folders, a data store made by the store tool, and the `shift-loom` process. Every
 process runs in a process group of its own, ended by its id also when the suite is ended."""
 import os
+import pathlib
 import re
 import select
 import shutil
@@ -92,10 +93,7 @@ def arrow_of(combo):
 
 def records(path):
     """The lines of a data file, each of which must end with CR LF; [] when there is no file."""
-    if not os.path.exists(path):
-        return []
-    with open(path, "rb") as file:
-        data = file.read()
+    data = pathlib.Path(path).read_bytes() if os.path.exists(path) else b""
     if data and not data.endswith(b"\r\n"):
         raise AssertionError(f"{path} does not end with CR LF: {data[-40:]!r}")
     return [line.decode("ascii") for line in data[:-2].split(b"\r\n")] if data else []
@@ -171,15 +169,6 @@ class XSession:
         data = subprocess.run(argv, env=self.env, capture_output=True, timeout=30).stdout
         at = lambda x, y: 3 * (y * SCREEN_WIDTH + x)  # noqa: E731
         return lambda x, y: tuple(data[at(x, y) : at(x, y) + 3])
-
-    def screenshot(self, name, box):
-        """Saves the part `box` (x, y, width, height) of the screen as name.png."""
-        path = os.path.join(self.out_dir, name + ".png")
-        run(
-            ["import", "-window", "root", "-crop", "{2}x{3}+{0}+{1}".format(*box), "+repage", path],
-            self.env,
-        )
-        print(f"screenshot: {path}")
 
 
 class Workstation:
@@ -279,10 +268,11 @@ class Workstation:
 
     def tray_icon(self):
         """x, y, width, height of the panel's icon, once trayer (along the bottom edge) holds it."""
-        places = lambda: [self.session.geometry(w) for w in self.mapped()]  # noqa: E731
-        docked = lambda: [
-            p for p in places() if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32
-        ]  # noqa
+
+        def docked():
+            places = [self.session.geometry(w) for w in self.mapped()]
+            return [p for p in places if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32]
+
         return wait_for("the panel's icon in the tray", docked)[0]
 
     def show_panel(self):
