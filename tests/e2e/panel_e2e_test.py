@@ -120,13 +120,10 @@ class WorkdayTest(PanelTestCase):
         self.assertNotRegex(self.ws.settings(), "DataLoc=.")
         self.assertFalse(os.path.exists(self.ws.buffer_file))
 
-        # The store registered for Card-Warden is taken without asking.
-        self.ws.make_store(JOBS_CSV, ACTIVITIES)
-        self.ws.tool("register", self.ws.store)
-        self.ws.write_settings({"autocode": "4711"})
+        # A store named in the settings: no question.
+        self.configured(autocode="4711")
         self.start_panel()
         self.assertNotIn(LOCATE_TITLE, self.ws.window_names())
-        self.assertIn(f"DataLoc={self.ws.store}\n", self.ws.settings())
 
         # The last job of the list, picked with the mouse, goes on the top button and is started.
         self.pick_from_list(ps.arrow_of(ps.COMBO1), 3, 4)

@@ -179,10 +179,7 @@ class Workstation:
         self.root = private_folder(f"shiftloom-e2e-{name}-")
         # Short, as /run/user/UID is: the panel's local socket lies there (at most 107 bytes).
         self.runtime_dir = private_folder("sl-run-")
-        xdg = {
-            f"XDG_{kind}_HOME": f"{self.root}/{kind.lower()}"
-            for kind in ("CONFIG", "DATA", "STATE")
-        }
+        xdg = {f"XDG_{k}_HOME": f"{self.root}/{k.lower()}" for k in ("CONFIG", "DATA", "STATE")}
         for folder in xdg.values():
             os.makedirs(folder, mode=0o700)
         self.env = dict(session.env, XDG_RUNTIME_DIR=self.runtime_dir, **xdg)
@@ -198,19 +195,15 @@ class Workstation:
         shutil.rmtree(self.root, ignore_errors=True)
         shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
-    def tool(self, *args):
-        return run([self.tool_bin] + list(args), self.env)
-
     def make_store(self, jobs_csv, activities, folder=None):
         """A data store made by the store tool; the lines of its job file."""
         folder = folder or self.store
         jobs, listed = f"{self.root}/jobs.csv", f"{self.root}/activities.txt"
-        with open(jobs, "w", encoding="utf-8") as file:
-            file.write(jobs_csv)
-        with open(listed, "wb") as file:
-            file.write(activities.encode("cp1252"))
-        self.tool("init", folder, "--force", "--jobs", jobs, "--activities", listed)
-        return self.tool("jobs", folder).split("\n")[:-1]
+        pathlib.Path(jobs).write_text(jobs_csv, encoding="utf-8")
+        pathlib.Path(listed).write_bytes(activities.encode("cp1252"))
+        init = ["init", folder, "--force", "--jobs", jobs, "--activities", listed]
+        run([self.tool_bin, *init], self.env)
+        return run([self.tool_bin, "jobs", folder], self.env).split("\n")[:-1]
 
     def settings(self):
         """The settings file as the panel left it, "" while there is none."""

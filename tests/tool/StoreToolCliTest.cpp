@@ -165,7 +165,6 @@ TEST_F(StoreToolCli, RecordsAndReportDecodeThePanelsRecordsAndChangeNothing)
     EXPECT_EQ(rows[1], "1,start,2026-12-05,08:07,0000000000001234,0000000000001001,0000000000000001,,CRLF,,");
     EXPECT_EQ(rows[2], "2,IN,2026-12-05,09:37,,,,00004711,CRLF,,");
     EXPECT_EQ(rows[4].substr(0, 10), "4,invalid,");
-    EXPECT_NE(rows[4].find("minus sign at column 17"), std::string::npos);
     EXPECT_TRUE(isOneLine(records.err)) << records.err;
     EXPECT_NE(records.err.find("1 of 4 lines invalid"), std::string::npos);
 
