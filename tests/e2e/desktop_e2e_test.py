@@ -147,39 +147,21 @@ class StatusNotifierTest(DesktopTestCase):
 
     session_class = StatusNotifierSession
 
-    def test_item_registers_activates_and_goes_with_the_panel(self):
+    def test_item_registers_and_its_activation_shows_the_panel(self):
         self.configured(1, autocode="8")
         self.start_panel()
         [item] = ps.wait_for("the panel's item registered", self.session.items, timeout=15)
-        bus = ("org.freedesktop.DBus", "/org/freedesktop/DBus")
-        pid = self.session.gdbus(*bus, "org.freedesktop.DBus.GetConnectionUnixProcessID", item)
-        self.assertEqual(pid, f"(uint32 {self.ws.process.pid},)")
-        tooltip = ("org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem", "ToolTip")
-        self.assertIn(
-            "'   Ovix Tick-Fob '", self.session.gdbus(item, "/StatusNotifierItem", *tooltip)
-        )
+        get = ("org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem", "ToolTip")
+        tooltip = self.session.gdbus(item, "/StatusNotifierItem", *get)
+        self.assertIn("'   Ovix Tick-Fob '", tooltip)
 
-        # With a tray there, the panel hides itself after a job press; activation shows it and
-        # reads the job list again: a job added meanwhile can be picked.
+        # With a tray there, the panel hides itself after a job press; activation shows it.
         self.start_job(0, activity_row=0)
         self.wait_records(1)
         self.ws.wait_hidden("five seconds after the start")
-        added = pe.JOBS_CSV + "SHOP,1005,Final inspection,Chassis T4,00001005,yes\n"
-        self.ws.make_store(added, pe.ACTIVITIES, folder=f"{self.ws.root}/new")
-        os.replace(f"{self.ws.root}/new/dep.dat", f"{self.ws.store}/dep.dat")
         activate = ("/StatusNotifierItem", "org.kde.StatusNotifierItem.Activate", "0", "0")
         self.assertEqual(self.session.gdbus(item, *activate), "()")
         ps.wait_for("the panel shown by the activation", self.ws.panel_visible, timeout=5)
-        time.sleep(0.5)
-        self.pick_from_list(ps.arrow_of(ps.COMBO1), 4, 5)
-        assigned = lambda: re.search(r"^button0=\W*SHOP +1005", self.ws.settings(), re.M)  # noqa
-        ps.wait_for("the added job on the top button", assigned, timeout=5)
-
-        # The session ends: one stop record, and the item goes.
-        before = datetime.datetime.now()
-        self.end_by_sigterm()
-        self.assert_record(self.wait_records(2)[1], before, pe.stop_tail("8"))
-        ps.wait_for("the item gone from the watcher", lambda: not self.session.items(), timeout=10)
 
 
 class WaylandSession(ps.XSession):
@@ -257,23 +239,17 @@ class WaylandTest(DesktopTestCase):
         self.assertEqual(self.session.xwayland_panels(), [], "no X window")
         # The pointer enters weston's window from outside, so that weston's seat follows it; onto
         # the strip, press, and move once the compositor has taken the move over.
-        self.session.xdotool("mousemove", ps.SCREEN_WIDTH - 2, ps.SCREEN_HEIGHT - 2)
-        time.sleep(0.2)
-        self.session.xdotool("mousemove", x + ps.DRAG_STRIP_SPOT[0], y + ps.DRAG_STRIP_SPOT[1])
-        time.sleep(0.3)
-        self.session.xdotool("mousedown", 1)
-        time.sleep(0.5)
-        for _ in range(5):
-            self.session.xdotool("mousemove_relative", "--sync", 8, 6)
-            time.sleep(0.1)
-        self.session.xdotool("mouseup", 1)
+        strip_x, strip_y = x + ps.DRAG_STRIP_SPOT[0], y + ps.DRAG_STRIP_SPOT[1]
+        drag = ["mousemove", ps.SCREEN_WIDTH - 2, ps.SCREEN_HEIGHT - 2, "sleep", 0.2]
+        drag += ["mousemove", strip_x, strip_y, "sleep", 0.3, "mousedown", 1, "sleep", 0.5]
+        drag += ["mousemove_relative", "--sync", 8, 6, "sleep", 0.1] * 5
+        self.session.xdotool(*drag, "mouseup", 1)
         x, y = self.on_screen((x + 40, y + 30))
 
         # A job press (the activity dialog closed with Escape), then the compositor ends under it.
         before = datetime.datetime.now()
-        self.session.click_screen(
-            x + ps.centre(ps.job_button(0))[0], y + ps.centre(ps.job_button(0))[1]
-        )
+        button_x, button_y = ps.centre(ps.job_button(0))
+        self.session.click_screen(x + button_x, y + button_y)
         time.sleep(1.5)
         self.session.xdotool("key", "Escape")
         self.wait_records(1)

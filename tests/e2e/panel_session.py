@@ -4,6 +4,7 @@ manager), driven through XTEST as a worker drives it, for one worker's machine (
 temporary XDG folders, a data store made by the store tool, and the `shift-loom` process. Every
 process runs in a process group of its own, ended by its id also when the suite is ended."""
 import os
+import pathlib
 import re
 import select
 import shutil
@@ -92,10 +93,7 @@ def arrow_of(combo):
 
 def records(path):
     """The lines of a data file, each of which must end with CR LF; [] when there is no file."""
-    if not os.path.exists(path):
-        return []
-    with open(path, "rb") as file:
-        data = file.read()
+    data = pathlib.Path(path).read_bytes() if os.path.exists(path) else b""
     if data and not data.endswith(b"\r\n"):
         raise AssertionError(f"{path} does not end with CR LF: {data[-40:]!r}")
     return [line.decode("ascii") for line in data[:-2].split(b"\r\n")] if data else []
@@ -172,15 +170,6 @@ class XSession:
         at = lambda x, y: 3 * (y * SCREEN_WIDTH + x)  # noqa: E731
         return lambda x, y: tuple(data[at(x, y) : at(x, y) + 3])
 
-    def screenshot(self, name, box):
-        """Saves the part `box` (x, y, width, height) of the screen as name.png."""
-        path = os.path.join(self.out_dir, name + ".png")
-        run(
-            ["import", "-window", "root", "-crop", "{2}x{3}+{0}+{1}".format(*box), "+repage", path],
-            self.env,
-        )
-        print(f"screenshot: {path}")
-
 
 class Workstation:
     """One worker's machine on the display: XDG folders, a data store, the panel process."""
@@ -190,10 +179,7 @@ class Workstation:
         self.root = private_folder(f"shiftloom-e2e-{name}-")
         # Short, as /run/user/UID is: the panel's local socket lies there (at most 107 bytes).
         self.runtime_dir = private_folder("sl-run-")
-        xdg = {
-            f"XDG_{kind}_HOME": f"{self.root}/{kind.lower()}"
-            for kind in ("CONFIG", "DATA", "STATE")
-        }
+        xdg = {f"XDG_{k}_HOME": f"{self.root}/{k.lower()}" for k in ("CONFIG", "DATA", "STATE")}
         for folder in xdg.values():
             os.makedirs(folder, mode=0o700)
         self.env = dict(session.env, XDG_RUNTIME_DIR=self.runtime_dir, **xdg)
@@ -209,19 +195,15 @@ class Workstation:
         shutil.rmtree(self.root, ignore_errors=True)
         shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
-    def tool(self, *args):
-        return run([self.tool_bin] + list(args), self.env)
-
     def make_store(self, jobs_csv, activities, folder=None):
         """A data store made by the store tool; the lines of its job file."""
         folder = folder or self.store
         jobs, listed = f"{self.root}/jobs.csv", f"{self.root}/activities.txt"
-        with open(jobs, "w", encoding="utf-8") as file:
-            file.write(jobs_csv)
-        with open(listed, "wb") as file:
-            file.write(activities.encode("cp1252"))
-        self.tool("init", folder, "--force", "--jobs", jobs, "--activities", listed)
-        return self.tool("jobs", folder).split("\n")[:-1]
+        pathlib.Path(jobs).write_text(jobs_csv, encoding="utf-8")
+        pathlib.Path(listed).write_bytes(activities.encode("cp1252"))
+        init = ["init", folder, "--force", "--jobs", jobs, "--activities", listed]
+        run([self.tool_bin, *init], self.env)
+        return run([self.tool_bin, "jobs", folder], self.env).split("\n")[:-1]
 
     def settings(self):
         """The settings file as the panel left it, "" while there is none."""
@@ -279,10 +261,11 @@ class Workstation:
 
     def tray_icon(self):
         """x, y, width, height of the panel's icon, once trayer (along the bottom edge) holds it."""
-        places = lambda: [self.session.geometry(w) for w in self.mapped()]  # noqa: E731
-        docked = lambda: [
-            p for p in places() if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32
-        ]  # noqa
+
+        def docked():
+            places = [self.session.geometry(w) for w in self.mapped()]
+            return [p for p in places if 0 < p[2] <= 48 and p[1] >= SCREEN_HEIGHT - 32]
+
         return wait_for("the panel's icon in the tray", docked)[0]
 
     def show_panel(self):
