@@ -630,7 +630,10 @@ Placed OfflineBuffer::place(std::string_view storeDataFile, std::string& lines, 
     bool spoolExamined = false;
     bool spoolHolds = false;
     bool sourcesGone = false;
-    if (storeOpen) {
+    // The buffer and the spool wait behind unsettled writes too: a write of records into one of
+    // them settles against that very file, so a source handed over and deleted before its writes
+    // are settled would have their records copied a second time.
+    if (storeOpen && session.allSettled()) {
         // The buffer, then the spool (whose records are newer), then the new lines.
         const std::string_view sources[] = {OfflineBufferPath, m_spool};
         sourcesGone = true;

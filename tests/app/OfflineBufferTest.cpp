@@ -140,5 +140,27 @@ TEST_F(OfflineBufferTest, AWriteCutShortIsCompletedUnlessAnotherWritersLineFollo
     EXPECT_EQ(offline.refragments(), 1u);
 }
 
+// A write of records into the store left to the journal (its completion failed) keeps the buffer
+// where it is until that write is settled: records written into the buffer meanwhile settle
+// against the buffer, so a buffer handed over and made anew before then would have them copied
+// a second time.
+TEST_F(OfflineBufferTest, TheBufferWaitsBehindAnUnsettledWriteSoThatItsRecordsGoOnce)
+{
+    test::writeFile(storePath("data"), "old\r\n");
+    HandOverResult result;
+    const auto place = [&](std::string lines) { return offline.place(dataPath(), lines, result); };
+    files.shortWriteNth(2, 1); // the journal's intent, then r1 cut short
+    files.failNth(FileOp::Write, 3); // and its completion
+    EXPECT_EQ(place("r1\r\n"), Placed::Journal);
+    for (const char* lines : {"r2\r\n", "r3\r\n"}) {
+        files.failNth(FileOp::Write, 1); // r1's completion fails again
+        EXPECT_EQ(place(lines), Placed::Buffer) << lines;
+    }
+    files.clear();
+    EXPECT_EQ(place("r4\r\n"), Placed::Store);
+    EXPECT_EQ(dataFile(), "old\r\nr1\r\nr2\r\nr3\r\nr4\r\n");
+    EXPECT_FALSE(test::fileExists(bufferPath()));
+}
+
 } // namespace
 } // namespace shiftloom
