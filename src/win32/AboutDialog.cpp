@@ -193,13 +193,6 @@ LRESULT AboutDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             break;
         }
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_window, &ps);
-        paint(dc);
-        EndPaint(m_window, &ps);
-        return 0;
-    }
     case WM_CLOSE:
         close();
         return 0;

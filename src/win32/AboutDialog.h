@@ -40,7 +40,7 @@ public:
 
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void paint(HDC dc);
+    void paint(HDC dc) override;
     void close();
 
     AboutBox m_box;

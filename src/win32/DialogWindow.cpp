@@ -148,6 +148,13 @@ LRESULT DialogWindow::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam
         }
         return 0;
     }
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_window, &ps);
+        paint(dc);
+        EndPaint(m_window, &ps);
+        return 0;
+    }
     return DefWindowProcA(m_window, message, wParam, lParam);
 }
 

@@ -49,7 +49,10 @@ protected:
     void centreOn(HWND over);
 
     virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    /** What every dialog does with a message it leaves alone: the focus kept, `paint`, the system's rest. */
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+    /** Draws what the controls do not: text and frames on the window itself. */
+    virtual void paint(HDC) { }
 
     const TwipsScale& scale() const { return m_scale; }
     GdiCache& gdi() { return m_gdi; }

@@ -276,13 +276,6 @@ LRESULT LocateDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_window, &ps);
-        paint(dc);
-        EndPaint(m_window, &ps);
-        return 0;
-    }
     case WM_SIZE:
         InvalidateRect(m_window, nullptr, TRUE);
         break;
