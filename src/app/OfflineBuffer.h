@@ -59,7 +59,7 @@ class OfflineBuffer final
 {
 public:
     explicit OfflineBuffer(
-        platform::FileOps& files, platform::LockWait wait = {}, std::string spoolPath = platform::recordSpoolPath());
+        platform::FileOps& files, platform::LockWait wait = {}, std::string spoolPath = "<own>\\spool");
 
     /**
      * Hands the buffer, then the spool, over to the data file `storeDataFile`, after settling what

@@ -22,6 +22,10 @@ std::string_view describe(FileError error)
         return "no space left";
     case FileError::Io:
         return "input/output error";
+    case FileError::Exists:
+        return "exists already";
+    case FileError::NotAStore:
+        return "not a data store (no cardward.ini)";
     case FileError::Other:
         break;
     }

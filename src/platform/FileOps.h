@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shiftloom::platform {
 
@@ -19,6 +20,8 @@ enum class FileError
     Busy, ///< another process holds the lock
     NoSpace, ///< the disk or quota is full
     Io, ///< the device or network share failed
+    Exists, ///< a new file was asked for and the name is taken
+    NotAStore, ///< the folder does not hold the file that marks it as Card-Warden's data store
     Other,
 };
 
@@ -32,6 +35,11 @@ enum class OpenMode
     AppendCreate, ///< write at the end; a missing file is created empty
     ReadCreate, ///< an existing file read only; a missing one is created empty first
     AppendOnly, ///< write at the end, no read (a share that lets workers append but not read); creates
+    /** Read, and write anywhere (the file may be cut back); a missing file is created, private to
+     *  the user. For the program's own files. */
+    ReadWriteCreate,
+    /** A new file, read and write, private to the user; Exists when the name is taken. */
+    CreateNew,
 };
 
 enum class LockKind
@@ -63,6 +71,14 @@ public:
     virtual ~FileOps() = default;
 
     virtual FileError open(std::string_view path, OpenMode mode, FileHandle& out) = 0;
+    /**
+     * Opens `path` as `open` does, but only while the folder of `path` (its text before the last
+     * separator) holds a file named `marker`: NotAStore otherwise, and nothing is created. The
+     * marker and the file are looked up in one and the same folder (on POSIX through one
+     * descriptor of it), so that a share mounted or unmounted meanwhile cannot make the marker of
+     * the one count for the other: an empty mount point never receives a file.
+     */
+    virtual FileError openGuarded(std::string_view path, std::string_view marker, OpenMode mode, FileHandle& out) = 0;
     /** Takes the whole-file lock if it is free; Busy when another handle holds it. Never waits. */
     virtual FileError tryLock(FileHandle file, LockKind kind) = 0;
     virtual void unlock(FileHandle file) = 0;
@@ -84,6 +100,16 @@ public:
     virtual FileError remove(std::string_view path) = 0;
     /** Puts the file `from` in the place of `to` in one step (rename; replaces `to`). */
     virtual FileError replace(std::string_view from, std::string_view to) = 0;
+    /** The names of the entries of a folder (without "." and ".."), in no particular order. */
+    virtual FileError listFolder(std::string_view folder, std::vector<std::string>& names) = 0;
+    /**
+     * Makes a folder and its missing parents, private to the user (0700 on POSIX). An existing
+     * folder is kept; where it is the user's, it is made private. Fails (AccessDenied) when the
+     * folder exists but belongs to someone else.
+     */
+    virtual FileError makeFolder(std::string_view folder) = 0;
+    /** Forces the entries of a folder (files created, renamed or removed in it) to the disk. */
+    virtual FileError flushFolder(std::string_view folder) = 0;
     /** True when both path texts name one file (the same host path, or the same file by identity). */
     virtual bool sameFile(std::string_view a, std::string_view b) = 0;
     /** Waits before the next attempt at a lock; tests replace it to run without waiting. */

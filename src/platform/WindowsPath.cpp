@@ -10,6 +10,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace shiftloom::platform {
 namespace {
 
@@ -21,7 +26,14 @@ bool isDriveLetter(char c)
 std::string homeFolder()
 {
     const char* home = std::getenv("HOME");
-    return home && *home ? std::string(home) : std::string("/tmp");
+    if (home && *home)
+        return home;
+#ifndef _WIN32
+    // Without HOME the password database knows the user's home; a shared folder never stands in.
+    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir && *entry->pw_dir)
+        return entry->pw_dir;
+#endif
+    return {};
 }
 
 std::string envOr(const char* name, const std::string& fallback)
@@ -32,14 +44,35 @@ std::string envOr(const char* name, const std::string& fallback)
 
 } // namespace
 
-Win32PathMapper::Win32PathMapper(std::string rootOfC)
+bool inOwnFolder(std::string_view path, std::string_view& rest)
+{
+    if (!path.starts_with(kOwnFolder))
+        return false;
+    rest = path.substr(kOwnFolder.size());
+    if (!rest.empty() && rest.front() != '\\' && rest.front() != '/')
+        return false;
+    while (!rest.empty() && (rest.front() == '\\' || rest.front() == '/'))
+        rest.remove_prefix(1);
+    return true;
+}
+
+Win32PathMapper::Win32PathMapper(std::string rootOfC, std::string ownFolder)
     : m_rootOfC(std::move(rootOfC))
+    , m_ownFolder(std::move(ownFolder))
 {
 }
 
 std::string Win32PathMapper::toHost(std::string_view windowsPath) const
 {
     auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (std::string_view rest; inOwnFolder(windowsPath, rest)) {
+        std::string out = m_ownFolder;
+        for (const char c : rest) {
+            if (!separator(c) || out.back() != '\\')
+                out.push_back(separator(c) ? '\\' : c);
+        }
+        return out;
+    }
     const bool onC =
         windowsPath.size() >= 2 && (windowsPath[0] == 'c' || windowsPath[0] == 'C') && windowsPath[1] == ':';
     if (m_rootOfC.empty() || !onC)
@@ -56,8 +89,9 @@ std::string Win32PathMapper::toHost(std::string_view windowsPath) const
     return m_rootOfC + "\\" + std::string(rest);
 }
 
-PosixPathMapper::PosixPathMapper(std::string dataHome)
+PosixPathMapper::PosixPathMapper(std::string dataHome, std::string ownFolder)
     : m_dataHome(std::move(dataHome))
+    , m_ownFolder(std::move(ownFolder))
 {
 }
 
@@ -81,7 +115,12 @@ std::string PosixPathMapper::toHost(std::string_view windowsPath) const
     const std::string utf8 = cp1252ToUtf8(windowsPath);
     std::string prefix;
     std::string_view rest = utf8;
-    if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
+    if (inOwnFolder(utf8, rest)) {
+        prefix = m_ownFolder;
+        if (rest.empty())
+            return prefix;
+        prefix.push_back('/');
+    } else if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
         prefix = driveFolder(rest[0]);
         rest.remove_prefix(2);
         // "c:" alone and "c:\" both name the root of the drive folder.
@@ -116,21 +155,17 @@ std::string xdgStateHome()
     return envOr("XDG_STATE_HOME", homeFolder() + "/.local/state");
 }
 
-std::string recordSpoolPath()
+#ifndef _WIN32
+std::string ownStateFolder()
 {
-#ifdef _WIN32
-    const std::string folder = envOr("LOCALAPPDATA", envOr("TEMP", "c:\\temp")) + "\\Ovix\\Shift-Loom";
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return folder + "\\spool";
-#else
-    const std::string folder = xdgStateHome() + "/" + std::string(kHostFolderName);
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    // Path texts are Windows-1252; the path mapper turns this one back into the host's UTF-8 name.
-    return utf8ToCp1252(folder + "/spool");
-#endif
+    // Only an absolute XDG_STATE_HOME counts; a relative one is ignored, as the XDG rules say.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state == '/')
+        return std::string(state) + "/" + std::string(kHostFolderName);
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : home + "/.local/state/" + std::string(kHostFolderName);
 }
+#endif
 
 #ifndef _WIN32
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)

@@ -28,6 +28,18 @@ public:
     virtual std::string toHost(std::string_view windowsPath) const = 0;
 };
 
+/**
+ * The path text of the user's own folder, where this account's records wait for the data store
+ * (see `ownStateFolder()`): "<own>\journal" names the file journal in it. The angle brackets
+ * cannot occur in a Windows path, so no folder of a store or a drive can be taken for it; the
+ * host folder behind it is held by the path mapper, so its name never passes through the
+ * program's 8-bit texts.
+ */
+inline constexpr std::string_view kOwnFolder = "<own>";
+
+/** `path` (a text of the program) lies in the user's own folder; `rest` is what follows it. */
+bool inOwnFolder(std::string_view path, std::string_view& rest);
+
 class IdentityPathMapper final : public PathMapper
 {
 public:
@@ -43,12 +55,13 @@ public:
 class Win32PathMapper final : public PathMapper
 {
 public:
-    /** `rootOfC` stands for "c:\"; empty keeps the root of C: itself. */
-    explicit Win32PathMapper(std::string rootOfC = {});
+    /** `rootOfC` stands for "c:\"; empty keeps the root of C: itself. `ownFolder` stands for "<own>". */
+    explicit Win32PathMapper(std::string rootOfC = {}, std::string ownFolder = {});
     std::string toHost(std::string_view windowsPath) const override;
 
 private:
     std::string m_rootOfC;
+    std::string m_ownFolder;
 };
 
 /**
@@ -60,8 +73,11 @@ std::string localRootFolder();
 class PosixPathMapper final : public PathMapper
 {
 public:
-    /** `dataHome` is the folder that holds "Ovix_Shift-Loom/drive_x"; see `xdgDataHome()`. */
-    explicit PosixPathMapper(std::string dataHome);
+    /**
+     * `dataHome` is the folder that holds "Ovix_Shift-Loom/drive_x" (see `xdgDataHome()`);
+     * `ownFolder` (a host path) stands for "<own>" (see `ownStateFolder()`).
+     */
+    explicit PosixPathMapper(std::string dataHome, std::string ownFolder = {});
     std::string toHost(std::string_view windowsPath) const override;
     /** The host folder that stands for drive `letter` (created when missing). */
     std::string driveFolder(char letter) const;
@@ -71,6 +87,7 @@ public:
 
 private:
     std::string m_dataHome;
+    std::string m_ownFolder;
 };
 
 /** $XDG_DATA_HOME, or ~/.local/share when it is unset or empty. */
@@ -78,15 +95,17 @@ std::string xdgDataHome();
 /** $XDG_CONFIG_HOME, or ~/.config when it is unset or empty. */
 std::string xdgConfigHome();
 
-/** $XDG_STATE_HOME, or ~/.local/state when it is unset or empty. */
+/** $XDG_STATE_HOME, or ~/.local/state when it is unset or empty (see `ownStateFolder()`). */
 std::string xdgStateHome();
 
 /**
- * The per-user spool of time records that neither the data store nor the offline buffer took:
- * $XDG_STATE_HOME/Ovix_Shift-Loom/spool (on Windows %LOCALAPPDATA%\Ovix\Shift-Loom\spool), as a
- * path text of the program. Its folder is created when missing.
+ * The host folder of the user's own state, where this account's records wait for the data store,
+ * the folder that "<own>" names: $XDG_STATE_HOME/Ovix_Shift-Loom, or .local/state/Ovix_Shift-Loom
+ * in the home folder (taken from the password database when HOME is unset; never a folder that
+ * every account shares, such as /tmp). On Windows %LOCALAPPDATA%\Ovix\Shift-Loom. Empty when the
+ * user has no home. Not created here.
  */
-std::string recordSpoolPath();
+std::string ownStateFolder();
 
 /** The folder name under the XDG folders that holds everything of this program. */
 inline constexpr std::string_view kHostFolderName = "Ovix_Shift-Loom";

@@ -41,7 +41,7 @@ public:
     TimeRecordWriter(platform::FileOps& files,
         std::function<std::string()> getDataFolder,
         platform::LockWait wait = {},
-        std::string spoolPath = platform::recordSpoolPath());
+        std::string spoolPath = "<own>\\spool");
 
     /** Appends one record line (without its line end). Never fails; see `RecordPlace`. */
     RecordPlace AppendTimeRecord(std::string_view line);

@@ -41,7 +41,7 @@ char roleOf(std::string_view path)
 const char* fileOpName(FileOp op)
 {
     static constexpr std::array<const char*, kFileOpCount> names = {
-        "open", "lock", "size", "read", "write", "truncate", "flush", "remove", "replace"};
+        "open", "lock", "size", "read", "write", "truncate", "flush", "remove", "replace", "list"};
     return names[static_cast<std::size_t>(op)];
 }
 
@@ -56,6 +56,8 @@ public:
     {
         if (!files.contains(path) && (mode == platform::OpenMode::Read || mode == platform::OpenMode::ReadWrite))
             return Error::NotFound;
+        if (files.contains(path) && mode == platform::OpenMode::CreateNew)
+            return Error::Exists;
         files.try_emplace(std::string(path));
         out.value = static_cast<std::intptr_t>(m_open.size());
         m_open.emplace_back(path);
@@ -104,6 +106,22 @@ public:
         files.insert_or_assign(std::string(to), std::move(file.mapped()));
         return Error::None;
     }
+    Error openGuarded(std::string_view path, std::string_view marker, platform::OpenMode mode, Handle& out) override
+    {
+        const std::string_view folder = path.substr(0, path.rfind('\\') + 1);
+        return files.contains(std::string(folder) + std::string(marker)) ? open(path, mode, out) : Error::NotAStore;
+    }
+    Error listFolder(std::string_view folder, std::vector<std::string>& names) override
+    {
+        const std::string prefix = std::string(folder) + "\\";
+        for (auto it = files.lower_bound(prefix); it != files.end() && it->first.starts_with(prefix); ++it) {
+            if (it->first.find('\\', prefix.size()) == std::string::npos)
+                names.push_back(it->first.substr(prefix.size()));
+        }
+        return Error::None;
+    }
+    Error makeFolder(std::string_view) override { return Error::None; }
+    Error flushFolder(std::string_view) override { return Error::None; }
     bool sameFile(std::string_view a, std::string_view b) override { return a == b; }
     void pause(std::chrono::milliseconds) override { }
 
@@ -180,7 +198,7 @@ void FaultFileOps::clear()
 
 bool FaultFileOps::fails(FileOp op, std::string_view path)
 {
-    const char line[3] = {roleOf(path), "olsrwtfdp"[static_cast<std::size_t>(op)], '\n'};
+    const char line[3] = {roleOf(path), "olsrwtfdpL"[static_cast<std::size_t>(op)], '\n'};
     trace(m_trace, {line, sizeof line});
     const auto index = static_cast<std::size_t>(op);
     const int n = ++m_counts[index];
@@ -210,13 +228,24 @@ Error FaultFileOps::done(Error result)
 
 Error FaultFileOps::open(std::string_view path, platform::OpenMode mode, Handle& out)
 {
+    return openWith(path, mode, out, [&] { return m_real.open(path, mode, out); });
+}
+
+Error FaultFileOps::openGuarded(std::string_view path, std::string_view marker, platform::OpenMode mode, Handle& out)
+{
+    return openWith(path, mode, out, [&] { return m_real.openGuarded(path, marker, mode, out); });
+}
+
+Error FaultFileOps::openWith(
+    std::string_view path, platform::OpenMode mode, Handle& out, const std::function<Error()>& real)
+{
     out = Handle{};
     if (fails(Open, path))
         return m_error;
     const auto refused = m_refused.find(path);
     if (refused != m_refused.end() && (refused->second || mode != platform::OpenMode::AppendOnly))
         return done(Error::AccessDenied);
-    const Error error = done(m_real.open(path, mode, out));
+    const Error error = done(real());
     if (out.valid())
         m_paths[out.value] = path;
     return error;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,9 +27,10 @@ enum class FileOp
     Truncate,
     Flush,
     Remove,
-    Replace
+    Replace,
+    List
 };
-inline constexpr std::size_t kFileOpCount = 9;
+inline constexpr std::size_t kFileOpCount = 10;
 const char* fileOpName(FileOp op);
 
 /**
@@ -104,6 +106,7 @@ public:
     const std::map<int, FileOp>& pointKinds() const { return m_pointKinds; }
 
     Error open(std::string_view path, platform::OpenMode mode, Handle& out) override;
+    Error openGuarded(std::string_view path, std::string_view marker, platform::OpenMode mode, Handle& out) override;
     Error tryLock(Handle f, platform::LockKind kind) override
     {
         return fails(Lock, f) ? m_error : done(m_real.tryLock(f, kind));
@@ -128,6 +131,16 @@ public:
     Error replace(std::string_view from, std::string_view to) override
     {
         return fails(Replace, to) ? m_error : done(m_real.replace(from, to));
+    }
+    Error listFolder(std::string_view folder, std::vector<std::string>& names) override
+    {
+        names.clear();
+        return fails(List, folder) ? m_error : done(m_real.listFolder(folder, names));
+    }
+    Error makeFolder(std::string_view folder) override { return m_real.makeFolder(folder); }
+    Error flushFolder(std::string_view folder) override
+    {
+        return fails(Flush, folder) ? m_error : done(m_real.flushFolder(folder));
     }
     bool sameFile(std::string_view a, std::string_view b) override { return m_real.sameFile(a, b); }
     void pause(std::chrono::milliseconds duration) override
@@ -162,6 +175,7 @@ private:
      */
     bool fails(FileOp op, std::string_view path);
     bool fails(FileOp op, Handle file) { return fails(op, m_paths[file.value]); }
+    Error openWith(std::string_view path, platform::OpenMode mode, Handle& out, const std::function<Error()>& real);
     /** Traces the end of a call that was made, kills after it where planned, and gives its `result`. */
     Error done(Error result);
 

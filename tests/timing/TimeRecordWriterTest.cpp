@@ -93,14 +93,14 @@ TEST_F(TimeRecordWriterTest, TheSpoolKeepsWhatStoreAndBufferRefuseAndHandsItOver
     EXPECT_EQ(writer.AppendTimeRecord("r1"), RecordPlace::Spool);
     writer.AppendTimeRecord("r2");
     EXPECT_TRUE(writer.flushHeldWithin(std::chrono::milliseconds(0))) << "nothing held at the end";
-    EXPECT_EQ(test::readFile(paths.toHost(platform::recordSpoolPath())), "r1\r\nr2\r\n");
+    EXPECT_EQ(test::readFile(paths.toHost("<own>\\spool")), "r1\r\nr2\r\n");
 
     std::filesystem::rename(store() + ".away", store());
     TimeRecordWriter nextRun(files, [this] { return folder; });
     nextRun.handOverPending(std::chrono::steady_clock::now());
     EXPECT_EQ(nextRun.AppendTimeRecord("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
-    EXPECT_FALSE(test::fileExists(paths.toHost(platform::recordSpoolPath())));
+    EXPECT_FALSE(test::fileExists(paths.toHost("<own>\\spool")));
 }
 
 // A share where workers may append to the data file but not read it: the run starts on the store

@@ -2,6 +2,7 @@
 #include "PosixFileOps.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -62,6 +63,8 @@ FileError fileErrorFromErrno(int error)
     case EDQUOT:
     case EFBIG:
         return FileError::NoSpace;
+    case EEXIST:
+        return FileError::Exists;
     case EIO:
     case ENXIO:
     case ESTALE:
@@ -81,13 +84,14 @@ PosixFileOps::PosixFileOps(const PathMapper& paths)
 {
 }
 
-FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& out)
+namespace {
+
+int openFlags(OpenMode mode)
 {
-    out = FileHandle{};
-    const std::string host = m_paths.toHost(path);
     int flags = O_CLOEXEC;
     switch (mode) {
     case OpenMode::Read:
+    case OpenMode::ReadCreate:
         flags |= O_RDONLY;
         break;
     case OpenMode::ReadWrite:
@@ -97,23 +101,41 @@ FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& o
         // Read access too: the writer looks at the last byte to keep its line whole.
         flags |= O_RDWR | O_APPEND | O_CREAT;
         break;
-    case OpenMode::ReadCreate:
-        flags |= O_RDONLY;
-        break;
     case OpenMode::AppendOnly:
         flags |= O_WRONLY | O_APPEND | O_CREAT;
         break;
+    case OpenMode::ReadWriteCreate:
+        flags |= O_RDWR | O_APPEND | O_CREAT;
+        break;
+    case OpenMode::CreateNew:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
+    return flags;
+}
+
+// The program's own files are the user's alone; the store's files are shared with Card-Warden
+// and the other workers (the umask decides).
+mode_t createMode(OpenMode mode)
+{
+    return mode == OpenMode::ReadWriteCreate || mode == OpenMode::CreateNew ? 0600 : 0666;
+}
+
+// Opens `name` relative to `folder` (AT_FDCWD: a path as it stands) as `mode` asks.
+FileError openAt(int folder, const std::string& name, OpenMode mode, FileHandle& out)
+{
+    out = FileHandle{};
+    const int flags = openFlags(mode);
     int handle = -1;
     do {
-        handle = ::open(host.c_str(), flags, 0666);
+        handle = ::openat(folder, name.c_str(), flags, createMode(mode));
     } while (handle < 0 && errno == EINTR);
     if (handle < 0 && mode == OpenMode::ReadCreate && errno == ENOENT) {
-        const int created = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        const int created = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
         if (created < 0)
             return lastError();
         ::close(created);
-        handle = ::open(host.c_str(), flags, 0666);
+        handle = ::openat(folder, name.c_str(), flags);
     }
     if (handle < 0)
         return lastError();
@@ -124,6 +146,34 @@ FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& o
     }
     out.value = handle;
     return FileError::None;
+}
+
+} // namespace
+
+FileError PosixFileOps::open(std::string_view path, OpenMode mode, FileHandle& out)
+{
+    return openAt(AT_FDCWD, m_paths.toHost(path), mode, out);
+}
+
+FileError PosixFileOps::openGuarded(std::string_view path, std::string_view marker, OpenMode mode, FileHandle& out)
+{
+    out = FileHandle{};
+    const std::string host = m_paths.toHost(path);
+    const std::size_t slash = host.rfind('/');
+    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : host.substr(0, slash);
+    const std::string name = slash == std::string::npos ? host : host.substr(slash + 1);
+    // One descriptor of the folder for both look-ups: a mount in between cannot mix them.
+    const int folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return lastError();
+    struct stat info = {};
+    FileError error = FileError::NotAStore;
+    if (::fstatat(folder, m_paths.toHost(marker).c_str(), &info, 0) == 0 && !S_ISDIR(info.st_mode))
+        error = openAt(folder, name, mode, out);
+    else if (errno != ENOENT && errno != ENOTDIR && errno != 0)
+        error = lastError();
+    ::close(folder);
+    return error;
 }
 
 FileError PosixFileOps::tryLock(FileHandle file, LockKind kind)
@@ -232,6 +282,55 @@ FileError PosixFileOps::replace(std::string_view from, std::string_view to)
     if (::rename(m_paths.toHost(from).c_str(), m_paths.toHost(to).c_str()) != 0)
         return lastError();
     return FileError::None;
+}
+
+FileError PosixFileOps::listFolder(std::string_view folder, std::vector<std::string>& names)
+{
+    names.clear();
+    DIR* dir = ::opendir(m_paths.toHost(folder).c_str());
+    if (!dir)
+        return lastError();
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    const FileError error = errno == 0 ? FileError::None : lastError();
+    ::closedir(dir);
+    return error;
+}
+
+FileError PosixFileOps::makeFolder(std::string_view folder)
+{
+    const std::string host = m_paths.toHost(folder);
+    // Each missing folder on the way is made private; those that exist are left as they are.
+    for (std::size_t at = host.find('/', 1);; at = host.find('/', at + 1)) {
+        const std::string part = host.substr(0, at);
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return lastError();
+        if (at == std::string::npos)
+            break;
+    }
+    struct stat info = {};
+    if (::lstat(host.c_str(), &info) != 0)
+        return lastError();
+    // A folder someone else made (or a link in its place) is not the user's own place.
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        return FileError::AccessDenied;
+    if ((info.st_mode & 0077) != 0 && ::chmod(host.c_str(), 0700) != 0)
+        return lastError();
+    return FileError::None;
+}
+
+FileError PosixFileOps::flushFolder(std::string_view folder)
+{
+    const int handle = ::open(m_paths.toHost(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return lastError();
+    const FileError error = ::fsync(handle) == 0 ? FileError::None : lastError();
+    ::close(handle);
+    return error;
 }
 
 bool PosixFileOps::sameFile(std::string_view a, std::string_view b)

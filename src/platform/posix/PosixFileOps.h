@@ -17,6 +17,7 @@ public:
     explicit PosixFileOps(const PathMapper& paths);
 
     FileError open(std::string_view path, OpenMode mode, FileHandle& out) override;
+    FileError openGuarded(std::string_view path, std::string_view marker, OpenMode mode, FileHandle& out) override;
     FileError tryLock(FileHandle file, LockKind kind) override;
     void unlock(FileHandle file) override;
     FileError size(FileHandle file, std::uint64_t& out) override;
@@ -30,6 +31,9 @@ public:
     void close(FileHandle file) override;
     FileError remove(std::string_view path) override;
     FileError replace(std::string_view from, std::string_view to) override;
+    FileError listFolder(std::string_view folder, std::vector<std::string>& names) override;
+    FileError makeFolder(std::string_view folder) override;
+    FileError flushFolder(std::string_view folder) override;
     bool sameFile(std::string_view a, std::string_view b) override;
     void pause(std::chrono::milliseconds duration) override;
 

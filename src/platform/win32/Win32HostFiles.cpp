@@ -5,7 +5,7 @@
 namespace shiftloom::platform {
 
 HostFiles::HostFiles()
-    : m_paths(std::make_unique<Win32PathMapper>(localRootFolder()))
+    : m_paths(std::make_unique<Win32PathMapper>(localRootFolder(), ownStateFolder()))
     , m_files(std::make_unique<Win32FileOps>(*m_paths))
 {
 }

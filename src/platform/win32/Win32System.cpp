@@ -53,6 +53,12 @@ std::string environment(const char* name)
 
 } // namespace
 
+std::string ownStateFolder()
+{
+    std::string folder = environment("LOCALAPPDATA");
+    return folder.empty() ? folder : folder + "\\Ovix\\Shift-Loom";
+}
+
 std::string localRootFolder()
 {
     // A buffer already in the root of C: that this user can write stays in use, so that records
