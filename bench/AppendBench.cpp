@@ -6,13 +6,14 @@
 #include "BenchStore.h"
 
 #include "app/StorePaths.h"
+#include "delivery/TimeRecordWriter.h"
 #include "platform/FileIo.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
-#include "timing/TimeRecordWriter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <stdexcept>
 #include <string>
@@ -65,7 +66,7 @@ void BM_Append_PlainSyscalls(benchmark::State& state)
 void BM_Append_AppendLocked(benchmark::State& state)
 {
     BenchDir dir;
-    platform::PosixPathMapper paths(dir.path());
+    platform::PosixPathMapper paths(dir.path(), dir.file("own"));
     platform::PosixFileOps files(paths);
     const std::string path = storeFile(dir.path(), kDataFileName);
     const std::string line = std::string(kRecord) + "\r\n";
@@ -76,17 +77,19 @@ void BM_Append_AppendLocked(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-// The record writer the handlers call: the data folder asked for, the offline buffer looked for,
-// then the locked append.
+// The record writer the handlers call: the record put into the offline buffer and forced to the
+// disk, then delivered to the store under its lock and the journal's intent.
 void BM_Append_AppendTimeRecord(benchmark::State& state)
 {
     BenchDir dir;
-    platform::PosixPathMapper paths(dir.path());
+    platform::PosixPathMapper paths(dir.path(), dir.path() + "/own");
     platform::PosixFileOps files(paths);
-    const std::string folder = dir.path();
-    TimeRecordWriter writer(files, [&folder] { return folder; });
+    if (std::FILE* marker = std::fopen(dir.file(kStoreMarkerName).c_str(), "w"))
+        std::fclose(marker);
+    TimeRecordWriter writer(files);
+    writer.setStore(dir.path());
     for (auto _ : state) {
-        if (writer.AppendTimeRecord(kRecord) != RecordPlace::Store)
+        if (writer.write(kRecord) != RecordPlace::Store)
             state.SkipWithError("the record did not reach the data file");
     }
     state.SetItemsProcessed(state.iterations());

@@ -33,6 +33,7 @@ struct JobStore
         : bytes(jobFileBytes(jobs))
     {
         writeBytes(dir.file(kJobFileName), bytes);
+        writeBytes(dir.file(kStoreMarkerName), "[cardward]\r\n");
     }
     BenchDir dir;
     std::string bytes;
@@ -53,7 +54,7 @@ JobStore& jobStore(int jobs)
 struct Files
 {
     BenchDir home;
-    platform::PosixPathMapper paths{home.path()};
+    platform::PosixPathMapper paths{home.path(), home.file("own")};
     platform::PosixFileOps ops{paths};
 };
 
@@ -102,7 +103,7 @@ void BM_JobFile_ReadJobList(benchmark::State& state)
     setCounters(state, store);
 }
 
-// A panel loaded from the store (the marker file is not needed: the setting names the folder).
+// A panel loaded from the store.
 struct LoadedPanel
 {
     explicit LoadedPanel(const JobStore& store)

@@ -43,7 +43,7 @@ struct LoadedPanel
         QApplication::processEvents();
     }
     BenchDir home;
-    platform::PosixPathMapper paths{home.path()};
+    platform::PosixPathMapper paths{home.path(), home.file("own")};
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};

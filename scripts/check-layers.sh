@@ -3,11 +3,12 @@
 # bottom up (each may include the folders listed on its line):
 #   platform  the operating system's services
 #   app       the data store's files            (platform)
-#   timing    time records and their writer     (platform app)
-#   panel     the panel's model and handlers    (platform app timing)
+#   timing    time records and their layouts    (platform app)
+#   delivery  records to the store exactly once (platform app timing)
+#   panel     the panel's model and handlers    (platform app timing delivery)
 #   tool      the store tool                    (platform app timing)
-#   qt        the Linux front end               (platform app timing panel)
-#   win32     the Windows front end             (platform app timing panel)
+#   qt        the Linux front end               (platform app timing delivery panel)
+#   win32     the Windows front end             (platform app timing delivery panel)
 # Usage: scripts/check-layers.sh
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -16,10 +17,11 @@ declare -A allowed=(
     [platform]="platform"
     [app]="platform app"
     [timing]="platform app timing"
-    [panel]="platform app timing panel"
+    [delivery]="platform app timing delivery"
+    [panel]="platform app timing delivery panel"
     [tool]="platform app timing tool"
-    [qt]="platform app timing panel qt"
-    [win32]="platform app timing panel win32"
+    [qt]="platform app timing delivery panel qt"
+    [win32]="platform app timing delivery panel win32"
 )
 
 status=0

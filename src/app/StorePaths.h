@@ -7,16 +7,11 @@
 namespace shiftloom {
 
 /**
- * The folder used for the whole run when the data store cannot be used at start-up. On Windows,
- * where the user may not create files in the root of C:, the platform's path mapping puts this
- * folder's files in a per-user folder (`platform::Win32PathMapper`).
+ * The folder the panel reads while the data store is away (its records wait in the offline
+ * buffer meanwhile). On Windows, where the user may not create files in the root of C:, the
+ * platform's path mapping puts this folder's files in a per-user folder (`platform::Win32PathMapper`).
  */
 inline constexpr std::string_view FallbackDataFolder = "c:\\";
-/**
- * The local buffer of time records written while the store was out of reach. It is the data file
- * of `FallbackDataFolder` ("c:\" followed by "\data" names the same file).
- */
-inline constexpr std::string_view OfflineBufferPath = "c:\\data";
 
 inline constexpr std::string_view kDataFileName = "data";
 inline constexpr std::string_view kJobFileName = "dep.dat";

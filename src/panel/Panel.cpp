@@ -3,7 +3,6 @@
 
 #include "app/DataFolder.h"
 #include "app/JobFile.h"
-#include "app/OfflineBuffer.h"
 #include "app/StorePaths.h"
 #include "panel/TimeText.h"
 #include "platform/FileIo.h"
@@ -65,26 +64,6 @@ std::string windowsDirectory()
     return folder;
 }
 
-// The start-up's test that the store can be written: the data file is opened for appending
-// (created when missing; for appending only where the store lets workers append but not read),
-// then the records waiting in the offline buffer are handed over into it. Only a store that cannot
-// be opened or written fails: a lock that Card-Warden holds a moment longer, or a buffer that
-// cannot be read, leaves the records waiting for the clock tick's hand-over.
-FileError openDataFileAndReplay(platform::FileOps& files, std::string_view dataFolder)
-{
-    const std::string dataFile = storeFile(dataFolder, kDataFileName);
-    {
-        platform::OpenFile file(files);
-        FileError error = file.open(dataFile, platform::OpenMode::AppendCreate);
-        if (error == FileError::AccessDenied)
-            error = file.open(dataFile, platform::OpenMode::AppendOnly);
-        if (error != FileError::None)
-            return error;
-    }
-    const HandOverResult handOver = OfflineBuffer(files).replayInto(dataFile);
-    return handOver.storeFault ? handOver.error : FileError::None;
-}
-
 Message message(std::string_view text, std::string_view title, MessageIcon icon)
 {
     return {std::string(text), std::string(title), icon, MessageButtons::Ok, MessageAnswer::Ok};
@@ -92,14 +71,19 @@ Message message(std::string_view text, std::string_view title, MessageIcon icon)
 
 } // namespace
 
-Panel::Panel(SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock, PanelFrontEnd& frontEnd)
+Panel::Panel(SettingsStore& settings,
+    platform::FileOps& files,
+    const platform::Clock& clock,
+    PanelFrontEnd& frontEnd,
+    TimeRecordWriter::Mode delivery)
     : m_settings(settings)
     , m_files(files)
     , m_systemClock(clock)
     , m_frontEnd(frontEnd)
-    , m_writer(files, [this] { return m_dataFolder; })
+    , m_writer(files, delivery, {}, [&clock] { return clock.steadyNow(); })
     , m_dataFolder(FallbackDataFolder)
 {
+    m_writer.setWake([&frontEnd] { frontEnd.storeNews(); });
 }
 
 Panel::~Panel() = default;
@@ -125,20 +109,23 @@ LoadOutcome Panel::load()
     if (folder.empty())
         return LoadOutcome::NoStart;
 
-    // From here the first failing file operation switches the run to the fallback folder, once.
-    LoadOutcome outcome = LoadOutcome::Normal;
-    auto switchToFallback = [&] {
-        m_dataFolder = FallbackDataFolder;
-        outcome = LoadOutcome::Fallback;
-    };
-    m_dataFolder = folder;
-    if (openDataFileAndReplay(m_files, m_dataFolder) != FileError::None)
-        switchToFallback();
+    // The first delivery is the start-up's test that the store takes records. A store that does
+    // not (or does not answer in time) starts the run on the fallback folder; the delivery keeps
+    // trying it, and `collect` takes the run back to it once it answers.
+    m_storeFolder = folder;
+    m_writer.setStore(folder);
+    m_writer.awaitFirstAnswer(std::chrono::steady_clock::now() + kStartUpWait);
+    const StoreState store = m_writer.storeState();
+    LoadOutcome outcome =
+        store == StoreState::Takes || store == StoreState::Busy ? LoadOutcome::Normal : LoadOutcome::Fallback;
+    m_dataFolder = outcome == LoadOutcome::Normal ? folder : std::string(FallbackDataFolder);
     m_cardNumber = m_settings.read(keys::AutoCode);
-    if (fillJobList() != FileError::None && outcome == LoadOutcome::Normal) {
-        switchToFallback();
+    if (fillJobList(std::chrono::steady_clock::now() + kStartUpWait) != FileError::None
+        && outcome == LoadOutcome::Normal) {
+        outcome = LoadOutcome::Fallback;
+        m_dataFolder = FallbackDataFolder;
         m_cardNumber = m_settings.read(keys::AutoCode);
-        fillJobList();
+        fillJobList({});
     }
     m_loaded = true;
     return outcome;
@@ -170,9 +157,47 @@ void Panel::storeSlots()
     m_settings.writeAll(values);
 }
 
-FileError Panel::fillJobList()
+FileError Panel::fillJobList(std::chrono::steady_clock::time_point waitUntil)
 {
-    JobListResult jobs = readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing);
+    if (m_dataFolder != m_storeFolder) {
+        // The fallback folder is this computer's own: read here.
+        JobListResult jobs = readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing);
+        const FileError error = jobs.error;
+        setJobList(std::move(jobs));
+        return error;
+    }
+    // The store's job file is read where the store's files are, and waited for at start-up only.
+    requestStoreJobList();
+    std::unique_lock lock(m_mail->mutex);
+    if (!m_mail->arrived.wait_until(lock, waitUntil, [this] { return m_mail->jobs.has_value(); }))
+        return FileError::None; // it comes with `collect`
+    JobListResult jobs = std::move(*m_mail->jobs);
+    m_mail->jobs.reset();
+    m_mail->requested = false;
+    lock.unlock();
+    const FileError error = jobs.error;
+    setJobList(std::move(jobs));
+    return error;
+}
+
+void Panel::requestStoreJobList()
+{
+    {
+        const std::lock_guard lock(m_mail->mutex);
+        if (m_mail->requested)
+            return;
+        m_mail->requested = true;
+    }
+    m_writer.post([mail = m_mail, &files = m_files, path = storeFile(m_storeFolder, kJobFileName)] {
+        JobListResult jobs = readJobList(files, path, JobFileOpen::CreateIfMissing);
+        const std::lock_guard lock(mail->mutex);
+        mail->jobs = std::move(jobs);
+        mail->arrived.notify_all();
+    });
+}
+
+void Panel::setJobList(JobListResult jobs)
+{
     // On a failure the list keeps only "[settings]", so the worker can still reach the locate dialog.
     if (jobs.error != FileError::None)
         jobs.lines.clear();
@@ -180,7 +205,32 @@ FileError Panel::fillJobList()
     m_jobList = std::move(jobs.lines);
     ++m_jobListVersion;
     m_jobListText = kAddJobText;
-    return jobs.error;
+}
+
+void Panel::collect()
+{
+    std::optional<JobListResult> jobs;
+    {
+        const std::lock_guard lock(m_mail->mutex);
+        if (m_mail->jobs) {
+            jobs = std::move(m_mail->jobs);
+            m_mail->jobs.reset();
+            m_mail->requested = false;
+        }
+    }
+    const StoreState store = m_writer.storeState();
+    const bool storeAnswers = store == StoreState::Takes || store == StoreState::Busy;
+    if (jobs) {
+        // A run on the fallback folder goes back to the store once its job list can be read.
+        if (m_dataFolder != m_storeFolder && jobs->error == FileError::None && storeAnswers) {
+            m_dataFolder = m_storeFolder;
+            closeActivityList();
+        }
+        if (m_dataFolder == m_storeFolder)
+            setJobList(std::move(*jobs));
+    } else if (m_loaded && m_dataFolder != m_storeFolder && storeAnswers) {
+        requestStoreJobList();
+    }
 }
 
 void Panel::tick()
@@ -200,7 +250,8 @@ void Panel::tick()
     if (m_running)
         m_slots[static_cast<std::size_t>(*m_running)].elapsed = nextSecond(runningElapsed());
     // Records waiting for the store go over as soon as it takes them again.
-    m_writer.handOverPending(std::chrono::steady_clock::now());
+    m_writer.poll();
+    collect();
 }
 
 ElapsedTime Panel::runningElapsed() const
@@ -229,9 +280,24 @@ void Panel::autoHide()
 
 void Panel::endOfRun()
 {
+    // The stop record is on the disk in the buffer at once; the store gets it if it answers in time.
     if (m_running)
-        m_writer.AppendTimeRecord(MakeStopRecord(m_systemClock.now(), m_cardNumber));
-    m_writer.flushHeldWithin(kExitFlushBudget);
+        m_writer.write(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+    m_writer.settle(m_systemClock.steadyNow() + kExitFlushBudget);
+}
+
+void Panel::record(std::string_view line)
+{
+    if (m_writer.write(line) != RecordPlace::Held) {
+        m_notSavedShown = false;
+        return;
+    }
+    // Not on the disk anywhere: the worker is told at once (once, until a record is saved again),
+    // unless the delivery takes it to the store straight away.
+    if (m_notSavedShown || m_writer.settle(m_systemClock.steadyNow() + kTickInterval) || m_writer.heldCount() == 0)
+        return;
+    m_notSavedShown = true;
+    m_frontEnd.showMessage(message(messages::NotSavedText, messages::NotSavedTitle, MessageIcon::Critical));
 }
 
 void Panel::exit()
@@ -251,7 +317,7 @@ void Panel::exit()
 
 void Panel::endNow()
 {
-    m_writer.flushHeldWithin(kExitFlushBudget);
+    m_writer.settle(m_systemClock.steadyNow() + kExitFlushBudget);
     m_frontEnd.endProcessNow();
     std::abort(); // a front end that returns from endProcessNow breaks its contract
 }
@@ -274,8 +340,7 @@ void Panel::startJob(int slot, const std::optional<Activity>& chosen)
     if (chosen)
         setActivity(*chosen);
     // The card, the slot's card and the activity are read now, after the dialog, and so is the time.
-    m_writer.AppendTimeRecord(
-        MakeStartRecord(m_systemClock.now(), m_cardNumber, this->slot(slot).card, m_activity.number));
+    record(MakeStartRecord(m_systemClock.now(), m_cardNumber, this->slot(slot).card, m_activity.number));
     clearKeypad();
     m_frontEnd.setAutoHideTimer(true);
 }
@@ -292,13 +357,13 @@ void Panel::setActivity(const Activity& activity)
 void Panel::stopAll()
 {
     m_running.reset();
-    m_writer.AppendTimeRecord(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+    record(MakeStopRecord(m_systemClock.now(), m_cardNumber));
 }
 
 void Panel::punchIn()
 {
     if (!m_keypadEntry.empty())
-        m_writer.AppendTimeRecord(MakeInRecord(m_systemClock.now(), m_keypadEntry));
+        record(MakeInRecord(m_systemClock.now(), m_keypadEntry));
     clearKeypad();
 }
 
@@ -399,7 +464,7 @@ void Panel::showFromTray()
     if (!m_loaded)
         return;
     m_frontEnd.showPanel();
-    fillJobList();
+    fillJobList(std::chrono::steady_clock::now());
 }
 
 void Panel::showAbout()

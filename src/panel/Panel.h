@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/JobFile.h"
 #include "app/SettingsStore.h"
 #include "app/TextList.h"
+#include "delivery/TimeRecordWriter.h"
 #include "panel/ActivityList.h"
 #include "panel/PanelFrontEnd.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
-#include "timing/TimeRecordWriter.h"
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +37,10 @@ inline constexpr std::string_view DuplicateTitle = "Can't assign that job";
 inline constexpr std::string_view DuplicateText = "That job already assigned";
 inline constexpr std::string_view ExitText = "Are you sure? WARNING this will stop all timing.";
 inline constexpr std::string_view ExitTitle = "Exit Shift-Loom?";
+inline constexpr std::string_view NotSavedTitle = "Time record not saved";
+inline constexpr std::string_view NotSavedText =
+    "This time record could not be saved on this computer. The panel keeps it and saves it as soon as it can. "
+    "Please tell your supervisor, and do not end the panel or turn the computer off before then.";
 } // namespace messages
 
 /** Running times are counted in whole seconds. */
@@ -94,10 +101,21 @@ public:
     static constexpr int kSlotCount = 10;
     static constexpr std::chrono::milliseconds kTickInterval{1000};
     static constexpr std::chrono::milliseconds kAutoHideDelay{5000};
-    /** How long the end of the run may wait to hand over records the store took no record of yet. */
+    /** How long the end of the run may wait, in wall-clock time, for records to reach the store. */
     static constexpr std::chrono::milliseconds kExitFlushBudget{2000};
+    /** How long the start-up waits for the store's first answer before it starts on the fallback folder. */
+    static constexpr std::chrono::milliseconds kStartUpWait{2000};
 
-    Panel(SettingsStore& settings, platform::FileOps& files, const platform::Clock& clock, PanelFrontEnd& frontEnd);
+    /**
+     * `delivery` says where the store's files are read and written: on the caller's thread
+     * (tests) or on a thread of their own (the front ends), so that a share that does not answer
+     * never stops the window.
+     */
+    Panel(SettingsStore& settings,
+        platform::FileOps& files,
+        const platform::Clock& clock,
+        PanelFrontEnd& frontEnd,
+        TimeRecordWriter::Mode delivery = TimeRecordWriter::Mode::Inline);
     ~Panel();
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
@@ -123,8 +141,10 @@ public:
     std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
     const std::string& jobListText() const { return m_jobListText; }
-    /** The data folder of the run; every store file is opened in it. */
+    /** The data folder the panel reads: the store's, or "c:\" while the store is away. */
     const std::string& dataFolder() const { return m_dataFolder; }
+    /** The data store's folder found at start-up; records always go to its data file. */
+    const std::string& storeFolder() const { return m_storeFolder; }
     const Drag& drag() const { return m_drag; }
     /** True once the start-up has found a data folder. */
     bool loaded() const { return m_loaded; }
@@ -133,12 +153,20 @@ public:
     /**
      * The whole start-up before the panel is first shown: the clock display, the tray icon, the
      * slots and the activity from the settings, the data folder (perhaps asked of the worker in
-     * the locate dialog; with none the run does not start), the data file opened for appending
-     * and the offline buffer handed over into it, the card number and the job list. From the
-     * opening of the data file on, the first failing file operation switches the run once,
-     * silently, to the fallback folder "c:\".
+     * the locate dialog; with none the run does not start), the first delivery to the store (the
+     * records waiting in the offline buffer handed over), the card number and the job list. A
+     * store that does not take records (or does not answer within `kStartUpWait`) makes the run
+     * start on the fallback folder "c:\", silently; once the store takes records again the run
+     * goes back to it (see `collect`).
      */
     LoadOutcome load();
+    /**
+     * Takes in what the delivery's thread found (a job list read, the store back after it was
+     * away): the clock tick calls it, and the front end when told `PanelFrontEnd::storeNews`.
+     * A run on the fallback folder whose store takes records again reads the job list from the
+     * store and uses it from then on.
+     */
+    void collect();
     /**
      * The clock tick, every `kTickInterval`: the exit code ends the program, the locate code
      * opens the locate dialog; the clock display advances one second; the running slot's time
@@ -222,7 +250,12 @@ public:
 
 private:
     void setActivity(const Activity& activity);
-    platform::FileError fillJobList();
+    void record(std::string_view line);
+    /** Reads the job list of the data folder; one of the store is waited for until `waitUntil`. */
+    platform::FileError fillJobList(std::chrono::steady_clock::time_point waitUntil);
+    void setJobList(JobListResult jobs);
+    /** Reads the job list of the store on the delivery's thread; it arrives through `collect`. */
+    void requestStoreJobList();
     void restoreSlots();
     void storeSlots();
     void shiftSlotsDown();
@@ -246,7 +279,18 @@ private:
     std::uint64_t m_jobListVersion = 0;
     std::string m_jobListText;
     std::string m_dataFolder;
+    std::string m_storeFolder;
     Drag m_drag;
+    /** A job list read on the delivery's thread, waiting for `collect`. */
+    struct JobListMail
+    {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::optional<JobListResult> jobs;
+        bool requested = false;
+    };
+    std::shared_ptr<JobListMail> m_mail = std::make_shared<JobListMail>();
+    bool m_notSavedShown = false;
     std::unique_ptr<ActivityList> m_activityList;
     bool m_loaded = false;
     bool m_locateOpen = false;

@@ -100,6 +100,13 @@ public:
 
     /** Ends the process at once: nothing else of the program runs. */
     [[noreturn]] virtual void endProcessNow() = 0;
+
+    /**
+     * Called on the delivery's own thread when it has news (the store answered, a job list was
+     * read): the front end asks its window's thread to call `Panel::collect` and render, soon.
+     * Without it the next clock tick collects.
+     */
+    virtual void storeNews() { }
 };
 
 } // namespace shiftloom

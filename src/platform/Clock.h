@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+
 namespace shiftloom::platform {
 
 /** A local date and time of day, all fields from one reading of the clock. */
@@ -21,6 +23,8 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
+    /** A clock that only goes forward, for pauses between tries (not for the time of day). */
+    virtual std::chrono::steady_clock::time_point steadyNow() const { return std::chrono::steady_clock::now(); }
 };
 
 /** The machine's clock in the local time zone. */

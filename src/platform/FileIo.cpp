@@ -38,6 +38,12 @@ FileError OpenFile::open(std::string_view path, OpenMode mode)
     return m_ops.open(path, mode, m_handle);
 }
 
+FileError OpenFile::openGuarded(std::string_view path, std::string_view marker, OpenMode mode)
+{
+    close();
+    return marker.empty() ? m_ops.open(path, mode, m_handle) : m_ops.openGuarded(path, marker, mode, m_handle);
+}
+
 FileError OpenFile::tryLock(LockKind kind)
 {
     const FileError error = m_ops.tryLock(m_handle, kind);
@@ -158,17 +164,26 @@ FileError lineStartPrefix(FileOps& ops, FileHandle file, std::uint64_t size, std
 
 } // namespace
 
-FileError openLockedForAppend(OpenFile& file, std::string_view path, LockWait wait, bool& readable)
+FileError openLockedForAppend(
+    OpenFile& file, std::string_view path, LockWait wait, bool& readable, std::string_view marker)
 {
     // A Card-Warden that takes the data file away (delete or rename) between our open and our
     // lock leaves us holding a lock on a file nobody reads: open the path again.
     constexpr int kReopenAttempts = 5;
+    std::chrono::milliseconds waited{0};
     for (int attempt = 0;; ++attempt) {
         readable = true;
-        FileError error = file.open(path, OpenMode::AppendCreate);
+        FileError error = file.openGuarded(path, marker, OpenMode::AppendCreate);
         if (error == FileError::AccessDenied) {
             readable = false;
-            error = file.open(path, OpenMode::AppendOnly);
+            error = file.openGuarded(path, marker, OpenMode::AppendOnly);
+        }
+        // Another process that holds the file open without sharing it (Windows) is a busy file.
+        if (error == FileError::Busy && waited < wait.budget) {
+            file.ops().pause(wait.interval);
+            waited += wait.interval;
+            --attempt;
+            continue;
         }
         if (error != FileError::None)
             return error;
@@ -185,11 +200,12 @@ AppendResult appendLocked(FileOps& ops,
     std::string_view path,
     std::string_view text,
     LockWait wait,
-    const std::function<FileError(const AppendPlan&)>& beforeWrite)
+    const std::function<FileError(const AppendPlan&)>& beforeWrite,
+    AppendOptions options)
 {
     AppendResult result;
     OpenFile file(ops);
-    if (result.error = openLockedForAppend(file, path, wait, result.plan.readable); !result.ok())
+    if (result.error = openLockedForAppend(file, path, wait, result.plan.readable, options.marker); !result.ok())
         return result;
     if (result.error = ops.size(file.handle(), result.plan.sizeBefore); !result.ok())
         return result;
@@ -199,6 +215,8 @@ AppendResult appendLocked(FileOps& ops,
         result.error = lineStartPrefix(ops, file.handle(), result.plan.sizeBefore, result.plan.prefix);
         if (!result.ok())
             return result;
+    } else if (options.lineStart && result.plan.sizeBefore > 0) {
+        result.plan.prefix = "\r\n";
     }
     if (beforeWrite) {
         if (result.error = beforeWrite(result.plan); !result.ok())

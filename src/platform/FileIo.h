@@ -29,6 +29,8 @@ public:
     OpenFile& operator=(const OpenFile&) = delete;
 
     FileError open(std::string_view path, OpenMode mode);
+    /** Opens `path` only beside `marker` (see `FileOps::openGuarded`); as `open` when `marker` is empty. */
+    FileError openGuarded(std::string_view path, std::string_view marker, OpenMode mode);
     FileError tryLock(LockKind kind);
     /**
      * Takes the lock, trying again every `interval` until `budget` has passed.
@@ -79,13 +81,24 @@ struct LockWait
     std::chrono::milliseconds interval{10};
 };
 
+/** How `appendLocked` opens and begins its write. */
+struct AppendOptions
+{
+    /** When not empty, the file is opened (and created) only beside this file (`FileOps::openGuarded`). */
+    std::string_view marker;
+    /** Starts the text on a new line even where the file cannot be read to see whether it needs one. */
+    bool lineStart = false;
+};
+
 /**
  * Opens `path` for appending (creating it when missing) and takes its exclusive whole-file lock,
- * waiting at most `wait.budget`. Where the file may be appended to but not read, it is opened for
- * appending only and `readable` is false. A file deleted or replaced by another process between
- * the open and the lock is opened again.
+ * waiting at most `wait.budget` for the lock (and for an open that another process refuses by
+ * sharing). Where the file may be appended to but not read, it is opened for appending only and
+ * `readable` is false. A file deleted or replaced by another process between the open and the
+ * lock is opened again. With a `marker`, see `AppendOptions`.
  */
-FileError openLockedForAppend(OpenFile& file, std::string_view path, LockWait wait, bool& readable);
+FileError openLockedForAppend(
+    OpenFile& file, std::string_view path, LockWait wait, bool& readable, std::string_view marker = {});
 
 /** What `appendLocked` found before it wrote: where the text goes and what comes before it. */
 struct AppendPlan
@@ -119,6 +132,7 @@ AppendResult appendLocked(FileOps& ops,
     std::string_view path,
     std::string_view text,
     LockWait wait = {},
-    const std::function<FileError(const AppendPlan&)>& beforeWrite = {});
+    const std::function<FileError(const AppendPlan&)>& beforeWrite = {},
+    AppendOptions options = {});
 
 } // namespace shiftloom::platform

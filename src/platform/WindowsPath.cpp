@@ -66,6 +66,8 @@ std::string Win32PathMapper::toHost(std::string_view windowsPath) const
 {
     auto separator = [](char c) { return c == '\\' || c == '/'; };
     if (std::string_view rest; inOwnFolder(windowsPath, rest)) {
+        if (m_ownFolder.empty())
+            return {};
         std::string out = m_ownFolder;
         for (const char c : rest) {
             if (!separator(c) || out.back() != '\\')
@@ -116,6 +118,8 @@ std::string PosixPathMapper::toHost(std::string_view windowsPath) const
     std::string prefix;
     std::string_view rest = utf8;
     if (inOwnFolder(utf8, rest)) {
+        if (m_ownFolder.empty())
+            return {}; // no own folder (no home): nothing of it can be opened
         prefix = m_ownFolder;
         if (rest.empty())
             return prefix;

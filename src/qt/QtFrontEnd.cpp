@@ -94,6 +94,21 @@ void QtFrontEnd::tick()
         m_window->render();
 }
 
+void QtFrontEnd::storeNews()
+{
+    // Called on the delivery's thread: the window's thread takes the news in and shows it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_panel)
+                return;
+            m_panel->collect();
+            if (m_window)
+                m_window->render();
+        },
+        Qt::QueuedConnection);
+}
+
 MessageAnswer QtFrontEnd::showMessage(const Message& request)
 {
     QWidget* parent = m_window && m_window->isVisible() ? m_window : nullptr;

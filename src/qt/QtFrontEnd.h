@@ -70,6 +70,7 @@ public:
     void setAutoHideTimer(bool on) override;
     void showTrayIcon(bool visible) override;
     [[noreturn]] void endProcessNow() override;
+    void storeNews() override;
 
 private:
     SettingsStore& m_settings;

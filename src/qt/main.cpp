@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    platform::PosixPathMapper paths(platform::xdgDataHome());
+    platform::PosixPathMapper paths(platform::xdgDataHome(), platform::ownStateFolder());
     platform::PosixFileOps files(paths);
     platform::SystemClock clock;
     platform::QtSettingsBackend settingsBackend;
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     const QIcon icon = appIcon();
     QApplication::setWindowIcon(icon);
     QtFrontEnd frontEnd(settings, files, drives);
-    Panel panel(settings, files, clock, frontEnd);
+    Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
     PanelWindow window(panel);
     frontEnd.attach(panel, window);
 

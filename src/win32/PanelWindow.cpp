@@ -16,6 +16,7 @@ constexpr char kClassName[] = "ShiftLoomPanel";
 constexpr int kFirstControlId = 2000;
 /** Posted after a pick in the job list: shows the list's text once the combo box has set its own. */
 constexpr UINT kShowJobListText = WM_APP + 1;
+constexpr UINT kStoreNews = WM_APP + 2;
 /** How far the job list drops down below its text, in pixels at 96 dpi. */
 constexpr int kDropDownHeight = 240;
 
@@ -250,6 +251,9 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kShowJobListText:
         showComboText();
         return 0;
+    case kStoreNews:
+        m_events.storeNewsArrived();
+        return 0;
     case WM_TIMER:
         m_events.timer(static_cast<int>(wParam));
         return 0;
@@ -300,6 +304,11 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefWindowProcA(m_window, message, wParam, lParam);
+}
+
+void PanelWindow::postStoreNews() const
+{
+    PostMessageA(m_window, kStoreNews, 0, 0);
 }
 
 void PanelWindow::command(int id, int code, HWND from)

@@ -48,6 +48,8 @@ public:
     virtual void closing() = 0;
     /** The desktop's notification area (re)started: the tray icon must be added again. */
     virtual void notificationAreaStarted() = 0;
+    /** The delivery's thread has news (`PanelWindow::postStoreNews`). */
+    virtual void storeNewsArrived() = 0;
 
 protected:
     ~PanelEvents() = default;
@@ -74,6 +76,8 @@ public:
     PanelWindow& operator=(const PanelWindow&) = delete;
 
     HWND handle() const { return m_window; }
+    /** From any thread: `PanelEvents::storeNewsArrived` runs on the window's thread soon. */
+    void postStoreNews() const;
     const TwipsScale& scale() const { return m_scale; }
 
     void setCaption(ControlRef control, std::string_view text);

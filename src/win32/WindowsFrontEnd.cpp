@@ -328,10 +328,26 @@ void WindowsFrontEnd::closing()
     if (m_runEnded)
         return;
     m_runEnded = true;
+    // Windows is asked for the time the records need (it shows the reason while it waits).
+    ShutdownBlockReasonCreate(m_window.handle(), L"Saving time records");
     if (m_panel && m_panel->loaded())
         m_panel->endOfRun();
+    ShutdownBlockReasonDestroy(m_window.handle());
     m_tray.show(false);
     platform::endProcessNow(0);
+}
+
+void WindowsFrontEnd::storeNews()
+{
+    m_window.postStoreNews();
+}
+
+void WindowsFrontEnd::storeNewsArrived()
+{
+    if (!m_panel)
+        return;
+    m_panel->collect();
+    render();
 }
 
 void WindowsFrontEnd::notificationAreaStarted()

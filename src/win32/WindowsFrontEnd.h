@@ -60,6 +60,7 @@ public:
     void setAutoHideTimer(bool on) override;
     void showTrayIcon(bool visible) override;
     [[noreturn]] void endProcessNow() override;
+    void storeNews() override;
 
 private:
     // PanelEvents
@@ -73,6 +74,7 @@ private:
     void timer(int number) override;
     void closing() override;
     void notificationAreaStarted() override;
+    void storeNewsArrived() override;
 
     void pressJobButton(int slot);
     /** Shows the model's state on the panel: only what changed reaches the controls. */

@@ -30,7 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     win32::WindowsFrontEnd frontEnd(instance, icon, settings, files, drives);
-    Panel panel(settings, files, clock, frontEnd);
+    Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
     frontEnd.attach(panel);
     if (frontEnd.start() == LoadOutcome::NoStart)
         return 0;

@@ -49,7 +49,7 @@ protected:
         Application();
     } application;
     TempDir home;
-    platform::PosixPathMapper paths{home.path()};
+    platform::PosixPathMapper paths{home.path(), home.file("own")};
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};

@@ -3,6 +3,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StorePaths.h"
+#include "delivery/WaitingPlaces.h"
 #include "panel/Panel.h"
 #include "platform/SettingsBackend.h"
 #include "support/FakeClock.h"
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,7 +34,9 @@ protected:
     CoreFixture() { setStateHome(home.file("state")); }
 
     TempDir home;
-    HostPathMapper paths{mapperHome(home.path())};
+    /** The user's own folder, where the offline buffer and its journal lie. */
+    std::string ownFolder() const { return home.path() + "/own"; }
+    HostPathMapper paths{mapperHome(home.path()), ownFolder()};
     HostFileOps realFiles{paths};
     FaultFileOps files{realFiles};
     platform::MemorySettingsBackend backend;
@@ -42,10 +47,25 @@ protected:
     /** The folder of a data store, as a host path (no drive letter). */
     std::string store() const { return home.path() + "/store"; }
     std::string storePath(std::string_view name) const { return store() + "/" + std::string(name); }
-    /** The host path of the offline buffer c:\data. */
-    std::string bufferPath() const { return paths.toHost(OfflineBufferPath); }
+    /** The host folder of the offline buffer, one file per record. */
+    std::string bufferPath() const { return paths.toHost(delivery::kBufferFolder); }
+    /** The host path of the buffer c:\data of earlier versions. */
+    std::string earlierBufferPath() const { return paths.toHost(delivery::kEarlierBuffer); }
     std::string dataFile() const { return readFile(storePath(kDataFileName)); }
-    std::string buffer() const { return readFile(bufferPath()); }
+    /** The records waiting in the offline buffer, oldest first. */
+    std::string buffer() const
+    {
+        std::vector<std::string> names;
+        if (std::filesystem::is_directory(bufferPath())) {
+            for (const auto& entry : std::filesystem::directory_iterator(bufferPath()))
+                names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        std::string text;
+        for (const std::string& name : names)
+            text += name.starts_with('.') ? "" : readFile(bufferPath() + "/" + name);
+        return text;
+    }
 
     /** Makes the data store with its marker file, `jobs` in dep.dat and `activities`. */
     void makeStore(const std::vector<TestJob>& jobs = numberedJobs(3), std::string_view activities = {})

@@ -15,9 +15,13 @@ public:
     }
     platform::LocalDateTime now() const override { return m_now; }
     void set(platform::LocalDateTime now) { m_now = now; }
+    /** The steady clock stands too, until a test moves it on. */
+    std::chrono::steady_clock::time_point steadyNow() const override { return m_steady; }
+    void advance(std::chrono::steady_clock::duration by) { m_steady += by; }
 
 private:
     platform::LocalDateTime m_now;
+    std::chrono::steady_clock::time_point m_steady = std::chrono::steady_clock::now();
 };
 
 } // namespace shiftloom::test

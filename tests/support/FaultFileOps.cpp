@@ -26,17 +26,26 @@ void trace([[maybe_unused]] int fd, [[maybe_unused]] std::string_view text)
 #endif
 }
 
-/** The role letter of a file for the trace. */
-char roleOf(std::string_view path)
-{
-    if (path.ends_with("data.journal"))
-        return 'j';
-    if (path == "c:\\data" || path.ends_with("drive_c/data"))
-        return 'b';
-    return path.ends_with("spool") ? 's' : 'd';
-}
-
 } // namespace
+
+char FaultFileOps::roleOf(std::string_view path)
+{
+    static constexpr std::pair<std::string_view, char> exact[] = {
+        {"<own>\\journal", 'j'}, {"c:\\data", 'B'}, {"c:\\data.journal", 'J'}, {"<own>\\spool", 's'}};
+    for (const auto& [name, role] : exact) {
+        if (path == name)
+            return role;
+    }
+    if (path.starts_with("<own>\\buffer"))
+        return 'b';
+    static constexpr std::pair<std::string_view, char> endings[] = {
+        {"\\data", 'd'}, {"\\dep.dat", 'p'}, {"\\activities.txt", 'a'}, {"\\cardward.ini", 'm'}};
+    for (const auto& [ending, role] : endings) {
+        if (path.ends_with(ending))
+            return role;
+    }
+    return 'o';
+}
 
 const char* fileOpName(FileOp op)
 {
@@ -161,6 +170,7 @@ void FaultFileOps::put(std::string path, std::string_view bytes)
 
 bool FaultFileOps::setPlan(std::string_view plan)
 {
+    const std::lock_guard lock(m_mutex);
     static constexpr std::pair<std::string_view, std::pair<Action, Error>> words[] = {{"io", {Action::Fail, Error::Io}},
         {"nospace", {Action::Fail, Error::NoSpace}},
         {"denied", {Action::Fail, Error::AccessDenied}},
@@ -188,8 +198,72 @@ bool FaultFileOps::setPlan(std::string_view plan)
     return true;
 }
 
+void FaultFileOps::delayPaths(std::string prefix, std::chrono::milliseconds delay)
+{
+    const std::lock_guard lock(m_delayMutex);
+    m_delayPrefix = std::move(prefix);
+    m_delay = delay;
+    m_delaysReleased = false;
+}
+
+void FaultFileOps::releaseDelays()
+{
+    {
+        const std::lock_guard lock(m_delayMutex);
+        m_delaysReleased = true;
+        m_delayPrefix.clear();
+    }
+    m_delayReleased.notify_all();
+}
+
+int FaultFileOps::delayedCalls() const
+{
+    const std::lock_guard lock(m_delayMutex);
+    return m_delayedCalls;
+}
+
+void FaultFileOps::delay(std::string_view path)
+{
+    std::unique_lock lock(m_delayMutex);
+    if (m_delayPrefix.empty() || !path.starts_with(m_delayPrefix))
+        return;
+    ++m_delayedCalls;
+    if (!m_delayReleased.wait_for(lock, m_delay, [this] { return m_delaysReleased; }))
+        ++m_delaysRunOut;
+}
+
+int FaultFileOps::delaysRunOut() const
+{
+    const std::lock_guard lock(m_delayMutex);
+    return m_delaysRunOut;
+}
+
+std::string FaultFileOps::pathOf(Handle file)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_paths.find(file.value);
+    return found == m_paths.end() ? std::string() : found->second;
+}
+
+Error FaultFileOps::call(FileOp op, std::string_view path, const std::function<Error()>& real)
+{
+    delay(path);
+    const std::lock_guard lock(m_mutex);
+    return fails(op, path) ? m_error : done(real());
+}
+
+void FaultFileOps::close(Handle f)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_paths.erase(f.value);
+    }
+    m_real.close(f);
+}
+
 void FaultFileOps::clear()
 {
+    const std::lock_guard lock(m_mutex);
     m_counts.fill(0);
     m_faults.clear();
     m_pointKinds.clear();
@@ -204,9 +278,13 @@ bool FaultFileOps::fails(FileOp op, std::string_view path)
     const int n = ++m_counts[index];
     m_pointKinds[++m_points] = op;
     m_now.reset(); // the last fault planned for this call
-    for (const Fault& planned : m_faults) {
-        if (planned.op ? *planned.op == op && (planned.at == 0 || planned.at == n) : planned.at == m_points)
+    for (Fault& planned : m_faults) {
+        if (!planned.ending.empty()) {
+            if (planned.op == op && path.ends_with(planned.ending) && ++planned.seen == planned.at)
+                m_now = planned;
+        } else if (planned.op ? *planned.op == op && (planned.at == 0 || planned.at == n) : planned.at == m_points) {
             m_now = planned;
+        }
     }
     const Action action = m_now ? m_now->action : Action::Fail;
     if (action == Action::KillBefore || (action == Action::ShortThenKill && op != Write))
@@ -254,7 +332,10 @@ Error FaultFileOps::openWith(
 Error FaultFileOps::append(Handle f, const char* data, std::size_t length, std::size_t& written)
 {
     written = 0;
-    if (fails(Write, f))
+    const std::string path = pathOf(f);
+    delay(path);
+    const std::lock_guard lock(m_mutex);
+    if (fails(Write, path))
         return m_error;
     std::size_t limit = length;
     if (m_now && (m_now->action == Action::Short || m_now->action == Action::ShortThenKill))

@@ -23,9 +23,9 @@ namespace shiftloom::test {
 class HostPathMapper final : public platform::PathMapper
 {
 public:
-    explicit HostPathMapper(std::string root)
+    explicit HostPathMapper(std::string root, std::string ownFolder = {})
         : m_root(std::move(root))
-        , m_rootOfC(m_root)
+        , m_rootOfC(m_root, std::move(ownFolder))
     {
     }
     std::string toHost(std::string_view windowsPath) const override
