@@ -145,11 +145,12 @@ void TimeRecordWriter::deliver()
 {
     std::string store;
     std::string held;
+    bool kicked = false;
     {
         const std::lock_guard lock(m_mutex);
         store = m_store;
         held = m_held;
-        m_kicked = false;
+        kicked = std::exchange(m_kicked, false);
         m_delivering = true;
     }
     std::string left = held;
@@ -162,8 +163,10 @@ void TimeRecordWriter::deliver()
         m_storeState = stateOf(result.store);
         m_pending = result.waiting || !m_held.empty();
         if (m_pending || result.store != delivery::StoreAnswer::Takes) {
+            // A delivery that a new record asked for does not lengthen the pause between tries.
             m_nextTry = m_now() + m_backOff;
-            m_backOff = std::min(m_backOff * 2, kLongestPause);
+            if (!kicked)
+                m_backOff = std::min(m_backOff * 2, kLongestPause);
         } else {
             m_backOff = 1s;
         }

@@ -118,7 +118,7 @@ class WorkdayTest(PanelTestCase):
         self.ws.click(ps.LOCATE_CANCEL, window=dialog)
         self.assertEqual(self.ws.wait_exit(), 0, "Cancel ends the program with exit code 0")
         self.assertNotRegex(self.ws.settings(), "DataLoc=.")
-        self.assertFalse(os.path.exists(self.ws.buffer_file))
+        self.assertEqual(ps.records(self.ws.buffer), [])
 
         # A store named in the settings: no question.
         self.configured(autocode="4711")
@@ -156,31 +156,35 @@ class WorkdayTest(PanelTestCase):
 
 
 class OfflineTest(PanelTestCase):
-    """The store out of reach: records go to the local buffer and reach the store later."""
+    """The store out of reach: records wait in the worker's private buffer and reach the store
+    once it is there, without a restart."""
 
-    def test_unreachable_store_buffers_and_hands_over_at_the_next_start(self):
+    def test_store_away_then_back_while_the_panel_runs(self):
+        # The share is not mounted: its mount point is an empty folder, which is no store.
         away = os.path.join(self.ws.root, "share-offline", "cardwarden")
+        os.makedirs(away)
         self.configured(1, DataLoc=away, autocode="55", activity_num="2")
         self.start_panel()
         self.assertNotIn(LOCATE_TITLE, self.ws.window_names(), "an unreachable store asks nothing")
         before = self.start_job(0)
         self.ws.show_panel()
         self.ws.click(ps.STOP_ALL)
-        buffered = self.wait_records(2, path=self.ws.buffer_file)
+        buffered = self.wait_records(2, path=self.ws.buffer)
         self.assert_record(buffered[0], before, start_tail("55", "00001001", "2"))
         self.assert_record(buffered[1], before, stop_tail("55"))
-        self.end_by_sigterm()
-        self.assertFalse(os.path.exists(away), "nothing was made where the store should be")
+        self.assertEqual(os.stat(self.ws.buffer).st_mode & 0o777, 0o700, "the buffer is private")
+        self.assertEqual(os.listdir(away), [], "nothing was written into the empty mount point")
 
-        # The store is back, with a record of another workstation: the buffer follows it.
+        # The share comes, with a record of another workstation: the buffer follows it within a
+        # minute, once, and the buffer is empty.
         self.ws.make_store(JOBS_CSV, ACTIVITIES, folder=away)
         self.ws.data_file = os.path.join(away, "data")
         other = "01" + before.strftime("%Y%m%d%H%M") + start_tail("9", "1004", "1")
-        with open(self.ws.data_file, "wb") as file:
+        with open(self.ws.data_file, "ab") as file:
             file.write(other.encode() + b"\r\n")
-        self.start_panel()
-        self.assertEqual(ps.records(self.ws.data_file), [other] + buffered)
-        self.assertFalse(os.path.exists(self.ws.buffer_file), "the buffer is gone at the start")
+        self.assertEqual(self.wait_records(3, timeout=60), [other] + buffered)
+        self.assertEqual(ps.records(self.ws.buffer), [])
+        self.end_by_sigterm()
 
 
 def main():

@@ -92,7 +92,10 @@ def arrow_of(combo):
 
 
 def records(path):
-    """The lines of a data file, each of which must end with CR LF; [] when there is no file."""
+    """The lines of a data file, each of which must end with CR LF; [] when there is no file. For
+    the offline buffer's folder, the records of its files in their order."""
+    if os.path.isdir(path):
+        return [r for name in sorted(os.listdir(path)) if not name.startswith(".") for r in records(os.path.join(path, name))]
     data = pathlib.Path(path).read_bytes() if os.path.exists(path) else b""
     if data and not data.endswith(b"\r\n"):
         raise AssertionError(f"{path} does not end with CR LF: {data[-40:]!r}")
@@ -184,7 +187,7 @@ class Workstation:
             os.makedirs(folder, mode=0o700)
         self.env = dict(session.env, XDG_RUNTIME_DIR=self.runtime_dir, **xdg)
         self.settings_file = os.path.join(xdg["XDG_CONFIG_HOME"], "Ovix_Shift-Loom.conf")
-        self.buffer_file = os.path.join(xdg["XDG_DATA_HOME"], "Ovix_Shift-Loom", "drive_c", "data")
+        self.buffer = os.path.join(xdg["XDG_STATE_HOME"], "Ovix_Shift-Loom", "buffer")
         self.store = os.path.join(self.root, "cardwarden")
         self.data_file = os.path.join(self.store, "data")
         self.process = self.panel = None
