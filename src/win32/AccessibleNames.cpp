@@ -23,6 +23,9 @@ std::wstring wide(const std::string& text)
     return out;
 }
 
+/** The object of a window that screen readers read: its client area, the control itself. */
+constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);
+
 } // namespace
 
 AccessibleNames::AccessibleNames()
@@ -41,7 +44,7 @@ AccessibleNames::~AccessibleNames()
     const MSAAPROPID properties[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
     for (const auto& [window, text] : m_shown) {
         if (IsWindow(window))
-            m_services->ClearHwndProps(window, OBJID_CLIENT, CHILDID_SELF, properties, 2);
+            m_services->ClearHwndProps(window, kClient, CHILDID_SELF, properties, 2);
     }
     m_services->Release();
 }
@@ -55,10 +58,10 @@ void AccessibleNames::set(HWND window, const AccessibleText& text)
     if (shown == m_shown.end())
         shown = m_shown.insert(m_shown.end(), {window, AccessibleText{}});
     if (!text.name.empty() && text.name != shown->second.name)
-        m_services->SetHwndPropStr(window, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, wide(text.name).c_str());
+        m_services->SetHwndPropStr(window, kClient, CHILDID_SELF, PROPID_ACC_NAME, wide(text.name).c_str());
     if (text.description != shown->second.description) {
         m_services->SetHwndPropStr(
-            window, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_DESCRIPTION, wide(text.description).c_str());
+            window, kClient, CHILDID_SELF, PROPID_ACC_DESCRIPTION, wide(text.description).c_str());
     }
     shown->second = text;
 }
