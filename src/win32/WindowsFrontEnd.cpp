@@ -130,9 +130,9 @@ void WindowsFrontEnd::showLocateDialog(DialogMode mode)
     if (mode == DialogMode::Modal) {
         DataFolderDialog model(m_settings, m_files, m_drives);
         LocateDialog dialog(model, m_drives);
-        m_startUpLocate = &dialog;
+        m_modalLocate = &dialog;
         dialog.runModal(ownerWindow());
-        m_startUpLocate = nullptr;
+        m_modalLocate = nullptr;
         return;
     }
     // One locate dialog beside the panel is enough: a second request brings it forward.
@@ -339,11 +339,11 @@ void WindowsFrontEnd::notificationAreaStarted()
 
 void WindowsFrontEnd::showRequested()
 {
-    // While the start-up still asks for the data folder, its dialog comes to the front instead.
-    if (m_startUpLocate)
-        m_startUpLocate->bringForward();
-    else
-        showFromTray();
+    // As a left click on the tray icon does; a locate dialog that waits for the worker (the
+    // start-up's, when the panel is not shown yet) comes to the front.
+    showFromTray();
+    if (m_modalLocate)
+        m_modalLocate->bringForward();
 }
 
 void WindowsFrontEnd::showFromTray()

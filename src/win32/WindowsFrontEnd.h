@@ -96,7 +96,7 @@ private:
 
     std::unique_ptr<DataFolderDialog> m_locateModel;
     std::unique_ptr<LocateDialog> m_locate;
-    LocateDialog* m_startUpLocate = nullptr; ///< while the start-up asks for the data folder
+    LocateDialog* m_modalLocate = nullptr; ///< while the start-up or the keypad's code asks for the data folder
     std::unique_ptr<AboutDialog> m_about;
     bool m_runEnded = false;
 };
