@@ -17,6 +17,8 @@ packages=(
     # session bus, driven with gdbus; the weston Wayland compositor with XWayland, and Qt's
     # Wayland platform plugin
     xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
+    # the accessibility bus and its Python client, to read the panel as a screen reader does
+    at-spi2-core python3-pyatspi
     # the store tool's timesheet page rendered and checked in a browser
     chromium
     # desktop integration checks

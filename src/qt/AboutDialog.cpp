@@ -4,6 +4,7 @@
 #include "panel/AboutBoxLayout.h"
 #include "platform/Cp1252.h"
 #include "qt/AppIcon.h"
+#include "qt/DesignLook.h"
 
 #include <QFont>
 #include <QLabel>
@@ -146,6 +147,7 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
     });
     setTabOrder(ok, sysInfo);
     ok->setFocus();
+    showDialogAccessibleTexts(this);
 }
 
 void AboutDialog::paintEvent(QPaintEvent* event)

@@ -37,6 +37,7 @@ ActivityDialog::ActivityDialog(QWidget* parent)
     QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
     m_combo->setFont(narrow);
     connect(m_combo, &PickComboBox::itemPicked, this, &ActivityDialog::picked);
+    showDialogAccessibleTexts(this);
 }
 
 std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "DesignLook.h"
 
+#include "panel/AccessibleText.h"
 #include "platform/Cp1252.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QPalette>
 #include <QStringList>
 #include <QTextDocument>
+#include <QWidget>
 #include <array>
 
 namespace shiftloom {
@@ -127,6 +131,50 @@ QString plainToolTip(std::string_view cp1252)
     if (!Qt::mightBeRichText(text))
         return text;
     return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+namespace {
+
+/**
+ * On Linux a combo box's accessible name is the text in it; screen readers name the box by the
+ * label whose buddy it is. That label stands left of the window, never seen.
+ */
+void labelComboBox(QComboBox* combo, const QString& name)
+{
+    QWidget* parent = combo->parentWidget();
+    const QString labelName = combo->objectName() + QStringLiteral("Label");
+    auto* label = parent->findChild<QLabel*>(labelName, Qt::FindDirectChildrenOnly);
+    if (!label) {
+        label = new QLabel(parent);
+        label->setObjectName(labelName);
+        label->setBuddy(combo);
+        label->setGeometry(-combo->width() - 16, combo->y(), combo->width(), combo->height());
+    }
+    label->setText(name);
+}
+
+} // namespace
+
+void showAccessibleText(QWidget* widget, const AccessibleText& text)
+{
+    const QString name = toQString(text.name);
+    if (!name.isEmpty() && widget->accessibleName() != name) {
+        widget->setAccessibleName(name);
+        if (auto* combo = qobject_cast<QComboBox*>(widget))
+            labelComboBox(combo, name);
+    }
+    const QString description = toQString(text.description);
+    if (widget->accessibleDescription() != description)
+        widget->setAccessibleDescription(description);
+}
+
+void showDialogAccessibleTexts(QWidget* dialog)
+{
+    const std::string form = fromQString(dialog->objectName());
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (!control->objectName().isEmpty())
+            showAccessibleText(control, dialogAccessibleText(form, fromQString(control->objectName())));
+    }
 }
 
 } // namespace shiftloom

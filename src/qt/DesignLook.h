@@ -11,8 +11,11 @@
 #include <string_view>
 
 class QPalette;
+class QWidget;
 
 namespace shiftloom {
+
+struct AccessibleText;
 
 /**
  * A window colour as Qt paints it: 0x00BBGGRR as is, and a system colour 0x800000nn through the
@@ -46,5 +49,14 @@ QString buttonText(std::string_view cp1252);
  * which would hide part of a description holding "<".
  */
 QString plainToolTip(std::string_view cp1252);
+
+/**
+ * Gives `widget` the texts a screen reader reads for it. Only a text that differs is set, since
+ * each setting is announced as a change; an empty name leaves the widget's own text its name.
+ */
+void showAccessibleText(QWidget* widget, const AccessibleText& text);
+
+/** Gives each control of `dialog` its texts, by the dialog's and the control's object names. */
+void showDialogAccessibleTexts(QWidget* dialog);
 
 } // namespace shiftloom

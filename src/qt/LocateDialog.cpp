@@ -137,6 +137,7 @@ LocateDialog::LocateDialog(
     resize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
     createControls();
     connectEvents();
+    showDialogAccessibleTexts(this);
     render();
     m_cancel->setFocus(Qt::OtherFocusReason);
 }

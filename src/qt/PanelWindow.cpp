@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PanelWindow.h"
 
+#include "panel/AccessibleText.h"
 #include "panel/ControlNames.h"
 #include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
@@ -96,6 +97,7 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     installFontStandIns();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString());
+    setAccessibleName(toQString(kPanelAccessibleName));
     const PanelDesign& design = panelDesign();
     setFont(designFont(design.font));
     setFixedSize(m_scale.toPixels(design.clientWidth), m_scale.toPixels(design.clientHeight));
@@ -103,6 +105,7 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     createControls();
     connectEvents();
     setTabOrder();
+    showAccessibleTexts();
 
     // The focus starts on the first control of the focus order, the hidden "IN" key.
     if (QWidget* first = control(kInKey))
@@ -350,6 +353,15 @@ void PanelWindow::render()
         m_jobList->setLines(m_panel.jobList(), displayOrder(m_panel.jobList()));
     }
     m_jobList->showText(toQString(m_panel.jobListText()));
+    showAccessibleTexts();
+}
+
+void PanelWindow::showAccessibleTexts()
+{
+    for (const ControlDesign& design : panelControls()) {
+        if (QWidget* widget = control(design.ref))
+            showAccessibleText(widget, accessibleText(m_panel, design.ref));
+    }
 }
 
 void PanelWindow::showJobButton(int slot)

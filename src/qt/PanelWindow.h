@@ -83,6 +83,8 @@ private:
     void showText(ControlRef ref, const std::string& text);
     void showJobButton(int slot);
     void showBackColour(ControlRef ref, Colour back);
+    /** The texts a screen reader reads for each control, as the panel stands now. */
+    void showAccessibleTexts();
     /** A mouse event on the drag strip: the pointer's place in twips from the strip's corner. */
     QPointF positionInDragStrip(const QMouseEvent* event) const;
 

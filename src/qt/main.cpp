@@ -3,6 +3,7 @@
 // tray icon, the clock tick, the start-up, and the end of the run when the session or a signal
 // asks for it.
 #include "app/SettingsStore.h"
+#include "panel/CommandLine.h"
 #include "panel/Panel.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -23,10 +24,36 @@
 
 #include <QApplication>
 #include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+/** Prints `text` on the standard output; false when it could not be written whole. */
+bool print(const std::string& text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     using namespace shiftloom;
+
+    // "--version" and "--help" answer before anything of the desktop is touched: they work
+    // without a display, and never start or reach a panel.
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
+    switch (readCommandLine(arguments)) {
+    case CommandLineRequest::ShowVersion:
+        return print(versionText()) ? 0 : 1;
+    case CommandLineRequest::ShowHelp:
+        return print(usageText()) ? 0 : 1;
+    case CommandLineRequest::RunPanel:
+        break;
+    }
 
     // The panel is small and repaints once a second; X's shared-memory image transfer costs it an
     // extra round trip (and wake-up) per repaint, plain transfer does not.

@@ -117,13 +117,15 @@ AboutDialog::AboutDialog(HWND panel, HICON icon, std::string_view appTitle)
         SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
+    // The title and the version are drawn on the window: its description tells them.
+    setAccessibleText(nullptr, {"", m_box.title + ", " + m_box.version});
     // The buttons in their focus order: OK first.
     for (const std::string_view name : {std::string_view("cmdOK"), std::string_view("cmdSysInfo")}) {
         const AboutControlDesign* button = aboutBoxControl(name);
         if (!button)
             continue;
         const bool ok = name == "cmdOK";
-        addControl("BUTTON",
+        HWND control = addControl("BUTTON",
             button->caption,
             WS_TABSTOP | (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
             0,
@@ -132,6 +134,7 @@ AboutDialog::AboutDialog(HWND panel, HICON icon, std::string_view appTitle)
             button->top,
             button->width,
             button->height);
+        setAccessibleText(control, dialogAccessibleText("frmAbout", name));
     }
 }
 

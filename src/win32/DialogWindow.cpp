@@ -18,6 +18,7 @@ DialogWindow::DialogWindow()
 
 DialogWindow::~DialogWindow()
 {
+    m_names.reset();
     if (m_window) {
         SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
@@ -88,6 +89,11 @@ HWND DialogWindow::addControl(const char* windowClass,
         nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
     return control;
+}
+
+void DialogWindow::setAccessibleText(HWND control, const AccessibleText& text)
+{
+    m_names->set(control ? control : m_window, text);
 }
 
 void DialogWindow::centreOn(HWND over)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "win32/AccessibleNames.h"
 #include "win32/Gdi.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #define WIN32_LEAN_AND_MEAN
@@ -45,6 +47,8 @@ protected:
         int top,
         int width,
         int height);
+    /** Gives a control (null: the dialog window itself) the texts a screen reader reads for it. */
+    void setAccessibleText(HWND control, const AccessibleText& text);
     /** Centres the window on `over` (or on the screen when it is hidden or none). */
     void centreOn(HWND over);
 
@@ -64,6 +68,7 @@ private:
 
     TwipsScale m_scale;
     GdiCache m_gdi;
+    std::optional<AccessibleNames> m_names{std::in_place}; ///< given up before the window goes
 
 protected:
     HWND m_window = nullptr;

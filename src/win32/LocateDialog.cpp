@@ -15,6 +15,7 @@ constexpr int kTypedPathId = 12;
 constexpr int kOkId = 17;
 constexpr int kCancelId = 18;
 
+constexpr std::string_view kForm = "Form2";
 constexpr std::string_view kFrameCaption = "Please locate Card-Warden data store: ";
 constexpr std::string_view kTypedPathLabel = "Or enter UNC path:";
 constexpr COLORREF kYellow = RGB(255, 255, 0);
@@ -84,6 +85,14 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
     m_typedPath =
         addControl("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
 
+    const std::pair<HWND, std::string_view> named[] = {{m_cancel, "Command18"},
+        {m_ok, "Command17"},
+        {m_folders, "Dir1"},
+        {m_drives, "Drive1"},
+        {m_typedPath, "Text1"}};
+    for (const auto& [control, name] : named)
+        setAccessibleText(control, dialogAccessibleText(kForm, name));
+
     m_driveNames = drives.drives();
     for (const std::string& drive : m_driveNames)
         SendMessageA(m_drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
@@ -119,6 +128,9 @@ void LocateDialog::render()
         m_shownStatus = m_dialog.status();
         InvalidateRect(m_window, nullptr, TRUE);
     }
+    // The frame and the status line are drawn on the window: its description tells them.
+    const std::string frame = dialogAccessibleText(kForm, "Frame6").description;
+    setAccessibleText(nullptr, {"", m_shownStatus.empty() ? frame : frame + ": " + m_shownStatus});
     if (m_dialog.closed())
         ShowWindow(m_window, SW_HIDE);
     m_rendering = false;

@@ -2,6 +2,7 @@
 #include "PanelWindow.h"
 
 #include "win32/DialogWindow.h"
+#include "win32/SingleInstance.h"
 
 #include <algorithm>
 #include <utility>
@@ -11,7 +12,6 @@
 namespace shiftloom::win32 {
 namespace {
 
-constexpr char kClassName[] = "ShiftLoomPanel";
 /** Control ids start here: clear of IDOK, IDCANCEL and the id of a combo box's own edit box. */
 constexpr int kFirstControlId = 2000;
 /** Posted after a pick in the job list: shows the list's text once the combo box has set its own. */
@@ -52,7 +52,7 @@ PanelWindow::PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events)
     windowClass.hInstance = instance;
     windowClass.hIcon = icon;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kPanelClassName;
     RegisterClassExA(&windowClass);
 
     // A thin fixed frame and no caption: no title bar, no system menu, no sizing; a tool window
@@ -63,7 +63,7 @@ PanelWindow::PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events)
     RECT frame{0, 0, m_scale.x(design.clientWidth), m_scale.y(design.clientHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     m_window = CreateWindowExA(exStyle,
-        kClassName,
+        kPanelClassName,
         "",
         style,
         CW_USEDEFAULT,
@@ -77,10 +77,12 @@ PanelWindow::PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events)
     m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     if (m_window)
         createControls(instance);
+    m_names.emplace();
 }
 
 PanelWindow::~PanelWindow()
 {
+    m_names.reset();
     if (m_window) {
         SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
@@ -228,6 +230,10 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
         m_events.notificationAreaStarted();
         return 0;
+    }
+    if (message == SingleInstance::showRequest()) {
+        m_events.showRequested();
+        return SingleInstance::kShown;
     }
     switch (message) {
     case WM_ERASEBKGND:
@@ -625,6 +631,17 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     tool.uId = reinterpret_cast<UINT_PTR>(c.window);
     tool.lpszText = tip.data();
     SendMessageA(m_toolTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void PanelWindow::setAccessibleText(ControlRef ref, const AccessibleText& text)
+{
+    if (HWND window = control(ref).window)
+        m_names->set(window, text);
+}
+
+void PanelWindow::setWindowAccessibleText(const AccessibleText& text)
+{
+    m_names->set(m_window, text);
 }
 
 void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_t>& order)

@@ -4,10 +4,12 @@
 #include "app/TextList.h"
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
+#include "win32/AccessibleNames.h"
 #include "win32/Gdi.h"
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,10 +52,15 @@ public:
     virtual void notificationAreaStarted() = 0;
     /** The delivery's thread has news (`PanelWindow::postStoreNews`). */
     virtual void storeNewsArrived() = 0;
+    /** A second start of the program asks the running panel to show itself. */
+    virtual void showRequested() = 0;
 
 protected:
     ~PanelEvents() = default;
 };
+
+/** The window class of the panel, by which a second start finds the running panel. */
+inline constexpr char kPanelClassName[] = "ShiftLoomPanel";
 
 /**
  * The panel window on Windows: narrow, with a thin fixed frame, no title bar and no
@@ -84,6 +91,10 @@ public:
     void setBackColour(ControlRef control, Colour colour);
     /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
     void setToolTip(ControlRef control, std::string_view text);
+    /** The texts a screen reader reads for a control that is a window of its own (not a label). */
+    void setAccessibleText(ControlRef control, const AccessibleText& text);
+    /** The texts a screen reader reads for the panel window itself. */
+    void setWindowAccessibleText(const AccessibleText& text);
     /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
     void setJobList(const TextList& items, const std::vector<std::size_t>& order);
 
@@ -130,6 +141,7 @@ private:
     GdiCache m_gdi;
     HWND m_window = nullptr;
     HWND m_toolTips = nullptr;
+    std::optional<AccessibleNames> m_names; ///< given up before the window goes
     std::vector<Control> m_controls; ///< by `controlIndex()`
     HWND m_focusBeforeDeactivation = nullptr;
     const Control* m_pressedLabel = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "WindowsFrontEnd.h"
 
+#include "panel/AccessibleText.h"
 #include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "platform/Process.h"
@@ -40,12 +41,7 @@ WindowsFrontEnd::WindowsFrontEnd(
                  GetSystemMetrics(SM_CYSMICON),
                  0)),
           kTrayToolTip,
-          [this] {
-              if (m_panel) {
-                  m_panel->showFromTray();
-                  render();
-              }
-          })
+          [this] { showFromTray(); })
 {
 }
 
@@ -134,7 +130,9 @@ void WindowsFrontEnd::showLocateDialog(DialogMode mode)
     if (mode == DialogMode::Modal) {
         DataFolderDialog model(m_settings, m_files, m_drives);
         LocateDialog dialog(model, m_drives);
+        m_modalLocate = &dialog;
         dialog.runModal(ownerWindow());
+        m_modalLocate = nullptr;
         return;
     }
     // One locate dialog beside the panel is enough: a second request brings it forward.
@@ -355,6 +353,23 @@ void WindowsFrontEnd::notificationAreaStarted()
     m_tray.restore();
 }
 
+void WindowsFrontEnd::showRequested()
+{
+    // As a left click on the tray icon does; a locate dialog that waits for the worker (the
+    // start-up's, when the panel is not shown yet) comes to the front.
+    showFromTray();
+    if (m_modalLocate)
+        m_modalLocate->bringForward();
+}
+
+void WindowsFrontEnd::showFromTray()
+{
+    if (!m_panel)
+        return;
+    m_panel->showFromTray();
+    render();
+}
+
 void WindowsFrontEnd::render()
 {
     if (!m_panel)
@@ -387,6 +402,15 @@ void WindowsFrontEnd::render()
         m_window.setJobList(panel.jobList(), displayOrder(panel.jobList()));
     }
     m_window.setCaption({PanelControl::JobList}, panel.jobListText());
+
+    for (const ControlDesign& design : panelControls())
+        m_window.setAccessibleText(design.ref, accessibleText(panel, design.ref));
+    // The clock and the activity are drawn by the window, no controls of their own: the window's
+    // description tells them.
+    auto told = [&panel](PanelControl label) { return accessibleText(panel, {label}).name; };
+    m_window.setWindowAccessibleText({std::string(kPanelAccessibleName),
+        told(PanelControl::Clock) + ". " + told(PanelControl::ActivityCode) + ", "
+            + told(PanelControl::ActivityNumber)});
 }
 
 } // namespace shiftloom::win32

@@ -75,7 +75,10 @@ private:
     void closing() override;
     void notificationAreaStarted() override;
     void storeNewsArrived() override;
+    void showRequested() override;
 
+    /** A left click on the tray icon, or a second start: the panel shows and reads its job list again. */
+    void showFromTray();
     void pressJobButton(int slot);
     /** Shows the model's state on the panel: only what changed reaches the controls. */
     void render();
@@ -95,6 +98,7 @@ private:
 
     std::unique_ptr<DataFolderDialog> m_locateModel;
     std::unique_ptr<LocateDialog> m_locate;
+    LocateDialog* m_modalLocate = nullptr; ///< while the start-up or the keypad's code asks for the data folder
     std::unique_ptr<AboutDialog> m_about;
     bool m_runEnded = false;
 };

@@ -2,23 +2,95 @@
 // The panel on Windows: the platform's files, clock, drives and per-user settings, the panel's
 // model with its Win32 windows and tray icon, the start-up and the message loop.
 #include "app/SettingsStore.h"
+#include "panel/CommandLine.h"
 #include "panel/Panel.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/HostFiles.h"
 #include "platform/win32/Win32RegistrySettingsBackend.h"
+#include "win32/SingleInstance.h"
 #include "win32/WindowsFrontEnd.h"
 
+#include <algorithm>
 #include <commctrl.h>
+#include <objbase.h>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+bool writeAll(HANDLE out, const std::string& text)
+{
+    DWORD written = 0;
+    return out && out != INVALID_HANDLE_VALUE
+        && WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+}
+
+/**
+ * Tells a text asked for on the command line. The program has no console of its own: the text
+ * goes where its standard output was sent, when it was; else into the console of the program
+ * that started it (a command prompt); else, started from the desktop, into a message box.
+ * False when it could not be told.
+ */
+bool tell(const std::string& text)
+{
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n')
+            lines += '\r';
+        lines += c;
+    }
+    if (writeAll(GetStdHandle(STD_OUTPUT_HANDLE), lines))
+        return true;
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        HANDLE console = CreateFileA(
+            "CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool written = writeAll(console, lines);
+        if (console != INVALID_HANDLE_VALUE)
+            CloseHandle(console);
+        FreeConsole();
+        if (written)
+            return true;
+    }
+    return MessageBoxA(nullptr, text.c_str(), "Ovix Shift-Loom", MB_OK | MB_ICONINFORMATION) != 0;
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace shiftloom;
 
+    // "--version" and "--help" answer before anything else: they never start or reach a panel.
+    const std::vector<std::string_view> arguments(__argv + std::min(__argc, 1), __argv + __argc);
+    switch (readCommandLine(arguments)) {
+    case CommandLineRequest::ShowVersion:
+        return tell(versionText()) ? 0 : 1;
+    case CommandLineRequest::ShowHelp:
+        return tell(usageText()) ? 0 : 1;
+    case CommandLineRequest::RunPanel:
+        break;
+    }
+
+    // One panel per worker's session: a second start shows the running panel and ends here,
+    // before it has read or written anything.
+    win32::SingleInstance instanceGuard;
+    switch (instanceGuard.claim(win32::kPanelClassName)) {
+    case win32::SingleInstance::Claim::HandedOver:
+        return 0;
+    case win32::SingleInstance::Claim::NoAnswer:
+        return 1;
+    case win32::SingleInstance::Claim::First:
+        break;
+    }
+
     // Twips become as many pixels as the screen's real resolution asks for.
     SetProcessDPIAware();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    // The screen readers' names of the controls are given through a COM service.
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 
     // Paths are the paths themselves, but for the root of C: where the user may not write there.
     platform::HostFiles host;
@@ -28,11 +100,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SettingsStore settings(settingsBackend);
     platform::Win32DriveList drives;
 
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    win32::WindowsFrontEnd frontEnd(instance, icon, settings, files, drives);
-    Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
-    frontEnd.attach(panel);
-    if (frontEnd.start() == LoadOutcome::NoStart)
-        return 0;
-    return frontEnd.run();
+    int exitCode = 0;
+    {
+        HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+        win32::WindowsFrontEnd frontEnd(instance, icon, settings, files, drives);
+        Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
+        frontEnd.attach(panel);
+        if (frontEnd.start() != LoadOutcome::NoStart)
+            exitCode = frontEnd.run();
+    }
+    if (com)
+        CoUninitialize();
+    return exitCode;
 }

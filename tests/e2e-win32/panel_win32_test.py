@@ -222,6 +222,18 @@ class WorkdayTest(linux.PanelTestCase):
         # nothing, so the time is waited for, too).
         gone = lambda: time.monotonic() > started + 5 and not self.ws.panel_visible()  # noqa: E731
         ps.wait_for('the panel to hide itself', gone, timeout=15)
+        # A second start shows the running panel, its job still running, and ends having written
+        # nothing: one panel, one icon. The options answer and end without either.
+        self.assertRegex(self.prefix.run('wine', ARGS.panel, '--version'), rb'^shift-loom [\d.]+\r\n$')
+        icons = len(self.ws.docked_icons())  # the cancelled first start's may still be there
+        second = self.session.start_process('second', ['wine', ARGS.panel], env=self.ws.env)
+        self.assertEqual(second.wait(timeout=30), 0, 'the second start ends')
+        ps.wait_for('the panel shown by the second start', self.ws.panel_visible, timeout=5)
+        self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
+        self.assertEqual(len(self.ws.docked_icons()), icons, 'no second icon in the tray')
+        self.assert_no_more_records(1)
+        self.ws.click(ps.CLOSE_BUTTON)
+        ps.wait_for('the panel hidden by its X', lambda: not self.ws.panel_visible(), timeout=5)
         self.click_tray_until_shown()
         before = datetime.datetime.now()
         self.ws.click(ps.STOP_ALL)

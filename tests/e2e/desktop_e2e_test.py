@@ -143,25 +143,56 @@ class StatusNotifierSession(ps.XSession):
 
 
 class StatusNotifierTest(DesktopTestCase):
-    """The tray icon as a StatusNotifier item, shown by xfce4-panel's notification area."""
+    """The tray icon as a StatusNotifier item, shown by xfce4-panel's notification area; the panel
+    read and worked as a screen reader does, over AT-SPI on the same session bus."""
 
     session_class = StatusNotifierSession
 
-    def test_item_registers_and_its_activation_shows_the_panel(self):
+    def test_item_registers_and_a_screen_reader_starts_and_stops_a_job(self):
         self.configured(1, autocode="8")
+        # A screen reader switches the desktop's accessibility on; the panel joins at its start.
+        on = ("org.freedesktop.DBus.Properties.Set", "org.a11y.Status", "IsEnabled", "<true>")
+        self.session.gdbus("org.a11y.Bus", "/org/a11y/bus", *on)
         self.start_panel()
         [item] = ps.wait_for("the panel's item registered", self.session.items, timeout=15)
         get = ("org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem", "ToolTip")
         tooltip = self.session.gdbus(item, "/StatusNotifierItem", *get)
         self.assertIn("'   Ovix Tick-Fob '", tooltip)
 
+        # Every control of the panel has its name, a job button its job; the job list is named by
+        # its label (its own name is its text).
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = self.session.env["DBUS_SESSION_BUS_ADDRESS"]
+        import pyatspi  # Debian's: it reaches the bus named above
+
+        def panel():
+            apps = [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "Ovix_Shift-Loom"]
+            return next((w for a in apps for w in a if w.name == "Ovix Shift-Loom"), None)
+
+        controls = {c.name: c for c in ps.wait_for("the panel over AT-SPI", panel, timeout=15)}
+        self.assertNotIn("", controls, "a control without a name")
+        expected = [f"Time of job {n}" for n in range(1, 11)] + [f"Key {d}" for d in range(10)]
+        expected += ["Job 1: SHOP    1001", "Job 2: empty", "Job 10: empty", "Job list", "IN"]
+        expected += ["STOP ALL", "Total time", "Card-Warden card number", "Hide the panel"]
+        self.assertEqual([name for name in expected if name not in controls], [])
+        self.assertTrue(any(re.fullmatch(r"Clock \d\d:\d\d:\d\d", name) for name in controls))
+        relations = controls["Add Job"].getRelationSet()
+        [label] = [r for r in relations if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+        self.assertEqual(label.getTarget(0).name, "Job list")
+
+        # The job button pressed through its action, the activity kept: a start record.
+        button = controls["Job 1: SHOP    1001"]
+        before = self.start_job(0, press=lambda: button.queryAction().doAction(0))
+        self.assert_record(self.wait_records(1)[0], before, pe.start_tail("8", "00001001", ""))
+        ps.wait_for("the button named running", lambda: button.name.endswith(", running"), 5)
+
         # With a tray there, the panel hides itself after a job press; activation shows it.
-        self.start_job(0, activity_row=0)
-        self.wait_records(1)
         self.ws.wait_hidden("five seconds after the start")
         activate = ("/StatusNotifierItem", "org.kde.StatusNotifierItem.Activate", "0", "0")
         self.assertEqual(self.session.gdbus(item, *activate), "()")
         ps.wait_for("the panel shown by the activation", self.ws.panel_visible, timeout=5)
+        before = datetime.datetime.now()
+        controls["STOP ALL"].queryAction().doAction(0)
+        self.assert_record(self.wait_records(2)[1], before, pe.stop_tail("8"))
 
 
 class WaylandSession(ps.XSession):

@@ -89,10 +89,11 @@ class PanelTestCase(unittest.TestCase):
         self.assertEqual((line[:2], line[14:]), ("01", tail), f"record {line!r}")
         self.assertTrue(before.strftime("%Y%m%d%H%M") <= stamp <= now, f"the time of {line!r}")
 
-    def start_job(self, slot, activity_row=None):
-        """Presses a job button and picks an activity (or keeps it: Escape); the time before."""
+    def start_job(self, slot, activity_row=None, press=None):
+        """Presses a job button (with the mouse, or by `press`) and picks an activity (or keeps it:
+        Escape); the time before."""
         before = datetime.datetime.now()
-        self.ws.click(ps.job_button(slot))
+        press() if press else self.ws.click(ps.job_button(slot))
         dialog = self.ws.find_window("SELECT ACTIVITY", timeout=10)
         if activity_row is None:
             self.session.keys(dialog, "Escape")

@@ -7,6 +7,7 @@
 #include "qt/LocateDialog.h"
 #include "qt/TrayIcon.h"
 
+#include <QAccessible>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPointer>
@@ -19,6 +20,19 @@ namespace shiftloom::test {
 namespace {
 
 using DialogsTest = QtFixture;
+
+/** The controls of `dialog` (those it names) that a screen reader finds without a name. */
+std::string unnamedControls(QWidget* dialog)
+{
+    QStringList unnamed;
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        if (!name.isEmpty() && !name.startsWith(QStringLiteral("qt_"))
+            && QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+            unnamed << name;
+    }
+    return unnamed.join(' ').toStdString();
+}
 
 TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
 {
@@ -41,6 +55,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
     }));
     tree->setCurrentIndex(index);
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("OK - Found it."));
+    EXPECT_EQ(unnamedControls(&dialog), "");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(settings.read(keys::DataLoc), found);
     EXPECT_FALSE(dialog.isVisible()) << "OK closes the dialog";
@@ -71,6 +86,7 @@ TEST_F(DialogsTest, OneAboutBoxAtATimeAndSystemInfoWithoutAProgramSaysSo)
     AboutBoxLauncher about;
     QPointer<AboutDialog> box = about.show();
     EXPECT_EQ(about.show(), box.data());
+    EXPECT_EQ(unnamedControls(box), "");
     QString said;
     answerMessageBox(
         [&said](QMessageBox* message) { said = message->windowTitle() + "|" + message->text(); }, QMessageBox::Ok);

@@ -7,6 +7,7 @@
 #include "panel/TimeText.h"
 #include "qt/PickComboBox.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -48,6 +49,13 @@ protected:
     }
 
     QColor buttonFace(int i) const { return widget(jobButton(i))->grab().toImage().pixelColor(3, 2); }
+
+    /** What a screen reader reads for a widget: its name, and after a "|" its description. */
+    static std::string told(QWidget* widget)
+    {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        return (face->text(QAccessible::Name) + "|" + face->text(QAccessible::Description)).toStdString();
+    }
 };
 
 TEST_F(PanelWindowTest, AThinFixedFrameWithoutTitleBarAndFocusWalkingTheLayoutsOrder)
@@ -79,6 +87,8 @@ TEST_F(PanelWindowTest, TheKeypadTheActivityDialogAStartAndStopAllShowOnThePanel
 {
     pickFromList(widgetAs<PickComboBox>(kJobList), QString::fromStdString(std::string(panel.jobList()[0])));
     EXPECT_EQ(widgetAs<QPushButton>(jobButton(0))->text(), QStringLiteral("WS      JOB00001"));
+    const std::string description = QString::fromStdString(panel.slot(0).description).trimmed().toStdString();
+    EXPECT_EQ(told(widget(jobButton(0))), "Job 1: WS      JOB00001|" + description + ". Stopped, timed 00:00:00");
     for (const ControlRef key : {digitKey(4), digitKey(7)}) {
         widget(key)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(widget(key), Qt::Key_Space); // the hidden keypad's keys
@@ -95,6 +105,9 @@ TEST_F(PanelWindowTest, TheKeypadTheActivityDialogAStartAndStopAllShowOnThePanel
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("SELECT ACTIVITY"));
         EXPECT_EQ(activities->currentText(), QStringLiteral("  :  ")) << "the current activity, none yet";
         EXPECT_EQ(buttonFace(0), kGreen) << "running while the worker chooses";
+        const auto labels = QAccessible::queryAccessibleInterface(activities)->relations(QAccessible::Label);
+        EXPECT_EQ(
+            labels.size() == 1 ? labels[0].first->text(QAccessible::Name) : QString(), QStringLiteral("Activity"));
         dialog->close(); // the close box
     });
     EXPECT_EQ(dataLines().size(), 1u) << "closed without a pick, the start goes on";
@@ -115,6 +128,10 @@ TEST_F(PanelWindowTest, TheKeypadTheActivityDialogAStartAndStopAllShowOnThePanel
 
     frontEnd.tick();
     EXPECT_EQ(text(elapsedBox(0)) + text({PanelControl::Total}), QStringLiteral("00:00:0100:00:01"));
+    EXPECT_EQ(
+        told(widget(jobButton(0))), "Job 1: WS      JOB00001, running|" + description + ". Running, timed 00:00:01");
+    EXPECT_EQ(
+        told(widget({PanelControl::Clock})), "Clock " + text({PanelControl::Clock}).toStdString() + "|Time of day");
     QTest::mouseClick(widget({PanelControl::StopAll}), Qt::LeftButton);
     EXPECT_EQ(buttonFace(0), QApplication::palette().color(QPalette::Button));
     EXPECT_EQ(dataLines().size(), 4u);

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include "AccessibleText.h"
+
+#include "panel/Panel.h"
+#include "panel/TimeText.h"
+
+#include <array>
+
+namespace shiftloom {
+namespace {
+
+AccessibleText jobButtonText(const Panel& panel, int slot)
+{
+    const std::string number = std::to_string(slot + 1);
+    const JobSlot& job = panel.slot(slot);
+    if (job.isFree())
+        return {"Job " + number + ": empty", "No job on this button: pick one in the job list first"};
+    const bool running = panel.runningSlot() == slot;
+    // The description comes padded with blanks to its field's width.
+    std::string description = job.description.substr(0, job.description.find_last_not_of(' ') + 1);
+    if (!description.empty())
+        description += ". ";
+    description += (running ? "Running, timed " : "Stopped, timed ") + timeText(job.elapsed);
+    return {"Job " + number + ": " + job.job + (running ? ", running" : ""), std::move(description)};
+}
+
+std::string orNone(const std::string& value)
+{
+    return value.empty() ? std::string("none") : value;
+}
+
+struct DialogText
+{
+    std::string_view dialog;
+    std::string_view control;
+    std::string_view name;
+    std::string_view description;
+};
+
+constexpr std::array kDialogTexts = {
+    DialogText{"Form2", "Frame6", "Locate data store", "Please locate Card-Warden data store"},
+    DialogText{"Form2", "Drive1", "Drive", "The drive that holds the data store"},
+    DialogText{
+        "Form2", "Dir1", "Folder", "Open a folder with Enter or a double-click; a data store holds cardward.ini"},
+    DialogText{"Form2", "Label5", "", "Whether the folder chosen is a data store"},
+    DialogText{"Form2", "Label1", "Or enter UNC path:", ""},
+    DialogText{"Form2", "Text1", "UNC path", "Or type the path of the data store"},
+    DialogText{"Form2", "Command18", "Cancel", "Closes the dialog without a data store"},
+    DialogText{"Form2", "Command17", "OK", "Uses the data store found"},
+    DialogText{"Form3", "Combo1", "Activity", "Pick the activity of the job being started"},
+    DialogText{"frmAbout", "picIcon", "Program icon", ""},
+    DialogText{"frmAbout", "lblTitle", "", "The program's name"},
+    DialogText{"frmAbout", "lblVersion", "", "The program's version"},
+    DialogText{"frmAbout", "cmdOK", "OK", "Closes the about box"},
+    DialogText{"frmAbout", "cmdSysInfo", "System Info...", "Starts the system information program"},
+};
+
+} // namespace
+
+AccessibleText accessibleText(const Panel& panel, ControlRef ref)
+{
+    const std::string number = std::to_string(ref.index + 1);
+    switch (ref.control) {
+    case PanelControl::DragStrip:
+        return {"Move the panel", "Drag with the mouse to move the panel"};
+    case PanelControl::TitleWord:
+        return {ref.index == 0 ? "Ovix" : "SHIFT-LOOM", "Click for the about box"};
+    case PanelControl::CloseButton:
+        return {"Hide the panel", "Timing goes on; the tray icon shows the panel again"};
+    case PanelControl::Clock:
+        return {"Clock " + timeText(panel.clockDisplay()), "Time of day"};
+    case PanelControl::JobList:
+        return {"Job list", "Pick a job to put it on the top job button"};
+    case PanelControl::CardNumber:
+        return {"Card-Warden card number", "Your card number, written into every record"};
+    case PanelControl::ActivityCode:
+        return {"Activity " + orNone(panel.activity().code), "The activity of the jobs you start"};
+    case PanelControl::ActivityNumber:
+        return {"Activity number " + orNone(panel.activity().number), "Written into each start record"};
+    case PanelControl::JobButton:
+        return jobButtonText(panel, ref.index);
+    case PanelControl::ElapsedBox:
+        return {"Time of job " + number, "Hours, minutes and seconds timed on job " + number};
+    case PanelControl::StopAll:
+        return {"STOP ALL", "Stops timing the running job"};
+    case PanelControl::Total:
+        return {"Total time", "The times of all jobs together"};
+    case PanelControl::SlotCard:
+        return {"Card code of job " + number, ""};
+    case PanelControl::DataFolder:
+        return {"Data folder", "The Card-Warden data store the records go to"};
+    case PanelControl::InKey:
+        return {"IN", "Punches in with the number keyed"};
+    case PanelControl::IdleColourHolder:
+        return {"Spare key", "Does nothing"};
+    case PanelControl::DragFlag:
+    case PanelControl::DragOriginX:
+    case PanelControl::DragOriginY:
+        return {"Drag state", ""};
+    case PanelControl::KeypadEntry:
+        return {"Keypad entry", "Not read out"};
+    case PanelControl::KeypadEcho:
+        return {"Keypad entry", "A star for each digit keyed"};
+    case PanelControl::DigitKey:
+        return {"Key " + std::to_string(ref.index), "Keys the digit " + std::to_string(ref.index)};
+    case PanelControl::HashKey:
+        return {"Hash key", "Hides the panel"};
+    case PanelControl::ClearKey:
+        return {"Clear key", "Clears the digits keyed"};
+    case PanelControl::TrayIcon:
+        break;
+    }
+    return {"Ovix Tick-Fob", "Shows the panel"};
+}
+
+AccessibleText dialogAccessibleText(std::string_view dialog, std::string_view control)
+{
+    for (const DialogText& text : kDialogTexts) {
+        if (text.dialog == dialog && text.control == control)
+            return {std::string(text.name), std::string(text.description)};
+    }
+    return {};
+}
+
+} // namespace shiftloom
