@@ -53,7 +53,7 @@ HandOver::Setup Delivery::setup(std::string journal, bool earlier)
     auto inStore = [earlier](std::string_view path) {
         return !(earlier ? path == kEarlierBuffer || path == kEarlierSpool : path.starts_with(platform::kOwnFolder));
     };
-    return {m_files, m_wait, std::move(journal), inStore, m_nonce, m_batchBytes, m_counts};
+    return {m_files, m_wait, std::move(journal), inStore, m_nonce, m_batchBytes, m_counts, std::string(kBufferFolder)};
 }
 
 Delivery::Earlier Delivery::handOverEarlier(std::string_view storeData, FileError& error)
@@ -174,14 +174,8 @@ RoundResult Delivery::run(std::string_view storeFolder, RecordBuffer& buffer, st
     if (!listed)
         return stop(StoreAnswer::Takes, FileError::Io);
     std::size_t removed = 0;
-    for (const std::string& file : files) {
-        const SourceState state = own.handOver(file, data, error);
-        if (state == SourceState::Absent) {
-            ++removed;
-            continue;
-        }
-        if (state == SourceState::Delivered)
-            continue;
+    const SourceState state = own.handOverFiles(files, data, removed, error);
+    if (state != SourceState::Absent && state != SourceState::Delivered) {
         if (state == SourceState::Unreadable)
             std::clog
                 << "Ovix Shift-Loom: a record file of the offline buffer cannot be read; it and newer records wait\n";
@@ -190,7 +184,7 @@ RoundResult Delivery::run(std::string_view storeFolder, RecordBuffer& buffer, st
     }
     // The files' removal on the disk first: a journal emptied before it could let a power cut
     // bring a delivered file back without the entry that says it went.
-    const bool removalsKept = removed == 0 || m_files.flushFolder(kBufferFolder) == FileError::None;
+    const bool removalsKept = own.empty() || m_files.flushFolder(kBufferFolder) == FileError::None;
     const bool bufferEmpty = removed == files.size();
     if (!held.empty() && bufferEmpty) {
         switch (own.appendRecords(data, held, error)) {

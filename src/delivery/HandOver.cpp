@@ -4,6 +4,7 @@
 #include "app/StorePaths.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace shiftloom::delivery {
 
@@ -50,7 +51,7 @@ void HandOver::settleRecords(std::string& forStore, std::string& forWaiting)
     for (const JournalEntry& e : m_entries) {
         if (e.kind == 'R')
             pending.clear();
-        else if (e.kind == 'W')
+        else if (e.kind == 'W' || e.kind == 'F')
             pending.push_back(&e);
     }
     for (const JournalEntry* e : pending) {
@@ -67,7 +68,11 @@ void HandOver::settleRecords(std::string& forStore, std::string& forWaiting)
             const std::size_t whole = lines.substr(0, matched - e->prefix).rfind(kLineEnd);
             arrived = whole == std::string_view::npos ? 0 : whole + kLineEnd.size();
         }
-        (m_setup.inStore(e->target) ? forStore : forWaiting) += lines.substr(arrived);
+        // The records of files stay in their files until they are wholly in the store.
+        if (e->kind == 'F')
+            removeDelivered(*e, arrived);
+        else
+            (m_setup.inStore(e->target) ? forStore : forWaiting) += lines.substr(arrived);
     }
     if (!m_allSettled) {
         // Their lines stay with their entries until all can be settled at once.
@@ -228,6 +233,106 @@ SourceState HandOver::handOver(std::string_view source, std::string_view store, 
     }
     error = FileError::Busy;
     return SourceState::Waiting;
+}
+
+namespace {
+
+/** One file of an 'F' entry. */
+struct NamedFile
+{
+    std::string_view name;
+    std::string_view identity;
+    std::uint64_t bytes = 0;
+};
+
+std::vector<NamedFile> filesOf(std::string_view list)
+{
+    std::vector<NamedFile> files;
+    while (!list.empty()) {
+        const std::string_view item = list.substr(0, list.find('|'));
+        list.remove_prefix(std::min(list.size(), item.size() + 1));
+        const std::size_t first = item.find('=');
+        const std::size_t second = item.rfind('=');
+        if (first == std::string_view::npos || second == first)
+            return {};
+        NamedFile file{item.substr(0, first), item.substr(first + 1, second - first - 1)};
+        const std::string_view bytes = item.substr(second + 1);
+        const auto parsed = std::from_chars(bytes.data(), bytes.data() + bytes.size(), file.bytes);
+        if (parsed.ec != std::errc{} || parsed.ptr != bytes.data() + bytes.size())
+            return {};
+        files.push_back(file);
+    }
+    return files;
+}
+
+} // namespace
+
+std::size_t HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived)
+{
+    std::size_t removed = 0;
+    std::uint64_t end = 0;
+    for (const NamedFile& named : filesOf(e.source)) {
+        end += named.bytes;
+        if (end > arrived)
+            break;
+        // Only the very file the entry names: a file of the same name made since is another's.
+        const std::string path = m_setup.filesFolder + "\\" + std::string(named.name);
+        OpenFile file(m_files);
+        std::string id;
+        if (file.open(path, OpenMode::Read) != FileError::None || m_files.identity(file.handle(), id) != FileError::None
+            || id != named.identity)
+            continue;
+        file.close();
+        removed += m_files.remove(path) == FileError::None;
+    }
+    return removed;
+}
+
+SourceState HandOver::handOverFiles(
+    const std::vector<std::string>& paths, std::string_view store, std::size_t& removed, FileError& error)
+{
+    removed = 0;
+    error = FileError::None;
+    if (!m_journal.isOpen()) {
+        error = FileError::Io; // without the journal a batch cut short would go twice: they wait
+        return paths.empty() ? SourceState::Absent : SourceState::Waiting;
+    }
+    for (std::size_t next = 0; next < paths.size();) {
+        JournalEntry e{.kind = 'F', .nonce = m_setup.nonce, .target = std::string(store)};
+        std::string lines;
+        std::vector<std::string> batch;
+        for (; next < paths.size() && lines.size() < m_setup.batchBytes; ++next) {
+            OpenFile file(m_files);
+            std::string content;
+            std::string id;
+            if (file.open(paths[next], OpenMode::Read) != FileError::None
+                || platform::readAll(m_files, file.handle(), content) != FileError::None
+                || m_files.identity(file.handle(), id) != FileError::None) {
+                if (batch.empty())
+                    return error = FileError::Io, SourceState::Unreadable;
+                break; // the batch goes without it; the next one begins with it
+            }
+            const std::string records = storeLines(content);
+            const std::string_view name = std::string_view(paths[next]).substr(paths[next].rfind('\\') + 1);
+            e.source +=
+                (batch.empty() ? "" : "|") + std::string(name) + "=" + id + "=" + std::to_string(records.size());
+            lines += records;
+            batch.push_back(paths[next]);
+        }
+        const bool lineStart = std::exchange(m_lineStartNeeded, false);
+        const platform::AppendResult result = append(store, lines, lineStart, [&](const platform::AppendPlan& plan) {
+            fill(e, plan, lines);
+            return add(e);
+        });
+        if (!result.ok() && (!result.started || settle(e) != Settled::There)) {
+            error = result.error;
+            m_allSettled = m_allSettled && !result.started; // a write begun is the journal's now
+            return error == FileError::Busy ? SourceState::Waiting : SourceState::StoreFault;
+        }
+        for (const std::string& path : batch)
+            removed += m_files.remove(path) == FileError::None;
+    }
+    return removed == paths.size() ? SourceState::Absent : SourceState::Delivered;
 }
 
 void HandOver::finish(bool sourcesGone)

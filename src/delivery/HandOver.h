@@ -61,6 +61,7 @@ public:
         std::uint64_t nonce;
         std::size_t batchBytes;
         DeliveryCounts& counts;
+        std::string filesFolder{}; ///< the folder of the record files that 'F' entries name
     };
     explicit HandOver(Setup setup);
 
@@ -88,6 +89,16 @@ public:
     /** Hands `source` over to `store`, from where the journal says its delivered lines end. */
     SourceState handOver(std::string_view source, std::string_view store, platform::FileError& error);
 
+    /**
+     * Hands the record files `paths` (of `Setup::filesFolder`, oldest first) over to `store` in batches of
+     * whole files, each with an intent that carries its records and names its files, then
+     * deletes them; `removed` counts those gone. Stops at the first batch the store does not take.
+     */
+    SourceState handOverFiles(const std::vector<std::string>& paths,
+        std::string_view store,
+        std::size_t& removed,
+        platform::FileError& error);
+
     bool allSettled() const { return m_allSettled; }
     /** Empties the journal when nothing it says can matter any more. */
     void finish(bool sourcesGone);
@@ -112,6 +123,8 @@ private:
         std::string_view source, const std::string& id, const std::string& content) const;
     static std::uint64_t afterWholeLines(const std::string& content, const JournalEntry& e, std::size_t matched);
     static void fill(JournalEntry& e, const platform::AppendPlan& plan, std::string_view lines);
+    /** Deletes the files an 'F' entry names whose records are wholly in the store (`arrived` bytes of its lines). */
+    std::size_t removeDelivered(const JournalEntry& e, std::size_t arrived);
     platform::AppendResult append(std::string_view target,
         std::string_view lines,
         bool lineStart,

@@ -22,9 +22,10 @@ std::string storeLines(std::string_view bytes);
  * One entry of the intent journal, written and forced to the disk before a batch of records is
  * written to a file, so that the next delivery can tell how the write came out.
  *
- * Kinds: 'S' a batch of a waiting file (a record file of the buffer, or a buffer of an earlier
- * version) being written to the store, named by its extent in that file; 'W' records of a writer
- * being written to a file, carried in the entry; 'R' the 'W' entries before it are settled.
+ * Kinds: 'S' a batch of a buffer of an earlier version being written to the store, named by its
+ * extent in that file; 'W' records of a writer being written to a file, carried in the entry;
+ * 'F' the records of files of the offline buffer being written to the store, carried in the
+ * entry, with the files they come from; 'R' the 'W' and 'F' entries before it are settled.
  */
 struct JournalEntry
 {
@@ -35,7 +36,8 @@ struct JournalEntry
     std::uint64_t offset = 0; ///< the file's size before the write
     std::uint64_t prefix = 0; ///< bytes of line end written before the lines
     std::string payload{}; ///< every byte written: prefix and lines ('W' only)
-    std::string source{}; ///< for 'S': the waiting file
+    /** For 'S': the waiting file. For 'F': each file as "name=identity=bytes", joined by '|'. */
+    std::string source{};
     std::string sourceId{};
     std::uint64_t from = 0; ///< the batch's extent in its source
     std::uint64_t upto = 0;
