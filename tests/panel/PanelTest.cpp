@@ -83,16 +83,45 @@ TEST_F(PanelTest, TheIniInTheWindowsFolderOrElseTheWorkerNamesTheStore)
     EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown"})) << "not asked";
 }
 
-TEST_F(PanelTest, AStoreThatCannotBeWrittenSwitchesTheRunToTheFallbackAndItsBuffer)
+// A store away at the start (its share not mounted yet): the run starts on the fallback folder,
+// its records wait in the buffer, and once the store is there the run goes back to it within a
+// minute, without a restart: its job list, and the records in it. A record that no place on the
+// disk takes is told to the worker at once, once.
+TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfARecordNotSaved)
 {
-    settings.write(keys::DataLoc, home.path() + "/unplugged/share");
+    const std::string share = home.path() + "/unplugged/share";
+    settings.write(keys::DataLoc, share);
+    settings.write(keys::AutoCode, "1234");
     test::writeFile(paths.toHost("c:\\dep.dat"), test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
     EXPECT_EQ(panel.load(), LoadOutcome::Fallback);
     EXPECT_EQ(panel.dataFolder(), "c:\\");
     EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from c:\\dep.dat";
     panel.stopAll();
-    EXPECT_EQ(test::recordLines(buffer()).size(), 1u) << "records go to the buffer c:\\data";
+    EXPECT_EQ(test::recordLines(buffer()).size(), 1u) << "records wait in the buffer";
     EXPECT_TRUE(host.messages.empty());
+
+    EXPECT_FALSE(std::filesystem::exists(home.path() + "/unplugged")) << "nothing made in its place";
+    std::filesystem::create_directories(home.path() + "/unplugged");
+    makeStore();
+    std::filesystem::rename(store(), share);
+    int seconds = 0;
+    for (; panel.dataFolder() != share && seconds < 120; ++seconds) {
+        clock.advance(std::chrono::seconds(1));
+        panel.tick();
+    }
+    EXPECT_LE(seconds, 60);
+    EXPECT_EQ(panel.jobList().size(), 4u) << "the job list comes from the store";
+    EXPECT_EQ(test::readFile(share + "/data"), std::string(kStop) + "\r\n");
+
+    test::writeFile(bufferPath() + ".x", "");
+    std::filesystem::rename(bufferPath(), bufferPath() + ".y");
+    std::filesystem::rename(bufferPath() + ".x", bufferPath()); // a file where the buffer's folder was
+    files.failAll(test::FileOp::Open);
+    panel.stopAll();
+    panel.stopAll();
+    files.clear();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, messages::NotSavedTitle);
 }
 
 TEST_F(PanelTest, AJobFileThatCannotBeReadSwitchesOnceAndListsOnlySettings)
