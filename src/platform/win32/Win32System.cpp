@@ -29,8 +29,10 @@ void endProcessNow(int exitCode)
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
 {
     // The folder as a text of the program: Windows-1252, and only when it has no other character.
+    // The system's own Windows directory, where Card-Warden puts cwv5.ini: on a Remote Desktop
+    // host a program not marked terminal-server aware is given a private one by GetWindowsDirectory.
     wchar_t wide[MAX_PATH + 1];
-    const UINT length = GetWindowsDirectoryW(wide, MAX_PATH + 1);
+    const UINT length = GetSystemWindowsDirectoryW(wide, MAX_PATH + 1);
     std::string text;
     if (length == 0 || length > MAX_PATH || !toPathText({wide, length}, text))
         return 0;
