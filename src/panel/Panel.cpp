@@ -254,6 +254,33 @@ void Panel::tick()
     collect();
 }
 
+void Panel::catchUp(ElapsedTime missed)
+{
+    if (missed <= 0s)
+        return;
+    // Of the ticks missed, the first one whose new running time lies in the first minute of an
+    // hour would have set the clock display from the system time; each one after it carried the
+    // display on with the system time, up to the system time of now. With none, the display
+    // counts on by itself. With no slot running, the keypad entry decides, the same at every tick.
+    bool setFromSystemTime = false;
+    if (m_running) {
+        const ElapsedTime intoHour = (runningElapsed() + 1s) % 1h;
+        const ElapsedTime firstMinuteAfter = intoHour < 1min ? 1s : 1h - intoHour + 1s;
+        setFromSystemTime = missed >= firstMinuteAfter;
+        // A time that reaches 24 hours starts again at 0 (one typed beyond it never reaches it).
+        JobSlot& slot = m_slots[static_cast<std::size_t>(*m_running)];
+        slot.elapsed = slot.elapsed < kDay ? (slot.elapsed + missed) % kDay : slot.elapsed + missed;
+    } else {
+        setFromSystemTime = addOneSecond(readTimeText(m_keypadEntry)).minutes == 0;
+    }
+    m_clock = setFromSystemTime ? timeOfDay(m_systemClock.now()) : (m_clock + missed) % kDay;
+}
+
+void Panel::resynchroniseClock()
+{
+    m_clock = timeOfDay(m_systemClock.now());
+}
+
 ElapsedTime Panel::runningElapsed() const
 {
     return m_slots[static_cast<std::size_t>(*m_running)].elapsed;
@@ -278,12 +305,12 @@ void Panel::autoHide()
     m_frontEnd.hidePanel();
 }
 
-void Panel::endOfRun()
+bool Panel::endOfRun()
 {
     // The stop record is on the disk in the buffer at once; the store gets it if it answers in time.
     if (m_running)
         m_writer.write(MakeStopRecord(m_systemClock.now(), m_cardNumber));
-    m_writer.settle(m_systemClock.steadyNow() + kExitFlushBudget);
+    return m_writer.settle(m_systemClock.steadyNow() + kExitFlushBudget);
 }
 
 void Panel::record(std::string_view line)

@@ -178,10 +178,23 @@ public:
      * entry whose minutes read other than 0 one second on keeps the clock display counting.
      */
     void tick();
+    /**
+     * Seconds that passed without their ticks (the computer slept, the window's thread was held
+     * up): the running slot's time and the clock display advance as `missed` ticks, one a second,
+     * would have advanced them, and nothing else of the tick happens. A front end that counts the
+     * seconds of a monotonic clock calls this for every second beyond the one its tick counts.
+     */
+    void catchUp(ElapsedTime missed);
+    /** The system's time was set or the computer woke up: the clock display shows the system time. */
+    void resynchroniseClock();
     /** The auto-hide timer fired: the panel hides and the timer goes off. */
     void autoHide();
-    /** The window system ends the run (log-off, shutdown, a signal): one stop record when a slot runs. */
-    void endOfRun();
+    /**
+     * The window system ends the run (log-off, shutdown, a signal): one stop record when a slot
+     * runs, and the records waiting on this computer taken to the store within
+     * `kExitFlushBudget`. False when records stay behind on this computer.
+     */
+    bool endOfRun();
     /** The worker double-clicked the panel's background: after Yes the program ends at once, writing nothing. */
     void exit();
 

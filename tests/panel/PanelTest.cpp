@@ -281,7 +281,45 @@ TEST_F(PanelTest, TheClockShowsTheSystemTimeOnlyInTheFirstMinuteOfTheRunningHour
     edit(0, "00:59:59");
     panel.tick();
     EXPECT_EQ(timeText(panel.clockDisplay()), "13:20:00");
+    clock.set({2026, 12, 5, 9, 0, 0});
+    panel.resynchroniseClock();
+    EXPECT_EQ(timeText(panel.clockDisplay()), "09:00:00") << "the system time was set";
 }
+
+// Seconds caught up after a sleep leave the running time and the clock display as that many
+// ticks, each at its own second of the system clock, would have left them.
+class CatchUp : public PanelTest, public ::testing::WithParamInterface<std::pair<const char*, int>>
+{
+};
+
+TEST_P(CatchUp, MissedSecondsAdvanceTheTimesAsTheirTicksWould)
+{
+    const auto [running, missed] = GetParam();
+    loadAndRun();
+    Panel ticked{settings, files, clock, host}; // the same run, ticked second by second
+    ASSERT_EQ(ticked.load(), LoadOutcome::Normal);
+    ASSERT_EQ(ticked.pressJobButton(0), JobPress::ChooseActivity);
+    ticked.startJob(0, std::nullopt);
+    for (Panel* p : {&panel, &ticked})
+        p->editElapsed(0, running);
+    const auto secondOfDay = [this](int s) { clock.set({2026, 12, 5, s / 3600, s / 60 % 60, s % 60}); };
+    const int start = 8 * 3600;
+    for (int s = 1; s <= missed; ++s) {
+        secondOfDay(start + s);
+        ticked.tick();
+    }
+    panel.catchUp(ElapsedTime(missed));
+    EXPECT_EQ(elapsed(0), timeText(ticked.slot(0).elapsed));
+    EXPECT_EQ(timeText(panel.clockDisplay()), timeText(ticked.clockDisplay()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seconds,
+    CatchUp,
+    ::testing::Values(std::pair{"00:10:00", 100}, // the clock counts by itself
+        std::pair{"00:59:30", 20},
+        std::pair{"00:59:30", 45}, // into the next hour's first minute: the system time, carried on
+        std::pair{"23:59:50", 3700}, // through 24 hours to 0, and a whole hour after
+        std::pair{"30:00:05", 10})); // typed beyond 24 hours: it never wraps
 
 TEST_F(PanelTest, TheTotalSumsEverySlotWithoutWrappingItsHours)
 {
