@@ -5,24 +5,26 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace shiftloom::win32 {
 namespace {
 
 constexpr int kSysInfoId = 100;
+/** Characters, a terminator included. */
 constexpr DWORD kValueBufferSize = 1024;
 
-constexpr std::string_view kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr std::string_view kSysInfoValue = "PATH";
-constexpr std::string_view kSysInfoLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-constexpr std::string_view kSysInfoLocationValue = "MSINFO";
-constexpr std::string_view kSysInfoProgram = "\\MSINFO32.EXE";
+constexpr wchar_t kSysInfoKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr wchar_t kSysInfoValue[] = L"PATH";
+constexpr wchar_t kSysInfoLocationKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+constexpr wchar_t kSysInfoLocationValue[] = L"MSINFO";
+constexpr wchar_t kSysInfoProgram[] = L"\\MSINFO32.EXE";
 
 /** A file that a directory listing finds at exactly this path. */
-bool fileExists(const std::string& path)
+bool fileExists(const std::wstring& path)
 {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
     FindClose(search);
@@ -30,15 +32,15 @@ bool fileExists(const std::string& path)
 }
 
 /** Starts the program at `path` in a normal window that takes the focus. */
-bool startProgram(const std::string& path)
+bool startProgram(const std::wstring& path)
 {
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup{};
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(
+    if (!CreateProcessW(
             path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
@@ -48,34 +50,32 @@ bool startProgram(const std::string& path)
 
 } // namespace
 
-bool readRegistryText(HKEY root, std::string_view keyName, std::string_view valueName, std::string& value)
+bool readRegistryText(HKEY root, const wchar_t* keyName, const wchar_t* valueName, std::wstring& value)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, std::string(keyName).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
         value.clear();
         return false;
     }
-    std::array<char, kValueBufferSize> buffer{};
+    std::array<wchar_t, kValueBufferSize> buffer{};
     DWORD type = 0;
-    DWORD size = kValueBufferSize;
-    const LONG result = RegQueryValueExA(
-        key, std::string(valueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (result != ERROR_SUCCESS || size > kValueBufferSize) {
+    DWORD size = kValueBufferSize * sizeof(wchar_t); // bytes
+    const LONG result = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (result != ERROR_SUCCESS || size > kValueBufferSize * sizeof(wchar_t)) {
         value.clear();
         RegCloseKey(key);
         return false;
     }
-    // A text stored with its terminator counts it in its size.
-    std::size_t n = size;
-    if (n > 0 && buffer[n - 1] == '\0')
-        --n;
     if (type == REG_SZ) {
+        // A text stored with its terminator counts it in its size.
+        std::size_t n = size / sizeof(wchar_t);
+        if (n > 0 && buffer[n - 1] == L'\0')
+            --n;
         value.assign(buffer.data(), n);
-    } else if (type == REG_DWORD) {
+    } else if (type == REG_DWORD && size >= sizeof(std::uint32_t)) {
         std::uint32_t number = 0;
-        for (std::size_t i = 0; i < n && i < 4; ++i)
-            number |= static_cast<std::uint32_t>(static_cast<unsigned char>(buffer[i])) << (8 * i);
-        value = std::to_string(number);
+        std::memcpy(&number, buffer.data(), sizeof number);
+        value = std::to_wstring(number);
     }
     RegCloseKey(key);
     return true;
@@ -83,25 +83,22 @@ bool readRegistryText(HKEY root, std::string_view keyName, std::string_view valu
 
 bool startSystemInformation(std::string_view appTitle, HWND owner)
 {
-    std::string path;
+    std::wstring path;
     bool started = false;
     if (readRegistryText(HKEY_LOCAL_MACHINE, kSysInfoKey, kSysInfoValue, path)) {
         started = startProgram(path);
     } else if (readRegistryText(HKEY_LOCAL_MACHINE, kSysInfoLocationKey, kSysInfoLocationValue, path)) {
-        const std::string program = path + std::string(kSysInfoProgram);
+        const std::wstring program = path + kSysInfoProgram;
         started = fileExists(program) && startProgram(program);
     }
-    if (!started) {
-        const std::string title(appTitle);
-        MessageBoxA(owner, std::string(kSysInfoUnavailable).c_str(), title.c_str(), MB_OK);
-    }
+    if (!started)
+        MessageBoxW(owner, wide(kSysInfoUnavailable).c_str(), wide(appTitle).c_str(), MB_OK);
     return started;
 }
 
-AboutDialog::AboutDialog(HWND panel, HICON icon, std::string_view appTitle)
+AboutDialog::AboutDialog(HWND panel, std::string_view appTitle)
     : m_box(AboutBox::forApplication(appTitle))
     , m_appTitle(appTitle)
-    , m_icon(icon)
 {
     const AboutBoxDesign& design = aboutBoxDesign();
     // A fixed dialog frame with a close box; owned by the panel, so no taskbar button.
@@ -113,10 +110,8 @@ AboutDialog::AboutDialog(HWND panel, HICON icon, std::string_view appTitle)
         design.clientTop,
         design.clientWidth,
         design.clientHeight);
-    if (icon) {
-        SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
+    showProgramIcons();
+    scaleChanged();
     // The title and the version are drawn on the window: its description tells them.
     setAccessibleText(nullptr, {"", m_box.title + ", " + m_box.version});
     // The buttons in their focus order: OK first.
@@ -125,7 +120,7 @@ AboutDialog::AboutDialog(HWND panel, HICON icon, std::string_view appTitle)
         if (!button)
             continue;
         const bool ok = name == "cmdOK";
-        HWND control = addControl("BUTTON",
+        HWND control = addControl(L"BUTTON",
             button->caption,
             WS_TABSTOP | (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
             0,
@@ -154,30 +149,38 @@ void AboutDialog::paint(HDC dc)
 {
     HGDIOBJ oldFont = SelectObject(dc, dialogFont());
     SetBkMode(dc, TRANSPARENT);
-    // The white line of the etched separator first, one pixel below the grey one.
+    // The white line of the etched separator first, one pixel (at 96 dpi) below the grey one.
     const AboutControlDesign* lines[] = {aboutBoxControl("Line1", 0), aboutBoxControl("Line1", 1)};
     for (const AboutControlDesign* line : lines) {
         if (!line)
             continue;
-        const int below = line->borderWidth > 1 ? 1 : 0;
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, colourRef(line->colour)));
+        const int below = line->borderWidth > 1 ? scale().pixels(1) : 0;
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, scale().pixels(1), colourRef(line->colour)));
         HGDIOBJ oldPen = SelectObject(dc, pen.get());
         MoveToEx(dc, scale().x(line->x1), scale().y(line->y1) + below, nullptr);
         LineTo(dc, scale().x(line->x2), scale().y(line->y2) + below);
         SelectObject(dc, oldPen);
     }
     for (const AboutControlDesign& control : aboutBoxControls()) {
-        if (control.type == AboutControlType::Picture && m_icon) {
-            DrawIconEx(dc, scale().x(control.left), scale().y(control.top), m_icon, 32, 32, 0, nullptr, DI_NORMAL);
+        if (control.type == AboutControlType::Picture && m_icon.get()) {
+            const int size = scale().pixels(32);
+            DrawIconEx(
+                dc, scale().x(control.left), scale().y(control.top), m_icon.get(), size, size, 0, nullptr, DI_NORMAL);
         } else if (control.type == AboutControlType::Label) {
             const std::string& text = control.name == "lblTitle" ? m_box.title : m_box.version;
             RECT r = twipsRect(control.left, control.top, control.width, control.height);
             SetTextColor(dc, control.colour == 0xFFFFFFFFu ? GetSysColor(COLOR_BTNTEXT) : colourRef(control.colour));
-            DrawTextA(
-                dc, text.data(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+            const std::wstring shown = wide(text);
+            DrawTextW(
+                dc, shown.c_str(), static_cast<int>(shown.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         }
     }
     SelectObject(dc, oldFont);
+}
+
+void AboutDialog::scaleChanged()
+{
+    m_icon = programIcon(scale().pixels(32));
 }
 
 LRESULT AboutDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -13,9 +13,10 @@ namespace shiftloom::win32 {
  * Reads the text or number `valueName` of the key `keyName` under `root` into `value` (a number
  * in decimal); false, with `value` empty, when the key or the value cannot be read. A value of
  * another type leaves `value` as it was and counts as read. The key is opened for reading only:
- * a worker's account may not open the machine's keys with full access.
+ * a worker's account may not open the machine's keys with full access. Wide throughout: the
+ * value is a path that may hold any character.
  */
-bool readRegistryText(HKEY root, std::string_view keyName, std::string_view valueName, std::string& value);
+bool readRegistryText(HKEY root, const wchar_t* keyName, const wchar_t* valueName, std::wstring& value);
 
 /**
  * Starts the system's information program: the one the registry names under
@@ -33,7 +34,7 @@ bool startSystemInformation(std::string_view appTitle, HWND owner);
 class AboutDialog final : public DialogWindow
 {
 public:
-    AboutDialog(HWND panel, HICON icon, std::string_view appTitle);
+    AboutDialog(HWND panel, std::string_view appTitle);
 
     void show();
     bool closed() const { return m_closed; }
@@ -41,11 +42,12 @@ public:
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint(HDC dc) override;
+    void scaleChanged() override;
     void close();
 
     AboutBox m_box;
     std::string m_appTitle;
-    HICON m_icon;
+    IconHandle m_icon; ///< the picture: 32 x 32 at 96 dpi, as large as the scale makes that
     bool m_closed = false;
 };
 

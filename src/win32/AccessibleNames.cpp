@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "AccessibleNames.h"
 
+#include "win32/EdgeText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -11,17 +13,6 @@
 
 namespace shiftloom::win32 {
 namespace {
-
-/** A Windows-1252 text as the wide text the accessibility interfaces take. */
-std::wstring wide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(1252, 0, text.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(1252, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
-    return out;
-}
 
 /** The object of a window that screen readers read: its client area, the control itself. */
 constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);

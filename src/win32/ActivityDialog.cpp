@@ -8,8 +8,9 @@ constexpr int kListId = 100;
 
 } // namespace
 
-ActivityDialog::ActivityDialog(HWND panel, HICON icon, const std::vector<std::string>& items, const Activity& current)
+ActivityDialog::ActivityDialog(HWND panel, const std::vector<std::string>& items, const Activity& current)
     : m_panel(panel)
+    , m_items(items)
 {
     // A fixed dialog frame with a close box only; owned by the panel, so no taskbar button.
     create("SELECT ACTIVITY",
@@ -20,11 +21,8 @@ ActivityDialog::ActivityDialog(HWND panel, HICON icon, const std::vector<std::st
         CW_USEDEFAULT,
         2400,
         870);
-    if (icon) {
-        SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
-    m_list = addControl("COMBOBOX",
+    showProgramIcons();
+    m_list = addControl(L"COMBOBOX",
         "",
         WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
         0,
@@ -34,9 +32,12 @@ ActivityDialog::ActivityDialog(HWND panel, HICON icon, const std::vector<std::st
         1995,
         315 + 3000);
     setAccessibleText(m_list, dialogAccessibleText("Form3", "Combo1"));
-    for (const std::string& item : items)
-        SendMessageA(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    SetWindowTextA(m_list, ActivityList::itemOf(current).c_str());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const LRESULT at = SendMessageW(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[i]).c_str()));
+        if (at >= 0)
+            SendMessageW(m_list, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
+    }
+    SetWindowTextW(m_list, wide(ActivityList::itemOf(current)).c_str());
     centreOn(panel);
 }
 
@@ -52,16 +53,14 @@ ActivityChoice ActivityDialog::run()
 
 void ActivityDialog::pick()
 {
-    const LRESULT selected = SendMessageA(m_list, CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendMessageW(m_list, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR || m_done)
         return;
-    const LRESULT length = SendMessageA(m_list, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
-    if (length == CB_ERR)
+    // The item's place in the list it was made from, never its text as the combo box gives it back.
+    const LRESULT place = SendMessageW(m_list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    if (place == CB_ERR || static_cast<std::size_t>(place) >= m_items.size())
         return;
-    std::string item(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(m_list, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<std::size_t>(length));
-    m_choice.picked = ActivityList::activityOf(item);
+    m_choice.picked = ActivityList::activityOf(m_items[static_cast<std::size_t>(place)]);
     m_done = true;
 }
 

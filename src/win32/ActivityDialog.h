@@ -26,7 +26,7 @@ struct ActivityChoice
 class ActivityDialog final : public DialogWindow
 {
 public:
-    ActivityDialog(HWND panel, HICON icon, const std::vector<std::string>& items, const Activity& current);
+    ActivityDialog(HWND panel, const std::vector<std::string>& items, const Activity& current);
 
     /** Shows the dialog centred on the panel and waits until an item is picked or it is closed. */
     ActivityChoice run();
@@ -36,6 +36,7 @@ private:
     void pick();
 
     HWND m_panel;
+    const std::vector<std::string>& m_items; ///< each item of the list keeps its place in here
     HWND m_list = nullptr;
     bool m_dropped = false;
     bool m_done = false;

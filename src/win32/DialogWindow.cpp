@@ -6,12 +6,12 @@
 namespace shiftloom::win32 {
 namespace {
 
-constexpr char kClassName[] = "ShiftLoomDialog";
+constexpr wchar_t kClassName[] = L"ShiftLoomDialog";
 
 } // namespace
 
 DialogWindow::DialogWindow()
-    : m_scale(TwipsScale::ofScreen())
+    : m_scale(TwipsScale::ofWindow(nullptr))
     , m_gdi(m_scale)
 {
 }
@@ -20,7 +20,7 @@ DialogWindow::~DialogWindow()
 {
     m_names.reset();
     if (m_window) {
-        SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
     }
 }
@@ -28,30 +28,35 @@ DialogWindow::~DialogWindow()
 void DialogWindow::create(
     std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height)
 {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     static const bool registered = [instance] {
-        WNDCLASSEXA windowClass{};
+        WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = windowProc;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kClassName;
-        return RegisterClassExA(&windowClass) != 0;
+        return RegisterClassExW(&windowClass) != 0;
     }();
     (void)registered;
-    RECT frame{0, 0, m_scale.x(width), m_scale.y(height)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    // Made where its owner is, at the scale of that monitor (it goes to another with its owner).
+    if (owner)
+        m_scale = TwipsScale::ofWindow(owner);
+    m_gdi = GdiCache(m_scale);
+    m_clientTwips = SIZE{width, height};
+    m_style = style;
+    m_exStyle = exStyle;
+    const RECT frame = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
     if (left != CW_USEDEFAULT) {
         x = m_scale.x(left) + frame.left;
         y = m_scale.y(top) + frame.top;
     }
-    const std::string text(title);
-    CreateWindowExA(exStyle,
+    CreateWindowExW(exStyle,
         kClassName,
-        text.c_str(),
+        wide(title).c_str(),
         style,
         x,
         y,
@@ -63,7 +68,7 @@ void DialogWindow::create(
         this);
 }
 
-HWND DialogWindow::addControl(const char* windowClass,
+HWND DialogWindow::addControl(const wchar_t* windowClass,
     std::string_view text,
     DWORD style,
     DWORD exStyle,
@@ -74,10 +79,9 @@ HWND DialogWindow::addControl(const char* windowClass,
     int height)
 {
     const RECT r = twipsRect(left, top, width, height);
-    const std::string caption(text);
-    HWND control = CreateWindowExA(exStyle,
+    HWND control = CreateWindowExW(exStyle,
         windowClass,
-        caption.c_str(),
+        wide(text).c_str(),
         WS_CHILD | WS_VISIBLE | style,
         r.left,
         r.top,
@@ -85,10 +89,44 @@ HWND DialogWindow::addControl(const char* windowClass,
         r.bottom - r.top,
         m_window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        GetModuleHandleA(nullptr),
+        GetModuleHandleW(nullptr),
         nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
+    m_placed.push_back({control, RECT{left, top, width, height}});
     return control;
+}
+
+void DialogWindow::showProgramIcons()
+{
+    m_icons.emplace();
+    m_icons->apply(m_window, m_scale);
+}
+
+void DialogWindow::rescale(int dpi, const RECT& suggested)
+{
+    m_scale = TwipsScale(dpi);
+    // The controls take the new fonts before the old ones go with the old cache.
+    GdiCache fresh(m_scale);
+    std::swap(m_gdi, fresh);
+    const RECT frame =
+        m_scale.frame(RECT{0, 0, m_scale.x(m_clientTwips.cx), m_scale.y(m_clientTwips.cy)}, m_style, m_exStyle);
+    SetWindowPos(m_window,
+        nullptr,
+        suggested.left,
+        suggested.top,
+        frame.right - frame.left,
+        frame.bottom - frame.top,
+        SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const Placed& placed : m_placed) {
+        const RECT r = twipsRect(placed.twips.left, placed.twips.top, placed.twips.right, placed.twips.bottom);
+        SetWindowPos(
+            placed.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), TRUE);
+    }
+    if (m_icons)
+        m_icons->apply(m_window, m_scale);
+    scaleChanged();
+    InvalidateRect(m_window, nullptr, TRUE);
 }
 
 void DialogWindow::setAccessibleText(HWND control, const AccessibleText& text)
@@ -99,10 +137,15 @@ void DialogWindow::setAccessibleText(HWND control, const AccessibleText& text)
 void DialogWindow::centreOn(HWND over)
 {
     RECT area{};
-    if (over && IsWindowVisible(over))
+    if (over && IsWindowVisible(over)) {
         GetWindowRect(over, &area);
-    else
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    } else {
+        // The work area of the monitor the window is on, beside the taskbar.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        area = monitor.rcWork;
+    }
     RECT own{};
     GetWindowRect(m_window, &own);
     const int width = own.right - own.left;
@@ -121,14 +164,14 @@ void DialogWindow::bringForward()
 LRESULT CALLBACK DialogWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* self = static_cast<DialogWindow*>(create->lpCreateParams);
         self->m_window = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
 }
 
@@ -154,6 +197,10 @@ LRESULT DialogWindow::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam
         }
         return 0;
     }
+    if (message == WM_DPICHANGED) {
+        rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     if (message == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(m_window, &ps);
@@ -161,7 +208,7 @@ LRESULT DialogWindow::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam
         EndPaint(m_window, &ps);
         return 0;
     }
-    return DefWindowProcA(m_window, message, wParam, lParam);
+    return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
 void runModal(HWND dialog, HWND owner, const std::function<bool()>& done)
@@ -171,28 +218,20 @@ void runModal(HWND dialog, HWND owner, const std::function<bool()>& done)
         EnableWindow(owner, FALSE);
     MSG message;
     while (!done()) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
         if (got < 0)
             break;
-        if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &message))
+        if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &message))
             continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     if (ownerWasEnabled)
         EnableWindow(owner, TRUE);
-}
-
-std::string windowText(HWND window)
-{
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    const int length = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(std::max(length, 0)));
-    return text;
 }
 
 } // namespace shiftloom::win32

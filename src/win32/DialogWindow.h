@@ -2,11 +2,13 @@
 #pragma once
 
 #include "win32/AccessibleNames.h"
+#include "win32/EdgeText.h"
 #include "win32/Gdi.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -16,7 +18,9 @@ namespace shiftloom::win32 {
 /**
  * A secondary window of the panel (the locate dialog, the activity dialog, the about box): a
  * top-level window of its own class whose messages go to `handle`, with controls placed in twips
- * and the system's dialog font, MS Sans Serif 8.25 pt, unless told otherwise.
+ * at the scale of the monitor it is on, and the dialog font, MS Sans Serif 8.25 pt (drawn in a
+ * scalable face), unless told otherwise. Moved to a monitor of another scale, it places its
+ * controls and sizes its fonts and icons anew.
  */
 class DialogWindow
 {
@@ -37,8 +41,8 @@ protected:
      */
     void create(
         std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height);
-    /** A child control; the window class is a system one ("BUTTON", "EDIT", ...). */
-    HWND addControl(const char* windowClass,
+    /** A child control; the window class is a system one (L"BUTTON", L"EDIT", ...). */
+    HWND addControl(const wchar_t* windowClass,
         std::string_view text,
         DWORD style,
         DWORD exStyle,
@@ -49,6 +53,8 @@ protected:
         int height);
     /** Gives a control (null: the dialog window itself) the texts a screen reader reads for it. */
     void setAccessibleText(HWND control, const AccessibleText& text);
+    /** Gives the window the program's icons, at its scale now and after every change of scale. */
+    void showProgramIcons();
     /** Centres the window on `over` (or on the screen when it is hidden or none). */
     void centreOn(HWND over);
 
@@ -57,6 +63,8 @@ protected:
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
     /** Draws what the controls do not: text and frames on the window itself. */
     virtual void paint(HDC) { }
+    /** The window has taken a new scale; its controls are in place again. */
+    virtual void scaleChanged() { }
 
     const TwipsScale& scale() const { return m_scale; }
     GdiCache& gdi() { return m_gdi; }
@@ -64,11 +72,24 @@ protected:
     RECT twipsRect(int left, int top, int width, int height) const { return m_scale.rect(left, top, width, height); }
 
 private:
+    struct Placed
+    {
+        HWND control;
+        RECT twips; ///< left, top, width, height
+    };
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    /** WM_DPICHANGED: the new scale, the window where the system suggests and the controls placed anew. */
+    void rescale(int dpi, const RECT& suggested);
 
     TwipsScale m_scale;
     GdiCache m_gdi;
     std::optional<AccessibleNames> m_names{std::in_place}; ///< given up before the window goes
+    std::vector<Placed> m_placed;
+    SIZE m_clientTwips{};
+    DWORD m_style = 0;
+    DWORD m_exStyle = 0;
+    std::optional<WindowIcons> m_icons;
 
 protected:
     HWND m_window = nullptr;
@@ -83,8 +104,5 @@ private:
  * request met on the way is left for the outer loop.
  */
 void runModal(HWND dialog, HWND owner, const std::function<bool()>& done);
-
-/** The text of a window, 8-bit. */
-std::string windowText(HWND window);
 
 } // namespace shiftloom::win32

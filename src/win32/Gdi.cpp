@@ -9,68 +9,85 @@
 namespace shiftloom::win32 {
 namespace {
 
-int CALLBACK noteFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
+int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
-bool installed(std::string_view family)
+bool installed(std::wstring_view family)
 {
-    LOGFONTA wanted{};
+    LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    family.copy(wanted.lfFaceName, std::min(family.size(), sizeof(wanted.lfFaceName) - 1));
+    family.copy(wanted.lfFaceName, std::min(family.size(), std::size(wanted.lfFaceName) - 1));
     bool found = false;
     HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExA(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, screen);
     return found;
+}
+
+/** The face of the system's message font: Segoe UI on current Windows, in whatever language. */
+std::wstring messageFace()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return L"Tahoma";
+    return metrics.lfMessageFont.lfFaceName;
 }
 
 /**
  * The face to ask for: the design's own, or where a desktop lacks it (Wine without the Windows
  * fonts), a face of about its width. The title's two words in Trebuchet MS just fit side by side;
- * a wider face would push "SHIFT-LOOM" over "Ovix".
+ * a wider face would push "SHIFT-LOOM" over "Ovix". MS Sans Serif is a bitmap face, in a few
+ * sizes for 96 and 120 dpi only, blurred or coarse at any other scale: its TrueType twin of the
+ * same widths takes its place, or else the system's message font.
  */
-std::string faceFor(std::string_view family)
+std::wstring faceFor(std::string_view design)
 {
     struct StandIn
     {
-        std::string_view family;
-        std::array<std::string_view, 2> faces;
+        std::wstring_view family;
+        std::array<std::wstring_view, 2> faces;
     };
-    static constexpr std::array<StandIn, 2> standIns{{
-        {"Trebuchet MS", {"Liberation Sans Narrow", "DejaVu Sans Condensed"}},
-        {"Arial Narrow", {"Liberation Sans Narrow", "DejaVu Sans Condensed"}},
+    static constexpr std::array<StandIn, 3> standIns{{
+        {L"Trebuchet MS", {L"Liberation Sans Narrow", L"DejaVu Sans Condensed"}},
+        {L"Arial Narrow", {L"Liberation Sans Narrow", L"DejaVu Sans Condensed"}},
+        {L"MS Sans Serif", {L"Microsoft Sans Serif", L""}},
     }};
-    if (installed(family))
-        return std::string(family);
+    const std::wstring family(design.begin(), design.end()); // the design's faces are ASCII
+    const bool bitmapFace = family == L"MS Sans Serif";
+    if (!bitmapFace && installed(family))
+        return family;
     for (const StandIn& standIn : standIns) {
         if (standIn.family != family)
             continue;
-        for (const std::string_view face : standIn.faces) {
-            if (installed(face))
-                return std::string(face);
+        for (const std::wstring_view face : standIn.faces) {
+            if (!face.empty() && installed(face))
+                return std::wstring(face);
         }
     }
-    return std::string(family);
+    return bitmapFace ? messageFace() : family;
 }
 
 } // namespace
 
-TwipsScale TwipsScale::ofScreen()
+TwipsScale TwipsScale::ofWindow(HWND window)
 {
-    HDC screen = GetDC(nullptr);
-    const int dpiX = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    const int dpiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    return TwipsScale(dpiX > 0 ? dpiX : 96, dpiY > 0 ? dpiY : 96);
+    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    return TwipsScale(static_cast<int>(dpi));
 }
 
-int TwipsScale::toPixels(double twips, int dpi)
+int TwipsScale::toPixels(double twips) const
 {
-    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+    return static_cast<int>(std::lround(twips * m_dpi / 1440.0));
+}
+
+RECT TwipsScale::frame(RECT client, DWORD style, DWORD exStyle) const
+{
+    AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(m_dpi));
+    return client;
 }
 
 COLORREF colourRef(Colour colour)
@@ -94,8 +111,8 @@ HFONT GdiCache::font(const FontDesign& design)
     auto found = m_fonts.find(key);
     if (found == m_fonts.end()) {
         // A negative height asks for the character height, which is what a point size measures.
-        const int height = -static_cast<int>(std::lround(design.points * m_scale.dpiY() / 72.0));
-        HFONT font = CreateFontA(height,
+        const int height = -static_cast<int>(std::lround(design.points * m_scale.dpi() / 72.0));
+        HFONT font = CreateFontW(height,
             0,
             0,
             0,
@@ -104,7 +121,7 @@ HFONT GdiCache::font(const FontDesign& design)
             FALSE,
             FALSE,
             ANSI_CHARSET,
-            OUT_DEFAULT_PRECIS,
+            OUT_TT_PRECIS,
             CLIP_DEFAULT_PRECIS,
             DEFAULT_QUALITY,
             DEFAULT_PITCH | FF_SWISS,
@@ -112,6 +129,25 @@ HFONT GdiCache::font(const FontDesign& design)
         found = m_fonts.emplace(key, GdiObject<HFONT>(font)).first;
     }
     return found->second.get();
+}
+
+IconHandle programIcon(int pixels)
+{
+    // The icon file holds an image for every common size; the system scales the nearest one
+    // for any other.
+    return IconHandle(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR)));
+}
+
+void WindowIcons::apply(HWND window, const TwipsScale& scale)
+{
+    IconHandle small = programIcon(scale.metric(SM_CXSMICON));
+    IconHandle large = programIcon(scale.metric(SM_CXICON));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+    // The window holds the new ones now; the old ones may go.
+    m_small = std::move(small);
+    m_large = std::move(large);
 }
 
 } // namespace shiftloom::win32

@@ -52,41 +52,51 @@ private:
 };
 
 /**
- * Twips to pixels with the screen's dots per inch, across and down separately: 15 twips a pixel
- * at 96 dpi.
+ * Twips to pixels at one monitor's dots per inch: 15 twips a pixel at 96 dpi (100 %), 10 at
+ * 144 dpi (150 %). Each window takes the scale of the monitor it is on, and a new one when it
+ * moves to a monitor of another scale (WM_DPICHANGED).
  */
 class TwipsScale final
 {
 public:
-    /** The scale of the screen the program runs on. */
-    static TwipsScale ofScreen();
-    TwipsScale(int dpiX, int dpiY)
-        : m_dpiX(dpiX)
-        , m_dpiY(dpiY)
+    static constexpr int kDesignDpi = 96;
+    /** The scale of the monitor `window` is on (the system's while it has no window yet). */
+    static TwipsScale ofWindow(HWND window);
+    explicit TwipsScale(int dpi)
+        : m_dpi(dpi > 0 ? dpi : kDesignDpi)
     {
     }
 
-    int x(double twips) const { return toPixels(twips, m_dpiX); }
-    int y(double twips) const { return toPixels(twips, m_dpiY); }
-    double twipsX(double pixels) const { return pixels * 1440.0 / m_dpiX; }
-    double twipsY(double pixels) const { return pixels * 1440.0 / m_dpiY; }
+    int x(double twips) const { return toPixels(twips); }
+    int y(double twips) const { return toPixels(twips); }
+    double twipsX(double pixels) const { return pixels * 1440.0 / m_dpi; }
+    double twipsY(double pixels) const { return pixels * 1440.0 / m_dpi; }
+    /** Pixels at 96 dpi as pixels at this scale. */
+    int pixels(int designPixels) const { return MulDiv(designPixels, m_dpi, kDesignDpi); }
     /** A control's place: its edges rounded each on its own, so that neighbours meet exactly. */
     RECT rect(int left, int top, int width, int height) const
     {
         return RECT{x(left), y(top), x(left + width), y(top + height)};
     }
-    int dpiY() const { return m_dpiY; }
+    int dpi() const { return m_dpi; }
+    /** The frame of a window whose client area is `client`, with the frame's metrics at this scale. */
+    RECT frame(RECT client, DWORD style, DWORD exStyle) const;
+    /** A system metric (SM_CXSMICON, SM_CYEDGE, ...) at this scale. */
+    int metric(int index) const { return GetSystemMetricsForDpi(index, static_cast<UINT>(m_dpi)); }
 
 private:
-    static int toPixels(double twips, int dpi);
-    int m_dpiX;
-    int m_dpiY;
+    int toPixels(double twips) const;
+    int m_dpi;
 };
 
 /** The colour to draw for a stored colour: a system colour number looks up the desktop's scheme. */
 COLORREF colourRef(Colour colour);
 
-/** Solid brushes and fonts made once per colour and design, kept for the run of the program. */
+/**
+ * Solid brushes and fonts made once per colour and design at one scale. Fonts are TrueType
+ * faces, which scale to any resolution: a design's bitmap face (MS Sans Serif) is drawn in its
+ * scalable twin.
+ */
 class GdiCache final
 {
 public:
@@ -101,6 +111,60 @@ private:
     TwipsScale m_scale;
     std::map<COLORREF, GdiObject<HBRUSH>> m_brushes;
     std::map<std::tuple<std::string, double, bool>, GdiObject<HFONT>> m_fonts;
+};
+
+/** Owns an icon and destroys it with the owner. */
+class IconHandle final
+{
+public:
+    IconHandle() = default;
+    explicit IconHandle(HICON icon)
+        : m_icon(icon)
+    {
+    }
+    ~IconHandle() { reset(); }
+    IconHandle(IconHandle&& other) noexcept
+        : m_icon(std::exchange(other.m_icon, nullptr))
+    {
+    }
+    IconHandle& operator=(IconHandle&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_icon = std::exchange(other.m_icon, nullptr);
+        }
+        return *this;
+    }
+    IconHandle(const IconHandle&) = delete;
+    IconHandle& operator=(const IconHandle&) = delete;
+
+    HICON get() const { return m_icon; }
+    void reset(HICON icon = nullptr)
+    {
+        if (m_icon)
+            DestroyIcon(m_icon);
+        m_icon = icon;
+    }
+
+private:
+    HICON m_icon = nullptr;
+};
+
+/** The program's icon (resource 1, images of 16 to 256 pixels) at `pixels` x `pixels`. */
+IconHandle programIcon(int pixels);
+
+/**
+ * A window's own icons, the small one (title bar, Alt+Tab) and the large one, at the sizes the
+ * window's scale asks for; `apply` again after a change of scale.
+ */
+class WindowIcons final
+{
+public:
+    void apply(HWND window, const TwipsScale& scale);
+
+private:
+    IconHandle m_small;
+    IconHandle m_large;
 };
 
 } // namespace shiftloom::win32

@@ -20,7 +20,11 @@ constexpr std::string_view kFrameCaption = "Please locate Card-Warden data store
 constexpr std::string_view kTypedPathLabel = "Or enter UNC path:";
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 
-/** The folders within `folder`, sorted by name without regard to case. */
+/**
+ * The folders within `folder`, sorted by name without regard to case. A folder whose name has a
+ * character outside Windows-1252 is left out: the data folder's path is a text in that code page,
+ * and no such text names it.
+ */
 std::vector<std::string> subfolders(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -28,15 +32,18 @@ std::vector<std::string> subfolders(const std::string& folder)
     if (pattern.empty() || pattern.back() != '\\')
         pattern += '\\';
     pattern += '*';
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search =
+        FindFirstFileExW(wide(pattern).c_str(), FindExInfoBasic, &found, FindExSearchLimitToDirectories, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
-        const std::string name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
+        const std::wstring_view name = found.cFileName;
+        const std::string text = narrow(name);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L".."
+            && wide(text) == name)
+            names.push_back(text);
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -69,9 +76,9 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
         6315,
         4125);
     // Created in the focus order: Cancel first, so that the focus starts there.
-    m_cancel = addControl("BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kCancelId, 5265, 3015, 915, 375);
-    m_ok = addControl("BUTTON", "OK", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kOkId, 5280, 3555, 915, 375);
-    m_folders = addControl("LISTBOX",
+    m_cancel = addControl(L"BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kCancelId, 5265, 3015, 915, 375);
+    m_ok = addControl(L"BUTTON", "OK", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kOkId, 5280, 3555, 915, 375);
+    m_folders = addControl(L"LISTBOX",
         "",
         WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         WS_EX_CLIENTEDGE,
@@ -81,9 +88,9 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
         4920,
         2565);
     m_drives = addControl(
-        "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kDrivesId, 180, 315, 3480, 315 + 3000);
+        L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kDrivesId, 180, 315, 3480, 315 + 3000);
     m_typedPath =
-        addControl("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
+        addControl(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
 
     const std::pair<HWND, std::string_view> named[] = {{m_cancel, "Command18"},
         {m_ok, "Command17"},
@@ -95,7 +102,7 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
 
     m_driveNames = drives.drives();
     for (const std::string& drive : m_driveNames)
-        SendMessageA(m_drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
+        SendMessageW(m_drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(drive).c_str()));
     render();
 }
 
@@ -119,7 +126,7 @@ void LocateDialog::render()
     // The drive of the folder shown.
     for (std::size_t i = 0; i < m_driveNames.size(); ++i) {
         if (sameText(m_driveNames[i], m_dialog.drive()))
-            SendMessageA(m_drives, CB_SETCURSEL, i, 0);
+            SendMessageW(m_drives, CB_SETCURSEL, i, 0);
     }
     if (m_dialog.folder() != m_shownFolder)
         fillFolders();
@@ -140,8 +147,8 @@ void LocateDialog::fillFolders()
 {
     m_shownFolder = m_dialog.folder();
     m_folderPaths.clear();
-    SendMessageA(m_folders, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(m_folders, LB_RESETCONTENT, 0, 0);
+    SendMessageW(m_folders, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_folders, LB_RESETCONTENT, 0, 0);
     // The open folders from the root down to the current one, each a step further in...
     std::string path;
     std::size_t depth = 0;
@@ -157,7 +164,7 @@ void LocateDialog::fillFolders()
             if (depth == 0)
                 path += '\\';
             const std::string line = std::string(depth * 2, ' ') + (depth == 0 ? path : part);
-            SendMessageA(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+            SendMessageW(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
             m_folderPaths.push_back(path);
             if (depth > 0)
                 path += '\\';
@@ -172,17 +179,17 @@ void LocateDialog::fillFolders()
         within += '\\';
     for (const std::string& name : subfolders(folder)) {
         const std::string line = std::string(depth * 2, ' ') + name;
-        SendMessageA(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SendMessageW(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
         m_folderPaths.push_back(within + name);
     }
-    SendMessageA(m_folders, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
-    SendMessageA(m_folders, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(m_folders, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    SendMessageW(m_folders, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_folders, nullptr, TRUE);
 }
 
 void LocateDialog::openSelectedFolder()
 {
-    const LRESULT selected = SendMessageA(m_folders, LB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendMessageW(m_folders, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR || static_cast<std::size_t>(selected) >= m_folderPaths.size())
         return;
     std::string chosen = m_folderPaths[static_cast<std::size_t>(selected)];
@@ -205,7 +212,7 @@ void LocateDialog::command(int id, int code)
         if (focus == m_folders)
             openSelectedFolder();
         else if (focus == m_ok || focus == m_cancel)
-            SendMessageA(focus, BM_CLICK, 0, 0);
+            SendMessageW(focus, BM_CLICK, 0, 0);
         return;
     }
     case IDCANCEL:
@@ -221,7 +228,7 @@ void LocateDialog::command(int id, int code)
         break;
     case kDrivesId:
         if (code == CBN_SELCHANGE) {
-            const LRESULT selected = SendMessageA(m_drives, CB_GETCURSEL, 0, 0);
+            const LRESULT selected = SendMessageW(m_drives, CB_GETCURSEL, 0, 0);
             if (selected != CB_ERR && static_cast<std::size_t>(selected) < m_driveNames.size()
                 && !sameText(m_driveNames[static_cast<std::size_t>(selected)], m_dialog.drive()))
                 m_dialog.chooseDrive(m_driveNames[static_cast<std::size_t>(selected)]);
@@ -249,32 +256,35 @@ void LocateDialog::paint(HDC dc)
     GetClientRect(m_window, &client);
     FillRect(dc, &client, gdi().brush(GetSysColor(COLOR_BTNSHADOW)));
     HGDIOBJ oldFont = SelectObject(dc, dialogFont());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     RECT frame = twipsRect(0, 0, 6450, 4380);
     frame.top += metrics.tmHeight / 2;
     DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, GetSysColor(COLOR_BTNSHADOW));
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    TextOutA(dc, scale().x(120), 0, kFrameCaption.data(), static_cast<int>(kFrameCaption.size()));
+    const std::wstring caption = wide(kFrameCaption);
+    TextOutW(dc, scale().x(120), 0, caption.c_str(), static_cast<int>(caption.size()));
 
     // The status line: yellow on the frame's grey, right-aligned, within the client area (its
     // design reaches a little beyond it, which would cut off the last character).
     RECT status = twipsRect(4050, 360, 2310, 240);
     status.right = std::min(status.right, client.right - 2);
     SetTextColor(dc, kYellow);
-    DrawTextA(dc,
-        m_shownStatus.data(),
-        static_cast<int>(m_shownStatus.size()),
+    const std::wstring shownStatus = wide(m_shownStatus);
+    DrawTextW(dc,
+        shownStatus.c_str(),
+        static_cast<int>(shownStatus.size()),
         &status,
         DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     RECT label = twipsRect(180, 3360, 1695, 195);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    DrawTextA(dc,
-        kTypedPathLabel.data(),
-        static_cast<int>(kTypedPathLabel.size()),
+    const std::wstring typedPathLabel = wide(kTypedPathLabel);
+    DrawTextW(dc,
+        typedPathLabel.c_str(),
+        static_cast<int>(typedPathLabel.size()),
         &label,
         DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);

@@ -2,6 +2,7 @@
 #include "PanelWindow.h"
 
 #include "win32/DialogWindow.h"
+#include "win32/EdgeText.h"
 #include "win32/SingleInstance.h"
 
 #include <algorithm>
@@ -19,6 +20,10 @@ constexpr UINT kShowJobListText = WM_APP + 1;
 constexpr UINT kStoreNews = WM_APP + 2;
 /** How far the job list drops down below its text, in pixels at 96 dpi. */
 constexpr int kDropDownHeight = 240;
+/** A thin fixed frame and no caption: no title bar, no system menu, no sizing. */
+constexpr DWORD kStyle = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
+/** A tool window has no taskbar button. */
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
 bool isWindowed(ControlType type)
 {
@@ -40,51 +45,100 @@ UINT textFormat(Alignment alignment)
 
 } // namespace
 
-PanelWindow::PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events)
+PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
     : m_events(events)
-    , m_scale(TwipsScale::ofScreen())
+    , m_scale(TwipsScale::ofWindow(nullptr))
     , m_gdi(m_scale)
 {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kPanelClassName;
-    RegisterClassExA(&windowClass);
+    RegisterClassExW(&windowClass);
 
-    // A thin fixed frame and no caption: no title bar, no system menu, no sizing; a tool window
-    // has no taskbar button.
-    constexpr DWORD style = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
-    constexpr DWORD exStyle = WS_EX_TOOLWINDOW;
+    m_window = CreateWindowExW(
+        kExStyle, kPanelClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (m_window) {
+        // At the scale of the monitor it was made on.
+        m_scale = TwipsScale::ofWindow(m_window);
+        m_gdi = GdiCache(m_scale);
+        fitFrame();
+        createControls(instance);
+        m_icons.apply(m_window, m_scale);
+    }
+    m_names.emplace();
+}
+
+void PanelWindow::fitFrame()
+{
     const PanelDesign& design = panelDesign();
-    RECT frame{0, 0, m_scale.x(design.clientWidth), m_scale.y(design.clientHeight)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    m_window = CreateWindowExA(exStyle,
-        kPanelClassName,
-        "",
-        style,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
+    const RECT frame =
+        m_scale.frame(RECT{0, 0, m_scale.x(design.clientWidth), m_scale.y(design.clientHeight)}, kStyle, kExStyle);
+    SetWindowPos(m_window,
+        nullptr,
+        0,
+        0,
         frame.right - frame.left,
         frame.bottom - frame.top,
-        nullptr,
-        nullptr,
-        instance,
-        this);
-    m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    if (m_window)
-        createControls(instance);
-    m_names.emplace();
+        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT PanelWindow::placeOf(const ControlDesign& design) const
+{
+    RECT r = m_scale.rect(design.left, design.top, design.width, design.height);
+    // The activity number always has eight digits, wider in its bold font than the label;
+    // nothing lies to its right up to the window's edge, so it takes that room.
+    if (design.ref.control == PanelControl::ActivityNumber)
+        r.right = std::max<LONG>(r.right, m_scale.x(panelDesign().clientWidth));
+    return r;
+}
+
+void PanelWindow::placeWindowed(const Control& c)
+{
+    const ControlDesign& design = *c.design;
+    int height = c.rect.bottom - c.rect.top;
+    if (design.type == ControlType::ComboBox)
+        height += m_scale.pixels(kDropDownHeight);
+    SetWindowPos(
+        c.window, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
+    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), TRUE);
+    if (design.type == ControlType::ComboBox) {
+        // The text field keeps the height of the design, whatever the font would make it.
+        const int frame = m_scale.metric(SM_CYEDGE) * 2 + m_scale.pixels(2);
+        SendMessageW(c.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.rect.bottom - c.rect.top - frame);
+    }
+}
+
+void PanelWindow::rescale(int dpi, const RECT& suggested)
+{
+    // Every place from its twips at the new scale, every font at its new size; the controls take
+    // the new fonts before the old ones go with the old cache.
+    m_scale = TwipsScale(dpi);
+    GdiCache fresh(m_scale);
+    std::swap(m_gdi, fresh);
+    SetWindowPos(m_window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fitFrame();
+    for (Control& c : m_controls) {
+        c.rect = placeOf(*c.design);
+        if (c.window)
+            placeWindowed(c);
+    }
+    fitDropDownWidth();
+    m_icons.apply(m_window, m_scale);
+    InvalidateRect(m_window, nullptr, TRUE);
+    m_events.displayChanged();
 }
 
 PanelWindow::~PanelWindow()
 {
     m_names.reset();
     if (m_window) {
-        SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
     }
 }
@@ -98,11 +152,7 @@ void PanelWindow::createControls(HINSTANCE instance)
         const ControlDesign& design = designs[i];
         Control& c = m_controls[i];
         c.design = &design;
-        c.rect = m_scale.rect(design.left, design.top, design.width, design.height);
-        // The activity number always has eight digits, wider in its bold font than the label;
-        // nothing lies to its right up to the window's edge, so it takes that room.
-        if (design.ref.control == PanelControl::ActivityNumber)
-            c.rect.right = std::max<LONG>(c.rect.right, m_scale.x(panelDesign().clientWidth));
+        c.rect = placeOf(design);
         c.caption = std::string(design.caption);
         c.back = design.backColour;
         if (isWindowed(design.type))
@@ -116,14 +166,13 @@ void PanelWindow::createControls(HINSTANCE instance)
         const ControlDesign& design = *c.design;
         DWORD style = WS_CHILD | WS_TABSTOP | (design.visible ? WS_VISIBLE : 0);
         DWORD exStyle = 0;
-        const char* windowClass = "BUTTON";
-        int height = c.rect.bottom - c.rect.top;
+        const wchar_t* windowClass = L"BUTTON";
         switch (design.type) {
         case ControlType::Button:
             style |= BS_OWNERDRAW;
             break;
         case ControlType::TextBox:
-            windowClass = "EDIT";
+            windowClass = L"EDIT";
             style |= ES_AUTOHSCROLL
                 | (design.alignment == Alignment::Centre       ? ES_CENTER
                         : design.alignment == Alignment::Right ? ES_RIGHT
@@ -131,42 +180,35 @@ void PanelWindow::createControls(HINSTANCE instance)
             exStyle = WS_EX_CLIENTEDGE;
             break;
         case ControlType::ComboBox:
-            windowClass = "COMBOBOX";
+            windowClass = L"COMBOBOX";
             style |= WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-            height += m_scale.y(kDropDownHeight * 15);
             break;
         case ControlType::Label:
         case ControlType::TrayIcon:
             break;
         }
-        c.window = CreateWindowExA(exStyle,
+        c.window = CreateWindowExW(exStyle,
             windowClass,
-            c.caption.c_str(),
+            wide(c.caption).c_str(),
             style,
-            c.rect.left,
-            c.rect.top,
-            c.rect.right - c.rect.left,
-            height,
+            0,
+            0,
+            0,
+            0,
             m_window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
             instance,
             nullptr);
-        const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-        SendMessageA(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), FALSE);
-        if (design.type == ControlType::ComboBox) {
-            // The text field keeps the height of the design, whatever the font would make it.
-            const int frame = GetSystemMetrics(SM_CYEDGE) * 2 + 2;
-            SendMessageA(c.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.rect.bottom - c.rect.top - frame);
-        }
+        placeWindowed(c);
     }
 
     // The keypad's echo takes no typing: its characters are dropped before the box sees them.
     HWND echo = control({PanelControl::KeypadEcho}).window;
-    SetWindowLongPtrA(
-        echo, GWLP_USERDATA, SetWindowLongPtrA(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
+    SetWindowLongPtrW(
+        echo, GWLP_USERDATA, SetWindowLongPtrW(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
 
-    m_toolTips = CreateWindowExA(WS_EX_TOPMOST,
-        TOOLTIPS_CLASSA,
+    m_toolTips = CreateWindowExW(WS_EX_TOPMOST,
+        TOOLTIPS_CLASSW,
         nullptr,
         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
         CW_USEDEFAULT,
@@ -180,33 +222,33 @@ void PanelWindow::createControls(HINSTANCE instance)
     for (Control& c : m_controls) {
         if (!c.window || (c.design->type != ControlType::Button && c.design->toolTip.empty()))
             continue;
-        std::string text(c.design->toolTip);
-        TOOLINFOA tool{};
-        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        std::wstring text = wide(c.design->toolTip);
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V1_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = m_window;
         tool.uId = reinterpret_cast<UINT_PTR>(c.window);
         tool.lpszText = text.data();
-        SendMessageA(m_toolTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
 LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         static_cast<PanelWindow*>(create->lpCreateParams)->m_window = window;
     }
-    auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK PanelWindow::echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
     case WM_CHAR:
     case WM_PASTE:
@@ -222,7 +264,7 @@ LRESULT CALLBACK PanelWindow::echoBoxProc(HWND window, UINT message, WPARAM wPar
     default:
         break;
     }
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    return CallWindowProcW(original, window, message, wParam, lParam);
 }
 
 LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -297,6 +339,21 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             SetFocus(focus);
         }
         return 0;
+    case WM_DPICHANGED:
+        rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+        m_events.displayChanged();
+        break;
+    case WM_TIMECHANGE:
+        m_events.clockChanged();
+        return 0;
+    case WM_POWERBROADCAST:
+        // Back from sleep or hibernation: resumed automatically (with or without the worker).
+        if (wParam == PBT_APMRESUMEAUTOMATIC)
+            m_events.clockChanged();
+        return TRUE;
     case WM_CLOSE:
         m_events.closing();
         return 0;
@@ -309,12 +366,12 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return DefWindowProcA(m_window, message, wParam, lParam);
+    return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
 void PanelWindow::postStoreNews() const
 {
-    PostMessageA(m_window, kStoreNews, 0, 0);
+    PostMessageW(m_window, kStoreNews, 0, 0);
 }
 
 void PanelWindow::command(int id, int code, HWND from)
@@ -371,18 +428,17 @@ void PanelWindow::command(int id, int code, HWND from)
                 break;
             if (m_picking)
                 break;
-            const LRESULT selected = SendMessageA(c.window, CB_GETCURSEL, 0, 0);
+            const LRESULT selected = SendMessageW(c.window, CB_GETCURSEL, 0, 0);
             if (selected == CB_ERR)
                 break;
-            const LRESULT length = SendMessageA(c.window, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
-            if (length == CB_ERR)
+            // The line's place in the job list, kept with the item: its text as the combo box
+            // gives it back is the text as the desktop shows it, not the job's bytes.
+            const LRESULT line = SendMessageW(c.window, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+            if (line == CB_ERR)
                 break;
-            std::string item(static_cast<std::size_t>(length) + 1, '\0');
-            SendMessageA(c.window, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(item.data()));
-            item.resize(static_cast<std::size_t>(length));
             m_picking = true;
-            PostMessageA(m_window, kShowJobListText, 0, 0);
-            m_events.jobPicked(item);
+            PostMessageW(m_window, kShowJobListText, 0, 0);
+            m_events.jobPicked(static_cast<std::size_t>(line));
             break;
         }
         default:
@@ -399,8 +455,8 @@ void PanelWindow::showComboText()
 {
     m_picking = false;
     const Control& c = control({PanelControl::JobList});
-    SendMessageA(c.window, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SetWindowTextA(c.window, c.caption.c_str());
+    SendMessageW(c.window, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(c.window, wide(c.caption).c_str());
 }
 
 void PanelWindow::paint(HDC dc, const RECT& area)
@@ -439,9 +495,10 @@ void PanelWindow::paint(HDC dc, const RECT& area)
             oldFont = previous;
         SetTextColor(
             memory, design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
-        DrawTextA(memory,
-            c.caption.data(),
-            static_cast<int>(c.caption.size()),
+        const std::wstring caption = wide(c.caption);
+        DrawTextW(memory,
+            caption.c_str(),
+            static_cast<int>(caption.size()),
             &r,
             textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -479,9 +536,10 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT& item)
         (item.itemState & ODS_DISABLED) != 0      ? GetSysColor(COLOR_GRAYTEXT)
             : design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT)
                                                   : colourRef(design.foreColour));
-    DrawTextA(dc,
-        c.caption.data(),
-        static_cast<int>(c.caption.size()),
+    const std::wstring caption = wide(c.caption);
+    DrawTextW(dc,
+        caption.c_str(),
+        static_cast<int>(caption.size()),
         &text,
         DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);
@@ -503,7 +561,7 @@ LRESULT PanelWindow::textBoxColours(HDC dc, HWND box)
         SetBkColor(dc, back);
         return reinterpret_cast<LRESULT>(m_gdi.brush(back));
     }
-    return DefWindowProcA(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
+    return DefWindowProcW(m_window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
 }
 
 const PanelWindow::Control* PanelWindow::labelAt(POINT point) const
@@ -587,19 +645,19 @@ void PanelWindow::setCaption(ControlRef ref, std::string_view text)
         InvalidateRect(m_window, &c.rect, FALSE);
         break;
     case ControlType::Button:
-        SetWindowTextA(c.window, c.caption.c_str());
+        SetWindowTextW(c.window, wide(c.caption).c_str());
         InvalidateRect(c.window, nullptr, FALSE);
         break;
     case ControlType::TextBox:
         m_settingText = true;
-        SetWindowTextA(c.window, c.caption.c_str());
+        SetWindowTextW(c.window, wide(c.caption).c_str());
         m_settingText = false;
         break;
     case ControlType::ComboBox:
         // Within a pick the combo box is still setting the picked item as its text: the list's
         // own text follows once it is done.
         if (!m_picking)
-            SetWindowTextA(c.window, c.caption.c_str());
+            SetWindowTextW(c.window, wide(c.caption).c_str());
         break;
     case ControlType::TrayIcon:
         break;
@@ -624,13 +682,13 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     if (!c.window || !m_toolTips || c.toolTip == text)
         return;
     c.toolTip = std::string(text);
-    std::string tip(text);
-    TOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    std::wstring tip = wide(text);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
     tool.hwnd = m_window;
     tool.uId = reinterpret_cast<UINT_PTR>(c.window);
     tool.lpszText = tip.data();
-    SendMessageA(m_toolTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void PanelWindow::setAccessibleText(ControlRef ref, const AccessibleText& text)
@@ -647,29 +705,41 @@ void PanelWindow::setWindowAccessibleText(const AccessibleText& text)
 void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_t>& order)
 {
     const Control& c = control({PanelControl::JobList});
-    SendMessageA(c.window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(c.window, CB_RESETCONTENT, 0, 0);
-    SendMessageA(c.window, CB_INITSTORAGE, order.size(), static_cast<LPARAM>(items.bytes() + items.size()));
-    std::string line;
-    std::size_t longest = 0;
+    SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(c.window, CB_RESETCONTENT, 0, 0);
+    SendMessageW(c.window, CB_INITSTORAGE, order.size(), static_cast<LPARAM>(items.bytes() + items.size()));
+    m_longestJobLine = 0;
     for (const std::size_t index : order) {
-        line.assign(items[index]);
-        SendMessageA(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        longest = std::max(longest, line.size());
+        // Each item keeps its line's place in `items`: a pick is read back from there.
+        const LRESULT at =
+            SendMessageW(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[index]).c_str()));
+        if (at >= 0)
+            SendMessageW(c.window, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(index));
+        m_longestJobLine = std::max(m_longestJobLine, items[index].size());
     }
-    SendMessageA(c.window, WM_SETREDRAW, TRUE, 0);
-    SetWindowTextA(c.window, c.caption.c_str());
-    // The list drops down as wide as its lines, which are much wider than the box.
+    SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
+    SetWindowTextW(c.window, wide(c.caption).c_str());
+    fitDropDownWidth();
+    InvalidateRect(c.window, nullptr, TRUE);
+}
+
+void PanelWindow::fitDropDownWidth()
+{
+    // The list drops down as wide as its lines, which are much wider than the box, but no wider
+    // than the monitor it is on.
+    const Control& c = control({PanelControl::JobList});
     HDC dc = GetDC(c.window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c.window, WM_GETFONT, 0, 0)));
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c.window, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(c.window, dc);
-    const int wanted = static_cast<int>(longest + 2) * metrics.tmAveCharWidth + GetSystemMetrics(SM_CXVSCROLL);
-    const int widest = GetSystemMetrics(SM_CXSCREEN) - 16;
-    SendMessageA(c.window, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(wanted, widest)), 0);
-    InvalidateRect(c.window, nullptr, TRUE);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int wanted = static_cast<int>(m_longestJobLine + 2) * metrics.tmAveCharWidth + m_scale.metric(SM_CXVSCROLL);
+    const int widest = monitor.rcWork.right - monitor.rcWork.left - m_scale.pixels(16);
+    SendMessageW(c.window, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(wanted, widest)), 0);
 }
 
 void PanelWindow::show()

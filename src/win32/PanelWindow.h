@@ -33,8 +33,8 @@ class PanelEvents
 public:
     /** A button was pressed (mouse, Space or Enter), or a label clicked (the title, the activity number). */
     virtual void clicked(ControlRef control) = 0;
-    /** An item of the job list was chosen; `item` is its text. */
-    virtual void jobPicked(std::string_view item) = 0;
+    /** An item of the job list was chosen; `line` is its place in the lines given to `setJobList`. */
+    virtual void jobPicked(std::size_t line) = 0;
     /** The worker typed into the job list's text. */
     virtual void jobListTyped(std::string_view text) = 0;
     /** The worker edited a text box (the card number, a running time, the total). */
@@ -54,13 +54,17 @@ public:
     virtual void storeNewsArrived() = 0;
     /** A second start of the program asks the running panel to show itself. */
     virtual void showRequested() = 0;
+    /** The system's time was set, or the computer woke up: the clocks are to be read again. */
+    virtual void clockChanged() = 0;
+    /** A monitor's scale or the screen's layout changed: icons are to be loaded at their new sizes. */
+    virtual void displayChanged() = 0;
 
 protected:
     ~PanelEvents() = default;
 };
 
 /** The window class of the panel, by which a second start finds the running panel. */
-inline constexpr char kPanelClassName[] = "ShiftLoomPanel";
+inline constexpr wchar_t kPanelClassName[] = L"ShiftLoomPanel";
 
 /**
  * The panel window on Windows: narrow, with a thin fixed frame, no title bar and no
@@ -70,14 +74,17 @@ inline constexpr char kPanelClassName[] = "ShiftLoomPanel";
  * the keypad lie beyond the right edge: the window is as wide as its visible part, so they are
  * never seen, yet Tab walks through them in the design's focus order.
  *
+ * Places and fonts follow the scale of the monitor the window is on: moved to one of another
+ * scale, the window places every control again from its twips and makes its fonts anew.
+ *
  * The window shows what it is told (`setCaption`, `setBackColour`, `setToolTip`, `setJobList`)
- * and reports everything else to its `PanelEvents`. Texts are Windows-1252, through the
- * system's single-byte ("A") functions.
+ * and reports everything else to its `PanelEvents`. Texts are Windows-1252, given to the
+ * system's wide ("W") functions through `wide` and taken back through `narrow`.
  */
 class PanelWindow final
 {
 public:
-    PanelWindow(HINSTANCE instance, HICON icon, PanelEvents& events);
+    PanelWindow(HINSTANCE instance, PanelEvents& events);
     ~PanelWindow();
     PanelWindow(const PanelWindow&) = delete;
     PanelWindow& operator=(const PanelWindow&) = delete;
@@ -124,6 +131,15 @@ private:
     static LRESULT CALLBACK echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(HINSTANCE instance);
+    /** The window's size from the design's client area at the current scale. */
+    void fitFrame();
+    /** A control's place in the client area at the current scale. */
+    RECT placeOf(const ControlDesign& design) const;
+    /** Puts a control that is a window of its own at its place, in its font. */
+    void placeWindowed(const Control& c);
+    /** WM_DPICHANGED: the window at its new place, every control placed and sized anew. */
+    void rescale(int dpi, const RECT& suggested);
+    void fitDropDownWidth();
     void command(int id, int code, HWND from);
     void paint(HDC dc, const RECT& area);
     void drawButton(const DRAWITEMSTRUCT& item);
@@ -139,6 +155,7 @@ private:
     PanelEvents& m_events;
     TwipsScale m_scale;
     GdiCache m_gdi;
+    WindowIcons m_icons;
     HWND m_window = nullptr;
     HWND m_toolTips = nullptr;
     std::optional<AccessibleNames> m_names; ///< given up before the window goes
@@ -150,6 +167,7 @@ private:
     bool m_jobListDropped = false;
     bool m_picking = false; ///< from a pick in the job list until its text is shown again
     bool m_shownOnce = false;
+    std::size_t m_longestJobLine = 0;
     UINT m_taskbarCreated = 0;
 };
 

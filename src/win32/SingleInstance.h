@@ -35,7 +35,7 @@ public:
      * Takes the mutex, or hands over to the panel that holds it, waiting at most a few seconds for
      * a panel that is still starting to answer. `panelClass` names the panel window's class.
      */
-    Claim claim(const char* panelClass);
+    Claim claim(const wchar_t* panelClass);
 
     /** The window message that asks the running panel to show itself; it answers `kShown`. */
     static UINT showRequest();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "win32/Gdi.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -19,27 +21,29 @@ namespace shiftloom::win32 {
 std::array<char, 64> trayTipField(std::string_view toolTip);
 
 /**
- * The program's icon in the notification area of the Windows shell, through Shell_NotifyIconA
- * with the first form of the notification record. The icon belongs to a hidden message-only
- * window, to which the shell sends the icon's mouse activity as WM_MOUSEMOVE messages carrying
- * the real mouse message in the low word of lParam.
+ * The program's icon in the notification area of the Windows shell, through Shell_NotifyIconW in
+ * the shell's fourth way of talking to an icon (NOTIFYICON_VERSION_4). The icon belongs to a
+ * hidden message-only window, to which the shell sends what happens to the icon.
  *
- * A left button press (not its release) calls the click handler. From the press until
+ * The click handler runs at a left button press (not its release), and when the worker selects
+ * the icon with the keyboard (Windows+B, the arrows, then Enter or Space). From then until
  * `kLatchInterval` after the handler has returned, further presses are dropped, not queued, so
  * that a handler that opens a window is not entered again by a worker clicking twice.
  *
  * At log-on the panel may start before the shell's notification area: while the icon cannot be
- * added it is tried again every `kRetryInterval`, and it is added again whenever the
- * notification area starts anew (the shell's "TaskbarCreated" message, which the panel window
- * receives and passes on to `restore`).
+ * added it is tried again every `kRetryInterval`, `kRetries` times; and it is added again
+ * whenever the notification area starts anew (the shell's "TaskbarCreated" message, which the
+ * panel window receives and passes on to `restore`). The icon is taken out of the notification
+ * area with `show(false)` or when the object goes.
  */
 class TrayIcon final
 {
 public:
     static constexpr UINT kLatchInterval = 15; ///< milliseconds
     static constexpr UINT kRetryInterval = 3000; ///< milliseconds
+    static constexpr int kRetries = 40;
 
-    TrayIcon(HICON icon, std::string_view toolTip, std::function<void()> leftClick);
+    TrayIcon(std::string_view toolTip, std::function<void()> leftClick);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -48,21 +52,30 @@ public:
     void show(bool visible);
     /** The notification area started anew: an icon that should show is added again. */
     void restore();
+    /**
+     * Loads the icon again at the size the notification area asks for now (it follows the scale
+     * of the main monitor) and shows it where it is shown.
+     */
+    void reloadIcon();
     bool isShown() const { return m_shown; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool notify(DWORD message);
     void add();
-    void mouse(UINT mouseMessage);
+    void event(UINT what);
+    void click();
 
     HWND m_window = nullptr;
-    HICON m_icon;
+    IconHandle m_icon;
+    int m_iconSize = 0;
     std::string m_toolTip;
     std::function<void()> m_leftClick;
     bool m_wanted = false;
     bool m_shown = false;
     bool m_latched = false;
+    bool m_pressSelects = false; ///< a left press was taken as the click: the selection after it is not
+    int m_triesLeft = 0;
 };
 
 } // namespace shiftloom::win32

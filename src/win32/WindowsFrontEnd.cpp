@@ -5,9 +5,13 @@
 #include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "platform/Process.h"
+#include "platform/WindowsPath.h"
+#include "platform/win32/WideText.h"
 #include "win32/ActivityDialog.h"
+#include "win32/EdgeText.h"
 
 #include <charconv>
+#include <string>
 
 namespace shiftloom::win32 {
 namespace {
@@ -16,6 +20,15 @@ constexpr int kClockTimer = 1;
 constexpr int kAutoHideTimer = 2;
 /** The tooltip of the program's icon in the notification area. */
 constexpr std::string_view kTrayToolTip = "  Ovix Tick-Fob";
+/** The name the panel's entries in the Application event log go under. */
+constexpr wchar_t kEventSource[] = L"Ovix Shift-Loom";
+constexpr DWORD kRecordsLeftEvent = 1;
+
+/** The monotonic clock of the clock tick: it counts on while the computer sleeps. */
+SecondCounter::Milliseconds monotonicNow()
+{
+    return SecondCounter::Milliseconds(GetTickCount64());
+}
 
 /** A position in twips as the drag's holders show it: the shortest decimal text of the number. */
 std::string positionText(float value)
@@ -28,20 +41,13 @@ std::string positionText(float value)
 } // namespace
 
 WindowsFrontEnd::WindowsFrontEnd(
-    HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
-    : m_icon(icon)
-    , m_settings(settings)
+    HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
+    : m_settings(settings)
     , m_files(files)
     , m_drives(drives)
-    , m_window(instance, icon, *this)
-    , m_tray(static_cast<HICON>(LoadImageA(instance,
-                 MAKEINTRESOURCEA(1),
-                 IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON),
-                 0)),
-          kTrayToolTip,
-          [this] { showFromTray(); })
+    , m_window(instance, *this)
+    , m_tray(kTrayToolTip, [this] { showFromTray(); })
+    , m_seconds(monotonicNow())
 {
 }
 
@@ -56,7 +62,7 @@ LoadOutcome WindowsFrontEnd::start()
 {
     // The clock ticks from the moment the window exists, also while the start-up waits in its
     // locate dialog.
-    m_window.startTimer(kClockTimer, Panel::kTickInterval);
+    m_window.startTimer(kClockTimer, m_seconds.untilNext(monotonicNow()));
     const LoadOutcome outcome = m_panel->load();
     if (outcome == LoadOutcome::NoStart)
         return outcome;
@@ -69,13 +75,13 @@ int WindowsFrontEnd::run()
 {
     MSG message;
     BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         // Tab, Enter and Esc walk and press the controls of whichever of the windows is active.
         HWND active = GetActiveWindow();
-        const bool handled = active && IsDialogMessageA(active, &message);
+        const bool handled = active && IsDialogMessageW(active, &message);
         if (!handled) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         dropClosedDialogs();
     }
@@ -119,7 +125,7 @@ MessageAnswer WindowsFrontEnd::showMessage(const Message& message)
     HWND owner = ownerWindow();
     if (!owner)
         type |= MB_TASKMODAL;
-    const int answer = MessageBoxA(owner, message.text.c_str(), message.title.c_str(), type);
+    const int answer = MessageBoxW(owner, wide(message.text).c_str(), wide(message.title).c_str(), type);
     if (message.buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
     return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
@@ -150,7 +156,7 @@ void WindowsFrontEnd::showAboutBox()
 {
     dropClosedDialogs();
     if (!m_about)
-        m_about = std::make_unique<AboutDialog>(m_window.handle(), m_icon, SettingsAppName);
+        m_about = std::make_unique<AboutDialog>(m_window.handle(), SettingsAppName);
     m_about->show();
 }
 
@@ -251,7 +257,7 @@ void WindowsFrontEnd::pressJobButton(int slot)
     ActivityList& list = m_panel->activityList();
     ActivityChoice choice;
     {
-        ActivityDialog dialog(m_window.handle(), m_icon, list.items(), m_panel->activity());
+        ActivityDialog dialog(m_window.handle(), list.items(), m_panel->activity());
         choice = dialog.run();
     }
     if (choice.closedWithCloseBox)
@@ -260,8 +266,13 @@ void WindowsFrontEnd::pressJobButton(int slot)
     render();
 }
 
-void WindowsFrontEnd::jobPicked(std::string_view item)
+void WindowsFrontEnd::jobPicked(std::size_t line)
 {
+    // The line itself, from the list the window was given (it is the one shown: a refill renders
+    // a new list at once); a copy, since the pick may read the list again.
+    if (line >= m_panel->jobList().size())
+        return;
+    const std::string item(m_panel->jobList()[line]);
     m_panel->assignJob(item);
     render();
 }
@@ -309,30 +320,63 @@ void WindowsFrontEnd::backgroundDoubleClicked()
 void WindowsFrontEnd::timer(int number)
 {
     if (number == kClockTimer) {
-        m_panel->tick();
+        countSeconds();
     } else if (number == kAutoHideTimer) {
         m_window.stopTimer(kAutoHideTimer); // a window timer repeats; this one fires once
         m_panel->autoHide();
-    } else {
-        return;
+        render();
     }
+}
+
+void WindowsFrontEnd::countSeconds()
+{
+    if (!m_panel)
+        return;
+    // Counted before the tick, which may wait in the locate dialog while further ticks come.
+    const std::int64_t due = m_seconds.due(monotonicNow());
+    if (due > 0) {
+        m_panel->catchUp(ElapsedTime(due - 1));
+        m_panel->tick();
+    }
+    m_window.startTimer(kClockTimer, m_seconds.untilNext(monotonicNow()));
     render();
 }
 
 void WindowsFrontEnd::closing()
 {
-    // The end of the session, or the window system closing the panel: the end-of-run step runs
-    // once, then the program ends, its icon taken out of the notification area.
+    // The end of the session, or the window system closing the panel (an upgrade closes it so
+    // too): the end-of-run step runs once, then the program ends, its icon taken out of the
+    // notification area.
     if (m_runEnded)
         return;
     m_runEnded = true;
     // Windows is asked for the time the records need (it shows the reason while it waits).
-    ShutdownBlockReasonCreate(m_window.handle(), L"Saving time records");
-    if (m_panel && m_panel->loaded())
-        m_panel->endOfRun();
+    ShutdownBlockReasonCreate(m_window.handle(), L"Handing the time records over to the Card-Warden store");
+    if (m_panel && m_panel->loaded() && !m_panel->endOfRun())
+        reportRecordsLeft();
     ShutdownBlockReasonDestroy(m_window.handle());
     m_tray.show(false);
     platform::endProcessNow(0);
+}
+
+void WindowsFrontEnd::reportRecordsLeft()
+{
+    ShutdownBlockReasonCreate(m_window.handle(),
+        L"Time records wait on this computer: the Card-Warden store did not take them (see the Application log)");
+    std::wstring user(256, L'\0');
+    DWORD length = static_cast<DWORD>(user.size());
+    user.resize(GetUserNameW(user.data(), &length) && length > 0 ? length - 1 : 0);
+    const std::wstring text = L"Time records of " + user + L" could not be handed over to the Card-Warden store "
+        + wide(m_panel->storeFolder()) + L" at the end of the session. They wait on this computer in "
+        + platform::toWide(platform::ownStateFolder())
+        + L" and reach the store when the panel starts again under this account. If this account's profile is "
+          L"deleted before then (profile clean-up on a shared computer), they are lost.";
+    HANDLE log = RegisterEventSourceW(nullptr, kEventSource);
+    if (!log)
+        return;
+    const wchar_t* strings[] = {text.c_str()};
+    ReportEventW(log, EVENTLOG_WARNING_TYPE, 0, kRecordsLeftEvent, nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(log);
 }
 
 void WindowsFrontEnd::storeNews()
@@ -351,6 +395,21 @@ void WindowsFrontEnd::storeNewsArrived()
 void WindowsFrontEnd::notificationAreaStarted()
 {
     m_tray.restore();
+}
+
+void WindowsFrontEnd::clockChanged()
+{
+    // Back from sleep the seconds slept are counted now rather than at the next tick.
+    if (!m_panel || !m_panel->loaded())
+        return;
+    countSeconds();
+    m_panel->resynchroniseClock();
+    render();
+}
+
+void WindowsFrontEnd::displayChanged()
+{
+    m_tray.reloadIcon();
 }
 
 void WindowsFrontEnd::showRequested()

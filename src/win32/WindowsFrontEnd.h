@@ -5,6 +5,7 @@
 #include "panel/DataFolderDialog.h"
 #include "panel/Panel.h"
 #include "panel/PanelFrontEnd.h"
+#include "panel/SecondCounter.h"
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
 #include "win32/AboutDialog.h"
@@ -30,8 +31,7 @@ namespace shiftloom::win32 {
 class WindowsFrontEnd final : public PanelFrontEnd, private PanelEvents
 {
 public:
-    WindowsFrontEnd(
-        HINSTANCE instance, HICON icon, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
+    WindowsFrontEnd(HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
     ~WindowsFrontEnd() override;
     WindowsFrontEnd(const WindowsFrontEnd&) = delete;
     WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;
@@ -65,7 +65,7 @@ public:
 private:
     // PanelEvents
     void clicked(ControlRef control) override;
-    void jobPicked(std::string_view item) override;
+    void jobPicked(std::size_t line) override;
     void jobListTyped(std::string_view text) override;
     void textEdited(ControlRef control, std::string_view text) override;
     void cardNumberLeft() override;
@@ -76,6 +76,20 @@ private:
     void notificationAreaStarted() override;
     void storeNewsArrived() override;
     void showRequested() override;
+    void clockChanged() override;
+    void displayChanged() override;
+
+    /**
+     * The clock tick: the seconds that passed since the last one counted, by the monotonic clock,
+     * one as the panel's tick and the rest caught up; the timer set to the next whole second.
+     */
+    void countSeconds();
+    /**
+     * Says where the worker's records wait when the end of the session could not take them all
+     * to the store: in the shutdown's reason while the panel waits, and in the Application event
+     * log after (the profile they wait in may be deleted before the panel starts again).
+     */
+    void reportRecordsLeft();
 
     /** A left click on the tray icon, or a second start: the panel shows and reads its job list again. */
     void showFromTray();
@@ -86,7 +100,6 @@ private:
     HWND ownerWindow() const;
     void dropClosedDialogs();
 
-    HICON m_icon;
     SettingsStore& m_settings;
     platform::FileOps& m_files;
     platform::DriveList& m_drives;
@@ -94,6 +107,7 @@ private:
     PanelWindow m_window;
 
     TrayIcon m_tray;
+    SecondCounter m_seconds;
     std::uint64_t m_shownJobList = 0;
 
     std::unique_ptr<DataFolderDialog> m_locateModel;

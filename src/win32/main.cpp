@@ -8,12 +8,14 @@
 #include "platform/Drives.h"
 #include "platform/HostFiles.h"
 #include "platform/win32/Win32RegistrySettingsBackend.h"
+#include "win32/EdgeText.h"
 #include "win32/SingleInstance.h"
 #include "win32/WindowsFrontEnd.h"
 
 #include <algorithm>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,8 +46,8 @@ bool tell(const std::string& text)
     if (writeAll(GetStdHandle(STD_OUTPUT_HANDLE), lines))
         return true;
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        HANDLE console = CreateFileA(
-            "CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE console = CreateFileW(
+            L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         const bool written = writeAll(console, lines);
         if (console != INVALID_HANDLE_VALUE)
             CloseHandle(console);
@@ -53,7 +55,8 @@ bool tell(const std::string& text)
         if (written)
             return true;
     }
-    return MessageBoxA(nullptr, text.c_str(), "Ovix Shift-Loom", MB_OK | MB_ICONINFORMATION) != 0;
+    return MessageBoxW(nullptr, shiftloom::win32::wide(text).c_str(), L"Ovix Shift-Loom", MB_OK | MB_ICONINFORMATION)
+        != 0;
 }
 
 } // namespace
@@ -62,8 +65,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace shiftloom;
 
+    // Drive probes of the locate dialog and of the start-up ask the drive itself: an empty card
+    // reader or a disc drive without a disc must give an error, never the system's "No disk" box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
     // "--version" and "--help" answer before anything else: they never start or reach a panel.
-    const std::vector<std::string_view> arguments(__argv + std::min(__argc, 1), __argv + __argc);
+    // The command line as Windows holds it, wide; the options are plain ASCII.
+    int count = 0;
+    LPWSTR* wideArguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> texts;
+    for (int i = 1; wideArguments && i < count; ++i)
+        texts.push_back(win32::narrow(wideArguments[i]));
+    LocalFree(wideArguments);
+    const std::vector<std::string_view> arguments(texts.begin(), texts.end());
     switch (readCommandLine(arguments)) {
     case CommandLineRequest::ShowVersion:
         return tell(versionText()) ? 0 : 1;
@@ -85,8 +99,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         break;
     }
 
-    // Twips become as many pixels as the screen's real resolution asks for.
-    SetProcessDPIAware();
+    // The scale of each monitor (per-monitor DPI awareness, version 2) is set by the manifest.
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     // The screen readers' names of the controls are given through a COM service.
@@ -102,8 +115,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     int exitCode = 0;
     {
-        HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-        win32::WindowsFrontEnd frontEnd(instance, icon, settings, files, drives);
+        win32::WindowsFrontEnd frontEnd(instance, settings, files, drives);
         Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
         frontEnd.attach(panel);
         if (frontEnd.start() != LoadOutcome::NoStart)
