@@ -1,11 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "Win32RegistrySettingsBackend.h"
 
+#include "platform/Cp1252.h"
+#include "platform/win32/WideText.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 namespace shiftloom::platform {
 namespace {
+
+// The registry holds wide texts; the settings are the program's Windows-1252 texts, whatever
+// code page the PC runs in (a job's name read back in another one would come back altered).
+std::wstring wideOf(std::string_view text)
+{
+    return toWide(cp1252ToUtf8(text));
+}
 
 /** An open key, closed at the end of its scope. */
 class Key final
@@ -13,8 +23,8 @@ class Key final
 public:
     Key(const std::string& name, bool create)
     {
-        const LONG result = create ? RegCreateKeyExA(HKEY_CURRENT_USER,
-                                name.c_str(),
+        const LONG result = create ? RegCreateKeyExW(HKEY_CURRENT_USER,
+                                wideOf(name).c_str(),
                                 0,
                                 nullptr,
                                 REG_OPTION_NON_VOLATILE,
@@ -22,7 +32,7 @@ public:
                                 nullptr,
                                 &m_key,
                                 nullptr)
-                                   : RegOpenKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, KEY_QUERY_VALUE, &m_key);
+                                   : RegOpenKeyExW(HKEY_CURRENT_USER, wideOf(name).c_str(), 0, KEY_QUERY_VALUE, &m_key);
         if (result != ERROR_SUCCESS)
             m_key = nullptr;
     }
@@ -41,13 +51,13 @@ public:
         if (!m_key)
             return;
         // REG_SZ holds the text and its NUL.
-        const std::string text(value);
-        RegSetValueExA(m_key,
-            name.c_str(),
+        const std::wstring text = wideOf(value);
+        RegSetValueExW(m_key,
+            wideOf(name).c_str(),
             0,
             REG_SZ,
             reinterpret_cast<const BYTE*>(text.c_str()),
-            static_cast<DWORD>(text.size() + 1));
+            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
 
 private:
@@ -72,21 +82,21 @@ std::optional<std::string> Win32RegistrySettingsBackend::read(
     const Key open(keyName(app, section), false);
     if (!open.get())
         return std::nullopt;
-    const std::string name(key);
+    const std::wstring name = wideOf(key);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS
+    if (RegQueryValueExW(open.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS
         || (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
-    std::string value(size, '\0');
-    if (RegQueryValueExA(open.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size)
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(open.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size)
         != ERROR_SUCCESS)
         return std::nullopt;
-    value.resize(size);
+    value.resize(size / sizeof(wchar_t));
     // The stored text ends with its NUL (one written by another program may not).
-    while (!value.empty() && value.back() == '\0')
+    while (!value.empty() && value.back() == L'\0')
         value.pop_back();
-    return value;
+    return utf8ToCp1252(toUtf8(value));
 }
 
 void Win32RegistrySettingsBackend::write(

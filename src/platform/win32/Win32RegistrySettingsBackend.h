@@ -9,8 +9,8 @@ namespace shiftloom::platform {
 
 /**
  * The per-user settings in the registry: HKEY_CURRENT_USER\Software\<app>\<section>, each key a
- * string value (REG_SZ) in the program's 8-bit text, so HKCU\Software\Ovix_Shift-Loom\Properties
- * for the panel. Every write is flushed before the call returns.
+ * string value (REG_SZ), the program's Windows-1252 text stored as the wide text it stands for, so
+ * HKCU\Software\Ovix_Shift-Loom\Properties for the panel. Every write is flushed before the call returns.
  */
 class Win32RegistrySettingsBackend final : public SettingsBackend
 {
