@@ -26,8 +26,10 @@ packages=(
     # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
     # manual page; rendering the icon artwork
     dpkg-dev lintian help2man librsvg2-bin
-    # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer
-    g++-mingw-w64-x86-64-posix wine wine64 nsis
+    # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer,
+    # osslsigncode and openssl to sign it (and to test the signing with a throwaway certificate),
+    # the locale sources from which the tests make a Japanese locale for wine's code page 932
+    g++-mingw-w64-x86-64-posix wine wine64 nsis osslsigncode openssl locales
     # the performance report (scripts/perf-report.sh) and profiling
     jq linux-perf valgrind heaptrack time
 )

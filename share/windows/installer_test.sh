@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the installer, installs it silently under wine for the current user and then for all
 # users, runs the installed programs, uninstalls silently, and checks that what was installed is
-# gone while the worker's settings and records stay.
+# gone while the worker's settings and records stay; then makes it signed with a throwaway
+# certificate and checks the signatures.
 # Usage: installer_test.sh <build folder> <wine prefix>
 set -euo pipefail
 build=$1
@@ -22,6 +23,11 @@ cpack -G NSIS >/dev/null
 installer=$(ls packages/shift-loom-*-win64.exe)
 version=$(basename "$installer" | sed 's/shift-loom-\(.*\)-win64.exe/\1/')
 check "the installer is made" test -s "$installer"
+# The rights of whoever starts it (an all-users install asks for more itself): no prompt for a
+# per-user install.
+rights=$(x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$installer" /dev/stdout | tr -d '\0' |
+    grep -a -o 'requestedExecutionLevel level="[A-Za-z]*"')
+check "the installer asks for the invoker's rights" test "$rights" = 'requestedExecutionLevel level="asInvoker"'
 
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvixShiftLoom'
 settings_key='HKCU\Software\Ovix_Shift-Loom\Properties'
@@ -90,4 +96,26 @@ for mode in CurrentUser AllUsers; do
 done
 wine reg delete 'HKCU\Software\Ovix_Shift-Loom' /f >/dev/null 2>&1 || true
 rm -f "$drive_c/data"
+
+# Signed: a throwaway certificate given to the build signs the installer, the uninstaller it
+# writes and the two programs in it; each signature checks against that certificate.
+if command -v osslsigncode >/dev/null && command -v openssl >/dev/null; then
+    keys=$(mktemp -d)
+    openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Ovix test signing" -days 2 \
+        -addext extendedKeyUsage=codeSigning -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
+    openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -passout pass:test -out "$keys/cert.p12"
+    rm -f packages/shift-loom-*-win64.exe
+    SHIFTLOOM_SIGN_PASSWORD=test cpack -G NSIS -D "CPACK_SHIFTLOOM_SIGN_CERT=$keys/cert.p12" >/dev/null
+    installer=$(ls packages/shift-loom-*-win64.exe)
+    signed() { osslsigncode verify -CAfile "$keys/cert.pem" -in "$1" >/dev/null 2>&1; }
+    check "signed: the installer" signed "$installer"
+    wine "$installer" /S /CurrentUser '/D=C:\signed-test'
+    wineserver -w
+    for program in shift-loom.exe shift-loom-store.exe Uninstall.exe; do
+        check "signed: $program as installed" signed "$drive_c/signed-test/$program"
+    done
+    wine "$drive_c/signed-test/Uninstall.exe" /S /CurrentUser
+    wineserver -w
+    rm -rf "$keys" packages/shift-loom-*-win64.exe
+fi
 exit $failed
