@@ -1,10 +1,14 @@
 # SPDX-License-Identifier: MIT
 """The Windows panel as a worker uses it: shift-loom.exe under wine on the Linux suite's X display,
-checked through the data store, the offline buffer and the registry of the suite's wine prefix."""
+checked through the data store, the offline buffer and the registry of the suite's wine prefix.
+The one scenario runs in a Western setting, on a Japanese PC (code page 932), and with the user's
+local application folder named outside the code page; each in a prefix of its own."""
 import argparse
 import datetime
 import fcntl
+import glob
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -35,17 +39,42 @@ def dep_dat(jobs):
     return b''.join(out)
 
 
+# The job picked has Windows-1252 letters before its card's columns, one that starts a double-byte
+# character in code page 932 and stands before a blank there: a job list read back as text would
+# shift the card (as it would in code page 65001, where each such letter becomes three bytes).
 JOBS = [('1001', 'Frame welding', True, 'Trailer chassis T4', 'SHOP', '00001001'),
-        ('1002', 'Sheet metal cutting', True, 'Laser, 3 mm steel', 'SHOP', '00001002'),
+        ('1002', 'Blechschnitt à 3 mm', True, 'Stärke 3 – Öl, Fräse', 'SHOPä', '00001002'),
         ('2002', 'Paint line', False, 'Decommissioned', 'MAINT', '00002002')]
+PROFILE = 'C:\\users\\Dvořák\\AppData\\Local'  # outside Windows-1252 and code page 932
+
+# What each run changes of the PC: its environment, and whether the user's local application folder
+# is PROFILE.
+VARIANTS = {'western': ({}, False),
+            'cp932': ({'LC_ALL': 'ja_JP.UTF-8', 'LANG': 'ja_JP.UTF-8'}, False),
+            'foreign-profile': ({}, True)}
+
+
+def with_locale(env):
+    """`env`, and a folder of locales that holds its LC_ALL when the system lacks that one."""
+    wanted = env.get('LC_ALL')
+    known = subprocess.run(['locale', '-a'], capture_output=True, text=True).stdout.split()
+    if not wanted or wanted.replace('UTF-8', 'utf8') in known:
+        return env
+    folder = os.path.join(ARGS.out, 'locales')
+    os.makedirs(folder, exist_ok=True)
+    language, charmap = wanted.split('.')
+    subprocess.run(['localedef', '-i', language, '-f', charmap, os.path.join(folder, wanted)],
+                   check=True, capture_output=True)
+    return dict(env, LOCPATH=folder)
 
 
 class WinePrefix:
     """The suite's wine prefix, made once (under a lock: builds may share it)."""
 
-    def __init__(self, path, env):
-        self.path = path
+    def __init__(self, path, env, profile=False):
+        self.path, self.profile = path, profile
         self.env = dict(env, WINEPREFIX=path, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
+        self.drive_c = os.path.join(path, 'drive_c')
 
     def ensure(self):
         with open(self.path + '.lock', 'w') as lock:
@@ -76,6 +105,33 @@ class WinePrefix:
             file.write('\r\n'.join(lines + ['']).encode('cp1252'))
         self.run('wine', 'regedit', '/S', path)
 
+    def settings(self):
+        """The panel's settings as the registry holds them (exported as UTF-16: every character)."""
+        path = os.path.join(self.path, 'exported.reg')
+        self.run('wine', 'regedit', '/E', path, SETTINGS_KEY)
+        with open(path, encoding='utf-16') as exported:
+            lines = [line.rstrip('\n') for line in exported if line.startswith('"')]
+        unquote = lambda text: text[1:-1].replace('\\"', '"').replace('\\\\', '\\')  # noqa: E731
+        return dict(tuple(unquote(part) for part in line.split('=', 1)) for line in lines)
+
+    def use_profile_folder(self, local):
+        """Makes `local` the user's local application folder (a known folder and the environment)."""
+        os.makedirs(self.unix_path(local), exist_ok=True)
+        shell = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+        for key, name in ((shell + r'\User Shell Folders', 'Local AppData'),
+                          (shell + r'\Shell Folders', 'Local AppData'),
+                          (r'HKCU\Volatile Environment', 'LOCALAPPDATA')):
+            self.run('wine', 'reg', 'add', key, '/v', name, '/d', local, '/f')
+
+    def local_app_data(self):
+        """The host folder of the user's local application folder: the one set, or the prefix's own."""
+        set_to = [p for p in glob.glob(os.path.join(self.drive_c, 'users', '*', 'AppData', 'Local'))
+                  if os.sep + 'Public' + os.sep not in p]
+        return self.unix_path(PROFILE) if self.profile else min(set_to)
+
+    def unix_path(self, windows):
+        return os.path.join(self.drive_c, *windows[3:].split('\\'))
+
     def end(self):
         self.run('wineserver', '-k')
         self.run('wineserver', '-w')
@@ -91,7 +147,9 @@ class WineWorkstation(ps.Workstation):
         for leftover in ('data', os.path.join('windows', 'cwv5.ini')):
             if os.path.exists(os.path.join(self.drive_c, leftover)):
                 os.remove(os.path.join(self.drive_c, leftover))
-        self.buffer_file = os.path.join(self.drive_c, 'data')
+        # The offline buffer: a file per record in the user's own folder.
+        self.buffer = os.path.join(prefix.local_app_data(), 'Ovix', 'Shift-Loom', 'buffer')
+        shutil.rmtree(self.buffer, ignore_errors=True)
         self.write_settings = prefix.write_settings
         prefix.write_settings({})
 
@@ -103,10 +161,11 @@ class WineWorkstation(ps.Workstation):
                 file.write(data)
         return 'Z:' + self.store.replace('/', '\\')  # as the wine programs see it
 
-    def start(self):
+    def start(self, **env):
         self.panel = None
         name = f'{self.name}-shift-loom-{len(self.session.processes)}'
-        self.process = self.session.start_process(name, ['wine', self.panel_bin], env=self.env)
+        self.log = os.path.join(self.session.out_dir, name + '.log')
+        self.process = self.session.start_process(name, ['wine', self.panel_bin], env=dict(self.env, **env))
 
     def panel_visible(self):
         """The panel's window if it shows. Wine may give a window shown again a new X window."""
@@ -138,15 +197,18 @@ class WineWorkstation(ps.Workstation):
         return ps.wait_for('the icon in the tray', self.docked_icons, timeout=15.0)[0]
 
 
-class WorkdayTest(linux.PanelTestCase):
-    """A worker's first day, from the store asked for to the hand-over of buffered records."""
+class WineTestCase(linux.PanelTestCase):
+    """The suite's X display and wine prefix, set up as the run's PC; a workstation for each test."""
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.prefix = WinePrefix(ARGS.prefix, cls.session.env)
+        env, profile = VARIANTS[ARGS.variant]
+        cls.prefix = WinePrefix(ARGS.prefix, dict(cls.session.env, **with_locale(env)), profile)
         cls.prefix.ensure()
         cls.prefix.start()
+        if profile:
+            cls.prefix.use_profile_folder(PROFILE)
 
     @classmethod
     def tearDownClass(cls):
@@ -156,6 +218,30 @@ class WorkdayTest(linux.PanelTestCase):
     def setUp(self):
         self.ws = WineWorkstation(self.session, self.prefix, self._testMethodName)
         self.addCleanup(self.ws.close)
+
+    def register_store(self):
+        """A data store named in cwv5.ini, and the worker's card number."""
+        store = self.ws.make_store()
+        with open(os.path.join(self.ws.drive_c, 'windows', 'cwv5.ini'), 'wb') as file:
+            file.write(b'[settings]\r\nx=1\r\n[cardmain]\r\n' + store.encode() + b'\r\n')
+        self.ws.write_settings({'autocode': '815'})
+
+    def start_first_job(self, panel):
+        """The job list shows "[settings]" first, then the listed jobs sorted: the third line (SHOPä
+        1002) goes onto the top button and starts with activity 7. When it started (monotonic)."""
+        self.ws.click(ps.COMBO1)
+        self.pick_in_list(panel, 3)
+        before = datetime.datetime.now()
+        self.ws.click(ps.job_button(0))
+        self.pick_in_list(self.dialog(ACTIVITY_TITLE), 3)
+        started = time.monotonic()
+        self.assert_record(self.wait_records(1)[0], before, linux.start_tail('815', '1002', '7'))
+        self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
+        # The job's own texts on the button and in the settings, whatever the code page.
+        settings = self.prefix.settings()
+        self.assertEqual((settings['button0'], settings['card0']), ('SHOPä   1002', '00001002'))
+        self.assertRegex(settings['desc0'], '^Blechschnitt à 3 mm +Stärke 3 – Öl, Fräse$')
+        return started
 
     def dialog(self, title, timeout=20.0):
         """A window that has just opened, once it has settled and taken the keyboard focus."""
@@ -194,6 +280,10 @@ class WorkdayTest(linux.PanelTestCase):
         time.sleep(1.0)
         return self.wait_records(count, timeout=0)
 
+
+class WorkdayTest(WineTestCase):
+    """A worker's first day, from the store asked for to the hand-over of buffered records."""
+
     def test_first_start_to_hand_over(self):
         self.ws.start()
         dialog = self.dialog(linux.LOCATE_TITLE, timeout=60)
@@ -201,22 +291,10 @@ class WorkdayTest(linux.PanelTestCase):
         self.ws.click(ps.LOCATE_CANCEL, window=dialog)
         self.assertEqual(self.ws.wait_exit(timeout=15), 0, 'Cancel ends the program silently')
 
-        store = self.ws.make_store()
-        with open(os.path.join(self.ws.drive_c, 'windows', 'cwv5.ini'), 'wb') as file:
-            file.write(b'[settings]\r\nx=1\r\n[cardmain]\r\n' + store.encode() + b'\r\n')
-        self.ws.write_settings({'autocode': '815'})
+        self.register_store()
         panel = self.start_panel()
         self.ws.tray_icon()
-
-        # The job list shows "[settings]" first, then the listed jobs sorted: SHOP 1002 is third.
-        self.ws.click(ps.COMBO1)
-        self.pick_in_list(panel, 3)
-        before = datetime.datetime.now()
-        self.ws.click(ps.job_button(0))
-        self.pick_in_list(self.dialog(ACTIVITY_TITLE), 3)
-        started = time.monotonic()
-        self.assert_record(self.wait_records(1)[0], before, linux.start_tail('815', '1002', '7'))
-        self.assertEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
+        started = self.start_first_job(panel)
 
         # Five seconds after the start (a window search at the moment a window closes may find
         # nothing, so the time is waited for, too).
@@ -264,15 +342,82 @@ class WorkdayTest(linux.PanelTestCase):
         self.ws.click(ps.job_button(0))
         self.session.keys(self.dialog(ACTIVITY_TITLE), 'alt+F4')
         self.ws.click(ps.STOP_ALL)
-        buffered = self.wait_records(2, path=self.ws.buffer_file)
+        buffered = self.wait_records(2, path=self.ws.buffer)
         self.assert_record(buffered[0], before, linux.start_tail('815', '1002', '7'))
         self.ws.click(BACKGROUND_SPOT, repeat=2)
         self.session.keys(self.dialog(EXIT_TITLE), 'Return')  # Yes is the default button
         self.assertEqual(self.ws.wait_exit(), 0)
+        # A session that ends while the store is away leaves the records on this computer and says
+        # so in the Application event log (which wine writes to the program's debug output).
+        self.start_panel(WINEDEBUG='warn+eventlog')
+        self.ws.click(ps.job_button(0))
+        self.session.keys(self.dialog(ACTIVITY_TITLE), 'alt+F4')
+        self.wait_records(3, path=self.ws.buffer)
+        self.prefix.run('wineboot', '--end-session')
+        self.assertEqual(self.ws.wait_exit(timeout=20), 0)
+        buffered = self.wait_records(4, path=self.ws.buffer)
+        self.assertEqual(buffered[3][14:], linux.stop_tail('815'))
+        with open(self.ws.log, encoding='utf-8', errors='replace') as log:
+            self.assertTrue('Time records of' in log.read(), 'the records left behind are told')
+
         os.rename(self.ws.store + '-away', self.ws.store)
         self.start_panel()
-        self.assertEqual(self.wait_records(7), stored + buffered, 'buffered ones last')
-        ps.wait_for('the buffer gone', lambda: not os.path.exists(self.ws.buffer_file), timeout=5)
+        self.assertEqual(self.wait_records(9), stored + buffered, 'buffered ones last')
+        ps.wait_for('the buffer emptied', lambda: not ps.records(self.ws.buffer), timeout=5)
+
+
+class UpgradeTest(WineTestCase):
+    """A silent upgrade for the current user while the panel runs with a job: the panel closed as
+    at the end of a session (one stop record), the programs replaced, the new panel started."""
+
+    def installers(self):
+        """This build's installer, and one of an older version whose panel is another file."""
+        build = ARGS.installer_build
+        subprocess.run(['cpack', '-G', 'NSIS'], cwd=build, check=True, capture_output=True)
+        new = glob.glob(os.path.join(build, 'packages', 'shift-loom-*-win64.exe'))[0]
+        work = os.path.join(build, 'packages', '_CPack_Packages', 'win64', 'NSIS')
+        staged = next(p for p in glob.glob(os.path.join(work, 'shift-loom-*-win64')) if os.path.isdir(p))
+        older = os.path.join(ARGS.out, 'older')
+        shutil.rmtree(older, ignore_errors=True)
+        shutil.copytree(staged, os.path.join(older, 'files'))
+        with open(os.path.join(older, 'files', 'shift-loom.exe'), 'ab') as panel:
+            panel.write(b'an older build')  # past the end of the image: it still runs
+        subprocess.run(['makensis', '-V1', '-DVERSION=1.0.0', f'-DINST_DIR={older}/files',
+                        f'-DOUTFILE={older}/setup.exe', os.path.join(work, 'project.nsi')],
+                       check=True, capture_output=True)
+        return os.path.join(older, 'setup.exe'), new, staged
+
+    def uninstall_entry(self, value):
+        key = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvixShiftLoom'
+        out = self.prefix.run('wine', 'reg', 'query', key, '/v', value).decode(errors='replace')
+        return out.split('REG_SZ')[-1].strip() if 'REG_SZ' in out else None
+
+    def test_upgrade_while_a_job_runs(self):
+        older, new, staged = self.installers()
+        self.prefix.run('wine', older, '/S', '/CurrentUser', timeout=120)
+        self.assertEqual(self.uninstall_entry('DisplayVersion'), '1.0.0')
+        folder = os.path.join(self.prefix.local_app_data(), 'Programs', 'Ovix', 'Shift-Loom')
+        self.ws.panel_bin = os.path.join(folder, 'shift-loom.exe')
+        self.register_store()
+        panel = self.start_panel()
+        self.start_first_job(panel)
+
+        before = datetime.datetime.now()
+        self.prefix.run('wine', new, '/S', '/CurrentUser', timeout=120)
+        self.assertEqual(self.ws.wait_exit(timeout=20), 0, 'the old panel ended')
+        stop = self.wait_records(2)[1]
+        self.assert_record(stop, before, linux.stop_tail('815'))
+        version = os.path.basename(new).split('-')[2]
+        self.assertEqual(self.uninstall_entry('DisplayVersion'), version)
+        for name in ('shift-loom.exe', 'shift-loom-store.exe'):
+            with open(os.path.join(folder, name), 'rb') as got, open(os.path.join(staged, name), 'rb') as want:
+                self.assertTrue(got.read() == want.read(), f'{name} is the new one')
+        # The new panel runs: its window shows, on the store, with nothing more written.
+        argv = ['xdotool', 'search', '--onlyvisible', '--classname', '^shift-loom\\.exe$']
+        shown = lambda: [w for w in ps.run(argv, self.ws.env, check=False).split()  # noqa: E731
+                         if self.session.geometry(w)[2:] == PANEL_SIZE]
+        ps.wait_for('the new panel shown', shown, timeout=60)
+        self.assert_no_more_records(2)
 
 
 def main():
@@ -281,6 +426,8 @@ def main():
     parser.add_argument('--panel', required=True, help='shift-loom.exe')
     parser.add_argument('--prefix', required=True, help='the wine prefix (made when missing)')
     parser.add_argument('--out', required=True, help='folder for logs and screenshots')
+    parser.add_argument('--variant', choices=VARIANTS, default='western', help='the PC the scenario runs on')
+    parser.add_argument('--installer-build', help='the build folder whose installer UpgradeTest makes')
     ARGS, rest = parser.parse_known_args()
     linux.ARGS = ARGS
     ps.install_exit_guard()
