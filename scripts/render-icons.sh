@@ -21,15 +21,23 @@ done
 mkdir -p "$icons/hicolor/scalable/apps"
 cp "$icons/shift-loom.svg" "$icons/hicolor/scalable/apps/$name.svg"
 
-# The Windows icon: six images, 32 x 32, 48 x 48 and four of 16 x 16, each in 24-bit colour with
-# a 1-bit transparency mask. Pixels less than half opaque become transparent; the others are
-# blended over the button-face grey, since 24-bit colour has no partial transparency.
-python3 - "$icons/hicolor" "$icons/shift-loom.ico" "$name" <<'PYTHON'
+# The Windows icon: an image for every size Windows asks for at the common display scales (16, 20,
+# 24, 32, 40, 48, 64, 96, 128 and 256 pixels), each in 32-bit colour with its alpha channel (and
+# the 1-bit mask older readers want); the 256-pixel one as PNG, as Windows keeps that size. The
+# 16-pixel artwork serves 16 and 20 pixels; the full one the rest.
+extra=$(mktemp -d)
+trap 'rm -rf "$extra"' EXIT
+for size in 20 40 96 256; do
+    source=$icons/shift-loom.svg
+    if [ "$size" -eq 20 ]; then source=$icons/shift-loom-16.svg; fi
+    rsvg-convert --width "$size" --height "$size" --format png "$source" --output "$extra/$size.png"
+done
+python3 - "$icons/hicolor" "$extra" "$icons/shift-loom.ico" "$name" <<'PYTHON'
 import struct
 import sys
 import zlib
 
-hicolor, out_path, name = sys.argv[1], sys.argv[2], sys.argv[3]
+hicolor, extra, out_path, name = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
 
 
 def read_png(path):
@@ -73,38 +81,38 @@ def read_png(path):
 
 
 def icon_image(width, height, rows):
-    """One image of an .ico file: BITMAPINFOHEADER, 24-bit colour rows and the AND mask, bottom up."""
-    backdrop = (0xC0, 0xC0, 0xC0)
-    colour_stride = (width * 3 + 3) & ~3
+    """One image of an .ico file: BITMAPINFOHEADER, 32-bit BGRA rows and the AND mask, bottom up."""
     mask_stride = ((width + 31) // 32) * 4
     colour, mask = b'', b''
     for row in reversed(rows):
-        line, bits = bytearray(), bytearray(mask_stride)
+        bits = bytearray(mask_stride)
         for x, (r, g, b, a) in enumerate(row):
-            if a < 128:
-                line += b'\x00\x00\x00'
+            colour += bytes((b, g, r, a))
+            if a == 0:
                 bits[x // 8] |= 0x80 >> (x % 8)
-            else:
-                blend = [(c * a + k * (255 - a)) // 255 for c, k in zip((r, g, b), backdrop)]
-                line += bytes((blend[2], blend[1], blend[0]))
-        colour += bytes(line) + b'\x00' * (colour_stride - len(line))
         mask += bytes(bits)
-    header = struct.pack('<IiiHHIIiiII', 40, width, height * 2, 1, 24, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    header = struct.pack('<IiiHHIIiiII', 40, width, height * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
     return header + colour + mask
 
 
-sizes = [32, 48, 16, 16, 16, 16]
+sources = {size: f'{hicolor}/{size}x{size}/apps/{name}.png' for size in (16, 24, 32, 48, 64, 128)}
+sources.update({size: f'{extra}/{size}.png' for size in (20, 40, 96, 256)})
 images = []
-for size in sizes:
-    width, height, rows = read_png(f'{hicolor}/{size}x{size}/apps/{name}.png')
-    images.append((width, height, icon_image(width, height, rows)))
+for size in sorted(sources):
+    if size == 256:
+        body = open(sources[size], 'rb').read()  # PNG, as it is
+    else:
+        width, height, rows = read_png(sources[size])
+        assert (width, height) == (size, size), sources[size]
+        body = icon_image(width, height, rows)
+    images.append((size, body))
 
 out = struct.pack('<HHH', 0, 1, len(images))
 offset = 6 + 16 * len(images)
-for width, height, body in images:
-    out += struct.pack('<BBBBHHII', width % 256, height % 256, 0, 0, 1, 24, len(body), offset)
+for size, body in images:
+    out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(body), offset)
     offset += len(body)
-for _, _, body in images:
+for _, body in images:
     out += body
 open(out_path, 'wb').write(out)
 PYTHON
