@@ -66,6 +66,20 @@ void DialogWindow::create(
         nullptr,
         instance,
         this);
+    // Placed by the system on a monitor of another scale: sized again for it, before any control.
+    const TwipsScale placed = TwipsScale::ofWindow(m_window);
+    if (m_window && placed.dpi() != m_scale.dpi()) {
+        m_scale = placed;
+        m_gdi = GdiCache(m_scale);
+        const RECT sized = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
+        SetWindowPos(m_window,
+            nullptr,
+            0,
+            0,
+            sized.right - sized.left,
+            sized.bottom - sized.top,
+            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 HWND DialogWindow::addControl(const wchar_t* windowClass,
