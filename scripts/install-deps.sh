@@ -28,7 +28,7 @@ packages=(
     dpkg-dev lintian help2man librsvg2-bin
     # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer,
     # osslsigncode and openssl to sign it (and to test the signing with a throwaway certificate),
-    # the locale sources from which the tests make a Japanese locale for wine's code page 932
+    # the locale sources of the Japanese locale made below, for wine's code page 932
     g++-mingw-w64-x86-64-posix wine wine64 nsis osslsigncode openssl locales
     # the performance report (scripts/perf-report.sh) and profiling
     jq linux-perf valgrind heaptrack time
@@ -41,16 +41,27 @@ for package in "${packages[@]}"; do
     fi
 done
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+
+# The Japanese locale in which the Windows end-to-end test runs wine with code page 932.
+make_locales() {
+    if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8'; then
+        echo "install-deps: making the locale ja_JP.UTF-8"
+        "${sudo_cmd[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+    make_locales
     echo "install-deps: everything is installed"
     exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+make_locales
