@@ -81,7 +81,8 @@ bool TrayIcon::notify(DWORD message)
     record.cbSize = sizeof(record);
     record.hWnd = m_window;
     record.uID = kIconId;
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // In version 4 the shell shows the tip only when asked to (NIF_SHOWTIP).
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     record.uCallbackMessage = kIconMessage;
     record.hIcon = m_icon.get();
     // The tip as the program's 64-character field, NUL and padding included.
