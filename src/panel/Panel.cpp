@@ -220,6 +220,11 @@ void Panel::collect()
     }
     const StoreState store = m_writer.storeState();
     const bool storeAnswers = store == StoreState::Takes || store == StoreState::Busy;
+    // A store that refuses the lock is no passing fault: the worker hears of it once a run.
+    if (m_writer.storeError() == FileError::LockRefused && !m_lockRefusedShown) {
+        m_lockRefusedShown = true;
+        m_frontEnd.showMessage(message(messages::LockRefusedText, messages::LockRefusedTitle, MessageIcon::Critical));
+    }
     if (jobs) {
         // A run on the fallback folder goes back to the store once its job list can be read.
         if (m_dataFolder != m_storeFolder && jobs->error == FileError::None && storeAnswers) {

@@ -38,6 +38,10 @@ inline constexpr std::string_view DuplicateText = "That job already assigned";
 inline constexpr std::string_view ExitText = "Are you sure? WARNING this will stop all timing.";
 inline constexpr std::string_view ExitTitle = "Exit Shift-Loom?";
 inline constexpr std::string_view NotSavedTitle = "Time record not saved";
+inline constexpr std::string_view LockRefusedTitle = "Card-Warden's data file cannot be locked";
+inline constexpr std::string_view LockRefusedText =
+    "This account may add to Card-Warden's data file but not lock it, so the time records wait on this computer. "
+    "Please ask the administrator to give this account read access to the data file.";
 inline constexpr std::string_view NotSavedText =
     "This time record could not be saved on this computer. The panel keeps it and saves it as soon as it can. "
     "Please tell your supervisor, and do not end the panel or turn the computer off before then.";
@@ -291,6 +295,7 @@ private:
     };
     std::shared_ptr<JobListMail> m_mail = std::make_shared<JobListMail>();
     bool m_notSavedShown = false;
+    bool m_lockRefusedShown = false;
     std::unique_ptr<ActivityList> m_activityList;
     bool m_loaded = false;
     bool m_locateOpen = false;

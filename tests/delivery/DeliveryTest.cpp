@@ -123,6 +123,10 @@ TEST_F(DeliveryTest, AnAppendOnlyStoreTakesRecordsOnceWhenAWriteIsSettledFromIts
     EXPECT_EQ(writer.write("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "old\r\nr1\r\nr2\r\nr3\r\n");
     EXPECT_EQ(writer.counts().presumedWhole, 1u);
+    // Windows locks a file only for a handle that may read or write its data: no silent fallback.
+    files.failAllOn(FileOp::Lock, "\\data", platform::FileError::AccessDenied);
+    EXPECT_EQ(writer.write("r4"), RecordPlace::Buffer);
+    EXPECT_EQ(writer.storeError(), platform::FileError::LockRefused);
 }
 
 // A writer that died half-way through a record leaves a fragment. Another worker's panel (its

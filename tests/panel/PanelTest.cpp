@@ -113,6 +113,15 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     EXPECT_EQ(panel.jobList().size(), 4u) << "the job list comes from the store";
     EXPECT_EQ(test::readFile(share + "/data"), std::string(kStop) + "\r\n");
 
+    files.refuseOpens(share + "\\data", false); // appended to, not read, and not locked (Windows)
+    files.failAllOn(test::FileOp::Lock, "\\data", platform::FileError::AccessDenied);
+    panel.stopAll();
+    panel.tick();
+    files.clear();
+    files.allowOpens(share + "\\data");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, messages::LockRefusedTitle);
+
     test::writeFile(bufferPath() + ".x", "");
     std::filesystem::rename(bufferPath(), bufferPath() + ".y");
     std::filesystem::rename(bufferPath() + ".x", bufferPath()); // a file where the buffer's folder was
@@ -120,8 +129,8 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     panel.stopAll();
     panel.stopAll();
     files.clear();
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].title, messages::NotSavedTitle);
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].title, messages::NotSavedTitle);
 }
 
 TEST_F(PanelTest, AJobFileThatCannotBeReadSwitchesOnceAndListsOnlySettings)

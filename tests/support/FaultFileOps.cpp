@@ -280,7 +280,7 @@ bool FaultFileOps::fails(FileOp op, std::string_view path)
     m_now.reset(); // the last fault planned for this call
     for (Fault& planned : m_faults) {
         if (!planned.ending.empty()) {
-            if (planned.op == op && path.ends_with(planned.ending) && ++planned.seen == planned.at)
+            if (planned.op == op && path.ends_with(planned.ending) && (planned.at == 0 || ++planned.seen == planned.at))
                 m_now = planned;
         } else if (planned.op ? *planned.op == op && (planned.at == 0 || planned.at == n) : planned.at == m_points) {
             m_now = planned;
