@@ -5,6 +5,7 @@ import argparse
 import datetime
 import fcntl
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -46,6 +47,7 @@ class WinePrefix:
     def __init__(self, path, env):
         self.path = path
         self.env = dict(env, WINEPREFIX=path, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
+        self.user = os.environ.get('USER') or __import__('pwd').getpwuid(os.getuid()).pw_name
 
     def ensure(self):
         with open(self.path + '.lock', 'w') as lock:
@@ -91,7 +93,10 @@ class WineWorkstation(ps.Workstation):
         for leftover in ('data', os.path.join('windows', 'cwv5.ini')):
             if os.path.exists(os.path.join(self.drive_c, leftover)):
                 os.remove(os.path.join(self.drive_c, leftover))
-        self.buffer_file = os.path.join(self.drive_c, 'data')
+        # The worker's own folder: %LOCALAPPDATA%\Ovix\Shift-Loom, its buffer one file a record.
+        self.buffer = os.path.join(self.drive_c, 'users', prefix.user, 'AppData', 'Local', 'Ovix',
+                                   'Shift-Loom', 'buffer')
+        shutil.rmtree(self.buffer, ignore_errors=True)
         self.write_settings = prefix.write_settings
         prefix.write_settings({})
 
@@ -264,7 +269,7 @@ class WorkdayTest(linux.PanelTestCase):
         self.ws.click(ps.job_button(0))
         self.session.keys(self.dialog(ACTIVITY_TITLE), 'alt+F4')
         self.ws.click(ps.STOP_ALL)
-        buffered = self.wait_records(2, path=self.ws.buffer_file)
+        buffered = self.wait_records(2, path=self.ws.buffer)
         self.assert_record(buffered[0], before, linux.start_tail('815', '1002', '7'))
         self.ws.click(BACKGROUND_SPOT, repeat=2)
         self.session.keys(self.dialog(EXIT_TITLE), 'Return')  # Yes is the default button
@@ -272,7 +277,7 @@ class WorkdayTest(linux.PanelTestCase):
         os.rename(self.ws.store + '-away', self.ws.store)
         self.start_panel()
         self.assertEqual(self.wait_records(7), stored + buffered, 'buffered ones last')
-        ps.wait_for('the buffer gone', lambda: not os.path.exists(self.ws.buffer_file), timeout=5)
+        ps.wait_for('the buffer empty', lambda: ps.records(self.ws.buffer) == [], timeout=5)
 
 
 def main():
