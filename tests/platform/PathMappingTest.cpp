@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/Cp1252.h"
 #include "platform/WindowsPath.h"
+#ifdef _WIN32
+#include "platform/win32/WideText.h"
+#endif
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +52,17 @@ TEST(PathMapping, MapsTheProgramsWindowsTextsToHostPaths)
     }
     EXPECT_TRUE(std::filesystem::is_directory(home.path() + "/Ovix_Shift-Loom/drive_z")) << "made when first mapped";
 }
+
+#ifdef _WIN32
+// Past the classic limit a path takes the extended prefix, which takes a path as it stands: its separators made "\\".
+TEST(PathMapping, LongPathsGetTheExtendedPrefixOnceNormalised)
+{
+    const std::string name(250, 'n');
+    EXPECT_EQ(widePath("C:/x//" + name), toWide("\\\\?\\C:\\x\\" + name));
+    EXPECT_EQ(widePath("\\\\server\\share/" + name), toWide("\\\\?\\UNC\\server\\share\\" + name));
+    EXPECT_EQ(widePath("C:/x"), L"C:/x") << "a short path as it stands";
+}
+#endif
 
 #ifndef _WIN32
 // The other tests here name their folders themselves: the environment is not set back.
