@@ -64,13 +64,17 @@ Win32PathMapper::Win32PathMapper(std::string rootOfC, std::string ownFolder)
 
 std::string Win32PathMapper::toHost(std::string_view windowsPath) const
 {
+    // The program's texts are Windows-1252; host paths are UTF-8 (Win32FileOps makes them UTF-16).
+    // The folders that stand for "<own>" and "c:\" come from the system as UTF-8 and stay so.
     auto separator = [](char c) { return c == '\\' || c == '/'; };
     if (std::string_view rest; inOwnFolder(windowsPath, rest)) {
         if (m_ownFolder.empty())
             return {};
         std::string out = m_ownFolder;
-        for (const char c : rest) {
-            if (!separator(c) || out.back() != '\\')
+        if (!rest.empty() && (out.empty() || !separator(out.back())))
+            out.push_back('\\');
+        for (const char c : cp1252ToUtf8(rest)) {
+            if (!separator(c) || !separator(out.back()))
                 out.push_back(separator(c) ? '\\' : c);
         }
         return out;
@@ -78,17 +82,17 @@ std::string Win32PathMapper::toHost(std::string_view windowsPath) const
     const bool onC =
         windowsPath.size() >= 2 && (windowsPath[0] == 'c' || windowsPath[0] == 'C') && windowsPath[1] == ':';
     if (m_rootOfC.empty() || !onC)
-        return std::string(windowsPath);
+        return cp1252ToUtf8(windowsPath);
     std::string_view rest = windowsPath.substr(2);
     if (!rest.empty() && !separator(rest.front()))
-        return std::string(windowsPath); // "c:name" is relative to the current folder of C:
+        return cp1252ToUtf8(windowsPath); // "c:name" is relative to the current folder of C:
     while (!rest.empty() && separator(rest.front()))
         rest.remove_prefix(1);
     if (rest.empty())
         return m_rootOfC;
     if (std::find_if(rest.begin(), rest.end(), separator) != rest.end())
-        return std::string(windowsPath); // a file in a folder of C: is not moved
-    return m_rootOfC + "\\" + std::string(rest);
+        return cp1252ToUtf8(windowsPath); // a file in a folder of C: is not moved
+    return m_rootOfC + "\\" + cp1252ToUtf8(rest);
 }
 
 PosixPathMapper::PosixPathMapper(std::string dataHome, std::string ownFolder)

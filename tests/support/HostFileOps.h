@@ -2,6 +2,8 @@
 #pragma once
 
 #ifdef _WIN32
+#include "platform/Cp1252.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32FileOps.h"
 #else
 #include "platform/posix/PosixFileOps.h"
@@ -18,14 +20,15 @@ namespace shiftloom::test {
 /**
  * The root of C: and the Windows directory in a folder of the test, so that tests never touch the
  * real c:\data or the real cwv5.ini: "c:\data" is `root`\data, "c:\windows\cwv5.ini" is
- * `root`\windows\cwv5.ini; every other path (the temporary folders too) is itself.
+ * `root`\windows\cwv5.ini; "<own>" is `ownFolder`, or the user's own folder as `setStateHome` last set it; every
+ * other path (the temporary folders too) is itself.
  */
 class HostPathMapper final : public platform::PathMapper
 {
 public:
     explicit HostPathMapper(std::string root, std::string ownFolder = {})
         : m_root(std::move(root))
-        , m_rootOfC(m_root, std::move(ownFolder))
+        , m_ownFolder(std::move(ownFolder))
     {
     }
     std::string toHost(std::string_view windowsPath) const override
@@ -34,20 +37,25 @@ public:
         for (char& c : head)
             c = c == '/' ? '\\' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         if (head == "c:\\windows\\")
-            return m_root + "\\windows\\" + std::string(windowsPath.substr(11));
-        return m_rootOfC.toHost(windowsPath);
+            return m_root + "\\windows\\" + platform::cp1252ToUtf8(windowsPath.substr(11));
+        // Unless given, the own folder is looked up at each call: a fixture may set it later.
+        return platform::Win32PathMapper(m_root, m_ownFolder.empty() ? platform::ownStateFolder() : m_ownFolder)
+            .toHost(windowsPath);
     }
 
 private:
     std::string m_root;
-    platform::Win32PathMapper m_rootOfC;
+    std::string m_ownFolder;
 };
 /** The real file operations of the system the tests run on. */
 using HostFileOps = platform::Win32FileOps;
-/** Makes `folder` the home of the per-user state (the record spool). */
+/**
+ * Makes `folder` the home of the per-user state: %LOCALAPPDATA%, which `ownStateFolder()` takes
+ * where it names another folder than the known one.
+ */
 inline void setStateHome(const std::string& folder)
 {
-    ::_putenv_s("LOCALAPPDATA", folder.c_str());
+    ::_wputenv_s(L"LOCALAPPDATA", platform::toWide(folder).c_str());
 }
 #else
 /** The real file operations and path mapping of the system the tests run on. */

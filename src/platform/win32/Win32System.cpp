@@ -2,9 +2,14 @@
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/WindowsPath.h"
+#include "platform/win32/WideText.h"
 
+#include <cstring>
 #include <string>
 #include <windows.h>
+// After windows.h:
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace shiftloom::platform {
 
@@ -23,15 +28,24 @@ void endProcessNow(int exitCode)
 
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
 {
-    return ::GetWindowsDirectoryA(buffer, size);
+    // The folder as a text of the program: Windows-1252, and only when it has no other character.
+    wchar_t wide[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(wide, MAX_PATH + 1);
+    std::string text;
+    if (length == 0 || length > MAX_PATH || !toPathText({wide, length}, text))
+        return 0;
+    if (buffer == nullptr || size <= text.size())
+        return static_cast<std::uint32_t>(text.size() + 1);
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<std::uint32_t>(text.size());
 }
 
 namespace {
 
 /** True when the file can be opened for appending, or, when it is missing, created. */
-bool takesRecords(const char* path, DWORD disposition)
+bool takesRecords(const std::string& path, DWORD disposition)
 {
-    const HANDLE file = CreateFileA(path,
+    const HANDLE file = CreateFileW(widePath(path).c_str(),
         FILE_APPEND_DATA,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr,
@@ -44,18 +58,38 @@ bool takesRecords(const char* path, DWORD disposition)
     return true;
 }
 
-std::string environment(const char* name)
+/** An environment variable as UTF-8, of any length; empty when unset. */
+std::string environment(const wchar_t* name)
 {
-    char value[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA(name, value, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::string() : std::string(value, length);
+    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    const DWORD length =
+        value.empty() ? 0 : GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    return length == 0 || length >= value.size() ? std::string() : toUtf8({value.data(), length});
+}
+
+std::string localAppData()
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = toUtf8(path);
+    CoTaskMemFree(path);
+    // A LOCALAPPDATA that names another absolute folder is where this run was pointed to on
+    // purpose: a test, or an administrator's script; Windows itself sets it to the known folder.
+    const std::string set = environment(L"LOCALAPPDATA");
+    const bool absolute = set.size() > 2 && (set[1] == ':' || set.starts_with("\\\\"));
+    return absolute && CompareStringOrdinal(toWide(set).c_str(), -1, toWide(folder).c_str(), -1, TRUE) != CSTR_EQUAL
+        ? set
+        : folder;
 }
 
 } // namespace
 
+// The user's own folder, from the known folder (any length, any characters, as UTF-8); never
+// from the narrow environment, which spells a name outside the code page with "?".
 std::string ownStateFolder()
 {
-    std::string folder = environment("LOCALAPPDATA");
+    const std::string folder = localAppData();
     return folder.empty() ? folder : folder + "\\Ovix\\Shift-Loom";
 }
 
@@ -65,20 +99,11 @@ std::string localRootFolder()
     // left there are handed over; otherwise the root is used when it takes a new file.
     if (takesRecords("c:\\data", OPEN_EXISTING))
         return {};
-    const std::string probe = "c:\\shift-loom-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-    if (takesRecords(probe.c_str(), CREATE_NEW))
+    if (takesRecords("c:\\shift-loom-" + std::to_string(GetCurrentProcessId()) + ".tmp", CREATE_NEW))
         return {};
-    std::string folder = environment("LOCALAPPDATA");
-    if (folder.empty()) {
-        folder = environment("USERPROFILE");
-        if (folder.empty())
-            return {};
-        folder += "\\AppData\\Local";
-    }
-    for (const char* part : {"\\Ovix", "\\Shift-Loom"}) {
-        folder += part;
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
+    const std::string folder = ownStateFolder();
+    if (!folder.empty())
+        makeFolderTree(folder);
     return folder;
 }
 
