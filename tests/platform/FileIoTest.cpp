@@ -85,7 +85,7 @@ TEST_F(FileIo, AppendStartsOnANewLineAndNeverTakesBackWhatReachedTheFile)
             "1\r\n01",
             FileOp::Open,
             FileError::AccessDenied,
-            kWindowsHost ? FileError::AccessDenied : FileError::None,
+            kWindowsHost ? FileError::LockRefused : FileError::None,
             kWindowsHost ? 0u : 5u,
             kWindowsHost ? "1\r\n01" : "1\r\n01new\r\n"},
         {"a short write", "1\r\n", FileOp::Write, FileError::None, FileError::NoSpace, 2, "1\r\nne"},
