@@ -17,13 +17,14 @@ packages=(
     # session bus, driven with gdbus; the weston Wayland compositor with XWayland, and Qt's
     # Wayland platform plugin
     xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
-    # the store tool's timesheet page rendered and checked in a browser
-    chromium
+    # the store tool's timesheet page rendered and checked in a browser, and its printout (PDF
+    # pages counted, read and drawn by poppler's tools)
+    chromium poppler-utils
     # desktop integration checks
     appstream desktop-file-utils
-    # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
-    # manual page; rendering the icon artwork
-    dpkg-dev lintian help2man librsvg2-bin
+    # the Debian package's library dependencies (dpkg-shlibdeps) and its check; rendering the
+    # icon artwork
+    dpkg-dev lintian librsvg2-bin
     # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer
     g++-mingw-w64-x86-64-posix wine wine64 nsis
     # the performance report (scripts/perf-report.sh) and profiling

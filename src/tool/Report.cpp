@@ -80,23 +80,6 @@ Day dayOf(const RecordStamp& stamp)
 
 } // namespace
 
-std::optional<Day> parseDay(std::string_view text)
-{
-    std::string digits;
-    if (text.size() == 10 && text[4] == '-' && text[7] == '-')
-        digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) + std::string(text.substr(8, 2));
-    else if (text.size() == 8)
-        digits = std::string(text);
-    else
-        return std::nullopt;
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    const Day day{std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2))};
-    if (day.year < 1 || day.day < 1 || day.day > daysInMonth(day.year, day.month))
-        return std::nullopt;
-    return day;
-}
-
 long long minuteIndex(const RecordStamp& stamp)
 {
     using namespace std::chrono;
@@ -154,7 +137,22 @@ struct ReportBuilder::Card
     // Takes the next record in time order: it ends the running start, and a start runs on.
     void take(CardEvent event, const ReportOptions& options)
     {
-        if (running) {
+        if (running && options.splitAtMidnight) {
+            // Each day gets its part; a part of 0 minutes gives a row only as the whole interval.
+            Day day = dayOf(running->stamp);
+            long long from = running->minute;
+            long long midnight = from - (running->stamp.hour * 60 + running->stamp.minute) + 1440;
+            for (;;) {
+                const long long to = std::min(event.minute, midnight);
+                if (inRange(day, options) && (to > from || from == running->minute))
+                    addMinutes(day, running->jobCard, to - from);
+                if (event.minute <= midnight)
+                    break;
+                from = midnight;
+                midnight += 1440;
+                day = dayAt(dayNumber(day) + 1);
+            }
+        } else if (running) {
             const Day day = dayOf(running->stamp);
             if (inRange(day, options))
                 addMinutes(day, running->jobCard, event.minute - running->minute);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "tool/Calendar.h"
 #include "tool/DataFileDecoder.h"
 
 #include <array>
@@ -16,22 +17,6 @@
 
 namespace shiftloom::tool {
 
-/** A calendar day. */
-struct Day
-{
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    auto operator<=>(const Day&) const = default;
-};
-
-/**
- * A day given on the command line:
- *
- *     day := yyyy "-" mm "-" dd | yyyymmdd          a day that exists in the Gregorian calendar
- */
-std::optional<Day> parseDay(std::string_view text);
-
 /** Minutes since 0001-01-01 00:00 of a record's date and time. */
 long long minuteIndex(const RecordStamp& stamp);
 
@@ -40,7 +25,7 @@ struct JobDayTotal
 {
     std::string card; ///< the card number without its leading zeros ("0" for zeros only)
     std::string jobCard; ///< likewise
-    Day day; ///< the day of the starts whose intervals are summed
+    Day day; ///< the day the minutes count for (see ReportBuilder)
     long long minutes = 0;
 };
 
@@ -57,6 +42,7 @@ struct ReportOptions
 {
     std::optional<Day> from; ///< first day reported, inclusive
     std::optional<Day> to; ///< last day reported, inclusive
+    bool splitAtMidnight = false; ///< an interval counts on each day for its part (see ReportBuilder)
 };
 
 /** An invalid line of the data file, as the records command describes it. */
@@ -88,12 +74,13 @@ inline constexpr std::size_t kInvalidListed = 200;
  * - A start runs until the next start or stop of the same card: pressing another job button
  *   writes only the new start, so the next start is the only trace of the previous job's end.
  *   A stop with no start before it ends nothing.
- * - The whole interval counts for the day of its start, even when it ends on a later day (a start
- *   at 23:50 stopped at 00:20 gives 30 minutes on the day of the start), so that a day's figure
- *   never depends on what happened after midnight being split off.
+ * - Midnight: the whole interval counts for the day of its start, even when it ends on a later day
+ *   (a start at 23:50 stopped at 00:20 gives 30 minutes on the day of the start), so that a
+ *   night shift stays one shift on the day it began. With `splitAtMidnight` each day gets the
+ *   part of the interval that falls on it (20 minutes and 10 minutes).
  * - The last start of a card with nothing after it is open and reported apart; it adds no minutes.
- * - `from` and `to` select by the day of the start; records outside the range still end the
- *   intervals of starts inside it.
+ * - `from` and `to` select by the day the minutes count for; records outside the range still end
+ *   the intervals of starts inside it.
  * - Intervals of 0 minutes (start and end in the same minute) still give a row.
  *
  * The lines are read as a stream, so that the memory grows with cards, days and job cards, not
@@ -142,6 +129,15 @@ TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& 
 
 /** Minutes as hh:mm; the hours may pass 24. */
 std::string durationText(long long minutes);
+
+/** Numbers written without leading zeros (cards, job cards), in numeric order. */
+struct NumericOrder
+{
+    bool operator()(std::string_view a, std::string_view b) const
+    {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    }
+};
 
 /** A number of 16 digits as written in a record, without its leading zeros. */
 std::string withoutLeadingZeros(std::string_view digits);

@@ -29,16 +29,28 @@ std::string absoluteFolder(std::string_view argument)
     return text;
 }
 
+void requireFolder(const std::string& folder)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw ToolError(folder + ": no such folder");
+    if (status.type() != std::filesystem::file_type::directory)
+        throw ToolError(folder + ": " + (error ? error.message() : "a file, not a folder")
+            + " (FOLDER is the data store's folder, the one that holds cardward.ini)");
+}
+
 StoreReader::StoreReader(std::string_view folderArgument)
     : m_folder(absoluteFolder(folderArgument))
 {
-    std::error_code error;
-    if (!std::filesystem::is_directory(m_folder, error))
-        throw ToolError(m_folder + ": no such folder");
+    requireFolder(m_folder);
     // Store paths are Windows texts, in which a backslash separates folders.
     if (!platform::kWindowsHost && m_folder.find('\\') != std::string::npos)
         throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
     requirePanelText(m_folder);
+    if (!platform::canOpenForReading(files(), storePath(kStoreMarkerName)))
+        throw ToolError(m_folder + ": not a data store (it holds no " + std::string(kStoreMarkerName)
+            + "; shift-loom-store init makes one)");
 }
 
 std::string StoreReader::storePath(std::string_view name) const

@@ -22,6 +22,12 @@ namespace shiftloom::tool {
 std::string absoluteFolder(std::string_view argument);
 
 /**
+ * Throws ToolError when the host path `folder` names nothing, or a file: the message tells which,
+ * since a data file given instead of its folder is an easy slip.
+ */
+void requireFolder(const std::string& folder);
+
+/**
  * Read access to an existing data store through the same file operations and Windows path texts
  * as the panel: the folder text, a backslash and the file name. Nothing here creates or changes
  * a file.
@@ -29,7 +35,11 @@ std::string absoluteFolder(std::string_view argument);
 class StoreReader final
 {
 public:
-    /** Throws ToolError when `folderArgument` does not name a folder. */
+    /**
+     * Throws ToolError when `folderArgument` does not name a folder, or names one that is no data
+     * store (it holds no cardward.ini): reading a mistyped folder as an empty store would report
+     * a failure as success.
+     */
     explicit StoreReader(std::string_view folderArgument);
     StoreReader(const StoreReader&) = delete;
     StoreReader& operator=(const StoreReader&) = delete;
