@@ -231,6 +231,11 @@ TEST(ShopSummary, WeeksAreIsoWeeksAcrossTheYearsEnd)
     ASSERT_EQ(summary.cards.size(), 2u) << "card 12 has an hour on 5 January";
     EXPECT_EQ(summary.cards[1].days.back(), 60);
     EXPECT_EQ(summary.totals.total, 360 + 600 + 60 + 60);
+    // A calendar month is one printed table; a longer period goes on in tables of at most 31 days.
+    const std::tuple<Day, Day, std::size_t> periods[] = {
+        {{2026, 12, 1}, {2026, 12, 31}, 1}, {{2026, 11, 30}, {2027, 1, 31}, 3}};
+    for (const auto& [from, to, blocks] : periods)
+        EXPECT_EQ(summaryBlocks(summarize(TimeReport{}, {from, to})).size(), blocks) << dayText(to);
     range.to = Day{2040, 1, 1};
     EXPECT_THROW(summarize(TimeReport{}, range), ToolError) << "a table of more days than a summary holds";
 }

@@ -193,7 +193,9 @@ TEST_F(StoreToolCli, ReportCarriesNamesTotalsAndLimitsAndKeepsFormulasAsText)
             + MakeStartRecord({2026, 12, 7, 18, 30, 0}, "1234", "1002", "1") + "\r\n"
             + MakeStopRecord({2026, 12, 7, 19, 0, 0}, "1234") + "\r\n"
             + MakeStartRecord({2026, 12, 8, 8, 0, 0}, "42", "1002", "1") + "\r\n"
-            + MakeStopRecord({2026, 12, 8, 9, 0, 0}, "42") + "\r\n");
+            + MakeStartRecord({2026, 12, 8, 8, 0, 0}, "1234", "1001", "1") + "\r\n"
+            + MakeStopRecord({2026, 12, 8, 9, 0, 0}, "42") + "\r\n" + MakeStopRecord({2026, 12, 8, 9, 0, 0}, "1234")
+            + "\r\n");
     const std::vector<std::string> options = {
         "--names", m_home.file("names.csv"), "--day-limit", "10:00", "--week-limit", "10:30", "--csv"};
     std::vector<std::string> arguments = {"report", store()};
@@ -207,14 +209,15 @@ TEST_F(StoreToolCli, ReportCarriesNamesTotalsAndLimitsAndKeepsFormulasAsText)
         "total,1234,'@Anna,1001,'=1+2,2026-12-07,2026-W50,630,10:30,,,yes,yes\n"
         "total,1234,'@Anna,1002,Fa\xC3\xA7"
         "ade,2026-12-07,2026-W50,30,00:30,,,yes,yes\n"
-        "card,42,J\xC3\xBCrgen,,,,,60,01:00,,,,\ncard,1234,'@Anna,,,,,660,11:00,,,,\n"
-        "job,,,1001,'=1+2,,,630,10:30,,,,\njob,,,1002,Fa\xC3\xA7"
+        "total,1234,'@Anna,1001,'=1+2,2026-12-08,2026-W50,60,01:00,,,,yes\n"
+        "card,42,J\xC3\xBCrgen,,,,,60,01:00,,,,\ncard,1234,'@Anna,,,,,720,12:00,,,,\n"
+        "job,,,1001,'=1+2,,,690,11:30,,,,\njob,,,1002,Fa\xC3\xA7"
         "ade,,,90,01:30,,,,\n");
     arguments.emplace_back("--summary");
     EXPECT_EQ(run(arguments).out,
         "\xEF\xBB\xBFkind,card,name,2026-12-07,2026-12-08,2026-W50,total,days_over_limit,weeks_over_limit\n"
-        "card,42,J\xC3\xBCrgen,0,60,60,60,,\ncard,1234,'@Anna,660,0,660,660,2026-12-07,2026-W50\n"
-        "total,,,660,60,720,720,,\n");
+        "card,42,J\xC3\xBCrgen,0,60,60,60,,\ncard,1234,'@Anna,660,60,720,720,2026-12-07,2026-W50\n"
+        "total,,,660,120,780,780,,\n");
 }
 
 TEST_F(StoreToolCli, HelpManualPageAndCompletionTellEveryCommandAndOption)
