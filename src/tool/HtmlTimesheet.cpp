@@ -8,7 +8,9 @@
 #include <charconv>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 #include <vector>
@@ -67,8 +69,9 @@ table.shoptable { margin: 0 0 10px; }
 .shoptable thead th { text-align: center; font-size: 11px; line-height: 1.2; }
 .shoptable thead th:first-child { text-align: left; width: 16em; }
 .shoptable tbody th { overflow-wrap: anywhere; }
-.shoptable .weekend { background: var(--tint); }
-.shoptable .weekcol, .shoptable .total { background: #e8ecf0; font-weight: 600; }
+.shoptable col.weekend { background: var(--tint); }
+.shoptable col.sum { background: #e8ecf0; }
+.shoptable td.sum { font-weight: 600; }
 .shoptable.wide { font-size: 10px; }
 .shoptable tbody tr { break-inside: avoid; }
 .legend ul { list-style: none; display: flex; flex-wrap: wrap; gap: 4px 18px; padding: 0; margin: 6px 0 18px; }
@@ -86,6 +89,7 @@ table.sheet > thead > tr > th, table.sheet > tbody > tr > td { padding: 0; borde
 .day.outside { opacity: .45; }
 .day .date { font-size: 12px; color: var(--muted); }
 .day svg { display: block; width: 100%; height: 96px; margin: 2px 0; }
+.day rect { x: 8px; width: 24px; }
 .day .sum { font-weight: 600; font-variant-numeric: tabular-nums; }
 .day .sum.over { color: var(--warn); }
 .day .open { font-size: 11px; color: var(--warn); font-weight: 600; }
@@ -101,7 +105,7 @@ thead th:first-child, tbody th, tfoot th { text-align: left; }
 td { text-align: right; }
 tbody th { font-weight: normal; }
 tfoot th, tfoot td { font-weight: 600; border-bottom: 0; border-top: 1px solid var(--ink); }
-td.none { color: var(--rule); }
+td:empty::after { content: "\2013"; color: var(--rule); }
 .week thead th:first-child { width: 24%; }
 .week thead th:last-child { width: 8%; }
 .sign { display: flex; gap: 48px; margin: 30px 0 10px; break-inside: avoid; break-before: avoid; }
@@ -169,11 +173,22 @@ bool inRange(const Day& day, const ReportOptions& range)
     return (!range.from || day >= *range.from) && (!range.to || day <= *range.to);
 }
 
+// A job card of the page and what it shows wherever it stands: made once for the whole page.
+struct JobCard
+{
+    std::string number; ///< without leading zeros
+    std::size_t colour = 0; ///< see colourIndex
+    std::string label; ///< the number and the name, escaped
+    std::string rowHead; ///< the start of its row in a week's table, up to its first day
+    long long minutes = 0; ///< in the period
+};
+
 // The figures of one card in one week.
 struct Week
 {
     long long monday = 0; ///< day number
-    std::map<std::string, std::array<long long, 7>, NumericOrder> minutes; ///< job card -> minutes a day
+    /** Minutes a day of each job card (an index of the page's job cards, which are in numeric order). */
+    std::vector<std::pair<std::size_t, std::array<long long, 7>>> minutes;
     std::array<long long, 7> dayTotals{};
     std::array<const OpenStart*, 7> open{};
     long long total = 0;
@@ -186,21 +201,27 @@ class PageText
 public:
     explicit PageText(std::ostream& out)
         : m_out(out)
+        , m_buffer(std::make_unique_for_overwrite<char[]>(kBlock))
+        , m_end(m_buffer.get())
     {
-        m_buffer.reserve(kBlock + kBlock / 4);
     }
+    PageText(const PageText&) = delete;
+    PageText& operator=(const PageText&) = delete;
 
     PageText& operator<<(std::string_view text)
     {
-        m_buffer.append(text);
-        if (m_buffer.size() >= kBlock)
-            flush();
+        if (text.size() > kBlock - used())
+            return large(text);
+        std::memcpy(m_end, text.data(), text.size());
+        m_end += text.size();
         return *this;
     }
 
     PageText& operator<<(char c)
     {
-        m_buffer.push_back(c);
+        if (used() == kBlock)
+            flush();
+        *m_end++ = c;
         return *this;
     }
 
@@ -245,14 +266,26 @@ public:
 
     void flush()
     {
-        m_out.write(m_buffer.data(), std::streamsize(m_buffer.size()));
-        m_buffer.clear();
+        m_out.write(m_buffer.get(), std::streamsize(used()));
+        m_end = m_buffer.get();
     }
 
 private:
     static constexpr std::size_t kBlock = 1 << 16;
+    std::size_t used() const { return std::size_t(m_end - m_buffer.get()); }
+    PageText& large(std::string_view text)
+    {
+        flush();
+        if (text.size() >= kBlock) {
+            m_out.write(text.data(), std::streamsize(text.size()));
+            return *this;
+        }
+        return *this << text;
+    }
+
     std::ostream& m_out;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    char* m_end; ///< the end of the text in the buffer
 };
 
 class Page
@@ -264,16 +297,39 @@ public:
         , m_source(source)
         , m_out(out)
     {
+        // The job cards, and the index of each row's job card among them.
+        std::unordered_map<std::string_view, std::size_t> indexOf;
+        for (const JobDayTotal& row : report.totals)
+            indexOf.try_emplace(row.jobCard, 0);
+        for (const OpenStart& row : report.open)
+            indexOf.try_emplace(row.jobCard, 0);
+        for (const auto& [number, index] : indexOf)
+            m_jobs.push_back(JobCard{std::string(number), colourIndex(number), {}, {}, 0});
+        std::sort(m_jobs.begin(), m_jobs.end(), [](const JobCard& a, const JobCard& b) {
+            return NumericOrder()(a.number, b.number);
+        });
+        for (std::size_t i = 0; i < m_jobs.size(); ++i) {
+            JobCard& job = m_jobs[i];
+            const std::string& name = source.jobName(job.number);
+            job.label = htmlEscaped(job.number) + (name.empty() ? std::string() : " " + htmlEscaped(name));
+            job.rowHead = "<tr data-job=\"" + htmlEscaped(job.number) + "\"><th scope=\"row\">" + swatch(job)
+                + job.label + "</th>";
+            indexOf[job.number] = i;
+        }
+        m_jobOfTotal.reserve(report.totals.size());
+        for (const JobDayTotal& row : report.totals)
+            m_jobOfTotal.push_back(indexOf[row.jobCard]);
+        for (const OpenStart& row : report.open)
+            m_jobOfOpen.push_back(indexOf[row.jobCard]);
+
         // The totals come by card, then day: a day's total is the sum of a run of rows.
         long long dayTotal = 0;
         for (auto row = report.totals.begin(); row != report.totals.end(); ++row) {
             const bool sameDay = row != report.totals.begin() && row[-1].card == row->card && row[-1].day == row->day;
             dayTotal = (sameDay ? dayTotal : 0) + row->minutes;
             m_longestDay = std::max(m_longestDay, dayTotal);
-            m_jobMinutes[row->jobCard] += row->minutes;
+            m_jobs[m_jobOfTotal[std::size_t(row - report.totals.begin())]].minutes += row->minutes;
         }
-        for (const OpenStart& row : report.open)
-            m_jobMinutes.try_emplace(row.jobCard, 0);
         m_scale = barScale();
         const auto period = reportPeriod(report, source.range);
         m_period = period ? dayText(period->first) + " to " + dayText(period->second) : "(no time recorded)";
@@ -327,32 +383,21 @@ private:
         return htmlEscaped(card) + (name.empty() ? "" : "<span class=\"name\"> " + htmlEscaped(name) + "</span>");
     }
 
-    // A job card and its name, escaped; made once for each job card of the page.
-    const std::string& jobLabel(const std::string& jobCard)
+    static std::string swatch(const JobCard& job)
     {
-        auto [label, added] = m_jobLabels.try_emplace(jobCard);
-        if (added) {
-            const std::string& name = m_source.jobName(jobCard);
-            label->second = htmlEscaped(jobCard) + (name.empty() ? std::string() : " " + htmlEscaped(name));
-        }
-        return label->second;
+        return "<span class=\"swatch c" + std::to_string(job.colour) + "\"></span>";
     }
 
-    static std::string swatch(const std::string& jobCard)
-    {
-        return "<span class=\"swatch c" + std::to_string(colourIndex(jobCard)) + "\"></span>";
-    }
-
-    // A time in a table cell, marked when it is above its limit.
-    void timeCell(std::string_view attributes,
-        long long minutes,
+    // A time in a table cell, marked when it is above its limit; empty for no time. The cells carry
+    // no more than that: what a cell stands for is in the header of its column.
+    void timeCell(long long minutes,
         bool above,
         std::string_view limitName,
         const std::optional<long long>& limit,
         std::string_view classes = {},
         std::string_view after = {})
     {
-        m_out << "<td" << attributes;
+        m_out << "<td";
         if (above)
             m_out << " class=\"over" << (classes.empty() ? "" : " ") << classes << "\" title=\"above the " << limitName
                   << " limit of " << durationText(*limit) << "\">" << kAboveMark;
@@ -360,8 +405,6 @@ private:
             m_out << (classes.empty() ? "" : " class=\"") << classes << (classes.empty() ? "" : "\"") << '>';
         if (minutes > 0)
             m_out << PageText::Duration{minutes};
-        else
-            m_out << "&ndash;";
         m_out << after << "</td>";
     }
 
@@ -380,7 +423,7 @@ private:
             "Data file", htmlEscaped(m_source.dataFile) + (m_source.dataFileMissing ? " (none yet)" : std::string()));
         summaryItem("Lines read", std::to_string(m_report.linesRead));
         summaryItem("Cards", std::to_string(m_summary.cards.size()));
-        summaryItem("Job cards", std::to_string(m_jobMinutes.size()));
+        summaryItem("Job cards", std::to_string(m_jobs.size()));
         summaryItem("Open starts", std::to_string(m_report.open.size()), !m_report.open.empty());
         summaryItem("Invalid lines", std::to_string(m_report.invalidLines), m_report.invalidLines > 0);
         summaryItem("Time recorded", durationText(m_summary.totals.total));
@@ -407,26 +450,15 @@ private:
         long long blockTotal = 0;
         for (std::size_t w = firstWeek; w < endWeek; ++w) {
             const SummaryWeek& week = m_summary.weeks[w];
-            for (std::size_t d = week.first; d < week.first + week.count; ++d) {
-                const bool weekend = weekdayOf(m_summary.days[d]) >= 5;
-                timeCell(" data-day=\"" + dayText(m_summary.days[d]) + "\"",
-                    row.days[d],
-                    card && m_source.limits.dayAbove(row.days[d]),
-                    "day",
-                    m_source.limits.day,
-                    weekend ? "weekend" : "");
-            }
-            timeCell(" data-week=\"" + isoWeekText(week.week) + "\"",
-                row.weeks[w],
-                card && m_source.limits.weekAbove(row.weeks[w]),
-                "week",
-                m_source.limits.week,
-                "weekcol");
+            for (std::size_t d = week.first; d < week.first + week.count; ++d)
+                timeCell(row.days[d], card && m_source.limits.dayAbove(row.days[d]), "day", m_source.limits.day);
+            timeCell(
+                row.weeks[w], card && m_source.limits.weekAbove(row.weeks[w]), "week", m_source.limits.week, "sum");
             blockTotal += row.weeks[w];
         }
-        timeCell(" data-total=\"\"", blockTotal, false, {}, std::nullopt, "total");
+        timeCell(blockTotal, false, {}, std::nullopt, "sum");
         if (period)
-            timeCell(" data-period=\"\"", row.total, false, {}, std::nullopt, "total");
+            timeCell(row.total, false, {}, std::nullopt, "sum");
         m_out << "</tr>\n";
     }
 
@@ -445,22 +477,31 @@ private:
             const std::size_t columns = endDay - firstDay + (endWeek - firstWeek) + 1 + (period ? 1 : 0);
             m_out << "<table class=\"shoptable" << (columns > 24 ? " wide" : "") << "\">\n<caption>"
                   << longDay(m_summary.days[firstDay]) << " to " << longDay(m_summary.days[endDay - 1])
-                  << ": hours and minutes per card, day and week</caption>\n<thead><tr><th scope=\"col\">Card</th>";
+                  << ": hours and minutes per card, day and week</caption>\n<colgroup><col>";
+            // Weekends and sums shaded by column; each column's header tells its day or week.
+            for (std::size_t w = firstWeek; w < endWeek; ++w) {
+                const SummaryWeek& week = m_summary.weeks[w];
+                for (std::size_t d = week.first; d < week.first + week.count; ++d)
+                    m_out << (weekdayOf(m_summary.days[d]) >= 5 ? "<col class=\"weekend\">" : "<col>");
+                m_out << "<col class=\"sum\">";
+            }
+            m_out << "<col class=\"sum\">" << (period ? "<col class=\"sum\">" : "")
+                  << "</colgroup>\n<thead><tr><th scope=\"col\">Card</th>";
             for (std::size_t w = firstWeek; w < endWeek; ++w) {
                 const SummaryWeek& week = m_summary.weeks[w];
                 for (std::size_t d = week.first; d < week.first + week.count; ++d) {
                     const Day& day = m_summary.days[d];
-                    m_out << "<th scope=\"col\"" << (weekdayOf(day) >= 5 ? " class=\"weekend\"" : "") << " title=\""
-                          << longDay(day) << "\">" << kWeekdays[std::size_t(weekdayOf(day))] << "<br>" << day.day;
+                    m_out << "<th scope=\"col\" data-day=\"" << dayText(day) << "\" title=\"" << longDay(day) << "\">"
+                          << kWeekdays[std::size_t(weekdayOf(day))] << "<br>" << day.day;
                     if (d == firstDay || day.day == 1)
                         m_out << ' ' << kMonths[std::size_t(day.month - 1)];
                     m_out << "</th>";
                 }
-                m_out << "<th scope=\"col\" class=\"weekcol\" title=\"" << weekTitle(week.week) << "\">Week<br>"
-                      << week.week.week << "</th>";
+                m_out << "<th scope=\"col\" data-week=\"" << isoWeekText(week.week) << "\" title=\""
+                      << weekTitle(week.week) << "\">Week<br>" << week.week.week << "</th>";
             }
-            m_out << "<th scope=\"col\" class=\"total\">Total</th>"
-                  << (period ? "<th scope=\"col\" class=\"total\">Period</th>" : "") << "</tr></thead>\n<tbody>\n";
+            m_out << "<th scope=\"col\" data-total=\"\">Total</th>"
+                  << (period ? "<th scope=\"col\" data-period=\"\">Period</th>" : "") << "</tr></thead>\n<tbody>\n";
             for (const SummaryRow& row : m_summary.cards)
                 writeShopRow(row, firstWeek, endWeek, period, links);
             m_out << "</tbody>\n<tfoot>";
@@ -480,16 +521,12 @@ private:
 
     void writeLegend()
     {
-        if (m_jobMinutes.empty())
+        if (m_jobs.empty())
             return;
-        std::vector<std::string> jobCards;
-        for (const auto& [jobCard, minutes] : m_jobMinutes)
-            jobCards.push_back(jobCard);
-        std::sort(jobCards.begin(), jobCards.end(), NumericOrder());
         m_out << "<section class=\"legend\" aria-label=\"Job cards\">\n<h3>Job cards</h3>\n<ul>\n";
-        for (const std::string& jobCard : jobCards)
-            m_out << "<li>" << swatch(jobCard) << jobLabel(jobCard) << " <span class=\"note\">"
-                  << durationText(m_jobMinutes[jobCard]) << "</span></li>\n";
+        for (const JobCard& job : m_jobs)
+            m_out << "<li>" << swatch(job) << job.label << " <span class=\"note\">" << durationText(job.minutes)
+                  << "</span></li>\n";
         m_out << "</ul>\n</section>\n";
     }
 
@@ -516,13 +553,19 @@ private:
             for (; totals != m_report.totals.end() && totals->card == card; ++totals) {
                 Week& week = weekOf(totals->day);
                 const auto index = std::size_t(dayNumber(totals->day) - week.monday);
-                auto [minutes, added] = week.minutes.try_emplace(totals->jobCard);
-                if (added)
-                    minutes->second.fill(-1);
+                const std::size_t job = m_jobOfTotal[std::size_t(totals - m_report.totals.begin())];
+                auto minutes = std::find_if(
+                    week.minutes.begin(), week.minutes.end(), [job](const auto& entry) { return entry.first == job; });
+                if (minutes == week.minutes.end()) {
+                    week.minutes.emplace_back(job, std::array<long long, 7>{-1, -1, -1, -1, -1, -1, -1});
+                    minutes = week.minutes.end() - 1;
+                }
                 minutes->second[index] = std::max(0LL, minutes->second[index]) + totals->minutes;
                 week.dayTotals[index] += totals->minutes;
                 week.total += totals->minutes;
             }
+            for (auto& [monday, week] : weeks)
+                std::sort(week.minutes.begin(), week.minutes.end());
             for (; open != m_report.open.end() && open->card == card; ++open) {
                 const Day day{open->start.year, open->start.month, open->start.day};
                 Week& week = weekOf(day);
@@ -551,16 +594,15 @@ private:
         const long long scale = m_scale;
         m_out << "<svg viewBox=\"0 0 40 " << kBarHeight << "\" preserveAspectRatio=\"none\">";
         long long below = 0;
-        for (const auto& [jobCard, minutes] : week.minutes) {
+        for (const auto& [job, minutes] : week.minutes) {
             if (minutes[index] <= 0)
                 continue;
             // Heights in hundredths of a unit, so that short intervals still show and the stack adds up.
             const long long top = (below + minutes[index]) * kBarHeight * 100 / scale;
             const long long bottom = below * kBarHeight * 100 / scale;
-            m_out << "<rect x=\"8\" width=\"24\" y=\"" << PageText::Hundredths{kBarHeight * 100 - top} << "\" height=\""
-                  << PageText::Hundredths{std::max(50LL, top - bottom)} << "\" class=\"c" << colourIndex(jobCard)
-                  << "\"><title>" << jobLabel(jobCard) << ": " << PageText::Duration{minutes[index]}
-                  << "</title></rect>";
+            m_out << "<rect y=\"" << PageText::Hundredths{kBarHeight * 100 - top} << "\" height=\""
+                  << PageText::Hundredths{std::max(50LL, top - bottom)} << "\" class=\"c" << m_jobs[job].colour
+                  << "\"/>";
             below += minutes[index];
         }
         if (week.open[index])
@@ -607,28 +649,26 @@ private:
               << range
               << "): hours and minutes per job card and day</caption>\n<thead><tr><th scope=\"col\">Job card</th>";
         for (std::size_t i = 0; i < 7; ++i)
-            m_out << "<th scope=\"col\">" << shortDay(dates[i]) << "</th>";
-        m_out << "<th scope=\"col\">Week</th></tr></thead>\n<tbody>\n";
-        for (const auto& [jobCard, minutes] : week.minutes) {
-            const std::string jobText = htmlEscaped(jobCard);
+            m_out << "<th scope=\"col\" data-day=\"" << dateTexts[i] << "\">" << shortDay(dates[i]) << "</th>";
+        m_out << "<th scope=\"col\" data-week=\"" << isoWeekText(isoWeekOf(dates[0])) << "\">Week</th></tr></thead>\n"
+              << "<tbody>\n";
+        for (const auto& [job, minutes] : week.minutes) {
             long long jobTotal = 0;
-            m_out << "<tr data-job=\"" << jobText << "\"><th scope=\"row\">" << swatch(jobCard) << jobLabel(jobCard)
-                  << "</th>";
+            m_out << m_jobs[job].rowHead;
             for (std::size_t i = 0; i < 7; ++i) {
                 if (minutes[i] < 0) {
-                    m_out << "<td class=\"none\">&ndash;</td>";
+                    m_out << "<td></td>";
                     continue;
                 }
                 jobTotal += minutes[i];
-                m_out << "<td data-day=\"" << dateTexts[i] << "\">" << PageText::Duration{minutes[i]} << "</td>";
+                m_out << "<td>" << PageText::Duration{minutes[i]} << "</td>";
             }
             m_out << "<td>" << PageText::Duration{jobTotal} << "</td></tr>\n";
         }
         m_out << "</tbody>\n<tfoot><tr data-job=\"\"><th scope=\"row\">Day total</th>";
         for (std::size_t i = 0; i < 7; ++i) {
             const OpenStart* open = week.open[i];
-            timeCell(" data-day=\"" + dateTexts[i] + "\"",
-                week.dayTotals[i],
+            timeCell(week.dayTotals[i],
                 limits.dayAbove(week.dayTotals[i]),
                 "day",
                 limits.day,
@@ -637,7 +677,7 @@ private:
                         + "\">(open)</abbr>"
                      : std::string());
         }
-        timeCell(" data-week=\"" + dateTexts[0] + "\"", week.total, weekAbove, "week", limits.week);
+        timeCell(week.total, weekAbove, "week", limits.week);
         m_out << "</tr></tfoot>\n</table>\n</div>\n";
     }
 
@@ -653,10 +693,13 @@ private:
                  "timed, or the panel went away. They add no time.</p>\n<table>\n<caption>Open starts</caption>\n"
                  "<thead><tr><th scope=\"col\">Card</th><th scope=\"col\">Job card</th><th scope=\"col\">Day</th>"
                  "<th scope=\"col\">Start</th><th scope=\"col\">Line</th></tr></thead>\n<tbody>\n";
-        for (const OpenStart& row : m_report.open)
-            m_out << "<tr><td>" << cardLabel(row.card) << "</td><td>" << swatch(row.jobCard) << jobLabel(row.jobCard)
-                  << "</td><td>" << isoDate(row.start.year, row.start.month, row.start.day) << "</td><td>"
+        for (std::size_t i = 0; i < m_report.open.size(); ++i) {
+            const OpenStart& row = m_report.open[i];
+            const JobCard& job = m_jobs[m_jobOfOpen[i]];
+            m_out << "<tr><td>" << cardLabel(row.card) << "</td><td>" << swatch(job) << job.label << "</td><td>"
+                  << isoDate(row.start.year, row.start.month, row.start.day) << "</td><td>"
                   << clockText(row.start.hour, row.start.minute) << "</td><td>" << row.line << "</td></tr>\n";
+        }
         m_out << "</tbody>\n</table>\n</section>\n";
     }
 
@@ -690,8 +733,9 @@ private:
     const ShopSummary& m_summary;
     const ReportSource& m_source;
     PageText m_out;
-    std::unordered_map<std::string, long long> m_jobMinutes;
-    std::unordered_map<std::string, std::string> m_jobLabels; ///< see jobLabel
+    std::vector<JobCard> m_jobs; ///< in numeric order
+    std::vector<std::size_t> m_jobOfTotal; ///< the job card of each total of the report, an index of m_jobs
+    std::vector<std::size_t> m_jobOfOpen; ///< the same for each open start
     std::string m_period;
     long long m_longestDay = 0; ///< minutes of the longest day of a card
     long long m_scale = 0; ///< the minutes that fill a bar

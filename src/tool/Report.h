@@ -43,6 +43,7 @@ struct ReportOptions
     std::optional<Day> from; ///< first day reported, inclusive
     std::optional<Day> to; ///< last day reported, inclusive
     bool splitAtMidnight = false; ///< an interval counts on each day for its part (see ReportBuilder)
+    bool byJobCard = true; ///< the minutes of each job card apart; without, all under job card 0
 };
 
 /** An invalid line of the data file, as the records command describes it. */
@@ -98,34 +99,53 @@ public:
     ReportBuilder(const ReportBuilder&) = delete;
     ReportBuilder& operator=(const ReportBuilder&) = delete;
 
-    /** The first reading: every line of the data file, in file order. */
-    void add(const DataLine& line);
+    /**
+     * The first reading: the data file in pieces, in file order, each piece whole lines with their
+     * line ends and, when `final`, the text after the last line end (a last line without one).
+     */
+    void addPiece(std::string_view piece, bool final);
     /** True when some card had a late record, so that the same lines must be read once more. */
     bool needsSecondReading() const;
     /** The second reading: the same lines, in the same order, from the first to the last. */
-    void addAgain(const DataLine& line);
+    void addPieceAgain(std::string_view piece, bool final);
     /** The report; the builder is spent. */
     TimeReport finish();
 
 private:
     struct Card;
-    Card& cardOf(const DataLine& line);
+    /** The options as the summing uses them on the way of every record: days as yyyymmdd. */
+    struct DateRange
+    {
+        int from = 0;
+        int to = 0;
+        bool split = false;
+        bool byJobCard = true;
+        bool holds(int date) const { return date >= from && date <= to; }
+    };
+    /** A line that is a start or stop record, taken; false, and nothing done, for any other line. */
+    bool addRecordLine(std::string_view text);
+    bool addRecordLineAgain(std::string_view text);
+    Card& cardOf(std::string_view field);
     /** minuteIndex, the day's part kept for the next records, which are mostly of the same day. */
     long long minuteOf(const RecordStamp& stamp);
 
     ReportOptions m_options;
+    DateRange m_range;
     TimeReport m_report;
     std::unordered_map<std::uint64_t, std::unique_ptr<Card>> m_cards; ///< by the value of the card field
     Card* m_lastCard = nullptr; ///< the card of the latest record
-    std::array<char, 16> m_lastCardField{}; ///< its card field, as written
+    std::array<std::uint64_t, 2> m_lastCardField{}; ///< its card field, as written
+    DateMemo m_dateMemo;
+    std::size_t m_lineNumber = 0; ///< of the line being read
+    DataLine m_line; ///< the line being read when it is no start or stop, decoded
     int m_date = -1; ///< yyyymmdd of the latest record
     long long m_dayStart = 0; ///< the minute index of 00:00 on that day
     bool m_late = false;
     bool m_secondReading = false;
 };
 
-/** Both readings over lines that are already in memory. */
-TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& options);
+/** Both readings over the bytes of a data file that are already in memory. */
+TimeReport buildReport(std::string_view dataFile, const ReportOptions& options);
 
 /** Minutes as hh:mm; the hours may pass 24. */
 std::string durationText(long long minutes);

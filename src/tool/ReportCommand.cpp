@@ -78,25 +78,36 @@ std::map<std::string, std::string> jobNames(StoreReader& store)
 }
 
 // The page goes to a new file beside FILE that takes its place when it is complete, so that a
-// browser showing FILE never reads half a page; "-" is the standard output.
+// browser showing FILE never reads half a page; "-" is the standard output. A FILE that is a
+// device or a pipe (/dev/stdout, a FIFO) is written as the page is made: no file may take the
+// place of such a one. A link stays a link: the new file takes the place of the file it names.
 class HtmlOutput final
 {
 public:
     explicit HtmlOutput(std::string path)
         : m_path(std::move(path))
+        , m_target(m_path)
     {
         if (m_path == "-")
             return;
-        std::error_code error;
-        if (std::filesystem::is_directory(m_path, error))
+        std::error_code missing;
+        const std::filesystem::file_status status = std::filesystem::status(m_path, missing);
+        if (std::filesystem::is_directory(status))
             throw ToolError(m_path + ": is a folder, not a file");
-        m_file.open(temporary(), std::ios::binary | std::ios::trunc);
+        m_inPlace = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+        if (std::filesystem::is_regular_file(status)) {
+            std::error_code error;
+            m_target = std::filesystem::canonical(m_path, error).string();
+            if (error)
+                throw ToolError(m_path + ": cannot write (" + error.message() + ")");
+        }
+        m_file.open(m_inPlace ? m_target : temporary(), std::ios::binary | std::ios::trunc);
         if (!m_file)
             throw ToolError(m_path + ": cannot write (" + std::strerror(errno) + ")");
     }
     ~HtmlOutput()
     {
-        if (m_path != "-" && !m_done) {
+        if (m_path != "-" && !m_inPlace && !m_done) {
             m_file.close();
             std::error_code ignored;
             std::filesystem::remove(temporary(), ignored);
@@ -115,16 +126,19 @@ public:
         if (!m_file)
             throw ToolError(m_path + ": cannot write");
         std::error_code error;
-        std::filesystem::rename(temporary(), m_path, error);
+        if (!m_inPlace)
+            std::filesystem::rename(temporary(), m_target, error);
         if (error)
             throw ToolError(m_path + ": cannot write (" + error.message() + ")");
         m_done = true;
     }
 
 private:
-    std::string temporary() const { return m_path + ".new"; }
+    std::string temporary() const { return m_target + ".new"; }
 
-    std::string m_path;
+    std::string m_path; ///< as given
+    std::string m_target; ///< the file written
+    bool m_inPlace = false; ///< written where it is, not replaced
     std::ofstream m_file;
     bool m_done = false;
 };
@@ -135,8 +149,11 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
 {
     // Everything given is checked before the data file is read.
     ReportSource source;
-    source.range =
-        ReportOptions{dayOption("--from", options.from), dayOption("--to", options.to), options.splitAtMidnight};
+    source.range = ReportOptions{dayOption("--from", options.from),
+        dayOption("--to", options.to),
+        options.splitAtMidnight,
+        // The shop's table alone needs no job cards: it is made without them, a good part faster.
+        !options.summary || options.html.has_value()};
     const ReportOptions& range = source.range;
     if (range.from && range.to && *range.from > *range.to)
         throw ToolError("--from " + *options.from + " is after --to " + *options.to);
@@ -155,13 +172,14 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
     source.dataFile = store.hostPath(kDataFileName);
     ReportBuilder builder(range);
     const std::optional<std::uint64_t> bytesRead =
-        store.scanDataFile([&builder](const DataLine& line) { builder.add(line); });
+        store.scanDataPieces([&builder](std::string_view piece, bool final) { builder.addPiece(piece, final); });
     source.dataFileMissing = !bytesRead;
     if (!bytesRead)
         err << "shift-loom-store: " << source.dataFile
             << ": no data file yet (the panel makes it at its first start)\n";
     else if (builder.needsSecondReading())
-        store.scanDataFile([&builder](const DataLine& line) { builder.addAgain(line); }, *bytesRead);
+        store.scanDataPieces(
+            [&builder](std::string_view piece, bool final) { builder.addPieceAgain(piece, final); }, *bytesRead);
     const TimeReport report = builder.finish();
     if (report.invalidLines > 0)
         err << "shift-loom-store: " << source.dataFile << ": " << report.invalidLines

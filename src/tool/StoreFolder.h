@@ -63,14 +63,18 @@ public:
     std::optional<std::string> readDataFile();
 
     /**
-     * Reads the data file piece by piece and hands every line, decoded, to `visit`, in file order
-     * and split as decodeDataFile splits the whole file. Each piece is read under a shared lock
-     * (taken as readDataFile takes it), so that the panel's appends wait at most for one piece.
-     * Reads at most `limit` bytes: a second reading passes what the first one returned, so that
-     * both see the same lines while records are appended. Returns the bytes read; no value when
-     * the store has no data file yet. Throws ToolError when it cannot be read, or when it holds
-     * fewer than `limit` bytes (it was replaced meanwhile).
+     * Reads the data file piece by piece and hands each piece to `visit`: whole lines with their
+     * line ends, and at the end (`final`) what follows the last line end, which may be empty.
+     * Each piece is read under a shared lock (taken as readDataFile takes it), so that the panel's
+     * appends wait at most for one piece. Reads at most `limit` bytes: a second reading passes what
+     * the first one returned, so that both see the same lines while records are appended. Returns
+     * the bytes read; no value when the store has no data file yet. Throws ToolError when it cannot
+     * be read, or when it holds fewer than `limit` bytes (it was replaced meanwhile).
      */
+    std::optional<std::uint64_t> scanDataPieces(const std::function<void(std::string_view, bool final)>& visit,
+        std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
+
+    /** The same, each line decoded and handed to `visit`, numbered and split as decodeDataFile does. */
     std::optional<std::uint64_t> scanDataFile(const std::function<void(const DataLine&)>& visit,
         std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
 

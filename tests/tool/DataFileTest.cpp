@@ -126,7 +126,7 @@ std::string stop(const std::string& when, const std::string& card)
 // "card/job day:minutes" per total, "open card/job day hh:mm @line" per open start.
 std::string summary(const std::string& data, ReportOptions options = {}, bool withLines = true)
 {
-    const TimeReport report = buildReport(decodeDataFile(data).lines, options);
+    const TimeReport report = buildReport(data, options);
     std::string text;
     for (const JobDayTotal& t : report.totals)
         text += t.card + "/" + t.jobCard + " " + std::to_string(t.day.day) + ":" + std::to_string(t.minutes) + " ";
@@ -222,7 +222,7 @@ TEST(ShopSummary, WeeksAreIsoWeeksAcrossTheYearsEnd)
         + start("202612280800", "5", "2") + stop("202612281800", "5") + start("202701042330", "5", "1")
         + stop("202701050030", "5") + start("202701052300", "12", "1") + stop("202701060100", "12");
     ReportOptions range{Day{2026, 12, 24}, Day{2027, 1, 5}, true};
-    const ShopSummary summary = summarize(buildReport(decodeDataFile(data).lines, range), range);
+    const ShopSummary summary = summarize(buildReport(data, range), range);
     std::string columns;
     for (const SummaryWeek& week : summary.weeks)
         columns += isoWeekText(week.week) + "=" + dayText(summary.days[week.first]) + "+" + std::to_string(week.count)

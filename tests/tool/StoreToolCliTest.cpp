@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace shiftloom::test {
@@ -218,6 +219,26 @@ TEST_F(StoreToolCli, ReportCarriesNamesTotalsAndLimitsAndKeepsFormulasAsText)
         "\xEF\xBB\xBFkind,card,name,2026-12-07,2026-12-08,2026-W50,total,days_over_limit,weeks_over_limit\n"
         "card,42,J\xC3\xBCrgen,0,60,60,60,,\ncard,1234,'@Anna,660,60,720,720,2026-12-07,2026-W50\n"
         "total,,,660,120,780,780,,\n");
+}
+
+TEST_F(StoreToolCli, APageTakesTheFilesPlaceButNotThatOfAPipeOrALink)
+{
+    ASSERT_EQ(run({"init", store()}).exitCode, 0);
+    writeFile(m_home.file("page.html"), "old");
+    fs::create_symlink(m_home.file("page.html"), m_home.file("link.html"));
+    ASSERT_EQ(run({"report", store(), "--html", m_home.file("link.html")}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(m_home.file("link.html")));
+    EXPECT_EQ(readFile(m_home.file("page.html")).rfind("<!DOCTYPE html>", 0), 0u);
+    // Written into, never replaced: a page that took the place of /dev/null would break the machine.
+    const std::string pipe = m_home.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    writeFile(m_scratch.file("pipe.sh"),
+        "XDG_DATA_HOME=" + quoted(dataHome()) + " " + quoted(SHIFTLOOM_STORE_TOOL) + " report " + quoted(store())
+            + " --html " + quoted(pipe) + " & timeout 20 cat " + quoted(pipe) + " >" + quoted(m_scratch.file("read"))
+            + "; wait $!\n");
+    EXPECT_EQ(std::system(("sh " + quoted(m_scratch.file("pipe.sh"))).c_str()), 0);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(readFile(m_scratch.file("read")).rfind("<!DOCTYPE html>", 0), 0u);
 }
 
 TEST_F(StoreToolCli, HelpManualPageAndCompletionTellEveryCommandAndOption)

@@ -101,14 +101,16 @@ def chromium(work, *arguments):
     return run(BROWSER, *flags, *arguments)
 
 
-def cells(markup, row_key):
-    """{(row, attribute, value): (minutes, marked)} of the cells with a data- attribute in rows `row_key`."""
+def cells(table, row_key):
+    """{(row, attribute, value): (minutes or None when empty, marked)} of the rows `row_key`: each cell
+    under the data- attribute of its column's header."""
+    head = re.search(r"<thead>(.*?)</thead>", table, re.S).group(1)
+    columns = [re.search(r'data-(\w+)="([^"]*)"', a) for a in re.findall(r'<th scope="col"([^>]*)>', head)][1:]
     found = {}
-    for key, row in re.findall(f'<tr {row_key}="([^"]*)">(.*?)</tr>', markup, re.S):
-        for attributes, content in re.findall(r"<td([^>]*)>(.*?)</td>", row, re.S):
-            data = re.search(r'data-(\w+)="([^"]*)"', attributes)
-            if data:
-                found[(key, *data.groups())] = (minutes(content), 'class="over' in attributes)
+    for key, row in re.findall(f'<tr {row_key}="([^"]*)">(.*?)</tr>', table, re.S):
+        for column, (attributes, content) in zip(columns, re.findall(r"<td([^>]*)>(.*?)</td>", row, re.S)):
+            value = minutes(content) if text(content) else None
+            found[(key, *column.groups())] = (value, 'class="over' in attributes)
     return found
 
 
@@ -121,11 +123,13 @@ def check_details(dom, report, report_json):
     page, days, weeks = {}, {}, {}
     for card, table in re.findall(r'<table data-card="(\w*)">(.*?)</table>', dom, re.S):
         for (job, kind, day), (value, _) in cells(table, "data-job").items():
-            if job:
+            if value is None:
+                continue
+            if job and kind == "day":
                 page[(card, job, day)] = value
-            elif kind == "day" and value:
+            elif not job and kind == "day" and value:
                 days[(card, day)] = value
-            elif kind == "week":
+            elif not job and kind == "week":
                 weeks[card] = weeks.get(card, 0) + value
     assert page == totals, f"page cells {sorted(set(page.items()) ^ set(totals.items()))}"
     expected_days, expected_weeks = {}, {}
@@ -148,8 +152,10 @@ def check_summary(dom, summary):
         over |= {(card, "day", d) for d in row["days_over_limit"].split()}
         over |= {(card, "week", w) for w in row["weeks_over_limit"].split()}
     shop = re.search(r'<section class="shop".*?</section>', dom, re.S).group(0)
-    found = cells(shop, "data-card")
-    assert {k: v for k, (v, _) in found.items()} == expected, "the shop's table differs from --summary --csv"
+    found = {}
+    for table in re.findall(r"<table.*?</table>", shop, re.S):
+        found.update(cells(table, "data-card"))
+    assert {k: v or 0 for k, (v, _) in found.items()} == expected, "the shop's table differs from --summary --csv"
     assert {k for k, (_, marked) in found.items() if marked} == over, "marks differ from --summary --csv"
     computed = {(card, kind, column) for (card, kind, column), value in expected.items()
                 if card and value > {"day": 10 * 60, "week": 45 * 60}.get(kind, 1 << 30)}
