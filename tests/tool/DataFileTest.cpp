@@ -63,6 +63,10 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
         {"012026130108070000471100", "no such date 20261301"},
         {"012026120524000000471100", "no such time of day 2400"},
         {"012026120508600000471100", "no such time of day 0860"},
+        // A line of 64 digits is read straight from its digits; it is checked all the same.
+        {"0120261205240000" + std::string(kStart).substr(16), "no such time of day 2400"},
+        {"0220261205080700" + std::string(kStart).substr(16), "does not begin with 01"},
+        {"0120261131080700" + std::string(kStart).substr(16), "no such date 20261131"},
         {"0120261205080702" + std::string(48, '0'), "event code 02, expected 00 (start) or 01 (stop)"},
         {"012026120508070000471101", "IN record ending in 01, expected 00"},
         {"", "empty line"},
@@ -178,6 +182,11 @@ TEST(Report, AStartRunsToTheNextStartOrStopOfItsCardAndCountsForItsDay)
         {start("202612050800", "1234", "1001") + "0120261205083000-1\r\n\r\n" + stop("202612050900", "1234"),
             {},
             "1234/1001 5:60 invalid 2"},
+        // A record with a digit more is no record, though it ends where a record would end its CR.
+        {start("202612050800", "1234", "1001") + start("202612050830", "1234", "1002").substr(0, 64) + "5\n"
+                + stop("202612050900", "1234"),
+            {},
+            "1234/1001 5:60 invalid 1"},
     };
     for (const auto& [data, options, expected] : cases)
         EXPECT_EQ(summary(data, options), expected) << data;
