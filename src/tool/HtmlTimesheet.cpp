@@ -550,19 +550,26 @@ private:
                 week.monday = monday;
                 return week;
             };
-            for (; totals != m_report.totals.end() && totals->card == card; ++totals) {
-                Week& week = weekOf(totals->day);
-                const auto index = std::size_t(dayNumber(totals->day) - week.monday);
+            // The totals of a card come by day: the week and the place in it change with the day only.
+            Week* current = nullptr;
+            std::size_t index = 0;
+            for (std::optional<Day> day; totals != m_report.totals.end() && totals->card == card; ++totals) {
+                if (totals->day != day) {
+                    day = totals->day;
+                    current = &weekOf(*day);
+                    index = std::size_t(dayNumber(*day) - current->monday);
+                }
                 const std::size_t job = m_jobOfTotal[std::size_t(totals - m_report.totals.begin())];
-                auto minutes = std::find_if(
-                    week.minutes.begin(), week.minutes.end(), [job](const auto& entry) { return entry.first == job; });
-                if (minutes == week.minutes.end()) {
-                    week.minutes.emplace_back(job, std::array<long long, 7>{-1, -1, -1, -1, -1, -1, -1});
-                    minutes = week.minutes.end() - 1;
+                auto minutes = std::find_if(current->minutes.begin(), current->minutes.end(), [job](const auto& entry) {
+                    return entry.first == job;
+                });
+                if (minutes == current->minutes.end()) {
+                    current->minutes.emplace_back(job, std::array<long long, 7>{-1, -1, -1, -1, -1, -1, -1});
+                    minutes = current->minutes.end() - 1;
                 }
                 minutes->second[index] = std::max(0LL, minutes->second[index]) + totals->minutes;
-                week.dayTotals[index] += totals->minutes;
-                week.total += totals->minutes;
+                current->dayTotals[index] += totals->minutes;
+                current->total += totals->minutes;
             }
             for (auto& [monday, week] : weeks)
                 std::sort(week.minutes.begin(), week.minutes.end());

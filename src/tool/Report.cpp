@@ -135,17 +135,32 @@ struct ReportBuilder::Card
     std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on that day
 
     // Days go as yyyymmdd numbers on the way of every record: cheaper to pass and compare.
+    /**
+     * Where each job card of the day is in dayMinutes, by the job card's last digits: the job
+     * cards of a day rarely share them, so that the place is found without a search, whose
+     * outcome the processor could not foresee.
+     */
+    std::array<std::uint8_t, 16> placeOfJob{};
+
     void addMinutes(int date, std::uint64_t jobCard, long long minutes)
     {
         if (date != summedDate)
             closeDay();
         summedDate = date;
+        std::uint8_t& place = placeOfJob[jobCard % placeOfJob.size()];
+        if (place < dayMinutes.size() && dayMinutes[place].first == jobCard) {
+            dayMinutes[place].second += minutes;
+            return;
+        }
         const auto job = std::find_if(
             dayMinutes.begin(), dayMinutes.end(), [jobCard](const auto& entry) { return entry.first == jobCard; });
-        if (job != dayMinutes.end())
+        if (job != dayMinutes.end()) {
             job->second += minutes;
-        else
-            dayMinutes.emplace_back(jobCard, minutes);
+            return;
+        }
+        if (dayMinutes.size() <= std::numeric_limits<std::uint8_t>::max())
+            place = static_cast<std::uint8_t>(dayMinutes.size());
+        dayMinutes.emplace_back(jobCard, minutes);
     }
 
     void closeDay()

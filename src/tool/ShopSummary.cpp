@@ -92,12 +92,21 @@ ShopSummary summarize(const TimeReport& report, const ReportOptions& range)
     std::vector<std::size_t> weekOfDay(summary.days.size());
     for (std::size_t w = 0; w < summary.weeks.size(); ++w)
         std::fill_n(weekOfDay.begin() + std::ptrdiff_t(summary.weeks[w].first), summary.weeks[w].count, w);
+    // The totals come by card and then day: the row changes with the card, the column with the day.
+    SummaryRow* cardRow = nullptr;
+    std::optional<Day> day;
+    long long number = 0;
     for (const JobDayTotal& total : report.totals) {
-        const long long number = dayNumber(total.day);
+        if (!cardRow || cardRow->card != total.card)
+            cardRow = &summary.cards[rowOf.at(total.card)];
+        if (total.day != day) {
+            day = total.day;
+            number = dayNumber(total.day);
+        }
         if (number < first || number > last)
             continue;
         const auto column = std::size_t(number - first);
-        for (SummaryRow* row : {&summary.cards[rowOf.at(total.card)], &summary.totals}) {
+        for (SummaryRow* row : {cardRow, &summary.totals}) {
             row->days[column] += total.minutes;
             row->weeks[weekOfDay[column]] += total.minutes;
             row->total += total.minutes;
