@@ -208,7 +208,7 @@ void writeReportText(const TimeReport& report, const ReportSource& source, std::
         cardTable.add(card, {std::to_string(minutes), durationText(minutes)});
         all += minutes;
     }
-    cardTable.add("all", {std::to_string(all), durationText(all)});
+    cardTable.add("TOTAL", {std::to_string(all), durationText(all)});
     cardTable.print(out);
     out << "\nTotals per job card:\n";
     TextTable jobTable({"JOB CARD", "JOB NAME", "MINUTES", "HH:MM"}, {true, false, true, true});
