@@ -91,14 +91,6 @@ RecordStamp stampOf(std::string_view text)
 // Decodes `text` into `line`: its kind and fields, or why it is invalid.
 DataLineProblem decodeFields(std::string_view text, DataLine& line)
 {
-    bool start = false;
-    if (readStartOrStop(text, line.stamp, start)) {
-        line.kind = start ? DataLineKind::Start : DataLineKind::Stop;
-        line.card = record::card.of(text);
-        line.jobCard = record::jobCard.of(text);
-        line.activity = record::activity.of(text);
-        return DataLineProblem::None;
-    }
     if (text.empty())
         return DataLineProblem::Empty;
     if (!allDigits(text)) {

@@ -7,6 +7,7 @@
 #include "tool/Commands.h"
 #include "tool/ToolError.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -14,6 +15,9 @@
 #include <vector>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/ioctl.h>

@@ -63,7 +63,7 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
         {"012026130108070000471100", "no such date 20261301"},
         {"012026120524000000471100", "no such time of day 2400"},
         {"012026120508600000471100", "no such time of day 0860"},
-        // A line of 64 digits is read straight from its digits; it is checked all the same.
+        // The report reads a line of 64 digits straight from its digits; it is checked all the same.
         {"0120261205240000" + std::string(kStart).substr(16), "no such time of day 2400"},
         {"0220261205080700" + std::string(kStart).substr(16), "does not begin with 01"},
         {"0120261131080700" + std::string(kStart).substr(16), "no such date 20261131"},
@@ -74,6 +74,9 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
     for (const auto& [text, description] : cases) {
         const DataLine line = decodeDataLine(text, 7, LineEnd::CrLf);
         EXPECT_EQ(line.kind, DataLineKind::Invalid) << text;
+        RecordStamp stamp;
+        bool start = false;
+        EXPECT_FALSE(readStartOrStop(text, stamp, start)) << "the report's own reading: " << text;
         EXPECT_EQ(line.number, 7u);
         EXPECT_EQ(describeProblem(line), description) << text;
     }
