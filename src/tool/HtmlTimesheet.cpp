@@ -210,6 +210,8 @@ public:
 
     PageText& operator<<(std::string_view text)
     {
+        if (text.empty()) // an empty view may point nowhere, which memcpy must not be given
+            return *this;
         if (text.size() > kBlock - used())
             return large(text);
         std::memcpy(m_end, text.data(), text.size());
@@ -322,6 +324,21 @@ public:
         for (const OpenStart& row : report.open)
             m_jobOfOpen.push_back(indexOf[row.jobCard]);
 
+        // The cards of the page, as the totals and open starts come: by card.
+        for (const JobDayTotal& row : report.totals) {
+            if (m_cards.empty() || m_cards.back().first != row.card)
+                m_cards.emplace_back(row.card, 0);
+            m_cards.back().second += row.minutes;
+        }
+        for (const OpenStart& row : report.open) {
+            const auto at = std::lower_bound(
+                m_cards.begin(), m_cards.end(), row.card, [](const auto& entry, const std::string& card) {
+                    return NumericOrder()(entry.first, card);
+                });
+            if (at == m_cards.end() || at->first != row.card)
+                m_cards.emplace(at, row.card, 0);
+        }
+
         // The totals come by card, then day: a day's total is the sum of a run of rows.
         long long dayTotal = 0;
         for (auto row = report.totals.begin(); row != report.totals.end(); ++row) {
@@ -422,7 +439,7 @@ private:
         summaryItem(
             "Data file", htmlEscaped(m_source.dataFile) + (m_source.dataFileMissing ? " (none yet)" : std::string()));
         summaryItem("Lines read", std::to_string(m_report.linesRead));
-        summaryItem("Cards", std::to_string(m_summary.cards.size()));
+        summaryItem("Cards", std::to_string(m_cards.size()));
         summaryItem("Job cards", std::to_string(m_jobs.size()));
         summaryItem("Open starts", std::to_string(m_report.open.size()), !m_report.open.empty());
         summaryItem("Invalid lines", std::to_string(m_report.invalidLines), m_report.invalidLines > 0);
@@ -466,7 +483,9 @@ private:
     {
         m_out << "<section class=\"shop\" id=\"shop\" aria-labelledby=\"shop-title\">\n<h2 id=\"shop-title\">"
                  "The shop: hours per card and day</h2>\n";
-        if (m_summary.days.empty())
+        if (!m_summary.omitted.empty())
+            m_out << "<p class=\"note\">Left out: " << htmlEscaped(m_summary.omitted) << ".</p>\n";
+        else if (m_summary.days.empty())
             m_out << "<p class=\"note\">No time recorded.</p>\n";
         const auto blocks = summaryBlocks(m_summary);
         for (std::size_t b = 0; b < blocks.size(); ++b) {
@@ -541,8 +560,7 @@ private:
     {
         auto totals = m_report.totals.begin();
         auto open = m_report.open.begin();
-        for (const SummaryRow& row : m_summary.cards) {
-            const std::string& card = row.card;
+        for (const auto& [card, cardTotal] : m_cards) {
             std::map<long long, Week> weeks;
             auto weekOf = [&weeks](const Day& day) -> Week& {
                 const long long monday = dayNumber(day) - weekdayOf(day);
@@ -584,7 +602,7 @@ private:
             m_out << "<section class=\"card\" id=\"card-" << cardText << "\" aria-labelledby=\"card-" << cardText
                   << "-title\">\n<table class=\"sheet\" role=\"presentation\"><thead><tr><th><div class=\"sheethead\">"
                   << "<h2 id=\"card-" << cardText << "-title\">Card " << cardLabel(card)
-                  << "</h2><span class=\"total\">" << durationText(row.total) << " in the period "
+                  << "</h2><span class=\"total\">" << durationText(cardTotal) << " in the period "
                   << htmlEscaped(m_period) << "</span></div></th></tr></thead>\n<tbody>\n";
             for (const auto& [monday, week] : weeks) {
                 m_out << "<tr><td>";
@@ -740,6 +758,7 @@ private:
     const ShopSummary& m_summary;
     const ReportSource& m_source;
     PageText m_out;
+    std::vector<std::pair<std::string, long long>> m_cards; ///< each card and its time, in numeric order
     std::vector<JobCard> m_jobs; ///< in numeric order
     std::vector<std::size_t> m_jobOfTotal; ///< the job card of each total of the report, an index of m_jobs
     std::vector<std::size_t> m_jobOfOpen; ///< the same for each open start

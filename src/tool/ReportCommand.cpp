@@ -157,7 +157,7 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
     const ReportOptions& range = source.range;
     if (range.from && range.to && *range.from > *range.to)
         throw ToolError("--from " + *options.from + " is after --to " + *options.to);
-    if (range.from && range.to && (options.summary || options.html))
+    if (range.from && range.to && options.summary)
         requireSummaryPeriod(*range.from, *range.to);
     source.limits =
         Limits{limitOption("--day-limit", options.dayLimit), limitOption("--week-limit", options.weekLimit)};
@@ -189,8 +189,18 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
     source.made = madeText();
 
     std::optional<ShopSummary> summary;
-    if (options.summary || html)
-        summary = summarize(report, range);
+    if (options.summary || html) {
+        try {
+            summary = summarize(report, range);
+        } catch (const ToolError& error) {
+            // The page of a full report goes on without the shop's table, which would not fit.
+            if (options.summary)
+                throw;
+            summary = ShopSummary{};
+            summary->omitted = error.what();
+            err << "shift-loom-store: " << error.what() << "; the page goes without the shop's table\n";
+        }
+    }
     if (html) {
         std::ostream& page = html->stream(out);
         writeTimesheet(report, *summary, source, options.summary ? TimesheetParts::Summary : TimesheetParts::All, page);

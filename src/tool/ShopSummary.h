@@ -58,6 +58,7 @@ struct ShopSummary
     std::vector<SummaryWeek> weeks; ///< in order; a week column follows the last of its days
     std::vector<SummaryRow> cards; ///< in numeric order
     SummaryRow totals;
+    std::string omitted; ///< why there is no table although there is time, when the period is too long
 };
 
 /** The longest period a summary covers: its table has a column for every day. */

@@ -339,6 +339,13 @@ TEST_F(StoreToolCli, BadInputGivesStatus2AndOneLineNamingTheFault)
         EXPECT_NE(result.err.find(expected), std::string::npos) << result.err;
     }
     EXPECT_FALSE(fileExists(made)) << "bad input leaves no half-made store";
+    // A full report's page goes on without the shop's table where the period is too long for one.
+    writeFile(storeFile("data"),
+        MakeStartRecord({1026, 12, 5, 8, 0, 0}, "7", "1", "1") + "\r\n"
+            + MakeStartRecord({2026, 12, 5, 8, 0, 0}, "7", "1", "1") + "\r\n");
+    const ToolRun page = run({"report", store(), "--html", "-"});
+    EXPECT_EQ(page.exitCode, 0) << page.err;
+    EXPECT_NE(page.out.find("Left out: the period 1026-12-05 to 2026-12-05"), std::string::npos);
     EXPECT_FALSE(fileExists(m_home.file("dep.dat")));
 }
 
