@@ -11,10 +11,10 @@ namespace {
 
 constexpr std::string_view kTool = "shift-loom-store";
 
-constexpr OptionSpec kCsv{"--csv", "", "Print CSV, for spreadsheets (UTF-8 with a byte-order mark)"};
-constexpr OptionSpec kJson{"--json", "", "Print JSON"};
+constexpr CommandOption kCsv{"--csv", "", "Print CSV, for spreadsheets (UTF-8 with a byte-order mark)"};
+constexpr CommandOption kJson{"--json", "", "Print JSON"};
 
-std::vector<CommandSpec> makeCommands()
+std::vector<ToolCommand> makeCommands()
 {
     return {
         {"init",
@@ -124,7 +124,7 @@ std::string joined(const std::vector<std::string_view>& words, std::string_view 
     return text;
 }
 
-ToolError usageError(const CommandSpec* command, const std::string& message)
+ToolError usageError(const ToolCommand* command, const std::string& message)
 {
     const std::string where = command ? std::string(command->name) + ": " : std::string();
     const std::string help =
@@ -132,13 +132,13 @@ ToolError usageError(const CommandSpec* command, const std::string& message)
     return ToolError(where + message + " (" + help + " tells more)");
 }
 
-void unknownOption(const CommandSpec& command, std::string_view name)
+void unknownOption(const ToolCommand& command, std::string_view name)
 {
     std::vector<std::string_view> own, elsewhere;
-    for (const OptionSpec& option : command.options)
+    for (const CommandOption& option : command.options)
         own.push_back(option.name);
-    for (const CommandSpec& other : storeToolCommands()) {
-        for (const OptionSpec& option : other.options) {
+    for (const ToolCommand& other : storeToolCommands()) {
+        for (const CommandOption& option : other.options) {
             if (option.name == name && &other != &command)
                 elsewhere.push_back(other.name);
         }
@@ -153,9 +153,9 @@ void unknownOption(const CommandSpec& command, std::string_view name)
 
 } // namespace
 
-const std::vector<CommandSpec>& storeToolCommands()
+const std::vector<ToolCommand>& storeToolCommands()
 {
-    static const std::vector<CommandSpec> commands = makeCommands();
+    static const std::vector<ToolCommand> commands = makeCommands();
     return commands;
 }
 
@@ -168,7 +168,7 @@ std::optional<std::string> CommandLine::value(std::string_view name) const
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
-    const std::vector<CommandSpec>& commands = storeToolCommands();
+    const std::vector<ToolCommand>& commands = storeToolCommands();
     for (const std::string& argument : arguments) {
         if (argument == "--")
             break;
@@ -181,7 +181,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         if (line.command || argument.starts_with("-"))
             continue;
         const auto found = std::find_if(
-            commands.begin(), commands.end(), [&](const CommandSpec& command) { return command.name == argument; });
+            commands.begin(), commands.end(), [&](const ToolCommand& command) { return command.name == argument; });
         if (found == commands.end())
             break;
         line.command = &*found;
@@ -190,7 +190,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         return line;
 
     std::vector<std::string_view> names;
-    for (const CommandSpec& command : commands)
+    for (const ToolCommand& command : commands)
         names.push_back(command.name);
     if (arguments.empty())
         throw usageError(nullptr, "a command is required: " + joined(names, " or "));
@@ -205,7 +205,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                         : "; the commands are " + joined(names, " and ")));
     }
 
-    const CommandSpec& command = *line.command;
+    const ToolCommand& command = *line.command;
     bool positionalOnly = false;
     std::vector<std::string> positionals;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -220,8 +220,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const auto option = std::find_if(
-            command.options.begin(), command.options.end(), [&](const OptionSpec& spec) { return spec.name == name; });
+        const auto option = std::find_if(command.options.begin(),
+            command.options.end(),
+            [&](const CommandOption& spec) { return spec.name == name; });
         if (option == command.options.end())
             unknownOption(command, name);
         if (line.has(name))
@@ -323,7 +324,7 @@ constexpr std::string_view kExitStatus =
 std::string toolHelp(std::size_t width)
 {
     std::vector<std::pair<std::string, std::string_view>> commands;
-    for (const CommandSpec& command : storeToolCommands())
+    for (const ToolCommand& command : storeToolCommands())
         commands.emplace_back(std::string(command.name), command.summary);
     return "Usage: " + std::string(kTool) + " COMMAND FOLDER [OPTIONS]\n\n"
         + wrapped("Makes, registers and reads Card-Warden data stores for Ovix Shift-Loom.", 0, width)
@@ -334,10 +335,10 @@ std::string toolHelp(std::size_t width)
         + "\n" + wrapped(kExitStatus, 0, width) + "\n";
 }
 
-std::string commandHelp(const CommandSpec& command, std::size_t width)
+std::string commandHelp(const ToolCommand& command, std::size_t width)
 {
     std::vector<std::pair<std::string, std::string_view>> options;
-    for (const OptionSpec& option : command.options)
+    for (const CommandOption& option : command.options)
         options.emplace_back(
             std::string(option.name) + (option.value.empty() ? "" : " " + std::string(option.value)), option.help);
     options.emplace_back("-h, --help", "Print this help");

@@ -12,7 +12,7 @@
 namespace shiftloom::tool {
 
 /** An option of a command: a flag, or one that takes a value. */
-struct OptionSpec
+struct CommandOption
 {
     std::string_view name; ///< "--from"
     std::string_view value; ///< what follows it, as help names it ("DATE"); empty for a flag
@@ -20,18 +20,18 @@ struct OptionSpec
 };
 
 /** A command of the store tool: its name, its help, its options and which of them exclude each other. */
-struct CommandSpec
+struct ToolCommand
 {
     std::string_view name;
     std::string_view summary; ///< what the command does, for the tool's help
     std::string_view details; ///< what its own help adds
     std::string_view folderHelp;
-    std::vector<OptionSpec> options;
+    std::vector<CommandOption> options;
     std::vector<std::pair<std::string_view, std::string_view>> exclusive;
 };
 
 /** The commands, in the order the help lists them. */
-const std::vector<CommandSpec>& storeToolCommands();
+const std::vector<ToolCommand>& storeToolCommands();
 
 /** What a command line asks for. */
 struct CommandLine
@@ -43,7 +43,7 @@ struct CommandLine
         Version,
     };
     Action action = Action::Run;
-    const CommandSpec* command = nullptr;
+    const ToolCommand* command = nullptr;
     std::string folder;
     std::map<std::string, std::string, std::less<>> options; ///< name -> value ("" for a flag)
 
@@ -66,7 +66,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 /** The tool's help and a command's, wrapped to `width` columns. */
 std::string toolHelp(std::size_t width);
-std::string commandHelp(const CommandSpec& command, std::size_t width);
+std::string commandHelp(const ToolCommand& command, std::size_t width);
 
 /** Words of `text` in lines of at most `width` columns, each but the first indented by `indent`. */
 std::string wrapped(std::string_view text, std::size_t indent, std::size_t width);

@@ -256,7 +256,7 @@ TEST_F(StoreToolCli, HelpManualPageAndCompletionTellEveryCommandAndOption)
         return std::string("(none)");
     };
     std::vector<std::vector<std::string>> helps = {{"--help"}};
-    for (const tool::CommandSpec& command : tool::storeToolCommands())
+    for (const tool::ToolCommand& command : tool::storeToolCommands())
         helps.push_back({std::string(command.name), "--help"});
     for (const std::vector<std::string>& arguments : helps) {
         const ToolRun help = run(arguments);
@@ -267,7 +267,7 @@ TEST_F(StoreToolCli, HelpManualPageAndCompletionTellEveryCommandAndOption)
             continue;
         const std::string name = arguments[0];
         EXPECT_NE(manual.find(".B shift-loom-store " + name + "\n"), std::string::npos) << name;
-        for (const tool::OptionSpec& option : tool::parseCommandLine(arguments).command->options) {
+        for (const tool::CommandOption& option : tool::parseCommandLine(arguments).command->options) {
             std::string roff = option.value.empty() ? ".B " : ".BI ";
             for (const char c : option.name)
                 roff += c == '-' ? std::string("\\-") : std::string(1, c);
