@@ -11,7 +11,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <set>
 #include <unordered_map>
 #include <vector>
 

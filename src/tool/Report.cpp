@@ -5,7 +5,7 @@
 #include "tool/OutputFormat.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstring>

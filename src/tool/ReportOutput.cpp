@@ -3,7 +3,8 @@
 
 #include "tool/OutputFormat.h"
 
-#include <set>
+#include <algorithm>
+#include <map>
 #include <string_view>
 #include <vector>
 
