@@ -45,9 +45,8 @@ std::string windowsDirectory()
 int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err)
 {
     const std::string folder = absoluteFolder(options.folder);
+    requireFolder(folder);
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        throw ToolError(folder + ": no such folder");
     // The panel reads the path as Windows text: a backslash would become a separator, and a line
     // break would end the line early.
     if (folder.find_first_of(platform::kWindowsHost ? "\r\n" : "\\\r\n") != std::string::npos)
