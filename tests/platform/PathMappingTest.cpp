@@ -12,6 +12,11 @@
 #include <filesystem>
 #include <tuple>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace shiftloom::platform {
 namespace {
 
@@ -73,6 +78,11 @@ TEST(XdgFolders, FallBackToHomeWhenUnsetOrEmpty)
     ::unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(xdgDataHome(), "/home/worker/.local/share");
     EXPECT_EQ(xdgStateHome(), "/home/worker/.local/state");
+    EXPECT_EQ(ownStateFolder(), "/home/worker/.local/state/Ovix_Shift-Loom");
+    // Without HOME the password database knows the home: never a folder every account shares.
+    ::setenv("XDG_STATE_HOME", "relative/state", 1);
+    ::unsetenv("HOME");
+    EXPECT_EQ(ownStateFolder(), std::string(::getpwuid(::geteuid())->pw_dir) + "/.local/state/Ovix_Shift-Loom");
 }
 #endif
 
