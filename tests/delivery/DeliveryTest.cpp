@@ -195,6 +195,14 @@ TEST_F(DeliveryTest, ARecordIsOnTheDiskOnlyWithItsFolderAndNeverTwice)
     EXPECT_EQ(writer.write("r2"), RecordPlace::Store);
     EXPECT_EQ(writer.write("r3"), RecordPlace::Store);
     EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\n");
+    // A file that went but cannot be deleted (a scanner holds it), after its batch and again at
+    // the next delivery: its intent stays until it is gone, and it never goes a second time.
+    files.failNthOn(FileOp::Remove, ".rec", 1);
+    files.failNthOn(FileOp::Remove, ".rec", 2);
+    EXPECT_EQ(writer.write("r4"), RecordPlace::Buffer);
+    EXPECT_EQ(writer.write("r5"), RecordPlace::Buffer);
+    EXPECT_LE(secondsUntil([this] { return !writer.pending(); }), 30);
+    EXPECT_EQ(dataFile(), "r1\r\nr2\r\nr3\r\nr4\r\nr5\r\n");
 }
 
 // Card-Warden holding the data file's lock longer than a writer waits, or (Windows) holding the
