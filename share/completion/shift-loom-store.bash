@@ -21,7 +21,8 @@ _shift_loom_store()
     case $command in
     "") COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur")); return ;;
     init) options="--jobs --activities --force" ;;
-    register | jobs) options="" ;;
+    register) options="--system" ;;
+    jobs) options="" ;;
     records) options="--csv --json" ;;
     report) options="--from --to --summary --names --day-limit --week-limit --split-at-midnight --csv --json --html" ;;
     esac

@@ -79,7 +79,7 @@ struct Drag
 enum class LoadOutcome
 {
     Normal, ///< the data store is used; records go to its data file
-    Fallback, ///< the store could not be used: the run uses "c:\" and records go to the buffer
+    Fallback, ///< the store could not be used: the run reads the fallback folder and records go to the buffer
     NoStart, ///< no data folder is known: the program ends silently
 };
 
@@ -145,7 +145,7 @@ public:
     std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
     const std::string& jobListText() const { return m_jobListText; }
-    /** The data folder the panel reads: the store's, or "c:\" while the store is away. */
+    /** The data folder the panel reads: the store's, or the fallback folder while the store is away. */
     const std::string& dataFolder() const { return m_dataFolder; }
     /** The data store's folder found at start-up; records always go to its data file. */
     const std::string& storeFolder() const { return m_storeFolder; }
@@ -160,7 +160,7 @@ public:
      * the locate dialog; with none the run does not start), the first delivery to the store (the
      * records waiting in the offline buffer handed over), the card number and the job list. A
      * store that does not take records (or does not answer within `kStartUpWait`) makes the run
-     * start on the fallback folder "c:\", silently; once the store takes records again the run
+     * start on the fallback folder (`FallbackDataFolder`), silently; once the store takes records again the run
      * goes back to it (see `collect`).
      */
     LoadOutcome load();

@@ -34,11 +34,16 @@ std::vector<ToolCommand> makeCommands()
                 {"--force", "", "Replace an existing dep.dat and activities.txt"}},
             {}},
         {"register",
-            "Write cwv5.ini in the panel's Windows directory (on Linux "
-            "$XDG_DATA_HOME/Ovix_Shift-Loom/drive_c/windows), naming FOLDER as the data store.",
-            "A folder that holds no cardward.ini is registered with a warning.",
+            "Write Card-Warden's cwv5.ini where the panel looks for it, naming FOLDER as the data store: on Linux "
+            "in this account's $XDG_CONFIG_HOME/Ovix_Shift-Loom, on Windows in the Windows directory.",
+            "The panel reads this account's registration first, then the machine's in each folder of "
+            "$XDG_CONFIG_DIRS (/etc/xdg by default). A folder that holds no cardward.ini is registered with a "
+            "warning.",
             "Folder of the store",
-            {},
+            {{"--system",
+                "",
+                "For every account of the machine: into the first folder of $XDG_CONFIG_DIRS (on Windows the same "
+                "place as without it)"}},
             {}},
         {"jobs",
             "Print the job list as the panel fills it from dep.dat (changes nothing).",

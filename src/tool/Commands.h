@@ -27,8 +27,12 @@ int runInit(const InitOptions& options, std::ostream& out, std::ostream& err);
 struct RegisterOptions
 {
     std::string folder;
+    bool forEveryAccount = false; ///< the machine's registration rather than this account's (Linux)
 };
-/** Writes Card-Warden's INI file in the Windows directory, naming `folder` as the data store. */
+/**
+ * Writes Card-Warden's INI file where the panel looks for it (`platform::registrationFiles`),
+ * naming `folder` as the data store.
+ */
 int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err);
 
 struct JobsOptions

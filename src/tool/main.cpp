@@ -60,7 +60,7 @@ int run(const CommandLine& line)
         return runInit(
             {line.folder, line.value("--jobs"), line.value("--activities"), line.has("--force")}, std::cout, std::cerr);
     if (command == "register")
-        return runRegister({line.folder}, std::cout, std::cerr);
+        return runRegister({line.folder, line.has("--system")}, std::cout, std::cerr);
     if (command == "jobs")
         return runJobs({line.folder}, std::cout, std::cerr);
     if (command == "records")

@@ -71,17 +71,49 @@ TEST_F(PanelTest, ANormalStartRestoresTheRunFromTheSettingsAndTheStore)
     EXPECT_TRUE(host.trayVisible && host.messages.empty());
 }
 
-TEST_F(PanelTest, TheIniInTheWindowsFolderOrElseTheWorkerNamesTheStore)
+TEST_F(PanelTest, TheRegistrationOrElseTheWorkerNamesTheStore)
 {
     EXPECT_EQ(panel.load(), LoadOutcome::NoStart) << "the worker cancels";
     EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown", "locate modal"}));
     makeStore();
-    test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), "[cardmain]\r\n" + store() + "\r\n");
+    test::writeFile(
+        paths.toHost(platform::registrationFiles(kCardWardenIniName).back()), "[cardmain]\r\n" + store() + "\r\n");
     host.calls.clear();
     EXPECT_EQ(panel.load(), LoadOutcome::Normal);
     EXPECT_EQ(panel.dataFolder(), store());
     EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown"})) << "not asked";
 }
+
+#ifndef _WIN32
+// Linux: a worker's set-up at the places of earlier versions, their drive C folder (a store named "c:\\cw" kept in it,
+// Card-Warden's registration in its "windows" folder, records in the buffer c:\\data, the fallback folder's lists) is
+// found at the first start of this one and moved: the setting names the store's folder, the records are in the store,
+// the registration is this account's, and a start without the setting finds the store through it.
+TEST_F(PanelTest, AnUpgradeFromTheEarlierLinuxLayoutLosesNothing)
+{
+    const std::string ours = home.path() + "/Ovix_Shift-Loom", driveC = ours + "/drive_c";
+    test::writeFile(driveC + "/cw/cardward.ini", "[cardward]\r\n");
+    test::writeFile(driveC + "/cw/dep.dat", test::jobFile(test::numberedJobs(2)));
+    test::writeFile(driveC + "/windows/cwv5.ini", "[cardmain]\r\nc:\\cw\r\n");
+    test::writeFile(driveC + "/data", "b1\r\nb2\r\n");
+    test::writeFile(driveC + "/activities.txt", "REPAIR  Repairs         00000002;\r\n");
+    settings.write(keys::DataLoc, "c:\\cw");
+    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
+    EXPECT_EQ(panel.dataFolder(), driveC + "/cw");
+    EXPECT_EQ(settings.read(keys::DataLoc), driveC + "/cw");
+    EXPECT_EQ(test::readFile(driveC + "/cw/data"), "b1\r\nb2\r\n");
+    EXPECT_EQ(panel.jobList().size(), 3u);
+    EXPECT_EQ(test::readFile(home.path() + "/config/Ovix_Shift-Loom/cwv5.ini"), "[cardmain]\r\nc:\\cw\r\n");
+    EXPECT_EQ(test::readFile(ours + "/activities.txt"), "REPAIR  Repairs         00000002;\r\n");
+    for (const char* moved : {"/data", "/windows/cwv5.ini", "/activities.txt"})
+        EXPECT_FALSE(test::fileExists(driveC + moved)) << moved;
+
+    settings.write(keys::DataLoc, "");
+    Panel again(settings, files, clock, host);
+    ASSERT_EQ(again.load(), LoadOutcome::Normal);
+    EXPECT_EQ(again.dataFolder(), driveC + "/cw") << "named by the moved registration";
+}
+#endif
 
 // A store away at the start (its share not mounted yet): the run starts on the fallback folder,
 // its records wait in the buffer, and once the store is there the run goes back to it within a
@@ -92,10 +124,11 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     const std::string share = home.path() + "/unplugged/share";
     settings.write(keys::DataLoc, share);
     settings.write(keys::AutoCode, "1234");
-    test::writeFile(paths.toHost("c:\\dep.dat"), test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
+    test::writeFile(paths.toHost(storeFile(FallbackDataFolder, kJobFileName)),
+        test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
     EXPECT_EQ(panel.load(), LoadOutcome::Fallback);
-    EXPECT_EQ(panel.dataFolder(), "c:\\");
-    EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from c:\\dep.dat";
+    EXPECT_EQ(panel.dataFolder(), FallbackDataFolder);
+    EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from the fallback folder";
     panel.stopAll();
     EXPECT_EQ(test::recordLines(buffer()).size(), 1u) << "records wait in the buffer";
     EXPECT_TRUE(host.messages.empty());

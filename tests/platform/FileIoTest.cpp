@@ -215,7 +215,7 @@ TEST_F(FileIo, TheOwnFolderTakesFilesWhateverItsNameAndLength)
 #ifdef _WIN32
         const Win32PathMapper paths("", own);
 #else
-        const PosixPathMapper paths(dir.path(), own);
+        const PosixPathMapper paths({.own = own});
 #endif
         test::HostFileOps files(paths);
         std::vector<std::string> names;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "FaultFileOps.h"
 
+#include "delivery/WaitingPlaces.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -30,8 +32,10 @@ void trace([[maybe_unused]] int fd, [[maybe_unused]] std::string_view text)
 
 char FaultFileOps::roleOf(std::string_view path)
 {
-    static constexpr std::pair<std::string_view, char> exact[] = {
-        {"<own>\\journal", 'j'}, {"c:\\data", 'B'}, {"c:\\data.journal", 'J'}, {"<own>\\spool", 's'}};
+    static constexpr std::pair<std::string_view, char> exact[] = {{delivery::kJournal, 'j'},
+        {delivery::kEarlierBuffer, 'B'},
+        {delivery::kEarlierJournal, 'J'},
+        {delivery::kEarlierSpool, 's'}};
     for (const auto& [name, role] : exact) {
         if (path == name)
             return role;

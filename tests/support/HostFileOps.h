@@ -58,8 +58,34 @@ inline void setStateHome(const std::string& folder)
     ::_wputenv_s(L"LOCALAPPDATA", platform::toWide(folder).c_str());
 }
 #else
-/** The real file operations and path mapping of the system the tests run on. */
-using HostPathMapper = platform::PosixPathMapper;
+/**
+ * The path mapping of the system with the account's places in the folder `home`: the XDG data,
+ * configuration and state folders set there (in the environment too, so that the platform's lists
+ * of places agree), and "<own>" `ownFolder` where given.
+ */
+class HostPathMapper final : public platform::PathMapper
+{
+public:
+    explicit HostPathMapper(const std::string& home, std::string ownFolder = {})
+        : m_paths(placesIn(home, std::move(ownFolder)))
+    {
+    }
+    std::string toHost(std::string_view windowsPath) const override { return m_paths.toHost(windowsPath); }
+
+private:
+    static platform::PosixPlaces placesIn(const std::string& home, std::string ownFolder)
+    {
+        ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (home + "/xdg").c_str(), 1);
+        platform::PosixPlaces places = platform::posixPlaces();
+        if (!ownFolder.empty())
+            places.own = std::move(ownFolder);
+        return places;
+    }
+    platform::PosixPathMapper m_paths;
+};
+/** The real file operations of the system the tests run on. */
 using HostFileOps = platform::PosixFileOps;
 inline void setStateHome(const std::string& folder)
 {
@@ -68,8 +94,8 @@ inline void setStateHome(const std::string& folder)
 #endif
 
 /**
- * What a HostPathMapper takes so that "c:\" lies below the folder `home`: `home` itself on POSIX
- * (the drive folders are made below it), the folder `home`/drive_c (made here) on Windows.
+ * What a HostPathMapper takes so that the account's places lie below the folder `home`: `home`
+ * itself on POSIX, the folder `home`/drive_c (made here, for "c:\") on Windows.
  */
 inline std::string mapperHome(const std::string& home)
 {

@@ -3,10 +3,13 @@
 
 #include "app/ActivityFile.h"
 #include "app/DataFolder.h"
+#include "app/SettingsStore.h"
 #include "platform/FileIo.h"
+#include "platform/SettingsBackend.h"
 #include "platform/WindowsPath.h"
 #include "platform/posix/PosixFileOps.h"
 #include "support/FakeClock.h"
+#include "support/HostFileOps.h"
 #include "support/TempDir.h"
 #include "timing/TimeRecord.h"
 #include "tool/CommandLine.h"
@@ -64,8 +67,9 @@ protected:
 
     static bool isOneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
 
-    TempDir m_home; // the store and the XDG data folder
+    TempDir m_home; // the store and the XDG folders
     TempDir m_scratch; // the tool's output, kept out of the listings
+    HostPathMapper m_paths{dataHome()}; // the XDG folders, for the tool too
 };
 
 TEST_F(StoreToolCli, InitMakesASampleStoreOrOneFromFilesAndReplacesItOnlyWithForce)
@@ -111,23 +115,32 @@ TEST_F(StoreToolCli, InitMakesASampleStoreOrOneFromFilesAndReplacesItOnlyWithFor
     EXPECT_EQ(platform::splitLines(replaced.out).size(), 1u);
 }
 
+// This account's registration in $XDG_CONFIG_HOME, the machine's (--system) in the first folder of $XDG_CONFIG_DIRS;
+// the panel reads the account's first and finds the store's files through the line it names.
 TEST_F(StoreToolCli, RegisterWritesTheIniWhereThePanelLooksInThePanelsText)
 {
     const std::string folder = m_home.file("B\xC3\xBCro"); // "Büro" in UTF-8
     ASSERT_EQ(run({"init", folder}).exitCode, 0);
     const ToolRun registered = run({"register", folder + "/"});
     ASSERT_EQ(registered.exitCode, 0) << registered.err;
-    const std::string ini = dataHome() + "/Ovix_Shift-Loom/drive_c/windows/cwv5.ini";
+    const std::string ini = dataHome() + "/config/Ovix_Shift-Loom/cwv5.ini";
     EXPECT_EQ(registered.out, "wrote " + ini + "\n");
     EXPECT_EQ(registered.err, "");
     const std::string text = readFile(ini);
     EXPECT_NE(text.find("\r\n[cardmain]\r\n" + m_home.path() + "/B\xFCro\r\n"), std::string::npos)
         << "one byte per character: " << text;
-    // The panel's own reader takes that line and finds the store's files through it.
-    const platform::PosixPathMapper paths(dataHome());
-    platform::PosixFileOps files(paths);
-    const std::string named = scanCardWardenIni(files, "c:\\windows\\cwv5.ini");
-    EXPECT_TRUE(platform::canOpenForReading(files, named + "\\dep.dat")) << named;
+    ASSERT_EQ(run({"init", store()}).exitCode, 0);
+    ASSERT_EQ(run({"register", store(), "--system"}).out, "wrote " + dataHome() + "/xdg/Ovix_Shift-Loom/cwv5.ini\n");
+
+    platform::PosixFileOps files(m_paths);
+    platform::MemorySettingsBackend backend;
+    SettingsStore settings(backend);
+    for (const std::string& named : {m_home.path() + "/B\xFCro", store()}) {
+        settings.write(keys::DataLoc, "");
+        EXPECT_EQ(findDataFolder(settings, files, platform::registrationFiles("cwv5.ini"), [] {}), named);
+        EXPECT_TRUE(platform::canOpenForReading(files, named + "\\dep.dat")) << named;
+        fs::remove(ini);
+    }
 
     const ToolRun notAStore = run({"register", m_home.path()});
     EXPECT_EQ(notAStore.exitCode, 0);

@@ -4,6 +4,8 @@
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <windows.h>
@@ -38,6 +40,17 @@ std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
         return static_cast<std::uint32_t>(text.size() + 1);
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return static_cast<std::uint32_t>(text.size());
+}
+
+std::vector<std::string> registrationFiles(std::string_view name)
+{
+    // The Windows directory in a buffer of 145 characters, with a backslash at its end.
+    std::array<char, 145> buffer{};
+    const std::uint32_t length = GetWindowsDirectoryA(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    std::string folder(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
+    if (folder.empty() || folder.back() != '\\')
+        folder.push_back('\\');
+    return {folder + std::string(name)};
 }
 
 namespace {
