@@ -21,8 +21,8 @@ protected:
 };
 
 // The setting wins, and no registration is read. Without it, the line after the first header of the first
-// registration whose first nine characters are "[cardmain", taken whole and stored; without one the worker is asked
-// (and the dialog may store a folder). The scan on arbitrary bytes is the fuzzer's.
+// registration naming one whose first nine characters are "[cardmain", taken whole and stored; without one the
+// worker is asked (and the dialog may store a folder). The scan on arbitrary bytes is the fuzzer's.
 TEST_F(DataFolderTest, TheSettingOrARegistrationNamesTheFolderOrTheWorkerIsAsked)
 {
     const std::tuple<const char*, const char*, const char*> cases[] = {
@@ -31,28 +31,28 @@ TEST_F(DataFolderTest, TheSettingOrARegistrationNamesTheFolderOrTheWorkerIsAsked
         {"", "[cardmain]\n/cw\n", "/cw"},
         {"", "[cardmainstore]\n/cw\n", "/cw"},
         {"", "[cardmain]\nfirst\n[cardmain]\nsecond\n", "first"},
-        {"", "[CARDMAIN]\n/cw\n", "/machine"},
-        {"", "[cardmain]\r\n\r\n/cw\r\n", "/machine"}};
-    // The machine's registration, read after the account's; on Windows there is only the one.
-    const bool machine = registrations.size() > 1;
-    if (machine)
-        test::writeFile(paths.toHost(registrations[1]), "[cardmain]\r\n/machine\r\n");
-    for (const auto& [setting, ini, expected] : cases) {
-        const std::string folder = machine || expected != std::string_view("/machine") ? expected : "";
+        {"", "[CARDMAIN]\n/cw\n", ""},
+        {"", "[cardmain]\r\n\r\n/cw\r\n", ""}};
+    for (const auto& [setting, ini, folder] : cases) {
         settings.write(keys::DataLoc, setting);
         asked = 0;
         files.clear();
-        test::writeFile(paths.toHost(registrations[0]), ini);
+        test::writeFile(paths.toHost(registrations.front()), ini);
         EXPECT_EQ(find(), folder) << ini;
-        EXPECT_EQ(asked, folder.empty() ? 1 : 0) << ini;
+        EXPECT_EQ(asked, *folder ? 0 : 1) << ini;
         EXPECT_EQ(settings.read(keys::DataLoc), folder) << ini;
-        EXPECT_EQ(files.count(test::FileOp::Open) > 0, !*setting)
-            << "the registration is read only without the setting";
+        EXPECT_EQ(files.count(test::FileOp::Open) > 0, !*setting) << "a registration is read only without the setting";
     }
-    settings.write(keys::DataLoc, "");
     EXPECT_EQ(
         findDataFolder(settings, files, {"c:\\nowhere\\cwv5.ini"}, [this] { settings.write(keys::DataLoc, "/srv/x"); }),
         "/srv/x");
+    // The machine's registration where the account's names no folder (as the last case left it), not before it.
+    test::writeFile(paths.toHost(registrations.back()), "[cardmain]\r\n/machine\r\n");
+    for (const char* folder : {"/machine", "/mine"}) {
+        settings.write(keys::DataLoc, "");
+        EXPECT_EQ(find(), folder);
+        test::writeFile(paths.toHost(registrations.front()), "[cardmain]\r\n/mine\r\n");
+    }
 }
 
 // A drive list over the test's temporary folders.

@@ -143,7 +143,7 @@ TEST_F(DeliveryTest, AFragmentLeftByOneWriterIsNeverGluedToAnotherWorkersRecord)
     files.shortWriteNthOn("\\data", 1, 5);
     files.failNthOn(FileOp::Write, "\\data", 2);
     writer.write("0120261205080700r1");
-    test::HostPathMapper otherPaths{test::mapperHome(home.file("other")), home.file("other/own")};
+    test::HostPathMapper otherPaths = test::hostPaths(home.file("other"), home.file("other/own"));
     test::HostFileOps otherFiles{otherPaths};
     TimeRecordWriter other(otherFiles);
     other.setStore(store());

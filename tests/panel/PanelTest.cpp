@@ -71,19 +71,6 @@ TEST_F(PanelTest, ANormalStartRestoresTheRunFromTheSettingsAndTheStore)
     EXPECT_TRUE(host.trayVisible && host.messages.empty());
 }
 
-TEST_F(PanelTest, TheRegistrationOrElseTheWorkerNamesTheStore)
-{
-    EXPECT_EQ(panel.load(), LoadOutcome::NoStart) << "the worker cancels";
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown", "locate modal"}));
-    makeStore();
-    test::writeFile(
-        paths.toHost(platform::registrationFiles(kCardWardenIniName).back()), "[cardmain]\r\n" + store() + "\r\n");
-    host.calls.clear();
-    EXPECT_EQ(panel.load(), LoadOutcome::Normal);
-    EXPECT_EQ(panel.dataFolder(), store());
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown"})) << "not asked";
-}
-
 #ifndef _WIN32
 // Linux: a worker's set-up at the places of earlier versions, their drive C folder (a store named "c:\\cw" kept in it,
 // Card-Warden's registration in its "windows" folder, records in the buffer c:\\data, the fallback folder's lists) is
@@ -91,27 +78,23 @@ TEST_F(PanelTest, TheRegistrationOrElseTheWorkerNamesTheStore)
 // the registration is this account's, and a start without the setting finds the store through it.
 TEST_F(PanelTest, AnUpgradeFromTheEarlierLinuxLayoutLosesNothing)
 {
-    const std::string ours = home.path() + "/Ovix_Shift-Loom", driveC = ours + "/drive_c";
-    test::writeFile(driveC + "/cw/cardward.ini", "[cardward]\r\n");
-    test::writeFile(driveC + "/cw/dep.dat", test::jobFile(test::numberedJobs(2)));
-    test::writeFile(driveC + "/windows/cwv5.ini", "[cardmain]\r\nc:\\cw\r\n");
-    test::writeFile(driveC + "/data", "b1\r\nb2\r\n");
-    test::writeFile(driveC + "/activities.txt", "REPAIR  Repairs         00000002;\r\n");
-    settings.write(keys::DataLoc, "c:\\cw");
-    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
-    EXPECT_EQ(panel.dataFolder(), driveC + "/cw");
-    EXPECT_EQ(settings.read(keys::DataLoc), driveC + "/cw");
-    EXPECT_EQ(test::readFile(driveC + "/cw/data"), "b1\r\nb2\r\n");
-    EXPECT_EQ(panel.jobList().size(), 3u);
-    EXPECT_EQ(test::readFile(home.path() + "/config/Ovix_Shift-Loom/cwv5.ini"), "[cardmain]\r\nc:\\cw\r\n");
-    EXPECT_EQ(test::readFile(ours + "/activities.txt"), "REPAIR  Repairs         00000002;\r\n");
+    const std::string ours = home.path() + "/Ovix_Shift-Loom", cw = ours + "/drive_c/cw";
+    const std::string registration = "[cardmain]\r\nc:\\cw\r\n";
+    test::writeFile(cw + "/cardward.ini", "[cardward]\r\n");
+    test::writeFile(ours + "/drive_c/windows/cwv5.ini", registration);
+    test::writeFile(ours + "/drive_c/data", "b1\r\nb2\r\n");
+    test::writeFile(ours + "/drive_c/activities.txt", "A;\r\n");
+    for (const char* setting : {"c:\\cw", ""}) { // the earlier version's setting, then none: the registration's
+        settings.write(keys::DataLoc, setting);
+        Panel started(settings, files, clock, host);
+        ASSERT_EQ(started.load(), LoadOutcome::Normal);
+        EXPECT_EQ(started.dataFolder() + " " + settings.read(keys::DataLoc), cw + " " + cw);
+    }
+    EXPECT_EQ(test::readFile(cw + "/data"), "b1\r\nb2\r\n");
+    EXPECT_EQ(test::readFile(home.path() + "/config/Ovix_Shift-Loom/cwv5.ini"), registration);
+    EXPECT_EQ(test::readFile(ours + "/activities.txt"), "A;\r\n");
     for (const char* moved : {"/data", "/windows/cwv5.ini", "/activities.txt"})
-        EXPECT_FALSE(test::fileExists(driveC + moved)) << moved;
-
-    settings.write(keys::DataLoc, "");
-    Panel again(settings, files, clock, host);
-    ASSERT_EQ(again.load(), LoadOutcome::Normal);
-    EXPECT_EQ(again.dataFolder(), driveC + "/cw") << "named by the moved registration";
+        EXPECT_FALSE(test::fileExists(ours + "/drive_c" + moved)) << moved;
 }
 #endif
 

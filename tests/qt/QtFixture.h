@@ -49,7 +49,7 @@ protected:
         Application();
     } application;
     TempDir home;
-    HostPathMapper paths{home.path(), home.file("own")};
+    HostPathMapper paths = hostPaths(home.path(), home.file("own"));
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};

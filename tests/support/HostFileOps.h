@@ -58,33 +58,7 @@ inline void setStateHome(const std::string& folder)
     ::_wputenv_s(L"LOCALAPPDATA", platform::toWide(folder).c_str());
 }
 #else
-/**
- * The path mapping of the system with the account's places in the folder `home`: the XDG data,
- * configuration and state folders set there (in the environment too, so that the platform's lists
- * of places agree), and "<own>" `ownFolder` where given.
- */
-class HostPathMapper final : public platform::PathMapper
-{
-public:
-    explicit HostPathMapper(const std::string& home, std::string ownFolder = {})
-        : m_paths(placesIn(home, std::move(ownFolder)))
-    {
-    }
-    std::string toHost(std::string_view windowsPath) const override { return m_paths.toHost(windowsPath); }
-
-private:
-    static platform::PosixPlaces placesIn(const std::string& home, std::string ownFolder)
-    {
-        ::setenv("XDG_DATA_HOME", home.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (home + "/xdg").c_str(), 1);
-        platform::PosixPlaces places = platform::posixPlaces();
-        if (!ownFolder.empty())
-            places.own = std::move(ownFolder);
-        return places;
-    }
-    platform::PosixPathMapper m_paths;
-};
+using HostPathMapper = platform::PosixPathMapper;
 /** The real file operations of the system the tests run on. */
 using HostFileOps = platform::PosixFileOps;
 inline void setStateHome(const std::string& folder)
@@ -94,16 +68,22 @@ inline void setStateHome(const std::string& folder)
 #endif
 
 /**
- * What a HostPathMapper takes so that the account's places lie below the folder `home`: `home`
- * itself on POSIX, the folder `home`/drive_c (made here, for "c:\") on Windows.
+ * The path mapping of the tests, with the account's places below the folder `home` and "<own>" `ownFolder` where
+ * given. On Windows the root of C: is `home`/drive_c (made here). On POSIX the XDG data, configuration and state
+ * folders are `home`, `home`/config and `home`/xdg, in the environment too, so that the platform's lists agree.
  */
-inline std::string mapperHome(const std::string& home)
+inline HostPathMapper hostPaths(const std::string& home, const std::string& ownFolder = {})
 {
 #ifdef _WIN32
     std::filesystem::create_directories(home + "\\drive_c");
-    return home + "\\drive_c";
+    return HostPathMapper(home + "\\drive_c", ownFolder);
 #else
-    return home;
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (home + "/xdg").c_str(), 1);
+    platform::PosixPlaces places = platform::posixPlaces();
+    places.own = ownFolder.empty() ? places.own : ownFolder;
+    return HostPathMapper(std::move(places));
 #endif
 }
 
