@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,14 +131,7 @@ inline constexpr std::string_view kHostFolderName = "Ovix_Shift-Loom";
  */
 std::vector<std::string> registrationFiles(std::string_view name);
 
-#ifdef _WIN32
-/**
- * The Windows directory as a text of the program: copies it into `buffer` (at most `size` - 1
- * characters and a NUL) and returns the number of its characters; when the buffer is too small,
- * returns the size it needs, NUL included, and writes nothing.
- */
-std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
-#else
+#ifndef _WIN32
 /** Linux: the folder that earlier versions used for drive `letter`, in `localFolder` (see the definition). */
 std::string earlierDriveFolder(const std::string& localFolder, char letter);
 /**

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <windows.h>
@@ -28,6 +29,11 @@ void endProcessNow(int exitCode)
     ExitProcess(static_cast<UINT>(exitCode));
 }
 
+namespace {
+
+// The Windows directory as a text of the program, as the Windows call of that name gives it: into
+// `buffer` (at most `size` - 1 characters and a NUL), returning the number of its characters; when
+// the buffer is too small, the size it needs, NUL included, writing nothing.
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
 {
     // The folder as a text of the program: Windows-1252, and only when it has no other character.
@@ -41,6 +47,8 @@ std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return static_cast<std::uint32_t>(text.size());
 }
+
+} // namespace
 
 std::vector<std::string> registrationFiles(std::string_view name)
 {
