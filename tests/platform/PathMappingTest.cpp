@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/Cp1252.h"
+#include "platform/Drives.h"
 #include "platform/WindowsPath.h"
 #ifdef _WIN32
 #include "platform/win32/WideText.h"
@@ -103,6 +104,23 @@ TEST(XdgFolders, ComeFromTheEnvironmentOrTheHomeFolder)
     ::unsetenv("HOME");
     EXPECT_EQ(posixPlaces().config.back(), "/etc/xdg/Ovix_Shift-Loom");
     EXPECT_EQ(ownStateFolder(), std::string(::getpwuid(::geteuid())->pw_dir) + "/.local/state/Ovix_Shift-Loom");
+}
+
+// The locate dialog's drives on Linux: the mounted file systems that can hold a store, "/" always, each starting at its
+// mount point; no kernel file system, nothing under /proc, /sys, /dev or /run, no file mounted on its own.
+TEST(Drives, AreTheMountedFolders)
+{
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("share x/cw"));
+    test::writeFile(dir.file("hosts"), "");
+    test::writeFile(dir.file("mounts"),
+        "/dev/sda1 / ext4 rw 0 0\nproc /proc proc rw 0 0\nnas:/x " + dir.path() + "/share\\040x nfs rw 0 0\n"
+            + "/dev/sda1 " + dir.file("hosts")
+            + " ext4 rw 0 0\ntmpfs /run/user tmpfs rw 0 0\nsysfs /srv sysfs rw 0 0\n");
+    PosixDriveList drives(dir.file("mounts"));
+    EXPECT_EQ(drives.drives(), (std::vector<std::string>{"/", dir.file("share x")}));
+    EXPECT_EQ(drives.currentFolder(dir.file("share x")), dir.file("share x"));
+    EXPECT_EQ(drives.driveOf(dir.file("share x/cw")) + " " + drives.driveOf("/srv"), dir.file("share x") + " /");
 }
 #endif
 

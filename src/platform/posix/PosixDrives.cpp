@@ -81,7 +81,10 @@ std::vector<std::string> PosixDriveList::mountPoints() const
         if (std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), type) != kPseudoFileSystems.end())
             continue;
         point = unescapeMountPoint(point);
-        if (under(point, "/proc") || under(point, "/sys") || under(point, "/dev") || under(point, "/run"))
+        // A file mounted on its own (a container's /etc/hosts) holds no store either.
+        std::error_code error;
+        if (under(point, "/proc") || under(point, "/sys") || under(point, "/dev") || under(point, "/run")
+            || !std::filesystem::is_directory(point, error))
             continue;
         if (std::find(points.begin(), points.end(), point) == points.end())
             points.push_back(point);
