@@ -71,7 +71,8 @@ PosixPlaces posixPlaces()
 std::vector<std::string> registrationFiles(std::string_view name)
 {
     std::vector<std::string> files;
-    for (std::size_t i = 0; i < posixPlaces().config.size(); ++i)
+    const std::size_t folders = posixPlaces().config.size();
+    for (std::size_t i = 0; i < folders; ++i)
         files.push_back(configPlace(i) + "\\" + std::string(name));
     return files;
 }
