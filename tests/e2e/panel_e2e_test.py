@@ -193,7 +193,8 @@ class OfflineTest(PanelTestCase):
         with open(self.ws.data_file, "ab") as file:
             file.write(other.encode() + b"\r\n")
         self.assertEqual(self.wait_records(3, timeout=60), [other] + buffered)
-        self.assertEqual(ps.records(self.ws.buffer), [])
+        # The files go once their records are in the store: a moment after.
+        ps.wait_for("the buffer empty", lambda: ps.records(self.ws.buffer) == [], timeout=10)
         self.end_by_sigterm()
 
 
