@@ -66,7 +66,7 @@ void BM_Append_PlainSyscalls(benchmark::State& state)
 void BM_Append_AppendLocked(benchmark::State& state)
 {
     BenchDir dir;
-    platform::PosixPathMapper paths(dir.path(), dir.file("own"));
+    platform::PosixPathMapper paths({.own = dir.file("own")});
     platform::PosixFileOps files(paths);
     const std::string path = storeFile(dir.path(), kDataFileName);
     const std::string line = std::string(kRecord) + "\r\n";
@@ -82,7 +82,7 @@ void BM_Append_AppendLocked(benchmark::State& state)
 void BM_Append_AppendTimeRecord(benchmark::State& state)
 {
     BenchDir dir;
-    platform::PosixPathMapper paths(dir.path(), dir.path() + "/own");
+    platform::PosixPathMapper paths({.own = dir.path() + "/own"});
     platform::PosixFileOps files(paths);
     if (std::FILE* marker = std::fopen(dir.file(kStoreMarkerName).c_str(), "w"))
         std::fclose(marker);

@@ -29,7 +29,7 @@ struct LoadedPanel
             throw std::runtime_error("the main window did not load its store");
     }
     BenchDir home;
-    platform::PosixPathMapper paths{home.path(), home.file("own")};
+    platform::PosixPathMapper paths{{.own = home.file("own")}};
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};

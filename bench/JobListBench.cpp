@@ -54,7 +54,7 @@ JobStore& jobStore(int jobs)
 struct Files
 {
     BenchDir home;
-    platform::PosixPathMapper paths{home.path(), home.file("own")};
+    platform::PosixPathMapper paths{{.own = home.file("own")}};
     platform::PosixFileOps ops{paths};
 };
 

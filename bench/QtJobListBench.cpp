@@ -43,12 +43,12 @@ struct LoadedPanel
         QApplication::processEvents();
     }
     BenchDir home;
-    platform::PosixPathMapper paths{home.path(), home.file("own")};
+    platform::PosixPathMapper paths{{.own = home.file("own")}};
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};
     platform::SystemClock clock;
-    platform::PosixDriveList drives{paths};
+    platform::PosixDriveList drives;
     QtFrontEnd frontEnd{settings, files, drives};
     Panel panel{settings, files, clock, frontEnd};
     PanelWindow window{panel};

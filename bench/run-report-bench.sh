@@ -13,6 +13,7 @@
 #   plain read   cat FILE > /dev/null (the floor)
 #   decode       shift-loom-store report STORE --csv --from 2100-01-01: every line read and
 #                decoded, every interval found, no day selected (a second floor: the reading)
+#   summary      shift-loom-store report STORE --summary --csv > /dev/null: the shop's table
 #   csv          shift-loom-store report STORE --csv > /dev/null
 #   html         shift-loom-store report STORE --html PAGE
 #   html 2x      the same on the file with twice the records
@@ -90,6 +91,7 @@ measure() {
 for round in $(seq "$rounds"); do
     measure read cat "$work/store/data"
     measure decode "$store_tool" report "$work/store" --csv --from 2100-01-01
+    measure summary "$store_tool" report "$work/store" --summary --csv
     measure csv "$store_tool" report "$work/store" --csv
     measure html "$store_tool" report "$work/store" --html "$work/page.html"
     measure html2x "$store_tool" report "$work/store2x" --html "$work/page2x.html"
@@ -101,7 +103,7 @@ median() { awk -v c="$2" '{ print $c }' "$work/$1" | sort -n | awk '{ v[NR] = $1
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf (b > 0 ? "%.1f" : "-"), a / b }'; }
 
 : >"$out"
-for name in read decode csv html html2x; do
+for name in read decode summary csv html html2x; do
     for column in 1 2 3; do
         figure=$(case $column in 1) echo wall_ms ;; 2) echo cpu_ms ;; 3) echo rss_mib ;; esac)
         printf '%s_%s\t%s\t%s\n' "$name" "$figure" "$(median "$name" "$column")" \
@@ -112,7 +114,7 @@ done
 page=$(stat -c %s "$work/page.html")
 printf 'Data file: %s records, %s bytes; page: %s bytes; %s rounds\n' "$records" "$bytes" "$page" "$rounds"
 printf '%-10s %10s %10s %10s %10s %10s\n' run wall_ms cpu_ms rss_mib 'wall/read' 'cpu/read'
-for name in read decode csv html html2x; do
+for name in read decode summary csv html html2x; do
     printf '%-10s %10s %10s %10s %10s %10s\n' "$name" "$(median "$name" 1)" "$(median "$name" 2)" "$(median "$name" 3)" \
         "$(ratio "$(median "$name" 1)" "$(median read 1)")" "$(ratio "$(median "$name" 2)" "$(median read 2)")"
 done

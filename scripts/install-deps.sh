@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format
     # libraries
-    qt6-base-dev libgl-dev libgtest-dev libgmock-dev libcli11-dev libbenchmark-dev
+    qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
     # fonts standing in for Arial and Arial Narrow
     fonts-liberation fonts-dejavu-core
     # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
@@ -19,13 +19,14 @@ packages=(
     xfce4-panel dbus libglib2.0-bin weston xwayland qt6-wayland
     # the accessibility bus and its Python client, to read the panel as a screen reader does
     at-spi2-core python3-pyatspi
-    # the store tool's timesheet page rendered and checked in a browser
-    chromium
+    # the store tool's timesheet page rendered and checked in a browser, and its printout (PDF
+    # pages counted, read and drawn by poppler's tools)
+    chromium poppler-utils
     # desktop integration checks
     appstream desktop-file-utils
-    # the Debian package's library dependencies (dpkg-shlibdeps), its check, the store tool's
-    # manual page; rendering the icon artwork
-    dpkg-dev lintian help2man librsvg2-bin
+    # the Debian package's library dependencies (dpkg-shlibdeps) and its check; rendering the
+    # icon artwork
+    dpkg-dev lintian librsvg2-bin
     # the Windows build: mingw-w64 cross compiler, wine to run its tests, NSIS for its installer,
     # osslsigncode and openssl to sign it (and to test the signing with a throwaway certificate),
     # the locale sources of the Japanese locale made below, for wine's code page 932

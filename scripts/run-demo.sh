@@ -2,8 +2,8 @@
 # Builds the release preset and starts the panel on a demo data store of its own.
 #
 # Everything of the demo lives under build/release/demo/: the store made by shift-loom-store, and
-# the panel's settings and mapped drives (XDG_CONFIG_HOME, XDG_DATA_HOME point there), so a
-# worker's real settings are never touched.
+# the panel's settings, registration, buffer and fallback folder (the XDG folders point there), so
+# a worker's real settings and records are never touched.
 #
 # With a display ($DISPLAY or $WAYLAND_DISPLAY) the panel starts there and runs until it is ended.
 # Without one, the script starts a virtual X display and a tray host, starts the panel with two
@@ -24,9 +24,11 @@ cmake --build --preset release -j "$jobs" --target shift-loom shift-loom-store
 bin="$root/build/release/bin"
 demo="$root/build/release/demo"
 rm -rf "$demo"
-mkdir -p "$demo/config" "$demo/data"
+mkdir -p "$demo/config" "$demo/data" "$demo/state" "$demo/xdg"
 export XDG_CONFIG_HOME="$demo/config"
+export XDG_CONFIG_DIRS="$demo/xdg"
 export XDG_DATA_HOME="$demo/data"
+export XDG_STATE_HOME="$demo/state"
 store="$demo/store"
 "$bin/shift-loom-store" init "$store"
 "$bin/shift-loom-store" register "$store"

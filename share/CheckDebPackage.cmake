@@ -54,6 +54,11 @@ set(expected
 foreach(program IN LISTS PROGRAMS)
     list(APPEND expected ./usr/bin/${program} ./usr/share/man/man1/${program}.1.gz)
 endforeach()
+list(FIND PROGRAMS shift-loom-store at)
+if(NOT at EQUAL -1)
+    list(APPEND expected ./usr/share/bash-completion/completions/shift-loom-store
+        ./usr/share/doc/shift-loom/store-tool.md)
+endif()
 foreach(path IN LISTS expected)
     string(FIND "${contents}" " ${path}\n" at)
     if(at EQUAL -1)

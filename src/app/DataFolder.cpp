@@ -3,6 +3,7 @@
 
 #include "app/StorePaths.h"
 #include "platform/FileIo.h"
+#include "platform/WindowsPath.h"
 
 #include <vector>
 
@@ -28,21 +29,28 @@ std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath
 
 std::string findDataFolder(SettingsStore& settings,
     platform::FileOps& files,
-    std::string_view windowsDir,
+    const std::vector<std::string>& registrations,
     const std::function<void()>& askWorker)
 {
-    std::string folder = settings.read(keys::DataLoc);
-    if (folder.empty()) {
-        const std::string ini = std::string(windowsDir) + std::string(kCardWardenIniName);
-        if (FileExists(files, ini)) {
-            const std::string named = scanCardWardenIni(files, ini);
-            if (!named.empty())
+    if (settings.read(keys::DataLoc).empty()) {
+        for (const std::string& ini : registrations) {
+            const std::string named = FileExists(files, ini) ? scanCardWardenIni(files, ini) : std::string();
+            if (!named.empty()) {
                 settings.write(keys::DataLoc, named);
+                break;
+            }
         }
     }
     if (settings.read(keys::DataLoc).empty())
         askWorker();
-    return settings.read(keys::DataLoc);
+    std::string folder = settings.read(keys::DataLoc);
+#ifndef _WIN32
+    if (std::string moved = platform::earlierFolderText(folder); !moved.empty()) {
+        settings.write(keys::DataLoc, moved);
+        folder = std::move(moved);
+    }
+#endif
+    return folder;
 }
 
 } // namespace shiftloom

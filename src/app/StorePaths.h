@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/WindowsPath.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,10 +10,15 @@ namespace shiftloom {
 
 /**
  * The folder the panel reads while the data store is away (its records wait in the offline
- * buffer meanwhile). On Windows, where the user may not create files in the root of C:, the
- * platform's path mapping puts this folder's files in a per-user folder (`platform::Win32PathMapper`).
+ * buffer meanwhile): its job list and activity list. On Windows "c:\", which the platform's path
+ * mapping puts in a per-user folder where the user may not create files in the root of C:
+ * (`platform::Win32PathMapper`); on Linux the account's $XDG_DATA_HOME/Ovix_Shift-Loom.
  */
+#ifdef _WIN32
 inline constexpr std::string_view FallbackDataFolder = "c:\\";
+#else
+inline constexpr std::string_view FallbackDataFolder = platform::kLocalFolder;
+#endif
 
 inline constexpr std::string_view kDataFileName = "data";
 inline constexpr std::string_view kJobFileName = "dep.dat";

@@ -68,9 +68,10 @@ void HandOver::settleRecords(std::string& forStore, std::string& forWaiting)
             const std::size_t whole = lines.substr(0, matched - e->prefix).rfind(kLineEnd);
             arrived = whole == std::string_view::npos ? 0 : whole + kLineEnd.size();
         }
-        // The records of files stay in their files until they are wholly in the store.
+        // The records of files stay in their files until they are wholly in the store. An entry
+        // whose files that went cannot all be deleted now stays, so they never go a second time.
         if (e->kind == 'F')
-            removeDelivered(*e, arrived);
+            m_allSettled = removeDelivered(*e, arrived) && m_allSettled;
         else
             (m_setup.inStore(e->target) ? forStore : forWaiting) += lines.substr(arrived);
     }
@@ -267,9 +268,9 @@ std::vector<NamedFile> filesOf(std::string_view list)
 
 } // namespace
 
-std::size_t HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived)
+bool HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived)
 {
-    std::size_t removed = 0;
+    bool allGone = true;
     std::uint64_t end = 0;
     for (const NamedFile& named : filesOf(e.source)) {
         end += named.bytes;
@@ -279,13 +280,17 @@ std::size_t HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived
         const std::string path = m_setup.filesFolder + "\\" + std::string(named.name);
         OpenFile file(m_files);
         std::string id;
-        if (file.open(path, OpenMode::Read) != FileError::None || m_files.identity(file.handle(), id) != FileError::None
-            || id != named.identity)
+        const FileError opened = file.open(path, OpenMode::Read);
+        if (opened == FileError::NotFound)
             continue;
+        if (opened != FileError::None || m_files.identity(file.handle(), id) != FileError::None) {
+            allGone = false; // there, but not to be looked at now (a scanner may hold it)
+            continue;
+        }
         file.close();
-        removed += m_files.remove(path) == FileError::None;
+        allGone = (id != named.identity || m_files.remove(path) == FileError::None) && allGone;
     }
-    return removed;
+    return allGone;
 }
 
 SourceState HandOver::handOverFiles(

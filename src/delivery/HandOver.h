@@ -123,8 +123,11 @@ private:
         std::string_view source, const std::string& id, const std::string& content) const;
     static std::uint64_t afterWholeLines(const std::string& content, const JournalEntry& e, std::size_t matched);
     static void fill(JournalEntry& e, const platform::AppendPlan& plan, std::string_view lines);
-    /** Deletes the files an 'F' entry names whose records are wholly in the store (`arrived` bytes of its lines). */
-    std::size_t removeDelivered(const JournalEntry& e, std::size_t arrived);
+    /**
+     * Deletes the files an 'F' entry names whose records are wholly in the store (`arrived` bytes
+     * of its lines); false while one of them is still there.
+     */
+    bool removeDelivered(const JournalEntry& e, std::size_t arrived);
     platform::AppendResult append(std::string_view target,
         std::string_view lines,
         bool lineStart,

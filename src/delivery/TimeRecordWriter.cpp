@@ -161,6 +161,7 @@ void TimeRecordWriter::deliver()
         // Records written meanwhile stay behind those that went.
         m_held.erase(0, held.size() - left.size());
         m_storeState = stateOf(result.store);
+        m_storeError = result.error;
         m_pending = result.waiting || !m_held.empty();
         if (m_pending || result.store != delivery::StoreAnswer::Takes) {
             // A delivery that a new record asked for does not lengthen the pause between tries.

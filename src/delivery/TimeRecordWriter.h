@@ -87,6 +87,8 @@ public:
     void setWake(std::function<void()> wake);
 
     StoreState storeState() const { return m_storeState.load(); }
+    /** Why the store did not take records at the last delivery (None when it did). */
+    platform::FileError storeError() const { return m_storeError.load(); }
     /** True while records wait (in the buffer or in memory) as far as this writer knows. */
     bool pending() const;
     std::size_t heldCount() const;
@@ -123,6 +125,7 @@ private:
     std::chrono::steady_clock::time_point m_nextTry{};
     std::chrono::seconds m_backOff{1};
     std::atomic<StoreState> m_storeState{StoreState::Unknown};
+    std::atomic<platform::FileError> m_storeError{platform::FileError::None};
     std::thread m_thread;
     std::atomic<bool> m_finished{false};
 };

@@ -24,10 +24,16 @@ inline constexpr std::string_view kJournal = "<own>\\journal";
  * Left by earlier versions, handed over (in their own journal's care) before the account's own
  * records, whenever this account can read and remove them, and never in their way otherwise: the
  * single-file buffer c:\data (on Windows, where several accounts may share the root of C:, it may
- * be another account's), its journal, and the spool file.
+ * be another account's; on Linux in the folder that stood for c:\, "<earlier>"), its journal, and
+ * the spool file.
  */
+#ifdef _WIN32
 inline constexpr std::string_view kEarlierBuffer = "c:\\data";
 inline constexpr std::string_view kEarlierJournal = "c:\\data.journal";
+#else
+inline constexpr std::string_view kEarlierBuffer = "<earlier>\\data";
+inline constexpr std::string_view kEarlierJournal = "<earlier>\\data.journal";
+#endif
 inline constexpr std::string_view kEarlierSpool = "<own>\\spool";
 
 /**

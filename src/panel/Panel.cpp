@@ -2,14 +2,13 @@
 #include "Panel.h"
 
 #include "app/DataFolder.h"
+#include "app/EarlierPlaces.h"
 #include "app/JobFile.h"
 #include "app/StorePaths.h"
 #include "panel/TimeText.h"
 #include "platform/FileIo.h"
-#include "platform/WindowsPath.h"
 #include "timing/TimeRecord.h"
 
-#include <array>
 #include <cstdlib>
 
 namespace shiftloom {
@@ -53,17 +52,6 @@ ElapsedTime nextSecond(ElapsedTime elapsed)
     return next == kDay ? 0s : next;
 }
 
-// The Windows directory, with a trailing backslash.
-std::string windowsDirectory()
-{
-    std::array<char, 145> buffer{};
-    const std::uint32_t length = platform::GetWindowsDirectoryA(buffer.data(), buffer.size());
-    std::string folder(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
-    if (folder.empty() || folder.back() != '\\')
-        folder.push_back('\\');
-    return folder;
-}
-
 Message message(std::string_view text, std::string_view title, MessageIcon icon)
 {
     return {std::string(text), std::string(title), icon, MessageButtons::Ok, MessageAnswer::Ok};
@@ -104,8 +92,9 @@ LoadOutcome Panel::load()
     restoreSlots();
     m_activity = {m_settings.read(keys::ActivityCode), m_settings.read(keys::ActivityNum)};
 
+    moveEarlierSetUp(m_files);
     const std::string folder = findDataFolder(
-        m_settings, m_files, windowsDirectory(), [this] { m_frontEnd.showLocateDialog(DialogMode::Modal); });
+        m_settings, m_files, registrationFiles(), [this] { m_frontEnd.showLocateDialog(DialogMode::Modal); });
     if (folder.empty())
         return LoadOutcome::NoStart;
 
@@ -220,6 +209,11 @@ void Panel::collect()
     }
     const StoreState store = m_writer.storeState();
     const bool storeAnswers = store == StoreState::Takes || store == StoreState::Busy;
+    // A store that refuses the lock is no passing fault: the worker hears of it once a run.
+    if (m_writer.storeError() == FileError::LockRefused && !m_lockRefusedShown) {
+        m_lockRefusedShown = true;
+        m_frontEnd.showMessage(message(messages::LockRefusedText, messages::LockRefusedTitle, MessageIcon::Critical));
+    }
     if (jobs) {
         // A run on the fallback folder goes back to the store once its job list can be read.
         if (m_dataFolder != m_storeFolder && jobs->error == FileError::None && storeAnswers) {

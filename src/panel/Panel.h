@@ -38,6 +38,10 @@ inline constexpr std::string_view DuplicateText = "That job already assigned";
 inline constexpr std::string_view ExitText = "Are you sure? WARNING this will stop all timing.";
 inline constexpr std::string_view ExitTitle = "Exit Shift-Loom?";
 inline constexpr std::string_view NotSavedTitle = "Time record not saved";
+inline constexpr std::string_view LockRefusedTitle = "Card-Warden's data file cannot be locked";
+inline constexpr std::string_view LockRefusedText =
+    "This account may add to Card-Warden's data file but not lock it, so the time records wait on this computer. "
+    "Please ask the administrator to give this account read access to the data file.";
 inline constexpr std::string_view NotSavedText =
     "This time record could not be saved on this computer. The panel keeps it and saves it as soon as it can. "
     "Please tell your supervisor, and do not end the panel or turn the computer off before then.";
@@ -75,7 +79,7 @@ struct Drag
 enum class LoadOutcome
 {
     Normal, ///< the data store is used; records go to its data file
-    Fallback, ///< the store could not be used: the run uses "c:\" and records go to the buffer
+    Fallback, ///< the store could not be used: the run reads the fallback folder and records go to the buffer
     NoStart, ///< no data folder is known: the program ends silently
 };
 
@@ -141,7 +145,7 @@ public:
     std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
     const std::string& jobListText() const { return m_jobListText; }
-    /** The data folder the panel reads: the store's, or "c:\" while the store is away. */
+    /** The data folder the panel reads: the store's, or the fallback folder while the store is away. */
     const std::string& dataFolder() const { return m_dataFolder; }
     /** The data store's folder found at start-up; records always go to its data file. */
     const std::string& storeFolder() const { return m_storeFolder; }
@@ -156,7 +160,7 @@ public:
      * the locate dialog; with none the run does not start), the first delivery to the store (the
      * records waiting in the offline buffer handed over), the card number and the job list. A
      * store that does not take records (or does not answer within `kStartUpWait`) makes the run
-     * start on the fallback folder "c:\", silently; once the store takes records again the run
+     * start on the fallback folder (`FallbackDataFolder`), silently; once the store takes records again the run
      * goes back to it (see `collect`).
      */
     LoadOutcome load();
@@ -304,6 +308,7 @@ private:
     };
     std::shared_ptr<JobListMail> m_mail = std::make_shared<JobListMail>();
     bool m_notSavedShown = false;
+    bool m_lockRefusedShown = false;
     std::unique_ptr<ActivityList> m_activityList;
     bool m_loaded = false;
     bool m_locateOpen = false;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/WindowsPath.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +9,8 @@ namespace shiftloom::platform {
 
 /**
  * The drives that the locate dialog offers, and the folder each one starts in.
- * On Windows these are the drive letters. Elsewhere they are the program's mapped drive folders
- * ("c:" for $XDG_DATA_HOME/Ovix_Shift-Loom/drive_c) and the mounted volumes ("/", "/mnt/share").
+ * On Windows these are the drive letters. On Linux they are the mounted file systems that can hold
+ * a store ("/", "/mnt/share"), each starting at its mount point.
  */
 class DriveList
 {
@@ -32,7 +30,7 @@ class PosixDriveList final : public DriveList
 {
 public:
     /** `mounts` is the mount table to read (normally /proc/self/mounts). */
-    PosixDriveList(const PosixPathMapper& paths, std::string mounts = "/proc/self/mounts");
+    explicit PosixDriveList(std::string mounts = "/proc/self/mounts");
 
     std::vector<std::string> drives() override;
     std::string currentFolder(std::string_view drive) override;
@@ -42,7 +40,6 @@ public:
 private:
     std::vector<std::string> mountPoints() const;
 
-    const PosixPathMapper& m_paths;
     std::string m_mounts;
 };
 

@@ -26,6 +26,8 @@ std::string_view describe(FileError error)
         return "exists already";
     case FileError::NotAStore:
         return "not a data store (no cardward.ini)";
+    case FileError::LockRefused:
+        return "may be appended to but not locked";
     case FileError::Other:
         break;
     }
@@ -188,7 +190,7 @@ FileError openLockedForAppend(
         if (error != FileError::None)
             return error;
         if (error = file.lock(LockKind::Exclusive, wait.budget, wait.interval); error != FileError::None)
-            return error;
+            return error == FileError::AccessDenied && !readable ? FileError::LockRefused : error;
         if (!file.ops().detached(file.handle(), path))
             return FileError::None;
         if (attempt + 1 == kReopenAttempts)

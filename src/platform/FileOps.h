@@ -22,6 +22,7 @@ enum class FileError
     Io, ///< the device or network share failed
     Exists, ///< a new file was asked for and the name is taken
     NotAStore, ///< the folder does not hold the file that marks it as Card-Warden's data store
+    LockRefused, ///< the file may be written but not locked (Windows locks only for read or write access)
     Other,
 };
 

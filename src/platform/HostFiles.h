@@ -17,8 +17,8 @@ inline constexpr bool kWindowsHost = false;
 
 /**
  * The path mapping and the file operations of the system the program runs on: on Windows the
- * paths themselves (the root of C: where `localRootFolder()` puts it), elsewhere the per-user
- * drive folders under $XDG_DATA_HOME.
+ * paths themselves (the root of C: where `localRootFolder()` puts it), on Linux folder paths and
+ * the account's places in the XDG folders (`posixPlaces()`).
  */
 class HostFiles final
 {

@@ -4,56 +4,55 @@
 #include "platform/Cp1252.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace shiftloom::platform {
 namespace {
 
-bool isDriveLetter(char c)
+bool isSeparator(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return c == '\\' || c == '/';
 }
 
-std::string homeFolder()
+// `rest`, a text of the program, joined to `out` as a host path: its characters in UTF-8, each "\"
+// a "/", and no separator doubled.
+std::string joined(std::string out, std::string_view rest)
 {
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
-#ifndef _WIN32
-    // Without HOME the password database knows the user's home; a shared folder never stands in.
-    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir && *entry->pw_dir)
-        return entry->pw_dir;
-#endif
-    return {};
-}
-
-std::string envOr(const char* name, const std::string& fallback)
-{
-    const char* value = std::getenv(name);
-    return value && *value ? std::string(value) : fallback;
+    for (const char c : cp1252ToUtf8(rest)) {
+        const char mapped = c == '\\' ? '/' : c;
+        if (mapped != '/' || out.empty() || out.back() != '/')
+            out.push_back(mapped);
+    }
+    return out;
 }
 
 } // namespace
 
+std::string_view namedPlace(std::string_view path, std::string_view& rest)
+{
+    const std::size_t close = path.starts_with('<') ? path.find('>') : std::string_view::npos;
+    if (close == std::string_view::npos)
+        return {};
+    std::string_view after = path.substr(close + 1);
+    if (!after.empty() && !isSeparator(after.front()))
+        return {};
+    while (!after.empty() && isSeparator(after.front()))
+        after.remove_prefix(1);
+    rest = after;
+    return path.substr(0, close + 1);
+}
+
 bool inOwnFolder(std::string_view path, std::string_view& rest)
 {
-    if (!path.starts_with(kOwnFolder))
+    std::string_view after;
+    if (namedPlace(path, after) != kOwnFolder)
         return false;
-    rest = path.substr(kOwnFolder.size());
-    if (!rest.empty() && rest.front() != '\\' && rest.front() != '/')
-        return false;
-    while (!rest.empty() && (rest.front() == '\\' || rest.front() == '/'))
-        rest.remove_prefix(1);
+    rest = after;
     return true;
+}
+
+std::string configPlace(std::size_t index)
+{
+    return index == 0 ? std::string(kConfigFolder) : "<config" + std::to_string(index) + ">";
 }
 
 Win32PathMapper::Win32PathMapper(std::string rootOfC, std::string ownFolder)
@@ -95,96 +94,33 @@ std::string Win32PathMapper::toHost(std::string_view windowsPath) const
     return m_rootOfC + "\\" + cp1252ToUtf8(rest);
 }
 
-PosixPathMapper::PosixPathMapper(std::string dataHome, std::string ownFolder)
-    : m_dataHome(std::move(dataHome))
-    , m_ownFolder(std::move(ownFolder))
+PosixPathMapper::PosixPathMapper(PosixPlaces places)
+    : m_places(std::move(places))
 {
-}
-
-std::string PosixPathMapper::driveFolderPath(char letter) const
-{
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-    return m_dataHome + "/" + std::string(kHostFolderName) + "/drive_" + lower;
-}
-
-std::string PosixPathMapper::driveFolder(char letter) const
-{
-    std::string folder = driveFolderPath(letter);
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return folder;
 }
 
 std::string PosixPathMapper::toHost(std::string_view windowsPath) const
 {
-    // The program's texts are Windows-1252; the host's file names are UTF-8.
-    const std::string utf8 = cp1252ToUtf8(windowsPath);
-    std::string prefix;
-    std::string_view rest = utf8;
-    if (inOwnFolder(utf8, rest)) {
-        if (m_ownFolder.empty())
-            return {}; // no own folder (no home): nothing of it can be opened
-        prefix = m_ownFolder;
-        if (rest.empty())
-            return prefix;
-        prefix.push_back('/');
-    } else if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
-        prefix = driveFolder(rest[0]);
-        rest.remove_prefix(2);
-        // "c:" alone and "c:\" both name the root of the drive folder.
-        if (rest.empty())
-            return prefix;
-        if (rest.front() != '\\' && rest.front() != '/')
-            prefix.push_back('/');
+    std::string_view rest;
+    const std::string_view place = namedPlace(windowsPath, rest);
+    if (place.empty())
+        return joined({}, windowsPath);
+    std::string folder;
+    if (place == kOwnFolder)
+        folder = m_places.own;
+    else if (place == kLocalFolder)
+        folder = m_places.local;
+    else if (place == kEarlierFolder)
+        folder = m_places.earlier;
+    for (std::size_t i = 0; i < m_places.config.size(); ++i) {
+        if (place == configPlace(i))
+            folder = m_places.config[i];
     }
-    std::string out = prefix;
-    out.reserve(prefix.size() + rest.size());
-    for (char c : rest) {
-        const char mapped = c == '\\' ? '/' : c;
-        if (mapped == '/' && !out.empty() && out.back() == '/')
-            continue;
-        out.push_back(mapped);
-    }
-    return out;
+    // A place this account has no folder for (no home, fewer configuration folders) holds nothing
+    // that can be opened.
+    if (folder.empty())
+        return {};
+    return rest.empty() ? folder : joined(folder + "/", rest);
 }
-
-std::string xdgDataHome()
-{
-    return envOr("XDG_DATA_HOME", homeFolder() + "/.local/share");
-}
-
-std::string xdgConfigHome()
-{
-    return envOr("XDG_CONFIG_HOME", homeFolder() + "/.config");
-}
-
-std::string xdgStateHome()
-{
-    return envOr("XDG_STATE_HOME", homeFolder() + "/.local/state");
-}
-
-#ifndef _WIN32
-std::string ownStateFolder()
-{
-    // Only an absolute XDG_STATE_HOME counts; a relative one is ignored, as the XDG rules say.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && *state == '/')
-        return std::string(state) + "/" + std::string(kHostFolderName);
-    const std::string home = homeFolder();
-    return home.empty() ? std::string() : home + "/.local/state/" + std::string(kHostFolderName);
-}
-#endif
-
-#ifndef _WIN32
-std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
-{
-    static constexpr char kWindowsDir[] = "c:\\windows";
-    constexpr std::uint32_t length = sizeof(kWindowsDir) - 1;
-    if (buffer == nullptr || size <= length)
-        return length + 1;
-    std::memcpy(buffer, kWindowsDir, length + 1);
-    return length;
-}
-#endif
 
 } // namespace shiftloom::platform

@@ -89,22 +89,10 @@ class FolderTreeFilter final : public QSortFilterProxyModel
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
-    /** `label` names the root folder in the tree: "c:\" for a mapped drive rather than its host folder. */
-    void setDriveRoot(const QString& root, const QString& label)
+    void setDriveRoot(const QString& root)
     {
         m_root = root;
-        m_label = label;
         invalidateFilter();
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role == Qt::DisplayRole && index.column() == 0) {
-            const auto* folders = static_cast<const QFileSystemModel*>(sourceModel());
-            if (folders->filePath(mapToSource(index)) == m_root)
-                return m_label;
-        }
-        return QSortFilterProxyModel::data(index, role);
     }
 
 protected:
@@ -117,7 +105,6 @@ protected:
 
 private:
     QString m_root = QStringLiteral("/");
-    QString m_label = QStringLiteral("/");
 };
 
 LocateDialog::LocateDialog(
@@ -289,8 +276,7 @@ void LocateDialog::showDrive(const QString& drive)
     // The tree shows the folder a drive starts in as its one top item.
     const QString root = QDir::cleanPath(toQString(m_drives.currentFolder(fromQString(drive))));
     m_folders->setRootPath(root);
-    const bool letter = drive.size() == 2 && drive.at(1) == QLatin1Char(':');
-    m_filter->setDriveRoot(root, letter ? drive + QLatin1Char('\\') : root);
+    m_filter->setDriveRoot(root);
     QDir above(root);
     const bool topOfFileSystem = !above.cdUp();
     m_tree->setRootIndex(topOfFileSystem ? QModelIndex() : m_filter->mapFromSource(m_folders->index(above.path())));

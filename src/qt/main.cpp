@@ -7,9 +7,8 @@
 #include "panel/Panel.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/HostFiles.h"
 #include "platform/Process.h"
-#include "platform/WindowsPath.h"
-#include "platform/posix/PosixFileOps.h"
 #include "platform/qt/QtSettingsBackend.h"
 #include "qt/AboutBoxLauncher.h"
 #include "qt/AppIcon.h"
@@ -82,12 +81,12 @@ int main(int argc, char** argv)
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    platform::PosixPathMapper paths(platform::xdgDataHome(), platform::ownStateFolder());
-    platform::PosixFileOps files(paths);
+    platform::HostFiles host;
+    platform::FileOps& files = host.files();
     platform::SystemClock clock;
     platform::QtSettingsBackend settingsBackend;
     SettingsStore settings(settingsBackend);
-    platform::PosixDriveList drives(paths);
+    platform::PosixDriveList drives;
 
     // Each image of the icon is decoded once, for the windows and the tray alike.
     const QIcon icon = appIcon();

@@ -27,8 +27,12 @@ int runInit(const InitOptions& options, std::ostream& out, std::ostream& err);
 struct RegisterOptions
 {
     std::string folder;
+    bool forEveryAccount = false; ///< the machine's registration rather than this account's (Linux)
 };
-/** Writes Card-Warden's INI file in the Windows directory, naming `folder` as the data store. */
+/**
+ * Writes Card-Warden's INI file where the panel looks for it (`platform::registrationFiles`),
+ * naming `folder` as the data store.
+ */
 int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err);
 
 struct JobsOptions
@@ -53,10 +57,16 @@ struct ReportOptionsText
     std::optional<std::string> to;
     OutputFormat format = OutputFormat::Text;
     std::optional<std::string> html; ///< write the report as an HTML page to this file ("-": `out`)
+    bool summary = false; ///< the shop's timesheet alone: a row per card, a column per day and week
+    std::optional<std::string> names; ///< a CSV file of card numbers and names
+    std::optional<std::string> dayLimit; ///< hh:mm
+    std::optional<std::string> weekLimit;
+    bool splitAtMidnight = false;
 };
 /**
- * Prints the minutes of each card on each job and day, and the starts still open; with `html`,
- * writes them as a timesheet page instead. The data file is read as a stream.
+ * Prints the minutes of each card on each job and day with the totals, and the starts still open;
+ * with `summary`, the shop's timesheet instead; with `html`, writes them as a timesheet page. The
+ * data file is read as a stream.
  */
 int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err);
 

@@ -20,13 +20,16 @@ bool isDigit(char c)
 bool allDigits(std::string_view text)
 {
     constexpr std::uint64_t kHigh = 0xf0f0f0f0f0f0f0f0u, kThrees = 0x3030303030303030u, kSixes = 0x0606060606060606u;
+    // The words are tested together, one branch for a whole record.
     std::size_t i = 0;
+    std::uint64_t wrong = 0;
     for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, text.data() + i, 8);
-        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
-            return false;
+        wrong |= ((word & kHigh) ^ kThrees) | (((word + kSixes) & kHigh) ^ kThrees);
     }
+    if (wrong != 0)
+        return false;
     for (; i < text.size(); ++i) {
         if (!isDigit(text[i]))
             return false;
@@ -34,14 +37,10 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// The value of the digits of `field` of a line of the field's length at least; the caller has
-// checked that they are digits.
-int digitsValue(std::string_view text, RecordField field)
+// The value of the two digits at `at`; the caller has checked that they are digits.
+int twoDigits(std::string_view text, std::size_t at)
 {
-    int value = 0;
-    for (std::size_t i = field.offset; i < field.end(); ++i)
-        value = value * 10 + (text[i] - '0');
-    return value;
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
 } // namespace
@@ -71,6 +70,24 @@ int daysInMonth(int year, int month)
 
 namespace {
 
+bool validStamp(const RecordStamp& stamp)
+{
+    return stamp.year >= 1 && stamp.day >= 1 && stamp.day <= daysInMonth(stamp.year, stamp.month) && stamp.hour <= 23
+        && stamp.minute <= 59;
+}
+
+// The date and time of a record; the caller has checked that they are digits.
+RecordStamp stampOf(std::string_view text)
+{
+    static_assert(record::date.length == 8 && record::year.offset == record::date.offset);
+    const auto date = static_cast<int>(eightDigitsValue(text.data() + record::date.offset));
+    return RecordStamp{date / 10000,
+        date / 100 % 100,
+        date % 100,
+        twoDigits(text, record::hour.offset),
+        twoDigits(text, record::minute.offset)};
+}
+
 // Decodes `text` into `line`: its kind and fields, or why it is invalid.
 DataLineProblem decodeFields(std::string_view text, DataLine& line)
 {
@@ -90,11 +107,7 @@ DataLineProblem decodeFields(std::string_view text, DataLine& line)
     if (record::prefix.of(text) != record::Prefix)
         return DataLineProblem::BadPrefix;
 
-    RecordStamp stamp{digitsValue(text, record::year),
-        digitsValue(text, record::month),
-        digitsValue(text, record::day),
-        digitsValue(text, record::hour),
-        digitsValue(text, record::minute)};
+    const RecordStamp stamp = stampOf(text);
     if (stamp.year < 1 || stamp.day < 1 || stamp.day > daysInMonth(stamp.year, stamp.month))
         return DataLineProblem::BadDate;
     if (stamp.hour > 23 || stamp.minute > 59)
@@ -123,17 +136,41 @@ DataLineProblem decodeFields(std::string_view text, DataLine& line)
 
 } // namespace
 
-DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
+DateMemo DateMemo::of(std::uint64_t digits)
 {
-    DataLine line;
+    static_assert(record::date.length == sizeof digits);
+    char text[sizeof digits];
+    std::memcpy(text, &digits, sizeof digits);
+    const auto date = static_cast<int>(eightDigitsValue(text));
+    const RecordStamp day{date / 10000, date / 100 % 100, date % 100, 0, 0};
+    return DateMemo{digits, day.year, day.month, day.day, validStamp(day)};
+}
+
+bool readStartOrStop(std::string_view text, RecordStamp& stamp, bool& start)
+{
+    DateMemo memo;
+    return readStartOrStop(text, stamp, start, memo);
+}
+
+void decodeDataLine(std::string_view text, std::size_t number, LineEnd end, DataLine& line)
+{
     line.number = number;
     line.end = end;
     line.length = text.size();
+    line.column = 0;
+    line.card = line.jobCard = line.activity = line.keyed = line.excerpt = {};
     line.problem = decodeFields(text, line);
     if (line.problem != DataLineProblem::None) {
         line.kind = DataLineKind::Invalid;
+        line.stamp = {};
         line.excerpt = text.substr(0, kExcerptLength);
     }
+}
+
+DataLine decodeDataLine(std::string_view text, std::size_t number, LineEnd end)
+{
+    DataLine line;
+    decodeDataLine(text, number, end, line);
     return line;
 }
 
@@ -141,31 +178,13 @@ DecodedDataFile decodeDataFile(std::string content)
 {
     DecodedDataFile file;
     file.bytes = std::make_unique<const std::string>(std::move(content));
-    const std::string_view bytes = *file.bytes;
     std::size_t number = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', start);
-        std::string_view text;
-        LineEnd end = LineEnd::None;
-        if (lf == std::string_view::npos) {
-            text = bytes.substr(start);
-            start = bytes.size();
-        } else {
-            text = bytes.substr(start, lf - start);
-            start = lf + 1;
-            end = LineEnd::LfOnly;
-        }
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-            if (end == LineEnd::LfOnly)
-                end = LineEnd::CrLf;
-        }
+    forEachDataLine(*file.bytes, true, [&file, &number](std::string_view text, LineEnd end) {
         DataLine line = decodeDataLine(text, ++number, end);
         if (line.kind == DataLineKind::Invalid)
             ++file.invalidCount;
         file.lines.push_back(std::move(line));
-    }
+    });
     return file;
 }
 

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "timing/RecordLayout.h"
+
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -110,6 +115,113 @@ DecodedDataFile decodeDataFile(std::string bytes);
  * the result view `line`.
  */
 DataLine decodeDataLine(std::string_view line, std::size_t number, LineEnd end);
+/**
+ * The same into `into`, whose every field is set again: a reader of many lines keeps one DataLine
+ * for all of them rather than clearing a new one for each.
+ */
+void decodeDataLine(std::string_view line, std::size_t number, LineEnd end, DataLine& into);
+
+/**
+ * Reads a line that is a start or stop record straight from its digits: its date and time, and
+ * whether it starts. True exactly when decodeDataLine would decode the line as a start or stop;
+ * its card, job card and activity are then the fields of the layout (record::card and so on).
+ * The report reads nearly every line so; decodeDataLine reads every field on its own way, and the
+ * fuzz target holds the two to the same answers.
+ */
+bool readStartOrStop(std::string_view line, RecordStamp& stamp, bool& start);
+
+/** The date a reader of many lines read last: most records repeat the date of the one before. */
+struct DateMemo
+{
+    std::uint64_t digits = 0; ///< the eight digits as they stand, or none
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    bool valid = false; ///< a day of the calendar
+    static DateMemo of(std::uint64_t digits);
+};
+
+/** Whether the 64 bytes at `text` are digits. */
+inline bool sixtyFourDigits(const char* text)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    // Sixteen bytes at a time: a byte minus '0' is above 9 (unsigned) unless it is a digit.
+    typedef unsigned char Bytes __attribute__((vector_size(16)));
+    Bytes wrong{};
+    for (int at = 0; at < 64; at += 16) {
+        Bytes bytes;
+        std::memcpy(&bytes, text + at, sizeof bytes);
+        wrong |= reinterpret_cast<Bytes>(bytes - static_cast<unsigned char>('0') > 9);
+    }
+    std::uint64_t halves[2];
+    std::memcpy(halves, &wrong, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
+#else
+    for (int at = 0; at < 64; ++at) {
+        if (text[at] < '0' || text[at] > '9')
+            return false;
+    }
+    return true;
+#endif
+}
+
+/**
+ * readStartOrStop for a reader of many lines, which keeps `memo` for all of them and reads a
+ * line's date only when its digits differ from those of the line before.
+ */
+inline bool readStartOrStop(std::string_view text, RecordStamp& stamp, bool& start, DateMemo& memo)
+{
+    static_assert(record::longLength == 64 && record::prefix.offset == 0 && record::date.length == 8);
+    if (text.size() != record::longLength || !sixtyFourDigits(text.data()))
+        return false;
+    // Two digits as one number of their bytes: prefix "01", event "00" or "01".
+    auto pair = [&text](std::size_t at) {
+        return (static_cast<unsigned>(text[at]) << 8) | static_cast<unsigned>(text[at + 1]);
+    };
+    constexpr unsigned zero = ('0' << 8) | '0', one = ('0' << 8) | '1';
+    const unsigned event = pair(record::event.offset);
+    if (pair(record::prefix.offset) != one || (event != zero && event != one))
+        return false;
+    std::uint64_t date = 0;
+    std::memcpy(&date, text.data() + record::date.offset, sizeof date);
+    if (date != memo.digits)
+        memo = DateMemo::of(date);
+    const int hour = (text[record::hour.offset] - '0') * 10 + (text[record::hour.offset + 1] - '0');
+    const int minute = (text[record::minute.offset] - '0') * 10 + (text[record::minute.offset + 1] - '0');
+    if (!memo.valid || hour > 23 || minute > 59)
+        return false;
+    stamp = RecordStamp{memo.year, memo.month, memo.day, hour, minute};
+    start = event == zero;
+    return true;
+}
+
+/**
+ * Splits `bytes` into lines as decodeDataFile splits a whole file and calls visit(text, end) for
+ * each: a line ends at LF, and a CR right before it belongs to the line end. Text after the last LF
+ * is, when `final`, a last line without a line end (a lone CR at its very end counts as the start
+ * of a line end); otherwise it is left for the bytes that follow. Returns the bytes left.
+ */
+template<typename Visit> std::size_t forEachDataLine(std::string_view bytes, bool final, Visit&& visit)
+{
+    std::size_t begin = 0;
+    for (std::size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', begin)) {
+        std::string_view text = bytes.substr(begin, lf - begin);
+        LineEnd end = LineEnd::LfOnly;
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+            end = LineEnd::CrLf;
+        }
+        visit(text, end);
+        begin = lf + 1;
+    }
+    if (!final || begin == bytes.size())
+        return bytes.size() - begin;
+    std::string_view text = bytes.substr(begin);
+    if (text.back() == '\r')
+        text.remove_suffix(1);
+    visit(text, LineEnd::None);
+    return 0;
+}
 
 /** The kind as a word: "start", "stop", "IN", "invalid". */
 std::string_view kindName(DataLineKind kind);
@@ -119,5 +231,27 @@ std::string describeProblem(const DataLine& line);
 
 /** Days in `month` of `year` in the Gregorian calendar; 0 for a month outside 1 to 12. */
 int daysInMonth(int year, int month);
+
+/**
+ * The value of eight digits (the caller has checked that they are digits), all at once where
+ * words are little-endian: the digits of a word are paired to numbers of two, then four, then
+ * eight digits.
+ */
+inline std::uint64_t eightDigitsValue(const char* digits)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, digits, 8);
+        word -= 0x3030303030303030u;
+        word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
+        word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
+        return (word * 10000 + (word >> 32)) & 0xffffffffu;
+    } else {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i)
+            value = value * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+        return value;
+    }
+}
 
 } // namespace shiftloom::tool

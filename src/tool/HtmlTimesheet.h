@@ -2,32 +2,44 @@
 #pragma once
 
 #include "tool/Report.h"
+#include "tool/ReportOutput.h"
+#include "tool/ShopSummary.h"
 
-#include <map>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 namespace shiftloom::tool {
 
-/** What a timesheet tells beside the figures of the report. */
-struct TimesheetSource
+/** What a timesheet page holds. */
+enum class TimesheetParts
 {
-    std::string dataFile; ///< host path of the data file, UTF-8
-    bool dataFileMissing = false; ///< the store has no data file yet
-    ReportOptions range; ///< --from and --to as given
-    std::map<std::string, std::string> jobNames; ///< job card without leading zeros -> job name, UTF-8
+    All, ///< the shop's table, then each card's sheet, the open starts and the invalid lines
+    Summary, ///< the shop's table alone
 };
 
 /**
- * Writes a report as one self-contained HTML page for people: a summary, then for each card and
- * each week with time or an open start a row of days, each day a bar split by job card with the
- * day's total and the week's total beside them, then the same figures as a table. Open starts are
- * marked on their day and listed; invalid lines are counted and described with their line
- * numbers. The page loads nothing (no scripts, fonts, styles or images from elsewhere) and prints
- * on A4 landscape. Every text read from a file is escaped.
+ * Writes a report as one self-contained HTML page for people, printed like a form on A4 landscape:
+ *
+ * - a head with the period, the counts and the rules used;
+ * - the shop's table: one row per card, one column per day and per week of the period, the
+ *   totals at the ends (a period of more than a month in several tables, see summaryBlocks);
+ * - for each card a sheet: each week with time or an open start as a row of days, each day a bar
+ *   split by job card with the day's and the week's totals beside them, then the same figures as
+ *   a table; a line for the supervisor's signature at its end. Printed, the card's heading repeats
+ *   at the top of every page of its sheet, and a week is never split over two pages;
+ * - the open starts and the invalid lines.
+ *
+ * Days and weeks above the limits are marked in the tables and under the bars. The printed pages
+ * carry the period, the time the page was made and "Page n of m" in their bottom margin. The page
+ * loads nothing (no scripts, fonts, styles or images from elsewhere). Every text read from a file
+ * is escaped.
  */
-void writeTimesheet(const TimeReport& report, const TimesheetSource& source, std::ostream& out);
+void writeTimesheet(const TimeReport& report,
+    const ShopSummary& summary,
+    const ReportSource& source,
+    TimesheetParts parts,
+    std::ostream& out);
 
 /** Text for HTML element content and quoted attribute values: & < > " ' as references. */
 std::string htmlEscaped(std::string_view text);

@@ -65,9 +65,8 @@ int runInit(const InitOptions& options, std::ostream& out, std::ostream& err)
     const std::string activities = loadActivities(options);
 
     const std::string folder = absoluteFolder(options.folder);
-    std::error_code error;
-    if (exists(folder) && !std::filesystem::is_directory(folder, error))
-        throw ToolError(folder + ": not a folder");
+    if (exists(folder))
+        requireFolder(folder);
     const std::string jobFile = folder + "/" + std::string(kJobFileName);
     const std::string activityFile = folder + "/" + std::string(kActivityFileName);
     const std::string marker = folder + "/" + std::string(kStoreMarkerName);
@@ -78,6 +77,7 @@ int runInit(const InitOptions& options, std::ostream& out, std::ostream& err)
         }
     }
 
+    std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
         throw ToolError(folder + ": cannot make the folder (" + error.message() + ")");

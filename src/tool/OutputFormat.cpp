@@ -63,9 +63,10 @@ void TextTable::print(std::ostream& out) const
 
 std::string csvField(std::string_view text)
 {
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
     if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string out = "\"";
+        return formula ? "'" + std::string(text) : std::string(text);
+    std::string out = formula ? "\"'" : "\"";
     for (const char c : text) {
         if (c == '"')
             out += '"';

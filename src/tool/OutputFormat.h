@@ -12,7 +12,7 @@ namespace shiftloom::tool {
 enum class OutputFormat
 {
     Text, ///< an aligned table for people
-    Csv, ///< one header row, then one row a line (RFC 4180 quoting)
+    Csv, ///< a byte-order mark, one header row, then one row a line (RFC 4180 quoting)
     Json, ///< one JSON document
 };
 
@@ -34,7 +34,18 @@ private:
     std::vector<std::vector<std::string>> m_rows;
 };
 
-/** A CSV field, quoted when it holds a comma, a quote or a line break. */
+/**
+ * UTF-8's byte-order mark, which begins every CSV output: spreadsheet programs take a file
+ * without it for their local 8-bit text and garble every character beyond ASCII.
+ */
+inline constexpr std::string_view kCsvBom = "\xEF\xBB\xBF";
+
+/**
+ * A CSV field, quoted when it holds a comma, a quote or a line break. A field that a spreadsheet
+ * would take for a formula (one that begins with =, +, -, @, a tab or a carriage return) gets an
+ * apostrophe before it, so that it stays text: job names come from another system's files, and
+ * opening a report must not run what they hold. No figure of the reports begins so.
+ */
 std::string csvField(std::string_view text);
 /** Fields joined by commas, ended by a line feed. */
 std::string csvRow(const std::vector<std::string>& fields);

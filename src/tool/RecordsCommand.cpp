@@ -78,8 +78,18 @@ void printText(const DecodedDataFile& file, std::ostream& out)
 
 void printCsv(const DecodedDataFile& file, std::ostream& out)
 {
-    out << csvRow(
-        {"line", "kind", "date", "time", "card", "job_card", "activity", "keyed", "line_end", "problem", "text"});
+    out << kCsvBom
+        << csvRow({"line",
+               "kind",
+               "date",
+               "time",
+               "card",
+               "job_card",
+               "activity",
+               "keyed",
+               "line_end",
+               "problem",
+               "text"});
     for (const DataLine& line : file.lines) {
         const Cells c = cellsOf(line);
         const bool invalid = line.kind == DataLineKind::Invalid;

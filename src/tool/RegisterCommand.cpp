@@ -8,11 +8,9 @@
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace shiftloom::tool {
 namespace {
@@ -32,22 +30,13 @@ std::string cardWardenIni(const std::string& folder)
         + folder + "\r\n";
 }
 
-std::string windowsDirectory()
-{
-    std::array<char, 260> buffer{};
-    const std::uint32_t length =
-        platform::GetWindowsDirectoryA(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
-    return std::string(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
-}
-
 } // namespace
 
 int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream& err)
 {
     const std::string folder = absoluteFolder(options.folder);
+    requireFolder(folder);
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        throw ToolError(folder + ": no such folder");
     // The panel reads the path as Windows text: a backslash would become a separator, and a line
     // break would end the line early.
     if (folder.find_first_of(platform::kWindowsHost ? "\r\n" : "\\\r\n") != std::string::npos)
@@ -57,8 +46,13 @@ int runRegister(const RegisterOptions& options, std::ostream& out, std::ostream&
         err << "shift-loom-store: " << folder << ": no " << kStoreMarkerName
             << " here; the panel's locate dialog would not take it for a data store\n";
 
+    // This account's registration, or the machine's: its first folder, the one the panel reads
+    // after the account's. On Windows there is one, the Windows directory's, for every account.
+    const std::vector<std::string> places = platform::registrationFiles(kCardWardenIniName);
     const platform::HostFiles host;
-    const std::string iniPath = host.paths().toHost(windowsDirectory() + "\\" + std::string(kCardWardenIniName));
+    const std::string iniPath = host.paths().toHost(places[options.forEveryAccount ? places.size() > 1 : 0]);
+    if (iniPath.empty())
+        throw ToolError("this account has no home folder to keep its registration in; try --system");
     std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), error);
     if (error)
         throw ToolError(iniPath + ": cannot make its folder (" + error.message() + ")");

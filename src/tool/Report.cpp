@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "Report.h"
 
+#include "timing/RecordLayout.h"
 #include "tool/OutputFormat.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -18,26 +19,12 @@
 namespace shiftloom::tool {
 namespace {
 
-// The value of eight digits, all at once: the digits of a little-endian word are paired to
-// numbers of two, then four, then eight digits.
-std::uint64_t eightDigitsValue(const char* digits)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, digits, 8);
-    word -= 0x3030303030303030u;
-    word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
-    word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
-    return (word * 10000 + (word >> 32)) & 0xffffffffu;
-}
-
 // The value of a card or job card field: 16 digits, which a 64-bit number holds. Numbers stand for
 // the fields while the records are summed (cheaper to hash and compare than their texts).
 std::uint64_t fieldValue(std::string_view digits)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        if (digits.size() == 16)
-            return eightDigitsValue(digits.data()) * 100000000u + eightDigitsValue(digits.data() + 8);
-    }
+    if (digits.size() == 16)
+        return eightDigitsValue(digits.data()) * 100000000u + eightDigitsValue(digits.data() + 8);
     std::uint64_t value = 0;
     for (const char c : digits)
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
@@ -47,55 +34,63 @@ std::uint64_t fieldValue(std::string_view digits)
 // A start or stop of a card, as much of it as the report needs.
 struct CardEvent
 {
-    long long minute = 0;
+    long long minute = 0; ///< see minuteIndex
     std::size_t line = 0;
-    RecordStamp stamp;
-    bool start = false;
     std::uint64_t jobCard = 0;
+    int date = 0; ///< yyyymmdd
+    bool start = false;
 };
-
-CardEvent eventOf(const DataLine& line, long long minute)
-{
-    return CardEvent{minute,
-        line.number,
-        line.stamp,
-        line.kind == DataLineKind::Start,
-        line.kind == DataLineKind::Start ? fieldValue(line.jobCard) : 0};
-}
 
 bool before(const CardEvent& a, const CardEvent& b)
 {
     return std::tie(a.minute, a.line) < std::tie(b.minute, b.line);
 }
 
-bool inRange(const Day& day, const ReportOptions& options)
+int dateOf(const Day& day)
 {
-    return (!options.from || day >= *options.from) && (!options.to || day <= *options.to);
+    return (day.year * 100 + day.month) * 100 + day.day;
 }
 
-Day dayOf(const RecordStamp& stamp)
+Day dayOf(int date)
 {
-    return Day{stamp.year, stamp.month, stamp.day};
+    return Day{date / 10000, date / 100 % 100, date % 100};
+}
+
+int dateOf(const RecordStamp& stamp)
+{
+    return dateOf(Day{stamp.year, stamp.month, stamp.day});
+}
+
+// The minutes since midnight of a minute index.
+int timeOfDay(long long minute)
+{
+    return static_cast<int>((minute % 1440 + 1440) % 1440);
+}
+
+// Splits a piece of the data file as forEachDataLine does. A line of 64 characters and CR LF goes
+// to `takeRecord` without a search for its line feed, and when `takeRecord` takes it for a start or stop
+// (which means 64 digits), that is where the line ends; every other line goes to `other`.
+template<typename Record, typename Other>
+void forEachLineOfPiece(std::string_view piece, bool final, Record&& takeRecord, Other&& other)
+{
+    constexpr std::size_t kRecordLine = record::longLength + 2;
+    std::size_t at = 0;
+    while (at < piece.size()) {
+        if (at + kRecordLine <= piece.size() && piece[at + kRecordLine - 2] == '\r'
+            && piece[at + kRecordLine - 1] == '\n' && takeRecord(piece.substr(at, record::longLength))) {
+            at += kRecordLine;
+            continue;
+        }
+        const std::size_t lf = piece.find('\n', at);
+        if (lf == std::string_view::npos && !final)
+            return; // whole lines only, but for the last piece
+        const std::size_t end = lf == std::string_view::npos ? piece.size() : lf + 1;
+        forEachDataLine(piece.substr(at, end - at), true, other);
+        at = end;
+    }
 }
 
 } // namespace
-
-std::optional<Day> parseDay(std::string_view text)
-{
-    std::string digits;
-    if (text.size() == 10 && text[4] == '-' && text[7] == '-')
-        digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) + std::string(text.substr(8, 2));
-    else if (text.size() == 8)
-        digits = std::string(text);
-    else
-        return std::nullopt;
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    const Day day{std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2))};
-    if (day.year < 1 || day.day < 1 || day.day > daysInMonth(day.year, day.month))
-        return std::nullopt;
-    return day;
-}
 
 long long minuteIndex(const RecordStamp& stamp)
 {
@@ -118,75 +113,126 @@ struct ReportBuilder::Card
     bool late = false; ///< a record came after a later one
     std::vector<CardEvent> lateEvents; ///< the late records, in file order; in time order for the second reading
     std::size_t nextLate = 0; ///< the first late record not yet summed in the second reading
-    std::optional<CardEvent> running; ///< the start that the next record ends
+    /** The start that the next record ends. */
+    struct Running
+    {
+        long long minute = 0;
+        std::size_t line = 0;
+        std::uint64_t jobCard = 0;
+        int date = 0;
+    };
+    std::optional<Running> running;
     /** A day summed up: the minutes of one job card, its texts made when the report is. */
     struct DayTotal
     {
-        Day day;
+        int date = 0; ///< yyyymmdd
         std::uint64_t jobCard = 0;
         long long minutes = 0;
     };
     std::vector<DayTotal> totals; ///< the days summed up, by day and then job card
-    Day summedDay; ///< the day being summed: records are taken in time order, so it only moves forward
-    std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on `day`
+    /** The day being summed, yyyymmdd: records are taken in time order, so it only moves forward. */
+    int summedDate = 0;
+    std::vector<std::pair<std::uint64_t, long long>> dayMinutes; ///< job card -> minutes on that day
 
-    void addMinutes(const Day& startDay, std::uint64_t jobCard, long long minutes)
+    // Days go as yyyymmdd numbers on the way of every record: cheaper to pass and compare.
+    /**
+     * Where each job card of the day is in dayMinutes, by the job card's last digits: the job
+     * cards of a day rarely share them, so that the place is found without a search, whose
+     * outcome the processor could not foresee.
+     */
+    std::array<std::uint8_t, 16> placeOfJob{};
+
+    void addMinutes(int date, std::uint64_t jobCard, long long minutes)
     {
-        if (startDay != summedDay)
+        if (date != summedDate)
             closeDay();
-        summedDay = startDay;
+        summedDate = date;
+        std::uint8_t& place = placeOfJob[jobCard % placeOfJob.size()];
+        if (place < dayMinutes.size() && dayMinutes[place].first == jobCard) {
+            dayMinutes[place].second += minutes;
+            return;
+        }
         const auto job = std::find_if(
             dayMinutes.begin(), dayMinutes.end(), [jobCard](const auto& entry) { return entry.first == jobCard; });
-        if (job != dayMinutes.end())
+        if (job != dayMinutes.end()) {
             job->second += minutes;
-        else
-            dayMinutes.emplace_back(jobCard, minutes);
+            return;
+        }
+        if (dayMinutes.size() <= std::numeric_limits<std::uint8_t>::max())
+            place = static_cast<std::uint8_t>(dayMinutes.size());
+        dayMinutes.emplace_back(jobCard, minutes);
     }
 
     void closeDay()
     {
         std::sort(dayMinutes.begin(), dayMinutes.end());
         for (const auto& [jobCard, minutes] : dayMinutes)
-            totals.push_back(DayTotal{summedDay, jobCard, minutes});
+            totals.push_back(DayTotal{summedDate, jobCard, minutes});
         dayMinutes.clear();
     }
 
-    // Takes the next record in time order: it ends the running start, and a start runs on.
-    void take(CardEvent event, const ReportOptions& options)
+    // Takes the next record in time order: it ends the running start, and a start runs on. The
+    // fields come one by one, so that nothing is copied through memory on the way of every record.
+    void take(long long minute, std::size_t line, std::uint64_t jobCard, int date, bool start, const DateRange& range)
     {
-        if (running) {
-            const Day day = dayOf(running->stamp);
-            if (inRange(day, options))
-                addMinutes(day, running->jobCard, event.minute - running->minute);
+        if (running && range.split) {
+            // Each day gets its part; a part of 0 minutes gives a row only as the whole interval.
+            int day = running->date;
+            long long from = running->minute;
+            long long midnight = from - timeOfDay(from) + 1440;
+            for (;;) {
+                const long long to = std::min(minute, midnight);
+                if (range.holds(day) && (to > from || from == running->minute))
+                    addMinutes(day, running->jobCard, to - from);
+                if (minute <= midnight)
+                    break;
+                from = midnight;
+                midnight += 1440;
+                day = dateOf(dayAt(dayNumber(dayOf(day)) + 1));
+            }
+        } else if (running && range.holds(running->date)) {
+            addMinutes(running->date, running->jobCard, minute - running->minute);
         }
-        if (event.start)
-            running = std::move(event);
+        if (start)
+            running.emplace(Running{minute, line, jobCard, date});
         else
             running.reset();
     }
 
+    void take(const CardEvent& event, const DateRange& range)
+    {
+        take(event.minute, event.line, event.jobCard, event.date, event.start, range);
+    }
+
     // Takes the late records that come before `event` (all of them without one).
-    void takeLateUpTo(const CardEvent* event, const ReportOptions& options)
+    void takeLateUpTo(const CardEvent* event, const DateRange& range)
     {
         while (nextLate < lateEvents.size() && (!event || before(lateEvents[nextLate], *event)))
-            take(std::move(lateEvents[nextLate++]), options);
+            take(lateEvents[nextLate++], range);
     }
 };
 
 ReportBuilder::ReportBuilder(ReportOptions options)
     : m_options(options)
+    , m_range{options.from ? dateOf(*options.from) : std::numeric_limits<int>::min(),
+          options.to ? dateOf(*options.to) : std::numeric_limits<int>::max(),
+          options.splitAtMidnight,
+          options.byJobCard}
 {
 }
 
 ReportBuilder::~ReportBuilder() = default;
 
-ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
+ReportBuilder::Card& ReportBuilder::cardOf(std::string_view field)
 {
     // The records of a card often follow each other.
-    if (m_lastCard && line.card.size() == m_lastCardField.size()
-        && std::memcmp(line.card.data(), m_lastCardField.data(), m_lastCardField.size()) == 0)
-        return *m_lastCard;
-    const std::uint64_t number = fieldValue(line.card);
+    if (m_lastCard && field.size() == sizeof m_lastCardField) {
+        std::array<std::uint64_t, 2> words{};
+        std::memcpy(words.data(), field.data(), sizeof words);
+        if (words[0] == m_lastCardField[0] && words[1] == m_lastCardField[1])
+            return *m_lastCard;
+    }
+    const std::uint64_t number = fieldValue(field);
     auto found = m_cards.find(number);
     if (found == m_cards.end()) {
         auto card = std::make_unique<Card>();
@@ -194,8 +240,8 @@ ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
         found = m_cards.emplace(number, std::move(card)).first;
     }
     m_lastCard = nullptr;
-    if (line.card.size() == m_lastCardField.size()) {
-        std::memcpy(m_lastCardField.data(), line.card.data(), m_lastCardField.size());
+    if (field.size() == sizeof m_lastCardField) {
+        std::memcpy(m_lastCardField.data(), field.data(), sizeof m_lastCardField);
         m_lastCard = found->second.get();
     }
     return *found->second;
@@ -203,7 +249,7 @@ ReportBuilder::Card& ReportBuilder::cardOf(const DataLine& line)
 
 long long ReportBuilder::minuteOf(const RecordStamp& stamp)
 {
-    const int date = (stamp.year * 100 + stamp.month) * 100 + stamp.day;
+    const int date = dateOf(stamp);
     if (date != m_date) {
         m_date = date;
         m_dayStart = minuteIndex(RecordStamp{stamp.year, stamp.month, stamp.day, 0, 0});
@@ -211,28 +257,45 @@ long long ReportBuilder::minuteOf(const RecordStamp& stamp)
     return m_dayStart + stamp.hour * 60 + stamp.minute;
 }
 
-void ReportBuilder::add(const DataLine& line)
+void ReportBuilder::addPiece(std::string_view piece, bool final)
 {
+    forEachLineOfPiece(
+        piece,
+        final,
+        [this](std::string_view text) { return addRecordLine(text); },
+        [this](std::string_view text, LineEnd end) {
+            if (addRecordLine(text))
+                return;
+            ++m_lineNumber;
+            ++m_report.linesRead;
+            decodeDataLine(text, m_lineNumber, end, m_line);
+            if (m_line.kind == DataLineKind::Invalid && m_report.invalidLines++ < kInvalidListed)
+                m_report.invalidListed.push_back(InvalidLineNote{
+                    m_line.number, describeProblem(m_line), std::string(m_line.excerpt), m_line.length});
+        });
+}
+
+bool ReportBuilder::addRecordLine(std::string_view text)
+{
+    RecordStamp stamp;
+    bool start = false;
+    if (!readStartOrStop(text, stamp, start, m_dateMemo))
+        return false;
+    ++m_lineNumber;
     ++m_report.linesRead;
-    if (line.kind == DataLineKind::Invalid) {
-        if (m_report.invalidLines++ < kInvalidListed)
-            m_report.invalidListed.push_back(
-                InvalidLineNote{line.number, describeProblem(line), std::string(line.excerpt), line.length});
-        return;
-    }
-    if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
-        return;
-    Card& card = cardOf(line);
-    CardEvent event = eventOf(line, minuteOf(line.stamp));
-    if (event.minute < card.latest) {
+    Card& card = cardOf(record::card.of(text));
+    const long long minute = minuteOf(stamp);
+    const std::uint64_t jobCard = start && m_range.byJobCard ? fieldValue(record::jobCard.of(text)) : 0;
+    if (minute < card.latest) {
         card.late = m_late = true;
-        card.lateEvents.push_back(std::move(event));
-        return;
+        card.lateEvents.push_back(CardEvent{minute, m_lineNumber, jobCard, dateOf(stamp), start});
+        return true;
     }
-    card.latest = event.minute;
+    card.latest = minute;
     // The sums of a card with late records are made again in the second reading.
     if (!card.late)
-        card.take(std::move(event), m_options);
+        card.take(minute, m_lineNumber, jobCard, m_date, start, m_range);
+    return true;
 }
 
 bool ReportBuilder::needsSecondReading() const
@@ -240,10 +303,11 @@ bool ReportBuilder::needsSecondReading() const
     return m_late;
 }
 
-void ReportBuilder::addAgain(const DataLine& line)
+void ReportBuilder::addPieceAgain(std::string_view piece, bool final)
 {
     if (!m_secondReading) {
         m_secondReading = true;
+        m_lineNumber = 0;
         for (auto& [number, card] : m_cards) {
             if (!card->late)
                 continue;
@@ -254,19 +318,39 @@ void ReportBuilder::addAgain(const DataLine& line)
             std::stable_sort(card->lateEvents.begin(), card->lateEvents.end(), before);
         }
     }
-    if (line.kind != DataLineKind::Start && line.kind != DataLineKind::Stop)
-        return;
-    const auto found = m_cards.find(fieldValue(line.card));
+    forEachLineOfPiece(
+        piece,
+        final,
+        [this](std::string_view text) { return addRecordLineAgain(text); },
+        [this](std::string_view text, LineEnd) {
+            if (!addRecordLineAgain(text))
+                ++m_lineNumber;
+        });
+}
+
+bool ReportBuilder::addRecordLineAgain(std::string_view text)
+{
+    RecordStamp stamp;
+    bool start = false;
+    if (!readStartOrStop(text, stamp, start, m_dateMemo))
+        return false;
+    ++m_lineNumber;
+    const auto found = m_cards.find(fieldValue(record::card.of(text)));
     if (found == m_cards.end() || !found->second->late)
-        return;
+        return true;
     Card& card = *found->second;
-    CardEvent event = eventOf(line, minuteOf(line.stamp));
+    const CardEvent event{minuteOf(stamp),
+        m_lineNumber,
+        start && m_range.byJobCard ? fieldValue(record::jobCard.of(text)) : 0,
+        dateOf(stamp),
+        start};
     // The records that were not late stand in time order; the late ones are merged in before them.
     if (event.minute < card.latest)
-        return;
+        return true;
     card.latest = event.minute;
-    card.takeLateUpTo(&event, m_options);
-    card.take(std::move(event), m_options);
+    card.takeLateUpTo(&event, m_range);
+    card.take(event, m_range);
+    return true;
 }
 
 TimeReport ReportBuilder::finish()
@@ -281,7 +365,7 @@ TimeReport ReportBuilder::finish()
 
     std::size_t rows = 0;
     for (const auto& [number, card] : cards) {
-        card->takeLateUpTo(nullptr, m_options);
+        card->takeLateUpTo(nullptr, m_range);
         card->closeDay();
         rows += card->totals.size();
     }
@@ -289,26 +373,28 @@ TimeReport ReportBuilder::finish()
     for (const auto& [number, card] : cards) {
         for (const Card::DayTotal& total : card->totals)
             m_report.totals.push_back(
-                JobDayTotal{card->number, std::to_string(total.jobCard), total.day, total.minutes});
+                JobDayTotal{card->number, std::to_string(total.jobCard), dayOf(total.date), total.minutes});
         std::vector<Card::DayTotal>().swap(card->totals);
-        if (card->running && inRange(dayOf(card->running->stamp), m_options))
-            m_report.open.push_back(OpenStart{
-                card->number, std::to_string(card->running->jobCard), card->running->stamp, card->running->line});
+        if (const auto& running = card->running; running && m_range.holds(running->date)) {
+            const Day day = dayOf(running->date);
+            const int time = timeOfDay(running->minute);
+            m_report.open.push_back(OpenStart{card->number,
+                std::to_string(running->jobCard),
+                RecordStamp{day.year, day.month, day.day, time / 60, time % 60},
+                running->line});
+        }
     }
     m_cards.clear();
     m_lastCard = nullptr;
     return std::move(m_report);
 }
 
-TimeReport buildReport(const std::vector<DataLine>& lines, const ReportOptions& options)
+TimeReport buildReport(std::string_view dataFile, const ReportOptions& options)
 {
     ReportBuilder builder(options);
-    for (const DataLine& line : lines)
-        builder.add(line);
-    if (builder.needsSecondReading()) {
-        for (const DataLine& line : lines)
-            builder.addAgain(line);
-    }
+    builder.addPiece(dataFile, true);
+    if (builder.needsSecondReading())
+        builder.addPieceAgain(dataFile, true);
     return builder.finish();
 }
 

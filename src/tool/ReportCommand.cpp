@@ -3,10 +3,13 @@
 
 #include "app/JobFile.h"
 #include "app/StorePaths.h"
+#include "platform/Clock.h"
 #include "platform/Cp1252.h"
 #include "tool/DataFileDecoder.h"
 #include "tool/HtmlTimesheet.h"
 #include "tool/Report.h"
+#include "tool/ReportOutput.h"
+#include "tool/ShopSummary.h"
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
 
@@ -29,77 +32,20 @@ std::optional<Day> dayOption(const char* name, const std::optional<std::string>&
     return day;
 }
 
-std::string dayText(const Day& day)
+std::optional<long long> limitOption(const char* name, const std::optional<std::string>& text)
 {
-    return isoDate(day.year, day.month, day.day);
+    if (!text)
+        return std::nullopt;
+    const std::optional<long long> minutes = parseDuration(*text);
+    if (!minutes)
+        throw ToolError(std::string(name) + " " + *text + ": not a time (expected hh:mm, as 10:00 or 48:00)");
+    return minutes;
 }
 
-void printText(const TimeReport& report, std::ostream& out)
+std::string madeText()
 {
-    TextTable totals({"CARD", "JOB CARD", "DAY", "MINUTES", "HH:MM"}, {true, true, false, true, true});
-    for (const JobDayTotal& row : report.totals)
-        totals.addRow(
-            {row.card, row.jobCard, dayText(row.day), std::to_string(row.minutes), durationText(row.minutes)});
-    totals.print(out);
-    if (report.open.empty())
-        return;
-    out << "\nOpen starts (no start or stop of the card after them):\n";
-    TextTable open({"CARD", "JOB CARD", "DAY", "START", "LINE"}, {true, true, false, false, true});
-    for (const OpenStart& row : report.open)
-        open.addRow({row.card,
-            row.jobCard,
-            isoDate(row.start.year, row.start.month, row.start.day),
-            clockText(row.start.hour, row.start.minute),
-            std::to_string(row.line)});
-    open.print(out);
-}
-
-void printCsv(const TimeReport& report, std::ostream& out)
-{
-    out << csvRow({"kind", "card", "job_card", "day", "minutes", "hhmm", "start", "line"});
-    for (const JobDayTotal& row : report.totals)
-        out << csvRow({"total",
-            row.card,
-            row.jobCard,
-            dayText(row.day),
-            std::to_string(row.minutes),
-            durationText(row.minutes),
-            "",
-            ""});
-    for (const OpenStart& row : report.open)
-        out << csvRow({"open",
-            row.card,
-            row.jobCard,
-            isoDate(row.start.year, row.start.month, row.start.day),
-            "",
-            "",
-            clockText(row.start.hour, row.start.minute),
-            std::to_string(row.line)});
-}
-
-void printJson(const std::string& path, const ReportOptions& range, const TimeReport& report, std::ostream& out)
-{
-    auto optionalDay = [](const std::optional<Day>& day) { return day ? jsonString(dayText(*day)) : "null"; };
-    out << "{\n  \"file\": " << jsonString(path) << ",\n  \"from\": " << optionalDay(range.from)
-        << ",\n  \"to\": " << optionalDay(range.to) << ",\n  \"invalid_skipped\": " << report.invalidLines
-        << ",\n  \"totals\": [";
-    const char* separator = "\n";
-    for (const JobDayTotal& row : report.totals) {
-        out << separator << "    {\"card\": " << jsonString(row.card) << ", \"job_card\": " << jsonString(row.jobCard)
-            << ", \"day\": " << jsonString(dayText(row.day)) << ", \"minutes\": " << row.minutes
-            << ", \"hhmm\": " << jsonString(durationText(row.minutes)) << '}';
-        separator = ",\n";
-    }
-    out << (report.totals.empty() ? "],\n" : "\n  ],\n") << "  \"open\": [";
-    separator = "\n";
-    for (const OpenStart& row : report.open) {
-        out << separator << "    {\"card\": " << jsonString(row.card) << ", \"job_card\": " << jsonString(row.jobCard)
-            << ", \"day\": " << jsonString(isoDate(row.start.year, row.start.month, row.start.day))
-            << ", \"start\": " << jsonString(clockText(row.start.hour, row.start.minute)) << ", \"line\": " << row.line
-            << '}';
-        separator = ",\n";
-    }
-    out << (report.open.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    const platform::LocalDateTime now = platform::SystemClock().now();
+    return isoDate(now.year, now.month, now.day) + " " + clockText(now.hour, now.minute);
 }
 
 // The names of the job cards in the store's job file, for the timesheet's legend; none when the
@@ -132,25 +78,36 @@ std::map<std::string, std::string> jobNames(StoreReader& store)
 }
 
 // The page goes to a new file beside FILE that takes its place when it is complete, so that a
-// browser showing FILE never reads half a page; "-" is the standard output.
+// browser showing FILE never reads half a page; "-" is the standard output. A FILE that is a
+// device or a pipe (/dev/stdout, a FIFO) is written as the page is made: no file may take the
+// place of such a one. A link stays a link: the new file takes the place of the file it names.
 class HtmlOutput final
 {
 public:
     explicit HtmlOutput(std::string path)
         : m_path(std::move(path))
+        , m_target(m_path)
     {
         if (m_path == "-")
             return;
-        std::error_code error;
-        if (std::filesystem::is_directory(m_path, error))
+        std::error_code missing;
+        const std::filesystem::file_status status = std::filesystem::status(m_path, missing);
+        if (std::filesystem::is_directory(status))
             throw ToolError(m_path + ": is a folder, not a file");
-        m_file.open(temporary(), std::ios::binary | std::ios::trunc);
+        m_inPlace = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+        if (std::filesystem::is_regular_file(status)) {
+            std::error_code error;
+            m_target = std::filesystem::canonical(m_path, error).string();
+            if (error)
+                throw ToolError(m_path + ": cannot write (" + error.message() + ")");
+        }
+        m_file.open(m_inPlace ? m_target : temporary(), std::ios::binary | std::ios::trunc);
         if (!m_file)
             throw ToolError(m_path + ": cannot write (" + std::strerror(errno) + ")");
     }
     ~HtmlOutput()
     {
-        if (m_path != "-" && !m_done) {
+        if (m_path != "-" && !m_inPlace && !m_done) {
             m_file.close();
             std::error_code ignored;
             std::filesystem::remove(temporary(), ignored);
@@ -169,16 +126,19 @@ public:
         if (!m_file)
             throw ToolError(m_path + ": cannot write");
         std::error_code error;
-        std::filesystem::rename(temporary(), m_path, error);
+        if (!m_inPlace)
+            std::filesystem::rename(temporary(), m_target, error);
         if (error)
             throw ToolError(m_path + ": cannot write (" + error.message() + ")");
         m_done = true;
     }
 
 private:
-    std::string temporary() const { return m_path + ".new"; }
+    std::string temporary() const { return m_target + ".new"; }
 
-    std::string m_path;
+    std::string m_path; ///< as given
+    std::string m_target; ///< the file written
+    bool m_inPlace = false; ///< written where it is, not replaced
     std::ofstream m_file;
     bool m_done = false;
 };
@@ -187,33 +147,63 @@ private:
 
 int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream& err)
 {
-    ReportOptions range{dayOption("--from", options.from), dayOption("--to", options.to)};
+    // Everything given is checked before the data file is read.
+    ReportSource source;
+    source.range = ReportOptions{dayOption("--from", options.from),
+        dayOption("--to", options.to),
+        options.splitAtMidnight,
+        // The shop's table alone needs no job cards: it is made without them, a good part faster.
+        !options.summary || options.html.has_value()};
+    const ReportOptions& range = source.range;
     if (range.from && range.to && *range.from > *range.to)
         throw ToolError("--from " + *options.from + " is after --to " + *options.to);
+    if (range.from && range.to && options.summary)
+        requireSummaryPeriod(*range.from, *range.to);
+    source.limits =
+        Limits{limitOption("--day-limit", options.dayLimit), limitOption("--week-limit", options.weekLimit)};
+    if (options.names)
+        source.cardNames = readCardNames(readHostFile(*options.names), *options.names);
 
     StoreReader store(options.folder);
     std::optional<HtmlOutput> html;
     if (options.html)
         html.emplace(*options.html);
 
-    const std::string path = store.hostPath(kDataFileName);
+    source.dataFile = store.hostPath(kDataFileName);
     ReportBuilder builder(range);
     const std::optional<std::uint64_t> bytesRead =
-        store.scanDataFile([&builder](const DataLine& line) { builder.add(line); });
+        store.scanDataPieces([&builder](std::string_view piece, bool final) { builder.addPiece(piece, final); });
+    source.dataFileMissing = !bytesRead;
     if (!bytesRead)
-        err << "shift-loom-store: " << path << ": no data file yet (the panel makes it at its first start)\n";
+        err << "shift-loom-store: " << source.dataFile
+            << ": no data file yet (the panel makes it at its first start)\n";
     else if (builder.needsSecondReading())
-        store.scanDataFile([&builder](const DataLine& line) { builder.addAgain(line); }, *bytesRead);
+        store.scanDataPieces(
+            [&builder](std::string_view piece, bool final) { builder.addPieceAgain(piece, final); }, *bytesRead);
     const TimeReport report = builder.finish();
     if (report.invalidLines > 0)
-        err << "shift-loom-store: " << path << ": " << report.invalidLines
+        err << "shift-loom-store: " << source.dataFile << ": " << report.invalidLines
             << (report.invalidLines == 1 ? " invalid line" : " invalid lines")
             << " skipped (the records command shows them)\n";
+    source.jobNames = jobNames(store);
+    source.made = madeText();
 
+    std::optional<ShopSummary> summary;
+    if (options.summary || html) {
+        try {
+            summary = summarize(report, range);
+        } catch (const ToolError& error) {
+            // The page of a full report goes on without the shop's table, which would not fit.
+            if (options.summary)
+                throw;
+            summary = ShopSummary{};
+            summary->omitted = error.what();
+            err << "shift-loom-store: " << error.what() << "; the page goes without the shop's table\n";
+        }
+    }
     if (html) {
-        const TimesheetSource source{path, !bytesRead, range, jobNames(store)};
         std::ostream& page = html->stream(out);
-        writeTimesheet(report, source, page);
+        writeTimesheet(report, *summary, source, options.summary ? TimesheetParts::Summary : TimesheetParts::All, page);
         page.flush();
         if (!page)
             throw ToolError(*options.html + ": cannot write");
@@ -222,13 +212,13 @@ int runReport(const ReportOptionsText& options, std::ostream& out, std::ostream&
     }
     switch (options.format) {
     case OutputFormat::Text:
-        printText(report, out);
+        summary ? writeSummaryText(*summary, source, out) : writeReportText(report, source, out);
         break;
     case OutputFormat::Csv:
-        printCsv(report, out);
+        summary ? writeSummaryCsv(*summary, source, out) : writeReportCsv(report, source, out);
         break;
     case OutputFormat::Json:
-        printJson(path, range, report, out);
+        summary ? writeSummaryJson(*summary, source, out) : writeReportJson(report, source, out);
         break;
     }
     return 0;

@@ -29,16 +29,28 @@ std::string absoluteFolder(std::string_view argument)
     return text;
 }
 
+void requireFolder(const std::string& folder)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw ToolError(folder + ": no such folder");
+    if (status.type() != std::filesystem::file_type::directory)
+        throw ToolError(folder + ": " + (error ? error.message() : "a file, not a folder")
+            + " (FOLDER is the data store's folder, the one that holds cardward.ini)");
+}
+
 StoreReader::StoreReader(std::string_view folderArgument)
     : m_folder(absoluteFolder(folderArgument))
 {
-    std::error_code error;
-    if (!std::filesystem::is_directory(m_folder, error))
-        throw ToolError(m_folder + ": no such folder");
+    requireFolder(m_folder);
     // Store paths are Windows texts, in which a backslash separates folders.
     if (!platform::kWindowsHost && m_folder.find('\\') != std::string::npos)
         throw ToolError(m_folder + ": a backslash in the folder's path would be read as a separator");
     requirePanelText(m_folder);
+    if (!platform::canOpenForReading(files(), storePath(kStoreMarkerName)))
+        throw ToolError(m_folder + ": not a data store (it holds no " + std::string(kStoreMarkerName)
+            + "; shift-loom-store init makes one)");
 }
 
 std::string StoreReader::storePath(std::string_view name) const
@@ -75,8 +87,8 @@ std::optional<std::string> StoreReader::readDataFile()
     throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
 }
 
-std::optional<std::uint64_t> StoreReader::scanDataFile(
-    const std::function<void(const DataLine&)>& visit, std::uint64_t limit)
+std::optional<std::uint64_t> StoreReader::scanDataPieces(
+    const std::function<void(std::string_view, bool final)>& visit, std::uint64_t limit)
 {
     const std::string path = storePath(kDataFileName);
     platform::OpenFile file(m_host.files());
@@ -84,21 +96,12 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
     if (error == platform::FileError::NotFound && limit == std::numeric_limits<std::uint64_t>::max())
         return std::nullopt;
     constexpr std::size_t kPiece = 1 << 20;
-    // The lines of the piece, after the unfinished end of the one before (`kept` bytes). The lines
-    // handed to `visit` view this buffer, which is never filled with anything but the file.
+    // The piece after the unfinished line of the one before (`kept` bytes); the lines handed to
+    // `visit` view this buffer, which is never filled with anything but the file.
     std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
     std::size_t kept = 0;
     std::uint64_t offset = 0;
-    std::size_t number = 0;
-    auto visitLine = [&](std::string_view text, LineEnd end) {
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-            if (end == LineEnd::LfOnly)
-                end = LineEnd::CrLf;
-        }
-        visit(decodeDataLine(text, ++number, end));
-    };
     while (error == platform::FileError::None && offset < limit) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, limit - offset));
         if (kept + want > capacity) {
@@ -117,22 +120,35 @@ std::optional<std::uint64_t> StoreReader::scanDataFile(
         if (error != platform::FileError::None || got == 0)
             break;
         const std::string_view bytes(buffer.get(), kept + got);
-        std::size_t begin = 0;
-        for (std::size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', begin)) {
-            visitLine(bytes.substr(begin, lf - begin), LineEnd::LfOnly);
-            begin = lf + 1;
-        }
-        kept = bytes.size() - begin;
-        if (kept > 0 && begin > 0)
-            std::memmove(buffer.get(), buffer.get() + begin, kept);
+        const std::size_t lineEnd = bytes.rfind('\n');
+        const std::size_t whole = lineEnd == std::string_view::npos ? 0 : lineEnd + 1;
+        if (whole > 0)
+            visit(bytes.substr(0, whole), false);
+        kept = bytes.size() - whole;
+        if (kept > 0 && whole > 0)
+            std::memmove(buffer.get(), buffer.get() + whole, kept);
     }
     if (error != platform::FileError::None)
         throw ToolError(hostPath(kDataFileName) + ": cannot read (" + std::string(platform::describe(error)) + ")");
     if (limit != std::numeric_limits<std::uint64_t>::max() && offset < limit)
         throw ToolError(hostPath(kDataFileName) + ": became shorter while it was read (read it again)");
-    if (kept > 0)
-        visitLine(std::string_view(buffer.get(), kept), LineEnd::None);
+    visit(std::string_view(buffer.get(), kept), true);
     return offset;
+}
+
+std::optional<std::uint64_t> StoreReader::scanDataFile(
+    const std::function<void(const DataLine&)>& visit, std::uint64_t limit)
+{
+    std::size_t number = 0;
+    DataLine line;
+    return scanDataPieces(
+        [&](std::string_view piece, bool final) {
+            forEachDataLine(piece, final, [&](std::string_view text, LineEnd end) {
+                decodeDataLine(text, ++number, end, line);
+                visit(line);
+            });
+        },
+        limit);
 }
 
 std::string readHostFile(const std::string& path)

@@ -22,6 +22,12 @@ namespace shiftloom::tool {
 std::string absoluteFolder(std::string_view argument);
 
 /**
+ * Throws ToolError when the host path `folder` names nothing, or a file: the message tells which,
+ * since a data file given instead of its folder is an easy slip.
+ */
+void requireFolder(const std::string& folder);
+
+/**
  * Read access to an existing data store through the same file operations and Windows path texts
  * as the panel: the folder text, a backslash and the file name. Nothing here creates or changes
  * a file.
@@ -29,7 +35,11 @@ std::string absoluteFolder(std::string_view argument);
 class StoreReader final
 {
 public:
-    /** Throws ToolError when `folderArgument` does not name a folder. */
+    /**
+     * Throws ToolError when `folderArgument` does not name a folder, or names one that is no data
+     * store (it holds no cardward.ini): reading a mistyped folder as an empty store would report
+     * a failure as success.
+     */
     explicit StoreReader(std::string_view folderArgument);
     StoreReader(const StoreReader&) = delete;
     StoreReader& operator=(const StoreReader&) = delete;
@@ -53,14 +63,18 @@ public:
     std::optional<std::string> readDataFile();
 
     /**
-     * Reads the data file piece by piece and hands every line, decoded, to `visit`, in file order
-     * and split as decodeDataFile splits the whole file. Each piece is read under a shared lock
-     * (taken as readDataFile takes it), so that the panel's appends wait at most for one piece.
-     * Reads at most `limit` bytes: a second reading passes what the first one returned, so that
-     * both see the same lines while records are appended. Returns the bytes read; no value when
-     * the store has no data file yet. Throws ToolError when it cannot be read, or when it holds
-     * fewer than `limit` bytes (it was replaced meanwhile).
+     * Reads the data file piece by piece and hands each piece to `visit`: whole lines with their
+     * line ends, and at the end (`final`) what follows the last line end, which may be empty.
+     * Each piece is read under a shared lock (taken as readDataFile takes it), so that the panel's
+     * appends wait at most for one piece. Reads at most `limit` bytes: a second reading passes what
+     * the first one returned, so that both see the same lines while records are appended. Returns
+     * the bytes read; no value when the store has no data file yet. Throws ToolError when it cannot
+     * be read, or when it holds fewer than `limit` bytes (it was replaced meanwhile).
      */
+    std::optional<std::uint64_t> scanDataPieces(const std::function<void(std::string_view, bool final)>& visit,
+        std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
+
+    /** The same, each line decoded and handed to `visit`, numbered and split as decodeDataFile does. */
     std::optional<std::uint64_t> scanDataFile(const std::function<void(const DataLine&)>& visit,
         std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
 

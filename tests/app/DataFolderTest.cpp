@@ -13,37 +13,46 @@ class DataFolderTest : public test::CoreFixture
 {
 protected:
     int asked = 0;
+    const std::vector<std::string> registrations = platform::registrationFiles(kCardWardenIniName);
     std::string find()
     {
-        return findDataFolder(settings, files, "c:\\windows\\", [this] { ++asked; });
+        return findDataFolder(settings, files, registrations, [this] { ++asked; });
     }
 };
 
-// The setting wins, and the ini file is not read. Without it, the line after the first header of
-// the ini whose first nine characters are "[cardmain", taken whole and stored; without one the
+// The setting wins, and no registration is read. Without it, the line after the first header of the first
+// registration naming one whose first nine characters are "[cardmain", taken whole and stored; without one the
 // worker is asked (and the dialog may store a folder). The scan on arbitrary bytes is the fuzzer's.
-TEST_F(DataFolderTest, TheSettingOrTheIniNamesTheFolderOrTheWorkerIsAsked)
+TEST_F(DataFolderTest, TheSettingOrARegistrationNamesTheFolderOrTheWorkerIsAsked)
 {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/srv/cw", "[cardmain]\r\n/srv/other\r\n", "/srv/cw"},
         {"", "[general]\r\nx=1\r\n[cardmain]\r\n  \\\\server\\cw data  \r\n[other]\r\n", "  \\\\server\\cw data  "},
-        {"", "[cardmain]\nc:\\cw\n", "c:\\cw"},
-        {"", "[cardmainstore]\nc:\\cw\n", "c:\\cw"},
+        {"", "[cardmain]\n/cw\n", "/cw"},
+        {"", "[cardmainstore]\n/cw\n", "/cw"},
         {"", "[cardmain]\nfirst\n[cardmain]\nsecond\n", "first"},
-        {"", "[CARDMAIN]\nc:\\cw\n", ""},
-        {"", "[cardmain]\r\n\r\nc:\\cw\r\n", ""}};
+        {"", "[CARDMAIN]\n/cw\n", ""},
+        {"", "[cardmain]\r\n\r\n/cw\r\n", ""}};
     for (const auto& [setting, ini, folder] : cases) {
         settings.write(keys::DataLoc, setting);
         asked = 0;
         files.clear();
-        test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), ini);
+        test::writeFile(paths.toHost(registrations.front()), ini);
         EXPECT_EQ(find(), folder) << ini;
         EXPECT_EQ(asked, *folder ? 0 : 1) << ini;
         EXPECT_EQ(settings.read(keys::DataLoc), folder) << ini;
-        EXPECT_EQ(files.count(test::FileOp::Open) > 0, !*setting) << "the ini is read only without the setting";
+        EXPECT_EQ(files.count(test::FileOp::Open) > 0, !*setting) << "a registration is read only without the setting";
     }
-    EXPECT_EQ(findDataFolder(settings, files, "c:\\nowhere\\", [this] { settings.write(keys::DataLoc, "/srv/x"); }),
+    EXPECT_EQ(
+        findDataFolder(settings, files, {"c:\\nowhere\\cwv5.ini"}, [this] { settings.write(keys::DataLoc, "/srv/x"); }),
         "/srv/x");
+    // The machine's registration where the account's names no folder (as the last case left it), not before it.
+    test::writeFile(paths.toHost(registrations.back()), "[cardmain]\r\n/machine\r\n");
+    for (const char* folder : {"/machine", "/mine"}) {
+        settings.write(keys::DataLoc, "");
+        EXPECT_EQ(find(), folder);
+        test::writeFile(paths.toHost(registrations.front()), "[cardmain]\r\n/mine\r\n");
+    }
 }
 
 // A drive list over the test's temporary folders.

@@ -6,6 +6,7 @@ the screen. Usage: panel_e2e_test.py --panel PATH --store-tool PATH --out FOLDER
 import argparse
 import datetime
 import os
+import re
 import signal
 import sys
 import time
@@ -121,10 +122,13 @@ class WorkdayTest(PanelTestCase):
         self.assertNotRegex(self.ws.settings(), "DataLoc=.")
         self.assertEqual(ps.records(self.ws.buffer), [])
 
-        # A store named in the settings: no question.
-        self.configured(autocode="4711")
+        # A store registered for this account by the store tool: no question, and the panel keeps it.
+        self.ws.make_store(JOBS_CSV, ACTIVITIES)
+        ps.run([self.ws.tool_bin, "register", self.ws.store], self.ws.env)
+        self.ws.write_settings({"autocode": "4711"})
         self.start_panel()
         self.assertNotIn(LOCATE_TITLE, self.ws.window_names())
+        self.assertRegex(self.ws.settings(), 'DataLoc="?' + re.escape(self.ws.store))
 
         # The last job of the list, picked with the mouse, goes on the top button and is started.
         self.pick_from_list(ps.arrow_of(ps.COMBO1), 3, 4)
@@ -155,6 +159,11 @@ class WorkdayTest(PanelTestCase):
         self.ws.show_panel()
         self.assertNotEqual(self.ws.button_colour(0), ps.RUNNING_COLOUR)
 
+        # A fresh account's files all lie in its XDG folders: nothing in its home, no drive folder.
+        self.assertEqual(os.listdir(self.ws.home), [])
+        made = [os.path.relpath(d, self.ws.root) for d, _, _ in os.walk(self.ws.root)]
+        self.assertEqual([d for d in made if "drive_" in d], [])
+
 
 class OfflineTest(PanelTestCase):
     """The store out of reach: records wait in the worker's private buffer and reach the store
@@ -184,7 +193,8 @@ class OfflineTest(PanelTestCase):
         with open(self.ws.data_file, "ab") as file:
             file.write(other.encode() + b"\r\n")
         self.assertEqual(self.wait_records(3, timeout=60), [other] + buffered)
-        self.assertEqual(ps.records(self.ws.buffer), [])
+        # The files go once their records are in the store: a moment after.
+        ps.wait_for("the buffer empty", lambda: ps.records(self.ws.buffer) == [], timeout=10)
         self.end_by_sigterm()
 
 

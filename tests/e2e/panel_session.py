@@ -182,10 +182,14 @@ class Workstation:
         self.root = private_folder(f"shiftloom-e2e-{name}-")
         # Short, as /run/user/UID is: the panel's local socket lies there (at most 107 bytes).
         self.runtime_dir = private_folder("sl-run-")
-        xdg = {f"XDG_{k}_HOME": f"{self.root}/{k.lower()}" for k in ("CONFIG", "DATA", "STATE")}
-        for folder in xdg.values():
+        # A fresh account: an empty home, XDG folders of its own, and the machine's configuration
+        # folders its own too (none of the real /etc/xdg).
+        self.home = f"{self.root}/home"
+        xdg = {f"XDG_{k}_HOME": f"{self.root}/{k.lower()}" for k in ("CONFIG", "DATA", "STATE", "CACHE")}
+        for folder in [self.home, *xdg.values()]:
             os.makedirs(folder, mode=0o700)
-        self.env = dict(session.env, XDG_RUNTIME_DIR=self.runtime_dir, **xdg)
+        self.env = dict(session.env, HOME=self.home, XDG_RUNTIME_DIR=self.runtime_dir, **xdg)
+        self.env["XDG_CONFIG_DIRS"] = f"{self.root}/machine-config"
         self.settings_file = os.path.join(xdg["XDG_CONFIG_HOME"], "Ovix_Shift-Loom.conf")
         self.buffer = os.path.join(xdg["XDG_STATE_HOME"], "Ovix_Shift-Loom", "buffer")
         self.store = os.path.join(self.root, "cardwarden")

@@ -71,17 +71,32 @@ TEST_F(PanelTest, ANormalStartRestoresTheRunFromTheSettingsAndTheStore)
     EXPECT_TRUE(host.trayVisible && host.messages.empty());
 }
 
-TEST_F(PanelTest, TheIniInTheWindowsFolderOrElseTheWorkerNamesTheStore)
+#ifndef _WIN32
+// Linux: a worker's set-up at the places of earlier versions, their drive C folder (a store named "c:\\cw" kept in it,
+// Card-Warden's registration in its "windows" folder, records in the buffer c:\\data, the fallback folder's lists) is
+// found at the first start of this one and moved: the setting names the store's folder, the records are in the store,
+// the registration is this account's, and a start without the setting finds the store through it.
+TEST_F(PanelTest, AnUpgradeFromTheEarlierLinuxLayoutLosesNothing)
 {
-    EXPECT_EQ(panel.load(), LoadOutcome::NoStart) << "the worker cancels";
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown", "locate modal"}));
-    makeStore();
-    test::writeFile(paths.toHost("c:\\windows\\cwv5.ini"), "[cardmain]\r\n" + store() + "\r\n");
-    host.calls.clear();
-    EXPECT_EQ(panel.load(), LoadOutcome::Normal);
-    EXPECT_EQ(panel.dataFolder(), store());
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"tray shown"})) << "not asked";
+    const std::string ours = home.path() + "/Ovix_Shift-Loom", cw = ours + "/drive_c/cw";
+    const std::string registration = "[cardmain]\r\nc:\\cw\r\n";
+    test::writeFile(cw + "/cardward.ini", "[cardward]\r\n");
+    test::writeFile(ours + "/drive_c/windows/cwv5.ini", registration);
+    test::writeFile(ours + "/drive_c/data", "b1\r\nb2\r\n");
+    test::writeFile(ours + "/drive_c/activities.txt", "A;\r\n");
+    for (const char* setting : {"c:\\cw", ""}) { // the earlier version's setting, then none: the registration's
+        settings.write(keys::DataLoc, setting);
+        Panel started(settings, files, clock, host);
+        ASSERT_EQ(started.load(), LoadOutcome::Normal);
+        EXPECT_EQ(started.dataFolder() + " " + settings.read(keys::DataLoc), cw + " " + cw);
+    }
+    EXPECT_EQ(test::readFile(cw + "/data"), "b1\r\nb2\r\n");
+    EXPECT_EQ(test::readFile(home.path() + "/config/Ovix_Shift-Loom/cwv5.ini"), registration);
+    EXPECT_EQ(test::readFile(ours + "/activities.txt"), "A;\r\n");
+    for (const char* moved : {"/data", "/windows/cwv5.ini", "/activities.txt"})
+        EXPECT_FALSE(test::fileExists(ours + "/drive_c" + moved)) << moved;
 }
+#endif
 
 // A store away at the start (its share not mounted yet): the run starts on the fallback folder,
 // its records wait in the buffer, and once the store is there the run goes back to it within a
@@ -92,10 +107,11 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     const std::string share = home.path() + "/unplugged/share";
     settings.write(keys::DataLoc, share);
     settings.write(keys::AutoCode, "1234");
-    test::writeFile(paths.toHost("c:\\dep.dat"), test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
+    test::writeFile(paths.toHost(storeFile(FallbackDataFolder, kJobFileName)),
+        test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
     EXPECT_EQ(panel.load(), LoadOutcome::Fallback);
-    EXPECT_EQ(panel.dataFolder(), "c:\\");
-    EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from c:\\dep.dat";
+    EXPECT_EQ(panel.dataFolder(), FallbackDataFolder);
+    EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from the fallback folder";
     panel.stopAll();
     EXPECT_EQ(test::recordLines(buffer()).size(), 1u) << "records wait in the buffer";
     EXPECT_TRUE(host.messages.empty());
@@ -113,6 +129,15 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     EXPECT_EQ(panel.jobList().size(), 4u) << "the job list comes from the store";
     EXPECT_EQ(test::readFile(share + "/data"), std::string(kStop) + "\r\n");
 
+    files.refuseOpens(share + "\\data", false); // appended to, not read, and not locked (Windows)
+    files.failAllOn(test::FileOp::Lock, "\\data", platform::FileError::AccessDenied);
+    panel.stopAll();
+    panel.tick();
+    files.clear();
+    files.allowOpens(share + "\\data");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, messages::LockRefusedTitle);
+
     test::writeFile(bufferPath() + ".x", "");
     std::filesystem::rename(bufferPath(), bufferPath() + ".y");
     std::filesystem::rename(bufferPath() + ".x", bufferPath()); // a file where the buffer's folder was
@@ -120,8 +145,8 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     panel.stopAll();
     panel.stopAll();
     files.clear();
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].title, messages::NotSavedTitle);
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].title, messages::NotSavedTitle);
 }
 
 TEST_F(PanelTest, AJobFileThatCannotBeReadSwitchesOnceAndListsOnlySettings)

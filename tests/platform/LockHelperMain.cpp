@@ -3,6 +3,8 @@
 //   lock-helper hold PATH shared|exclusive MS [delete]
 //       takes the whole-file lock (waiting up to 10 s), makes PATH.held, holds the lock MS
 //       milliseconds, then deletes PATH (with "delete") and lets go
+//   lock-helper hold PATH noshare MS    (Windows) holds PATH open sharing nothing, as a program
+//       that opens a file for itself alone does
 //   lock-helper append PATH TAG COUNT   appends COUNT lines "TAG...TAG<n>" under the lock
 //   lock-helper probe PATH              tries the exclusive lock once: 0 taken, 3 busy
 //   lock-helper check PATH COUNT        0 when PATH holds COUNT lines of "append" from each of a
@@ -18,6 +20,12 @@
 #include <string>
 #include <thread>
 
+#ifdef _WIN32
+#include "platform/win32/WideText.h"
+
+#include <windows.h>
+#endif
+
 using namespace shiftloom::platform;
 using namespace std::chrono_literals;
 
@@ -27,7 +35,19 @@ int main(int argc, char** argv)
     const std::string path = argc > 2 ? argv[2] : "";
     IdentityPathMapper identity;
     shiftloom::test::HostFileOps files(identity);
-    OpenFile file(files);
+    shiftloom::platform::OpenFile file(files);
+#ifdef _WIN32
+    if (command == "hold" && argc == 5 && std::string(argv[3]) == "noshare") {
+        const HANDLE alone =
+            CreateFileW(toWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (alone == INVALID_HANDLE_VALUE)
+            return 1;
+        std::ofstream(path + ".held").put('1');
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(argv[4])));
+        CloseHandle(alone);
+        return 0;
+    }
+#endif
     if (command == "hold" && argc >= 5) {
         const bool shared = std::string(argv[3]) == "shared";
         if (file.open(path, shared ? OpenMode::Read : OpenMode::AppendCreate) != FileError::None

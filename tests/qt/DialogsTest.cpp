@@ -8,6 +8,7 @@
 #include "qt/TrayIcon.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPointer>
@@ -42,6 +43,9 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
     EXPECT_EQ(dialog.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8).alpha(), 0) << "not the program's icon";
     auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("Command17"));
     EXPECT_FALSE(ok->isEnabled());
+    auto* driveList = dialog.findChild<QComboBox*>(QStringLiteral("Drive1"));
+    EXPECT_EQ(driveList->count() == 1 ? driveList->itemText(0) : QString(), QStringLiteral("/"))
+        << "the root file system";
 
     const std::string found = home.path() + "/volume/cardwarden";
     writeFile(found + "/cardward.ini", "[cardward]\r\n");

@@ -49,12 +49,12 @@ protected:
         Application();
     } application;
     TempDir home;
-    platform::PosixPathMapper paths{home.path(), home.file("own")};
+    HostPathMapper paths = hostPaths(home.path(), home.file("own"));
     platform::PosixFileOps files{paths};
     platform::MemorySettingsBackend backend;
     SettingsStore settings{backend};
     FakeClock clock;
-    platform::PosixDriveList drives{paths, home.path() + "/no-mount-table"};
+    platform::PosixDriveList drives{home.path() + "/no-mount-table"};
     QtFrontEnd frontEnd{settings, files, drives};
     Panel panel{settings, files, clock, frontEnd};
     std::unique_ptr<PanelWindow> window;

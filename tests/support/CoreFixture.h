@@ -36,7 +36,7 @@ protected:
     TempDir home;
     /** The user's own folder, where the offline buffer and its journal lie. */
     std::string ownFolder() const { return home.path() + "/own"; }
-    HostPathMapper paths{mapperHome(home.path()), ownFolder()};
+    HostPathMapper paths = hostPaths(home.path(), ownFolder());
     HostFileOps realFiles{paths};
     FaultFileOps files{realFiles};
     platform::MemorySettingsBackend backend;

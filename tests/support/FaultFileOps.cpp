@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "FaultFileOps.h"
 
+#include "delivery/WaitingPlaces.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -30,8 +32,10 @@ void trace([[maybe_unused]] int fd, [[maybe_unused]] std::string_view text)
 
 char FaultFileOps::roleOf(std::string_view path)
 {
-    static constexpr std::pair<std::string_view, char> exact[] = {
-        {"<own>\\journal", 'j'}, {"c:\\data", 'B'}, {"c:\\data.journal", 'J'}, {"<own>\\spool", 's'}};
+    static constexpr std::pair<std::string_view, char> exact[] = {{delivery::kJournal, 'j'},
+        {delivery::kEarlierBuffer, 'B'},
+        {delivery::kEarlierJournal, 'J'},
+        {delivery::kEarlierSpool, 's'}};
     for (const auto& [name, role] : exact) {
         if (path == name)
             return role;
@@ -280,7 +284,7 @@ bool FaultFileOps::fails(FileOp op, std::string_view path)
     m_now.reset(); // the last fault planned for this call
     for (Fault& planned : m_faults) {
         if (!planned.ending.empty()) {
-            if (planned.op == op && path.ends_with(planned.ending) && ++planned.seen == planned.at)
+            if (planned.op == op && path.ends_with(planned.ending) && (planned.at == 0 || ++planned.seen == planned.at))
                 m_now = planned;
         } else if (planned.op ? *planned.op == op && (planned.at == 0 || planned.at == n) : planned.at == m_points) {
             m_now = planned;

@@ -81,6 +81,11 @@ public:
     {
         m_faults.push_back({op, n, Action::Fail, error, SIZE_MAX, std::move(ending)});
     }
+    /** Every call of `op` on a path that ends with `ending` fails until `clear()`. */
+    void failAllOn(FileOp op, std::string ending, Error error = Error::Io)
+    {
+        failNthOn(op, std::move(ending), 0, error);
+    }
     /** The `n`th write from now on a path that ends with `ending` writes only `bytes` bytes. */
     void shortWriteNthOn(std::string ending, int n, std::size_t bytes)
     {

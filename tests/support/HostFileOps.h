@@ -20,15 +20,15 @@ namespace shiftloom::test {
 /**
  * The root of C: and the Windows directory in a folder of the test, so that tests never touch the
  * real c:\data or the real cwv5.ini: "c:\data" is `root`\data, "c:\windows\cwv5.ini" is
- * `root`\windows\cwv5.ini; "<own>" is `ownFolder`; every other path (the temporary folders too)
- * is itself.
+ * `root`\windows\cwv5.ini; "<own>" is `ownFolder`, or the user's own folder as `setStateHome` last set it; every
+ * other path (the temporary folders too) is itself.
  */
 class HostPathMapper final : public platform::PathMapper
 {
 public:
     explicit HostPathMapper(std::string root, std::string ownFolder = {})
         : m_root(std::move(root))
-        , m_rootOfC(m_root, std::move(ownFolder))
+        , m_ownFolder(std::move(ownFolder))
     {
     }
     std::string toHost(std::string_view windowsPath) const override
@@ -38,12 +38,14 @@ public:
             c = c == '/' ? '\\' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         if (head == "c:\\windows\\")
             return m_root + "\\windows\\" + platform::cp1252ToUtf8(windowsPath.substr(11));
-        return m_rootOfC.toHost(windowsPath);
+        // Unless given, the own folder is looked up at each call: a fixture may set it later.
+        return platform::Win32PathMapper(m_root, m_ownFolder.empty() ? platform::ownStateFolder() : m_ownFolder)
+            .toHost(windowsPath);
     }
 
 private:
     std::string m_root;
-    platform::Win32PathMapper m_rootOfC;
+    std::string m_ownFolder;
 };
 /** The real file operations of the system the tests run on. */
 using HostFileOps = platform::Win32FileOps;
@@ -56,8 +58,8 @@ inline void setStateHome(const std::string& folder)
     ::_wputenv_s(L"LOCALAPPDATA", platform::toWide(folder).c_str());
 }
 #else
-/** The real file operations and path mapping of the system the tests run on. */
 using HostPathMapper = platform::PosixPathMapper;
+/** The real file operations of the system the tests run on. */
 using HostFileOps = platform::PosixFileOps;
 inline void setStateHome(const std::string& folder)
 {
@@ -66,16 +68,22 @@ inline void setStateHome(const std::string& folder)
 #endif
 
 /**
- * What a HostPathMapper takes so that "c:\" lies below the folder `home`: `home` itself on POSIX
- * (the drive folders are made below it), the folder `home`/drive_c (made here) on Windows.
+ * The path mapping of the tests, with the account's places below the folder `home` and "<own>" `ownFolder` where
+ * given. On Windows the root of C: is `home`/drive_c (made here). On POSIX the XDG data, configuration and state
+ * folders are `home`, `home`/config and `home`/xdg, in the environment too, so that the platform's lists agree.
  */
-inline std::string mapperHome(const std::string& home)
+inline HostPathMapper hostPaths(const std::string& home, const std::string& ownFolder = {})
 {
 #ifdef _WIN32
     std::filesystem::create_directories(home + "\\drive_c");
-    return home + "\\drive_c";
+    return HostPathMapper(home + "\\drive_c", ownFolder);
 #else
-    return home;
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (home + "/xdg").c_str(), 1);
+    platform::PosixPlaces places = platform::posixPlaces();
+    places.own = ownFolder.empty() ? places.own : ownFolder;
+    return HostPathMapper(std::move(places));
 #endif
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The data file read line by line, and the minutes reported from it.
+// The data file read line by line, the minutes reported from it, and the shop's timesheet.
+#include "tool/OutputFormat.h"
 #include "tool/Report.h"
+#include "tool/ShopSummary.h"
 #include "tool/StoreFolder.h"
 #include "tool/ToolError.h"
 
@@ -61,6 +63,10 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
         {"012026130108070000471100", "no such date 20261301"},
         {"012026120524000000471100", "no such time of day 2400"},
         {"012026120508600000471100", "no such time of day 0860"},
+        // The report reads a line of 64 digits straight from its digits; it is checked all the same.
+        {"0120261205240000" + std::string(kStart).substr(16), "no such time of day 2400"},
+        {"0220261205080700" + std::string(kStart).substr(16), "does not begin with 01"},
+        {"0120261131080700" + std::string(kStart).substr(16), "no such date 20261131"},
         {"0120261205080702" + std::string(48, '0'), "event code 02, expected 00 (start) or 01 (stop)"},
         {"012026120508070000471101", "IN record ending in 01, expected 00"},
         {"", "empty line"},
@@ -68,6 +74,9 @@ TEST(DataFileDecoder, AnInvalidLineIsReportedWithItsReason)
     for (const auto& [text, description] : cases) {
         const DataLine line = decodeDataLine(text, 7, LineEnd::CrLf);
         EXPECT_EQ(line.kind, DataLineKind::Invalid) << text;
+        RecordStamp stamp;
+        bool start = false;
+        EXPECT_FALSE(readStartOrStop(text, stamp, start)) << "the report's own reading: " << text;
         EXPECT_EQ(line.number, 7u);
         EXPECT_EQ(describeProblem(line), description) << text;
     }
@@ -84,6 +93,7 @@ TEST(StoreReader, ReadsTheDataFileInPiecesAsTheDecoderSplitsIt)
     data += "\r\n" + std::string(kStart) + "\r";
     test::TempDir folder;
     test::writeFile(folder.file("data"), data);
+    test::writeFile(folder.file("cardward.ini"), "");
 
     using Seen = std::vector<std::tuple<std::size_t, DataLineKind, DataLineProblem, LineEnd, std::size_t>>;
     const auto add = [](Seen& seen, const DataLine& line) {
@@ -123,7 +133,7 @@ std::string stop(const std::string& when, const std::string& card)
 // "card/job day:minutes" per total, "open card/job day hh:mm @line" per open start.
 std::string summary(const std::string& data, ReportOptions options = {}, bool withLines = true)
 {
-    const TimeReport report = buildReport(decodeDataFile(data).lines, options);
+    const TimeReport report = buildReport(data, options);
     std::string text;
     for (const JobDayTotal& t : report.totals)
         text += t.card + "/" + t.jobCard + " " + std::to_string(t.day.day) + ":" + std::to_string(t.minutes) + " ";
@@ -164,9 +174,22 @@ TEST(Report, AStartRunsToTheNextStartOrStopOfItsCardAndCountsForItsDay)
         {overMidnight, {kDec6, kDec6}, "1234/1002 6:60 invalid 0"},
         {overMidnight, {std::nullopt, kDec5}, "1234/1001 5:60 invalid 0"},
         {overMidnight, {kDec7, std::nullopt}, "open 1234/1003 7 8:0 @5 invalid 0"},
+        // Split at midnight, each day gets its part, and the range selects the parts.
+        {overMidnight,
+            {{}, {}, true},
+            "1234/1001 5:30 1234/1001 6:30 1234/1002 6:60 open 1234/1003 7 8:0 @5 invalid 0"},
+        {overMidnight, {kDec6, kDec6, true}, "1234/1001 6:30 1234/1002 6:60 invalid 0"},
+        {start("202612052300", "7", "1") + stop("202612080000", "7"),
+            {{}, {}, true},
+            "7/1 5:60 7/1 6:1440 7/1 7:1440 invalid 0"},
         {start("202612050800", "1234", "1001") + "0120261205083000-1\r\n\r\n" + stop("202612050900", "1234"),
             {},
             "1234/1001 5:60 invalid 2"},
+        // A record with a digit more is no record, though it ends where a record would end its CR.
+        {start("202612050800", "1234", "1001") + start("202612050830", "1234", "1002").substr(0, 64) + "5\n"
+                + stop("202612050900", "1234"),
+            {},
+            "1234/1001 5:60 invalid 1"},
     };
     for (const auto& [data, options, expected] : cases)
         EXPECT_EQ(summary(data, options), expected) << data;
@@ -190,6 +213,59 @@ TEST(Report, RecordsOutOfTimeOrderGiveTheFiguresOfTheOrderedFile)
         std::shuffle(records.begin(), records.end(), std::mt19937(seed));
         EXPECT_EQ(summary(std::accumulate(records.begin(), records.end(), std::string()), {}, false), figures) << seed;
     }
+}
+
+TEST(ShopSummary, WeeksAreIsoWeeksAcrossTheYearsEnd)
+{
+    const std::pair<Day, const char*> weeks[] = {{{2025, 12, 28}, "2025-W52"},
+        {{2025, 12, 29}, "2026-W01"},
+        {{2026, 1, 4}, "2026-W01"},
+        {{2026, 12, 28}, "2026-W53"},
+        {{2027, 1, 3}, "2026-W53"},
+        {{2027, 1, 4}, "2027-W01"},
+        {{2021, 1, 3}, "2020-W53"},
+        {{2024, 12, 30}, "2025-W01"}};
+    for (const auto& [day, week] : weeks)
+        EXPECT_EQ(isoWeekText(isoWeekOf(day)), week) << dayText(day);
+
+    // A timesheet from Thursday 24 December 2026 to Tuesday 5 January 2027: its weeks are cut by
+    // the period, and the last one is week 1 of 2027, not a week 54 or a second week 1 of 2026.
+    const std::string data = start("202612232200", "5", "1") + stop("202612240600", "5")
+        + start("202612280800", "5", "2") + stop("202612281800", "5") + start("202701042330", "5", "1")
+        + stop("202701050030", "5") + start("202701052300", "12", "1") + stop("202701060100", "12");
+    ReportOptions range{Day{2026, 12, 24}, Day{2027, 1, 5}, true};
+    const ShopSummary summary = summarize(buildReport(data, range), range);
+    std::string columns;
+    for (const SummaryWeek& week : summary.weeks)
+        columns += isoWeekText(week.week) + "=" + dayText(summary.days[week.first]) + "+" + std::to_string(week.count)
+            + ":" + std::to_string(summary.cards[0].weeks[std::size_t(&week - summary.weeks.data())]) + " ";
+    EXPECT_EQ(columns, "2026-W52=2026-12-24+4:360 2026-W53=2026-12-28+7:600 2027-W01=2027-01-04+2:60 ");
+    ASSERT_EQ(summary.cards.size(), 2u) << "card 12 has an hour on 5 January";
+    EXPECT_EQ(summary.cards[1].days.back(), 60);
+    EXPECT_EQ(summary.totals.total, 360 + 600 + 60 + 60);
+    // A calendar month is one printed table; a longer period goes on in tables of at most 31 days.
+    const std::tuple<Day, Day, std::size_t> periods[] = {
+        {{2026, 12, 1}, {2026, 12, 31}, 1}, {{2026, 11, 30}, {2027, 1, 31}, 3}};
+    for (const auto& [from, to, blocks] : periods)
+        EXPECT_EQ(summaryBlocks(summarize(TimeReport{}, {from, to})).size(), blocks) << dayText(to);
+    range.to = Day{2040, 1, 1};
+    EXPECT_THROW(summarize(TimeReport{}, range), ToolError) << "a table of more days than a summary holds";
+}
+
+TEST(Report, ACsvFieldThatASpreadsheetWouldCalculateStaysText)
+{
+    const std::pair<std::string_view, std::string_view> fields[] = {{"=1+2", "'=1+2"},
+        {"+1", "'+1"},
+        {"-1", "'-1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"=a,\"b\"", "\"'=a,\"\"b\"\"\""},
+        {"a=1", "a=1"},
+        {"2026-12-05", "2026-12-05"},
+        {"", ""}};
+    for (const auto& [text, field] : fields)
+        EXPECT_EQ(csvField(text), field) << text;
 }
 
 TEST(Report, DaysAreReadInBothForms)

@@ -32,7 +32,7 @@ TEST(JobList, CsvBecomesAJobFileThatThePanelListsAsWritten)
     test::TempDir folder;
     test::writeFile(folder.file("dep.dat"), jobFileBytes(csv.jobs));
     EXPECT_EQ(test::readFile(folder.file("dep.dat")).size(), 7 * kJobRecordLength);
-    const test::HostPathMapper paths(test::mapperHome(folder.path()));
+    const test::HostPathMapper paths = test::hostPaths(folder.path());
     test::HostFileOps files(paths);
     const JobListResult list = readJobList(files, folder.path() + "\\dep.dat", JobFileOpen::ReadOnly);
     ASSERT_EQ(list.error, platform::FileError::None);

@@ -61,9 +61,8 @@ bool under(std::string_view path, std::string_view folder)
 
 } // namespace
 
-PosixDriveList::PosixDriveList(const PosixPathMapper& paths, std::string mounts)
-    : m_paths(paths)
-    , m_mounts(std::move(mounts))
+PosixDriveList::PosixDriveList(std::string mounts)
+    : m_mounts(std::move(mounts))
 {
 }
 
@@ -82,7 +81,10 @@ std::vector<std::string> PosixDriveList::mountPoints() const
         if (std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), type) != kPseudoFileSystems.end())
             continue;
         point = unescapeMountPoint(point);
-        if (under(point, "/proc") || under(point, "/sys") || under(point, "/dev") || under(point, "/run"))
+        // A file mounted on its own (a container's /etc/hosts) holds no store either.
+        std::error_code error;
+        if (under(point, "/proc") || under(point, "/sys") || under(point, "/dev") || under(point, "/run")
+            || !std::filesystem::is_directory(point, error))
             continue;
         if (std::find(points.begin(), points.end(), point) == points.end())
             points.push_back(point);
@@ -95,23 +97,11 @@ std::vector<std::string> PosixDriveList::mountPoints() const
 
 std::vector<std::string> PosixDriveList::drives()
 {
-    // The mapped drive folders first, as letters; drive c always.
-    std::vector<std::string> list;
-    for (char letter = 'a'; letter <= 'z'; ++letter) {
-        const std::string folder = m_paths.driveFolderPath(letter);
-        std::error_code ignored;
-        if (letter == 'c' || std::filesystem::is_directory(folder, ignored))
-            list.push_back(std::string(1, letter) + ":");
-    }
-    for (std::string& point : mountPoints())
-        list.push_back(std::move(point));
-    return list;
+    return mountPoints();
 }
 
 std::string PosixDriveList::currentFolder(std::string_view drive)
 {
-    if (drive.size() == 2 && drive[1] == ':' && std::isalpha(static_cast<unsigned char>(drive[0])))
-        return m_paths.driveFolder(drive[0]);
     return std::string(drive);
 }
 
@@ -124,10 +114,6 @@ std::string PosixDriveList::processCurrentFolder()
 
 std::string PosixDriveList::driveOf(std::string_view folder)
 {
-    for (char letter = 'a'; letter <= 'z'; ++letter) {
-        if (under(folder, m_paths.driveFolderPath(letter)))
-            return std::string(1, letter) + ":";
-    }
     std::string best = "/";
     for (const std::string& point : mountPoints()) {
         if (under(folder, point) && point.size() > best.size())

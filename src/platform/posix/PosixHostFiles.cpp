@@ -5,7 +5,7 @@
 namespace shiftloom::platform {
 
 HostFiles::HostFiles()
-    : m_paths(std::make_unique<PosixPathMapper>(xdgDataHome(), ownStateFolder()))
+    : m_paths(std::make_unique<PosixPathMapper>(posixPlaces()))
     , m_files(std::make_unique<PosixFileOps>(*m_paths))
 {
 }

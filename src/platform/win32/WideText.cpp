@@ -12,11 +12,6 @@ namespace {
 // CreateDirectoryW takes at most MAX_PATH - 12 characters without the \\?\ prefix.
 constexpr std::size_t kClassicPathLimit = MAX_PATH - 12;
 
-bool separator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
 } // namespace
 
 std::wstring toWide(std::string_view utf8)
@@ -54,15 +49,10 @@ std::wstring widePath(std::string_view utf8, bool absolute)
     full.resize(length);
     if (full.size() < kClassicPathLimit)
         return full;
-    // GetFullPathNameW turns every "/" into "\" and folds "." and ".."; doubled separators stay.
-    std::wstring folded;
-    for (std::size_t i = 0; i < full.size(); ++i) {
-        if (i < 2 || !separator(full[i]) || !separator(folded.back()))
-            folded.push_back(separator(full[i]) ? L'\\' : full[i]);
-    }
-    if (folded.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + folded.substr(2);
-    return L"\\\\?\\" + folded;
+    // GetFullPathNameW has turned every "/" into "\", folded runs of separators, "." and "..".
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 bool toPathText(std::wstring_view wide, std::string& text)

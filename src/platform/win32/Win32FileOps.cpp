@@ -434,7 +434,8 @@ FileError Win32FileOps::replace(std::string_view windowsFrom, std::string_view w
 FileError Win32FileOps::listFolder(std::string_view windowsFolder, std::vector<std::string>& names)
 {
     names.clear();
-    std::string folder = m_paths.toHost(windowsFolder);
+    const std::string named = m_paths.toHost(windowsFolder);
+    std::string folder = named;
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
         folder.push_back('\\');
     WIN32_FIND_DATAW entry = {};
@@ -443,11 +444,12 @@ FileError Win32FileOps::listFolder(std::string_view windowsFolder, std::vector<s
     if (search == INVALID_HANDLE_VALUE) {
         // No entry at all (not even "." and "..", as in the root of a drive) is an empty folder.
         const DWORD code = GetLastError();
-        const DWORD attributes = GetFileAttributesW(widePath(folder).c_str());
-        return code == ERROR_FILE_NOT_FOUND && attributes != INVALID_FILE_ATTRIBUTES
-                && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-            ? FileError::None
-            : errorFrom(code);
+        const DWORD attributes = GetFileAttributesW(widePath(named).c_str());
+        const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (code == ERROR_FILE_NOT_FOUND && isFolder)
+            return FileError::None;
+        // A file where the folder should be: no such folder, as POSIX says (ENOTDIR).
+        return attributes != INVALID_FILE_ATTRIBUTES && !isFolder ? FileError::NotFound : errorFrom(code);
     }
     do {
         const std::wstring_view name = entry.cFileName;

@@ -4,6 +4,9 @@
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <windows.h>
@@ -26,6 +29,11 @@ void endProcessNow(int exitCode)
     ExitProcess(static_cast<UINT>(exitCode));
 }
 
+namespace {
+
+// The Windows directory as a text of the program, as the Windows call of that name gives it: into
+// `buffer` (at most `size` - 1 characters and a NUL), returning the number of its characters; when
+// the buffer is too small, the size it needs, NUL included, writing nothing.
 std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
 {
     // The folder as a text of the program: Windows-1252, and only when it has no other character.
@@ -40,6 +48,19 @@ std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size)
         return static_cast<std::uint32_t>(text.size() + 1);
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return static_cast<std::uint32_t>(text.size());
+}
+
+} // namespace
+
+std::vector<std::string> registrationFiles(std::string_view name)
+{
+    // The Windows directory in a buffer of 145 characters, with a backslash at its end.
+    std::array<char, 145> buffer{};
+    const std::uint32_t length = GetWindowsDirectoryA(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    std::string folder(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
+    if (folder.empty() || folder.back() != '\\')
+        folder.push_back('\\');
+    return {folder + std::string(name)};
 }
 
 namespace {
