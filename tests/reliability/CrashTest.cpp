@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -38,17 +37,14 @@ std::vector<std::string> tracedCalls(const std::string& trace, bool& returned)
 std::string killedWhere(const std::string& trace)
 {
     bool returned = false;
+    std::string roles;
     const std::vector<std::string> calls = tracedCalls(trace, returned);
-    if (calls.empty())
-        return "before";
-    const auto role = [&](const char* roles) {
-        return std::any_of(calls.begin(), calls.end(), [&](const std::string& c) { return std::strchr(roles, c[0]); });
-    };
-    if (role("pa"))
+    for (const std::string& call : calls)
+        roles += call[0];
+    if (roles.find_first_of("pa") != std::string::npos)
         return "past";
-    if (!role("mdjbBJs"))
-        return "before";
-    return (returned ? "after." : "in.") + calls.back();
+    return roles.find_first_of("mdjbBJs") == std::string::npos ? "before"
+                                                               : (returned ? "after." : "in.") + calls.back();
 }
 
 /** A row of writer kills: processes at a time, of how many workers' accounts, and what else is going on. */
@@ -57,7 +53,7 @@ struct KillRow
     const char* name;
     int processes;
     int accounts; ///< process p writes for account p % accounts + 1
-    const char* reader; ///< the Card-Warden stand-in's lock, or none
+    bool reader; ///< the Card-Warden stand-in holds the lock now and then
     bool appendOnly;
     long long ciKills;
 };
@@ -77,7 +73,7 @@ TEST_P(WriterKills, NoRecordAWriterSentIsLostOrDoubledWhereverTheKillFalls)
     std::mt19937 random(20261205);
     std::uniform_int_distribution<int> lifetime(2, 600);
     if (row.reader)
-        startReader(row.reader);
+        startReader();
     std::vector<WriterRun> runs;
     Tally exits;
     // Writer p + processes follows writer p after 999 rounds of 1,000 records, so that every
@@ -112,10 +108,10 @@ TEST_P(WriterKills, NoRecordAWriterSentIsLostOrDoubledWhereverTheKillFalls)
 
 INSTANTIATE_TEST_SUITE_P(CrashTest,
     WriterKills,
-    ::testing::Values(KillRow{"kill_writers", 8, 4, nullptr, false, 200},
-        KillRow{"kill_writers_locked", 8, 8, "exclusive", false, 100},
-        KillRow{"kill_append_only", 8, 1, nullptr, true, 100},
-        KillRow{"kill_accounts", 20, 20, nullptr, false, 100}),
+    ::testing::Values(KillRow{"kill_writers", 8, 4, false, false, 200},
+        KillRow{"kill_writers_locked", 8, 8, true, false, 100},
+        KillRow{"kill_append_only", 8, 1, false, true, 100},
+        KillRow{"kill_accounts", 20, 20, false, false, 100}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class HandOverKills : public ReliabilityFixture, public ::testing::WithParamInterface<bool>
@@ -132,7 +128,7 @@ TEST_P(HandOverKills, AStartUpKilledAtRandomMomentsOfItsHandOverLosesAndDoublesN
     const auto buffered = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_RECORDS", 5000) * (earlier ? 4 : 1));
     prepare(10, buffered, earlier);
     const auto begin = steady_clock::now();
-    runStartup();
+    startStartup()->wait();
     // Kills at random moments up to the time a whole start-up took, less after one that ended first.
     auto span = duration_cast<microseconds>(steady_clock::now() - begin).count();
     std::mt19937 random(5122026);
@@ -162,43 +158,59 @@ INSTANTIATE_TEST_SUITE_P(CrashTest, HandOverKills, ::testing::Bool(), [](const a
     return earlier.param ? "EarlierVersionsBuffer" : "RecordFiles";
 });
 
-using CrashTest = ReliabilityFixture;
-
-// The start-up dies before and right after each of its file operations, and half-way through
-// each of its writes, handing over a buffer of three batches; and, where another program (not a
-// panel, which would end the fragment's line first) appends after a batch cut short, the
-// fragment stays as a torn line of its own, its records written again after it.
-TEST_F(CrashTest, AHandOverKilledAtEveryFileOperationLosesAndDoublesNothing)
+class KilledAtEveryPoint : public ReliabilityFixture, public ::testing::WithParamInterface<bool>
 {
-    constexpr int kBuffered = 40;
-    const std::string batch = "batch=700"; // about 14 records
-    prepare(10, kBuffered);
-    runStartup(batch);
+};
+
+// A writer of three records with two waiting, or a start-up handing over a buffer of three
+// batches, dies before and right after each of its file operations, and half-way through each
+// of its writes. And where another program (not a panel, which would end the fragment's line
+// first) appends after a batch cut short, the fragment stays as a torn line of its own, its
+// records written again after it.
+TEST_P(KilledAtEveryPoint, NothingSentIsLostOrDoubled)
+{
+    const bool writer = GetParam();
+    const int buffered = writer ? 2 : 40;
+    WriterRun run{.count = 3};
+    const auto start = [&](const std::string& options) {
+        run.options = "batch=700 " + options; // about 14 records
+        return writer ? startWriter(run) : startStartup(run.options);
+    };
+    prepare(10, buffered);
+    start("trace=" + tracePath())->wait();
     bool returned = false;
     const std::vector<std::string> calls = tracedCalls(readFile(tracePath()), returned);
     ASSERT_GT(calls.size(), 100u);
     Tally kills, residual;
     for (std::size_t point = 1; point <= calls.size(); ++point) {
-        const bool write = calls[point - 1][1] == 'w', batchWrite = calls[point - 1] == "dw";
+        const bool write = calls[point - 1][1] == 'w', batchWrite = !writer && calls[point - 1] == "dw";
         for (const std::string action : {"kill", "killafter", "shortkill", "residual"}) {
             if (action == "residual" ? !batchWrite
                                      : (point - 1) % pointStride() != 0 || (action == "shortkill" && !write))
                 continue;
-            prepare(10, kBuffered);
+            prepare(10, buffered);
             const std::string plan = std::to_string(point) + ":" + (action == "residual" ? "shortkill" : action);
-            EXPECT_EQ(startStartup(batch + " plan=" + plan)->wait(), kKilled) << plan;
+            EXPECT_EQ(start("plan=" + plan)->wait(), kKilled) << plan;
+            ++kills[std::string("at.") + calls[point - 1]];
             if (action == "residual")
                 std::ofstream(dataPath(), std::ios::app | std::ios::binary) << "\r\n" << checkedLines(97, 0, 1);
-            expectSettled(action == "residual" ? residual : kills, action + " " + plan);
+            const int lastSent = writer ? WriterLog(readFile(logPath(run)), 0).lastSent : -1;
+            expectSettled(action == "residual" ? residual : kills, action + " " + plan, lastSent);
         }
     }
+    kills["fault_points"] = static_cast<double>((calls.size() + pointStride() - 1) / pointStride());
+    kills["buffered_records"] = buffered;
+    kills.report(writer ? "kill_points_writer" : "kill_points");
+    if (writer)
+        return;
     EXPECT_EQ(residual["torn"], residual["runs"]) << "one fragment per case, on a line of its own";
     EXPECT_GT(residual["runs"], 1);
-    kills["fault_points"] = static_cast<double>((calls.size() + pointStride() - 1) / pointStride());
-    kills["buffered_records"] = kBuffered;
-    kills.report("kill_points");
     residual.report("residual");
 }
+
+INSTANTIATE_TEST_SUITE_P(CrashTest, KilledAtEveryPoint, ::testing::Bool(), [](const auto& writer) {
+    return writer.param ? "AWriter" : "AStartUpHandingOver";
+});
 
 } // namespace
 } // namespace shiftloom::test

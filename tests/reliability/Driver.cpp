@@ -11,22 +11,20 @@
 //       each, and reports "<seq> store|buffer|held" after each `write()` has returned, and
 //       "counts ..." whenever its delivery's counts change (see WriterLog). At the end it waits
 //       up to 5 s for the records still waiting and reports "end <records held in memory>".
-//   startup STORE OWN OUT TRACE [OPTION...]
+//   startup STORE OWN OUT [OPTION...]
 //       Runs the panel's start-up, which hands the offline buffer over; reports "outcome <n>", where
-//       n is 0 (normal), 1 (fallback) or 2 (no start); TRACE gets every file operation as it happens.
-//   reader STORE OUT STOP shared|exclusive
-//       Stands in for Card-Warden: until the file STOP appears, takes the data file's whole-file
-//       lock, reads the file, holds the lock up to HOLD ms and waits up to HOLD / 8 ms; every
-//       LONG-th time it holds the lock LONG_HOLD ms, longer than a writer waits (shared: HOLD 300,
-//       LONG 12, LONG_HOLD 900; exclusive: 200, 3, 700). Reports "holds", "held_ms" and
-//       "torn_tails": how often the file under the lock did not end with a whole line.
+//       n is 0 (normal), 1 (fallback) or 2 (no start).
+//   reader STORE OUT STOP
+//       Stands in for Card-Warden: until the file STOP appears, takes the data file's exclusive
+//       whole-file lock, reads the file, holds the lock up to 200 ms, every third time 700 ms
+//       (longer than a writer waits), and lets it go for up to 25 ms. Reports "holds", "held_ms"
+//       and "torn_tails": how often the file under the lock did not end with a whole line.
 //
-// Options: plan=PLAN fails file operations as PLAN says (see FaultFileOps); append-only refuses
-// every open of the store's data file that would read it (a share that lets workers append but
-// not read); batch=BYTES sets the size of the hand-over's batches; tick=SECONDS makes the writer,
-// after its records, tick once a second until nothing waits, for at most SECONDS.
-// write and startup end with "points <n>" and "kinds <letter per point>": o open, l lock, s size,
-// r read, w write, t truncate, f flush, d remove, p replace, L list.
+// Options: plan=PLAN fails file operations as PLAN says (see FaultFileOps); trace=FILE traces
+// every file operation as it happens (FaultFileOps::setTrace); append-only refuses every open of
+// the store's data file that would read it (a share that lets workers append but not read);
+// batch=BYTES sets the size of the hand-over's batches; tick=SECONDS makes the writer, after its
+// records, tick once a second until nothing waits, for at most SECONDS.
 
 #include "RecordCheck.h"
 #include "support/FaultFileOps.h"
@@ -97,7 +95,6 @@ int write(char** argv, test::FaultFileOps& files, std::size_t batch, int tickSec
 
 int startup(char** argv, test::FaultFileOps& files, std::size_t batch)
 {
-    files.setTrace(::open(argv[5], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
     platform::MemorySettingsBackend backend;
     SettingsStore settings(backend);
     settings.write(keys::DataLoc, argv[2]);
@@ -107,31 +104,27 @@ int startup(char** argv, test::FaultFileOps& files, std::size_t batch)
     if (batch > 0)
         panel.recordWriter().setBatchBytes(batch);
     const LoadOutcome outcome = panel.load();
-    report("outcome " + std::to_string(static_cast<int>(outcome)) + "\n" + countsText(panel.recordWriter().counts()));
+    report("outcome " + std::to_string(static_cast<int>(outcome)));
     return 0;
 }
 
 int read(char** argv, platform::FileOps& files)
 {
-    const bool exclusive = std::string_view(argv[5]) == "exclusive";
-    const int maxHold = exclusive ? 200 : 300, longHold = exclusive ? 700 : 900, longEvery = exclusive ? 3 : 12;
-    const auto mode = exclusive ? platform::OpenMode::ReadWrite : platform::OpenMode::Read;
     std::mt19937 random(static_cast<unsigned>(::getpid()));
     auto upTo = [&random](int limit) { return std::uniform_int_distribution<int>(0, limit)(random); };
     long long holds = 0, heldMs = 0, tornTails = 0;
     for (int round = 1; !std::filesystem::exists(argv[4]); ++round) {
-        std::this_thread::sleep_for(milliseconds(upTo(maxHold / 8)));
+        std::this_thread::sleep_for(milliseconds(upTo(25)));
         platform::OpenFile file(files);
-        if (file.open(storeFile(argv[2], kDataFileName), mode) != platform::FileError::None
-            || file.tryLock(exclusive ? platform::LockKind::Exclusive : platform::LockKind::Shared)
-                != platform::FileError::None)
+        if (file.open(storeFile(argv[2], kDataFileName), platform::OpenMode::ReadWrite) != platform::FileError::None
+            || file.tryLock(platform::LockKind::Exclusive) != platform::FileError::None)
             continue;
         ++holds;
         std::string content;
         if (platform::readAll(files, file.handle(), content) == platform::FileError::None && !content.empty()
             && !content.ends_with("\r\n"))
             ++tornTails;
-        const int hold = round % longEvery == 0 ? longHold : upTo(maxHold);
+        const int hold = round % 3 == 0 ? 700 : upTo(200);
         std::this_thread::sleep_for(milliseconds(hold));
         heldMs += hold;
     }
@@ -145,7 +138,7 @@ int read(char** argv, platform::FileOps& files)
 int main(int argc, char** argv)
 {
     const std::string_view command = argc > 1 ? argv[1] : "";
-    const int optionsAt = command == "write" ? 9 : command == "startup" ? 6 : command == "reader" ? 6 : argc + 1;
+    const int optionsAt = command == "write" ? 9 : command == "startup" || command == "reader" ? 5 : argc + 1;
     if (argc < optionsAt)
         return 2;
     const bool reader = command == "reader";
@@ -163,6 +156,8 @@ int main(int argc, char** argv)
             batch = static_cast<std::size_t>(std::atoll(argv[i] + 6));
         else if (option.starts_with("tick="))
             tickSeconds = std::atoi(argv[i] + 5);
+        else if (option.starts_with("trace="))
+            files.setTrace(::open(argv[i] + 6, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
         else if (!option.starts_with("plan=") || !files.setPlan(option.substr(5)))
             return 2;
     }
@@ -170,10 +165,5 @@ int main(int argc, char** argv)
         return 2;
     if (reader)
         return read(argv, real);
-    const int code = command == "write" ? write(argv, files, batch, tickSeconds) : startup(argv, files, batch);
-    std::string kinds;
-    for (const auto& [point, op] : files.pointKinds())
-        kinds.push_back("olsrwtfdpL"[static_cast<std::size_t>(op)]);
-    report("points " + std::to_string(files.points()) + "\nkinds " + kinds);
-    return code;
+    return command == "write" ? write(argv, files, batch, tickSeconds) : startup(argv, files, batch);
 }

@@ -94,36 +94,6 @@ INSTANTIATE_TEST_SUITE_P(DISABLED_InjectedFaultTest,
     ::testing::Values(Family{"seam_pairs", 2, 1, false, false, "short"}),
     [](const auto& family) { return std::string(family.param.name); });
 
-// The record writer's process dies before, after or half-way through each of its file operations
-// (the start-up's process dies at each of its own in CrashTest; their failures are the families
-// above): every record whose `write()` returned reaches the store once at the next start.
-TEST_F(InjectedFaultTest, AWriterProcessDyingAtEveryFaultPointLosesNothing)
-{
-    WriterRun run{.account = 0, .writer = kRunWriter, .first = 0, .count = 3};
-    prepare(2, 2);
-    ASSERT_EQ(startWriter(run)->wait(), 0);
-    const std::string kinds = reportedKinds(readFile(logPath(run)));
-    ASSERT_GT(kinds.size(), 20u);
-    Tally tally;
-    for (std::size_t point = 1; point <= kinds.size(); point += pointStride()) {
-        ++tally["fault_points"];
-        const auto op = static_cast<FileOp>(std::string_view("olsrwtfdpL").find(kinds[point - 1]));
-        for (const std::string action : {"kill", "killafter", "shortkill"}) {
-            if (action == "shortkill" && op != FileOp::Write)
-                continue;
-            prepare(2, 2);
-            run.options = "plan=" + std::to_string(point) + ":" + action;
-            const int status = startWriter(run)->wait();
-            ++tally[std::string("killed.") + fileOpName(op)];
-            ++tally[status == 128 + 9 ? "kills" : "not_killed"];
-            const WriterLog log(readFile(logPath(run)), 0);
-            EXPECT_EQ(status, 128 + 9) << run.options;
-            expectSettled(tally, run.options, log.lastSent);
-        }
-    }
-    tally.report("driver_writer");
-}
-
 // Found by the pairs above: a record file whose removal fails right after its batch went, and
 // again when the next delivery settles that batch's intent, goes to the store a second time (the
 // intent is retired although its file is still in the buffer). Disabled until the delivery keeps

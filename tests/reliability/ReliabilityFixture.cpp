@@ -3,14 +3,11 @@
 
 #include "panel/Panel.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <unistd.h>
 
 namespace shiftloom::test {
 
@@ -29,12 +26,6 @@ long long reported(const std::string& report, const std::string& name)
     return at == std::string::npos ? -1 : std::atoll(report.c_str() + at + name.size() + 1);
 }
 
-std::string reportedKinds(const std::string& report)
-{
-    const std::size_t at = report.rfind("kinds ") + 6;
-    return report.substr(at, report.find('\n', at) - at);
-}
-
 std::size_t pointStride()
 {
     return static_cast<std::size_t>(runSize("SHIFTLOOM_RELIABILITY_POINT_STRIDE", kSanitizerFactor));
@@ -43,15 +34,15 @@ std::size_t pointStride()
 void Tally::add(
     const RecordCheck& check, std::size_t sent, std::size_t found, std::size_t lost, const std::string& what)
 {
-    auto& self = *this;
-    ++self["runs"];
-    self["sent"] += static_cast<double>(sent);
-    self["found"] += static_cast<double>(found);
-    self["lost"] += static_cast<double>(lost);
-    self["doubled"] += static_cast<double>(check.doubled);
-    self["torn"] += static_cast<double>(check.torn);
-    self["merged"] += static_cast<double>(check.merged);
-    self["out_of_order"] += static_cast<double>(check.outOfOrder);
+    ++(*this)["runs"];
+    for (const auto& [name, value] : {std::pair{"sent", sent},
+             {"found", found},
+             {"lost", lost},
+             {"doubled", check.doubled},
+             {"torn", check.torn},
+             {"merged", check.merged},
+             {"out_of_order", check.outOfOrder}})
+        (*this)[name] += static_cast<double>(value);
     EXPECT_TRUE(lost == 0 && check.doubled == 0 && check.merged == 0 && check.outOfOrder == 0)
         << what << ": lost " << lost << ", doubled " << check.doubled << ", merged " << check.merged
         << ", out of order " << check.outOfOrder << " (torn " << check.torn << ")";
@@ -93,30 +84,21 @@ std::string ReliabilityFixture::logPath(const WriterRun& run) const
 namespace {
 
 /**
- * Puts `count` records of `writer` into the buffer folder `folder` as the record writer names and
- * fills its files: links to files of `made`, which are made (without forcing each to the disk)
- * when missing, so that a buffer of 200,000 records is there again in a moment for each round.
+ * Puts `count` records of `writer` into the buffer folder `folder`, a file each, named as the
+ * record writer names them: links to the files of `made`, made once (without forcing each to
+ * the disk), so that a buffer of 200,000 records is there again in a moment for each round.
  */
 void putRecordFiles(const std::string& folder, const std::string& made, int writer, int count)
 {
     const bool make = !fs::exists(made);
-    for (const std::string& place : {made, folder}) {
-        fs::create_directories(place);
-        fs::permissions(place, fs::perms::owner_all, fs::perm_options::replace);
-    }
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
     for (int seq = 0; seq < count; ++seq) {
-        char name[64];
-        std::snprintf(name,
-            sizeof name,
-            "/%020llu-%016x.rec",
-            1'000'000'000'000'000'000ull + static_cast<unsigned>(seq),
-            0x5eedu);
-        const std::string line = checkedRecordLine(writer, seq) + "\r\n";
-        const int fd = make ? ::open((made + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : 0;
-        const bool written = !make || ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-        if (fd < 0 || !written || (make && ::close(fd) != 0)
-            || ::link((made + name).c_str(), (folder + name).c_str()) != 0)
-            throw std::runtime_error("cannot put the buffer's file " + std::string(name));
+        const std::string name =
+            "/1" + std::string(19 - std::to_string(seq).size(), '0') + std::to_string(seq) + "-0000000000005eed.rec";
+        if (make)
+            writeFile(made + name, checkedRecordLine(writer, seq) + "\r\n");
+        fs::create_hard_link(made + name, folder + name);
     }
 }
 
@@ -189,37 +171,15 @@ std::unique_ptr<Spawned> ReliabilityFixture::startWriter(const WriterRun& run) c
         + run.options);
 }
 
-std::vector<WriterRun> ReliabilityFixture::runWriters(
-    int writers, int records, int pauseMs, const std::function<void()>& meanwhile)
-{
-    std::vector<WriterRun> runs;
-    std::vector<std::unique_ptr<Spawned>> processes;
-    for (int w = 1; w <= writers; ++w) {
-        runs.push_back({.account = w, .writer = w, .first = 0, .count = records, .pauseMs = pauseMs});
-        processes.push_back(startWriter(runs.back()));
-    }
-    meanwhile();
-    for (const auto& process : processes)
-        EXPECT_EQ(process->wait(), 0) << "a writer ended with records held in memory";
-    return runs;
-}
-
-void ReliabilityFixture::startReader(const char* lock)
+void ReliabilityFixture::startReader()
 {
     fs::remove(home.file("stop"));
-    m_reader = driver("reader " + store() + " " + home.file("reader.out") + " " + home.file("stop") + " " + lock);
+    m_reader = driver("reader " + store() + " " + home.file("reader.out") + " " + home.file("stop"));
 }
 
 std::unique_ptr<Spawned> ReliabilityFixture::startStartup(const std::string& options) const
 {
-    return driver(
-        "startup " + store() + " " + ownOf(0) + " " + home.file("startup.out") + " " + tracePath() + " " + options);
-}
-
-std::string ReliabilityFixture::runStartup(const std::string& options) const
-{
-    startStartup(options)->wait();
-    return readFile(home.file("startup.out"));
+    return driver("startup " + store() + " " + ownOf(0) + " " + home.file("startup.out") + " " + options);
 }
 
 Tally ReliabilityFixture::settleWriters(const std::vector<WriterRun>& runs, const std::string& before, bool appendOnly)

@@ -5,7 +5,6 @@
 #include "support/CoreFixture.h"
 #include "support/Spawn.h"
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,9 +21,6 @@ long long runSize(const char* name, long long fallback);
 
 /** The number after "name " at the start of the last such line of a driver's report, or -1. */
 long long reported(const std::string& report, const std::string& name);
-
-/** The kinds of call at the fault points a driver passed, a letter each (see Driver.cpp). */
-std::string reportedKinds(const std::string& report);
 
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr long kSanitizerFactor = 4; ///< a sanitizer build: slower, and memory for shadow and red zones
@@ -88,15 +84,10 @@ protected:
     /** Starts the driver with `words`, split at blanks (the temporary paths hold none). */
     std::unique_ptr<Spawned> driver(const std::string& words) const;
     std::unique_ptr<Spawned> startWriter(const WriterRun& run) const;
-    /** Runs `writers` writers (one account each) of `records` records while `meanwhile` runs; none may end with records
-     * held. */
-    std::vector<WriterRun> runWriters(int writers, int records, int pauseMs, const std::function<void()>& meanwhile);
-    /** Starts the Card-Warden stand-in with a "shared" or an "exclusive" lock (Driver.cpp); `settleWriters` ends it. */
-    void startReader(const char* lock);
-    /** Starts account 0's panel's start-up with `options` (Driver.cpp); `runStartup` waits for it and gives its report.
-     */
+    /** Starts the Card-Warden stand-in (Driver.cpp); `settleWriters` ends it. */
+    void startReader();
+    /** Starts account 0's panel's start-up with `options` (Driver.cpp). */
     std::unique_ptr<Spawned> startStartup(const std::string& options = {}) const;
-    std::string runStartup(const std::string& options = {}) const;
 
     /**
      * Ends the Card-Warden stand-in, which must never see half a record, starts the next panel of
