@@ -24,6 +24,11 @@ struct Family
     const char* first; ///< nullptr: no pairs
 };
 
+void PrintTo(const Family& family, std::ostream* out)
+{
+    *out << family.name;
+}
+
 std::size_t pairStride()
 {
     return static_cast<std::size_t>(runSize("SHIFTLOOM_RELIABILITY_PAIR_STRIDE", 3 * kSanitizerFactor));
