@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -132,16 +133,26 @@ TEST_P(HandOverKills, AStartUpKilledAtRandomMomentsOfItsHandOverLosesAndDoublesN
     const bool earlier = GetParam();
     const auto kills = static_cast<double>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_KILLS", 20));
     const auto buffered = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_RECORDS", 5000));
+    // A start-up whose first file operation has been traced: the hand-over begins.
+    const auto startTraced = [this] {
+        std::filesystem::remove(tracePath());
+        auto startup = startStartup("trace=" + tracePath());
+        for (const auto limit = steady_clock::now() + seconds(20);
+             readFile(tracePath()).empty() && steady_clock::now() < limit;)
+            std::this_thread::sleep_for(microseconds(100));
+        return startup;
+    };
     prepare(10, buffered, earlier);
+    auto startup = startTraced();
     const auto begin = steady_clock::now();
-    startStartup()->wait();
-    // Kills at random moments up to the time a whole start-up took, less after one that ended first.
+    startup->wait();
+    // Kills at random moments up to the time the hand-over took, less after a start-up that ended first.
     auto span = duration_cast<microseconds>(steady_clock::now() - begin).count();
     std::mt19937 random(5122026);
     Tally tally;
     for (int round = 0; tally["kills_in_hand_over"] < kills && round < 3 * kills; ++round) {
         prepare(10, buffered, earlier);
-        const auto startup = startStartup();
+        startup = startTraced();
         std::this_thread::sleep_for(microseconds(std::uniform_int_distribution<long long>(0, span)(random)));
         startup->signal(SIGKILL);
         if (const int status = startup->wait(); status == kKilled) {

@@ -62,7 +62,7 @@ TEST_P(FaultPlans, EveryPlanEndsWithEachRecordInTheStoreOnceWholeAndInOrder)
     const std::string expected = checkedLines(kOldWriter, 0, 2) + checkedLines(kBufferWriter, 0, family.buffered)
         + checkedLines(kRunWriter, 0, family.records);
     Tally tally;
-    const std::size_t stride = family.singles ? 1 : pointStride();
+    const std::size_t stride = pointStride();
     for (std::size_t point = 1; point <= points; point += stride) {
         std::vector<std::string> plans;
         if (family.singles)
