@@ -132,7 +132,7 @@ TEST_P(HandOverKills, AStartUpKilledAtRandomMomentsOfItsHandOverLosesAndDoublesN
 {
     const bool earlier = GetParam();
     const auto kills = static_cast<double>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_KILLS", 20));
-    const auto buffered = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_RECORDS", 5000));
+    const auto buffered = static_cast<int>(runSize("SHIFTLOOM_RELIABILITY_REPLAY_RECORDS", 5000 / kSanitizerFactor));
     // A start-up whose first file operation has been traced: the hand-over begins.
     const auto startTraced = [this] {
         std::filesystem::remove(tracePath());
