@@ -143,10 +143,10 @@ void ReliabilityFixture::startUp(int account, Tally& tally, bool appendOnly)
     tally["refragments"] += static_cast<double>(counts.refragments);
 }
 
-void ReliabilityFixture::expectSettled(Tally& tally, const std::string& what, int lastSent)
+void ReliabilityFixture::expectSettled(Tally& tally, const std::string& what, int lastSent, bool appendOnly)
 {
     SCOPED_TRACE(what);
-    startUp(0, tally);
+    startUp(0, tally, appendOnly);
     const RecordCheck check(readFile(dataPath()));
     const std::size_t oldLost = check.lost(kOldWriter, 0, m_old - 1);
     const std::size_t lost =

@@ -79,7 +79,7 @@ protected:
     /** The next start of a panel of `account` in this process: it hands over what waits; its counts go to `tally`. */
     void startUp(int account, Tally& tally, bool appendOnly = false);
     /** The next start after `prepare`: none of its records, nor writer 1's up to `lastSent`, may be missing. */
-    void expectSettled(Tally& tally, const std::string& what, int lastSent = -1);
+    void expectSettled(Tally& tally, const std::string& what, int lastSent = -1, bool appendOnly = false);
 
     /** Starts the driver with `words`, split at blanks (the temporary paths hold none). */
     std::unique_ptr<Spawned> driver(const std::string& words) const;
