@@ -108,7 +108,7 @@ TEXT = r"""
   taken under the lock. No growth after the recorded size: nothing arrived, the batch goes again.
   Growth by exactly the batch: the batch is taken as arrived (*settled from the size*). Any other
   growth proves nothing: the batch is written again on a line of its own (*written again in doubt*,
-  a possible double). The one case this cannot tell apart: the write did not arrive (the panel died
+  a possible double; where the file ended with a whole line, that leaves an empty line before it). The one case this cannot tell apart: the write did not arrive (the panel died
   between its intent and its write, which lets go of the lock) and, before the worker's next delivery,
   another writer appended exactly as many bytes, for example one record of the same kind from another
   worker. The delivery then presumes that the write arrived, and those records are lost. It errs this
@@ -165,11 +165,13 @@ for line in open(sys.argv[1]):
 def ran(row):
     return f'{row}.runs' in fig
 
-def num(key):
-    v = fig.get(key, 0.0)
+def fmt(v):
     if isinstance(v, str):
         return v
     return f"{int(v):,}" if v == int(v) else f"{v:,.2f}" if v < 10 else f"{v:,.1f}"
+
+def num(key):
+    return fmt(fig.get(key, 0.0))
 
 def n(key):
     """A figure of a row, or "not run" when the row has no figures in this run."""
@@ -234,15 +236,19 @@ row('kill_append_only', f'the same on an append-only store (no read), {n("kill_a
 row('kill_accounts', f'{n("kill_accounts.accounts")} workers with separate accounts (journals, buffers) on one store, all at once, killed at random moments')
 row('late_store', f'a store that comes {n("late_store.late_by_seconds")} s late (its folder missing at the start): there {n("late_store.seconds_to_arrive")} s after it came, no restart', False)
 row('empty_folder', f'an empty folder (no marker) in the store\'s place for {n("empty_folder.late_by_seconds")} s: {n("empty_folder.files_in_the_folder_before_the_store")} files written into it; there {n("empty_folder.seconds_to_arrive")} s after the marker came', False)
-row('real_faults', f'real faults while 3 workers write: the store renamed away, removed and made again, read-only; a worker\'s buffer folder unwritable ({n("real_faults.faults")} faults)', False)
-row('kill_points', f'kill -9 of the start-up before, right after and half-way through each of its {n("kill_points.fault_points")} file operations, handing over {n("kill_points.buffered_records")} records in three batches')
-row('kill_points_writer', f'kill -9 of a writer (3 records, {n("kill_points_writer.buffered_records")} waiting) before, right after and half-way through each of its {n("kill_points_writer.fault_points")} file operations')
+row('real_faults', f'real faults while {n("real_faults.accounts")} workers write: the store renamed away, removed and made again, read-only; a worker\'s buffer folder unwritable ({n("real_faults.faults")} faults)', False)
+row('kill_points', f'kill -9 of the start-up before, right after and half-way through each of its {n("kill_points.fault_points")} file operations, handing over {n("kill_points.buffered_records")} records in batches')
+row('kill_points_writer', f'kill -9 of a writer ({n("kill_points_writer.buffered_records")} records waiting) before, right after and half-way through each of its {n("kill_points_writer.fault_points")} file operations')
+row('kill_points_append_only', f'the start-up on an append-only store, killed before and right after each of its {n("kill_points_append_only.fault_points")} file operations')
+row('kill_points_writer_append_only', f'a writer on an append-only store, killed before and right after each of its {n("kill_points_writer_append_only.fault_points")} file operations')
 row('residual', '*Residual*: the start-up killed half-way through a batch\'s write, then another program (not a panel) appends a line before the next start')
+row('residual_append_only', 'On an append-only store: the start-up killed right before a batch\'s write, then another program appends a line before the next start')
 w('')
 w('| Run | `write()` said: store / buffer / held in memory | Settled from the size | Written again in doubt | Fragments written again | Start-ups that needed another try |')
 w('|---|---:|---:|---:|---:|---:|')
 for key in ['kill_hand_over', 'kill_hand_over_earlier', 'kill_writers', 'kill_writers_locked', 'kill_append_only',
-            'kill_accounts', 'late_store', 'empty_folder', 'real_faults', 'kill_points', 'kill_points_writer', 'residual']:
+            'kill_accounts', 'late_store', 'empty_folder', 'real_faults', 'kill_points', 'kill_points_writer',
+            'kill_points_append_only', 'kill_points_writer_append_only', 'residual', 'residual_append_only']:
     wrote = any(k.startswith(key + '.to_') for k in fig)
     places = ' / '.join(n(f'{key}.to_{p}') for p in ('store', 'buffer', 'held')) if wrote or not ran(key) else '-'
     w(f'| {key} | {places} | {n(key + ".presumed_whole")} | {n(key + ".in_doubt_written_again")} | '
@@ -250,12 +256,13 @@ for key in ['kill_hand_over', 'kill_hand_over_earlier', 'kill_writers', 'kill_wr
 w('')
 w('*Settled from the size*: writes to a store that may be appended to but not read, taken as arrived because')
 w('the data file had grown by exactly the write (see below for the one case this cannot tell apart).')
-w('*Written again in doubt*: such writes that nothing could settle, written again on a line of their own (each a')
-w('possible double). *Start-ups that needed another try*: the next start\'s first delivery left records waiting,')
-w('which its next try (the clock tick) took; none may wait after that.')
+w('*Written again in doubt*: settlements of such writes that the size could not decide, after which what was not')
+w('known to be there goes again on a line of its own (a possible double; the count includes batches whose files')
+w('were already gone, so that nothing went again). *Start-ups that needed another try*: the next start\'s first')
+w('delivery left records waiting, which its next try (the clock tick) took; none may wait after that.')
 w('')
 
-roles = {'j': 'the journal', 'b': 'a record file of the buffer', 'd': 'the store\'s data file', 'm': 'the store\'s marker',
+roles = {'j': 'the journal', 'b': 'the buffer (a record file, or its folder)', 'd': 'the store\'s data file', 'm': 'the store\'s marker',
          'B': '`c:\\data` of an earlier version', 'J': '`c:\\data.journal`', 's': 'the spool of an earlier version', 'o': 'another file'}
 calls = {'o': 'open', 'l': 'lock', 's': 'size', 'r': 'read', 'w': 'write', 't': 'truncate', 'f': 'flush', 'd': 'delete',
          'p': 'rename', 'L': 'list'}
@@ -281,14 +288,18 @@ kinds = ['open', 'lock', 'size', 'read', 'write', 'truncate', 'flush', 'remove',
 letters = dict(zip('olsrwtfdpL', kinds))
 w('| Run | Fault points | Runs | ' + ' | '.join(kinds) + ' | Lost | Doubled | Torn | Merged |')
 w('|---|---:|---:|' + '---:|' * len(kinds) + '---:|---:|---:|---:|')
-for key, title in [('seam_run', 'A writer of 4 records with 3 waiting, in process: each point failing in 5 ways'),
-                   ('seam_pairs', 'A writer of 2 records with 1 waiting: each point short, then a later one failing'),
-                   ('seam_hand_over', 'A hand-over of 3 record files in batches of one record: each point in 5 ways, and with a later one'),
-                   ('seam_hand_over_earlier', 'The same for a `c:\\data` of 3 records'),
+def per_run(key):
+    return fmt(fig[key + '.sent'] / fig[key + '.runs']) if ran(key) and fig.get(key + '.runs') else 'some'
+for key, title in [('seam_run', f'A writer with records waiting, in process ({per_run("seam_run")} records a run): each point failing in 5 ways'),
+                   ('seam_pairs', f'The same ({per_run("seam_pairs")} records a run): each point short, then a later one failing'),
+                   ('seam_hand_over', f'A hand-over of {per_run("seam_hand_over")} record files in batches of one record: each point in 5 ways, and with a later one'),
+                   ('seam_hand_over_earlier', f'The same for a `c:\\data` of {per_run("seam_hand_over_earlier")} records'),
                    ('kill_points', 'The start-up\'s process killed at each point (above)'),
-                   ('kill_points_writer', 'A writer\'s process killed at each point (above)')]:
+                   ('kill_points_writer', 'A writer\'s process killed at each point (above)'),
+                   ('kill_points_append_only', 'The start-up\'s, on an append-only store (above)'),
+                   ('kill_points_writer_append_only', 'A writer\'s, on an append-only store (above)')]:
     if key.startswith('kill'):
-        cells = [n(key + '.kills') if not ran(key) else num(sum(v for k, v in fig.items()
+        cells = [n(key + '.kills') if not ran(key) else fmt(sum(v for k, v in fig.items()
                  if k.startswith(key + '.at.') and letters.get(k[-1]) == op)) for op in kinds]
     else:
         cells = [n(f'{key}.injected.{op}') for op in kinds]
