@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view journal(reinterpret_cast<const char*>(data) + 1, size - 1);
     const bool own = (data[0] & 1) || !(data[0] & 2), earlierJournal = (data[0] & 2) || !(data[0] & 1);
     const std::string earlierLines[] = {"b1", "", "b3 x"};
-    const std::string recordFiles[][2] = {{"00000000000000000001-0000000000000001.rec", "f1"},
-        {"00000000000000000002-0000000000000001.rec", "f2 y"}};
+    const std::string recordFiles[][2] = {
+        {"00000000000000000001-0000000000000001.rec", "f1"}, {"00000000000000000002-0000000000000001.rec", "f2 y"}};
     std::string earlier;
     for (const std::string& line : earlierLines)
         earlier += line + "\r\n";
