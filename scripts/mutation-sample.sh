@@ -100,11 +100,10 @@ trap 'restore; exit 130' INT TERM
 run() { nice -n 10 "$@"; }
 
 # The reliability runs at a fraction of their CI size, so that a mutant takes a minute rather
-# than several: every kind of run still happens, with fewer writers, records and kills.
-export SHIFTLOOM_RELIABILITY_WRITERS=${SHIFTLOOM_RELIABILITY_WRITERS:-4}
-export SHIFTLOOM_RELIABILITY_RECORDS=${SHIFTLOOM_RELIABILITY_RECORDS:-300}
+# than several: every kind of run still happens, with fewer records and kills.
 export SHIFTLOOM_RELIABILITY_KILLS=${SHIFTLOOM_RELIABILITY_KILLS:-40}
-export SHIFTLOOM_RELIABILITY_REPLAY_KILLS=${SHIFTLOOM_RELIABILITY_REPLAY_KILLS:-12}
+export SHIFTLOOM_RELIABILITY_REPLAY_KILLS=${SHIFTLOOM_RELIABILITY_REPLAY_KILLS:-8}
+export SHIFTLOOM_RELIABILITY_REPLAY_RECORDS=${SHIFTLOOM_RELIABILITY_REPLAY_RECORDS:-2000}
 export SHIFTLOOM_RELIABILITY_REAL_RECORDS=${SHIFTLOOM_RELIABILITY_REAL_RECORDS:-300}
 
 build_suite() {

@@ -4,9 +4,9 @@
 
 #include "app/ActivityFile.h"
 #include "app/JobFile.h"
+#include "delivery/TimeRecordWriter.h"
 #include "support/StoreBuilder.h"
 #include "timing/TimeRecord.h"
-#include "timing/TimeRecordWriter.h"
 
 #include <chrono>
 #include <functional>
@@ -90,8 +90,9 @@ TEST_F(GiantInputTest, AnInPunchOfAMillionDigitsIsWrittenWhole)
     const std::string keyed = "1" + std::string(999'999, '7');
     expectWithin(48, "in_record_million_digits", [&] {
         const std::string line = MakeInRecord(kStamp, keyed);
-        TimeRecordWriter writer(realFiles, [this] { return store(); });
-        return line == "01202612050807" + keyed + "00" && writer.AppendTimeRecord(line) == RecordPlace::Store
+        TimeRecordWriter writer(realFiles);
+        writer.setStore(store());
+        return line == "01202612050807" + keyed + "00" && writer.write(line) == RecordPlace::Store
             && readFile(store() + "/data") == line + "\r\n";
     });
 }

@@ -15,7 +15,8 @@ TEST_F(LeakCycleTest, StartJobPressStopAndExitLeaveNothingBehind)
     makeStore(numberedJobs(3), "ASSEMBLYAssembly work   00000001;\r\nREPAIR  Repairs         00000002;\r\n");
     useStore();
     settings.write(keys::AutoCode, "1234");
-    test::writeFile(bufferPath(), "0120261205080700000000000000123400000000000005670000000000000003\r\n");
+    test::writeFile(bufferPath() + "/00000000000000000001-0000000000005eed.rec",
+        "0120261205080700000000000000123400000000000005670000000000000003\r\n");
     {
         Panel panel(settings, files, clock, host);
         ASSERT_EQ(panel.load(), LoadOutcome::Normal);
@@ -31,7 +32,7 @@ TEST_F(LeakCycleTest, StartJobPressStopAndExitLeaveNothingBehind)
     }
     const std::vector<std::string> lines = recordLines(dataFile());
     ASSERT_EQ(lines.size(), 5u) << "the buffered record, a start, a stop, a start, and the stop of the unload";
-    EXPECT_FALSE(fileExists(bufferPath()));
+    EXPECT_EQ(buffer(), "");
 }
 
 } // namespace

@@ -26,15 +26,17 @@ std::string checkedRecordLine(int writer, int seq);
 std::string checkedLines(int writer, int first, int count);
 
 /**
- * What a data file holds: how often each checked record is there, and the lines that are not
- * exactly one (a torn line, a line without its CR LF at the end, anything foreign).
+ * What a data file holds, line by line, as Card-Warden reads it: how often each checked record
+ * is there on a line of its own, and the lines that are not exactly one record.
  */
 struct RecordCheck
 {
     std::map<RecordId, std::size_t> counts;
-    std::size_t torn = 0;
+    std::size_t torn = 0; ///< lines that hold no whole record (a fragment, anything foreign)
+    /** Lines that hold a whole record glued to other bytes; the record does not count as there. */
+    std::size_t merged = 0;
     std::size_t doubled = 0; ///< copies of records beyond their first
-    std::size_t outOfOrder = 0; ///< records found before an earlier record of the same writer
+    std::size_t outOfOrder = 0; ///< records found after a later record of the same writer
 
     explicit RecordCheck(std::string_view text);
     /** Records `first` to `last` of `writer` that are not there. */
@@ -43,16 +45,16 @@ struct RecordCheck
 
 /**
  * What a record writer reported in its log (see the driver's `write`): after each record
- * "<seq> store|buffer|spool|journal|held", at its end "tries <n>" (the tries it took to place the
- * held records) and "end <records still held>".
+ * "<seq> store|buffer|held" once `write()` has returned, "counts <presumed whole> <written again
+ * in doubt> <fragments written again>" whenever its delivery's counts change, and at its end
+ * "end <records still held>". A line cut by a kill (no line end) says nothing.
  */
 struct WriterLog
 {
-    int lastLogged = -1; ///< the last seq whose place it reported
-    int lastPlaced = -1; ///< the last seq known to be on disk
-    std::size_t toBuffer = 0; ///< records placed in the buffer, the spool or the journal
-    std::size_t held = 0;
-    int tries = 0;
+    int lastSent = -1; ///< the last seq whose `write()` returned
+    std::map<std::string, std::size_t> places; ///< "store", "buffer", "held": records by where `write()` said
+    std::size_t presumedWhole = 0, inDoubtWrittenAgain = 0, refragments = 0;
+    bool ended = false;
 
     WriterLog(std::string_view text, int first);
 };
