@@ -171,7 +171,8 @@ RoundResult Delivery::run(std::string_view storeFolder, RecordBuffer& buffer, st
             return stop(answerTo(error), error);
         }
     }
-    if (!listed)
+    // Settling may have deleted files that went: the buffer is looked at again.
+    if (buffer.waiting(files) != FileError::None)
         return stop(StoreAnswer::Takes, FileError::Io);
     std::size_t removed = 0;
     const SourceState state = own.handOverFiles(files, data, removed, error);

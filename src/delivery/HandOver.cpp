@@ -56,6 +56,7 @@ void HandOver::settleRecords(std::string& forStore, std::string& forWaiting)
     }
     for (const JournalEntry* e : pending) {
         std::size_t matched = 0;
+        m_sizeProvedNothing = false;
         const Settled settled = settle(*e, &matched);
         if (settled == Settled::Busy || settled == Settled::Fault) {
             m_allSettled = false;
@@ -70,10 +71,14 @@ void HandOver::settleRecords(std::string& forStore, std::string& forWaiting)
         }
         // The records of files stay in their files until they are wholly in the store. An entry
         // whose files that went cannot all be deleted now stays, so they never go a second time.
-        if (e->kind == 'F')
-            m_allSettled = removeDelivered(*e, arrived) && m_allSettled;
-        else
+        if (e->kind == 'F') {
+            bool namedLeft = false;
+            m_allSettled = removeDelivered(*e, arrived, namedLeft) && m_allSettled;
+            m_setup.counts.inDoubtWrittenAgain += m_sizeProvedNothing && namedLeft;
+        } else {
             (m_setup.inStore(e->target) ? forStore : forWaiting) += lines.substr(arrived);
+            m_setup.counts.inDoubtWrittenAgain += m_sizeProvedNothing;
+        }
     }
     if (!m_allSettled) {
         // Their lines stay with their entries until all can be settled at once.
@@ -107,8 +112,10 @@ HandOver::Appended HandOver::appendRecords(std::string_view target, std::string_
     });
     error = result.error;
     Settled settled = result.ok() ? Settled::There : Settled::NotThere;
+    m_sizeProvedNothing = false;
     if (!result.ok() && result.started)
         settled = settle(e);
+    m_setup.counts.inDoubtWrittenAgain += settled == Settled::Doubt && m_sizeProvedNothing;
     switch (settled) {
     case Settled::There:
         retireOwn();
@@ -158,7 +165,10 @@ SourceState HandOver::handOver(std::string_view source, std::string_view store, 
         if (const std::optional<JournalEntry> last = lastEntryOf(source, id, content)) {
             if (m_files.sameFile(last->target, store)) {
                 std::size_t matched = 0;
-                switch (settle(*last, &matched)) {
+                m_sizeProvedNothing = false;
+                const Settled settled = settle(*last, &matched);
+                m_setup.counts.inDoubtWrittenAgain += settled == Settled::Doubt && m_sizeProvedNothing;
+                switch (settled) {
                 case Settled::There:
                     from = last->upto;
                     break;
@@ -268,14 +278,19 @@ std::vector<NamedFile> filesOf(std::string_view list)
 
 } // namespace
 
-bool HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived)
+bool HandOver::removeDelivered(const JournalEntry& e, std::size_t arrived, bool& namedLeft)
 {
     bool allGone = true;
+    namedLeft = false;
     std::uint64_t end = 0;
     for (const NamedFile& named : filesOf(e.source)) {
         end += named.bytes;
-        if (end > arrived)
-            break;
+        if (end > arrived) {
+            // Not wholly in the store: it stays, and goes (again) with the next hand-over.
+            namedLeft =
+                namedLeft || platform::canOpenForReading(m_files, m_setup.filesFolder + "\\" + std::string(named.name));
+            continue;
+        }
         // Only the very file the entry names: a file of the same name made since is another's.
         const std::string path = m_setup.filesFolder + "\\" + std::string(named.name);
         OpenFile file(m_files);
@@ -473,7 +488,7 @@ HandOver::Settled HandOver::settle(const JournalEntry& e, std::size_t* matched)
             ++m_setup.counts.presumedWhole;
             return Settled::There;
         }
-        ++m_setup.counts.inDoubtWrittenAgain;
+        m_sizeProvedNothing = true; // counted where the write is made again
         m_lineStartNeeded = size - e.offset < length;
         return Settled::Doubt;
     }

@@ -127,7 +127,7 @@ private:
      * Deletes the files an 'F' entry names whose records are wholly in the store (`arrived` bytes
      * of its lines); false while one of them is still there.
      */
-    bool removeDelivered(const JournalEntry& e, std::size_t arrived);
+    bool removeDelivered(const JournalEntry& e, std::size_t arrived, bool& namedLeft);
     platform::AppendResult append(std::string_view target,
         std::string_view lines,
         bool lineStart,
@@ -138,6 +138,8 @@ private:
     platform::OpenFile m_journal;
     std::vector<JournalEntry> m_entries;
     bool m_allSettled = true;
+    /** The last settle could not tell from a file's size whether the write arrived. */
+    bool m_sizeProvedNothing = false;
     /** The last settle found a possible fragment of ours at the end of a file it cannot read. */
     bool m_lineStartNeeded = false;
 };

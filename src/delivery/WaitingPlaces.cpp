@@ -67,11 +67,13 @@ FileError RecordBuffer::put(std::string_view lines)
     if (!m_ready) {
         if (const FileError error = m_files.makeFolder(kBufferFolder); error != FileError::None)
             return error;
+        // The names already there come first: a record named before it knows them could go
+        // before older ones once the clock was set back. Until they are read, records wait.
         std::vector<std::string> names;
-        if (m_files.listFolder(kBufferFolder, names) == FileError::None) {
-            for (const std::string& name : names)
-                m_lastStamp = std::max(m_lastStamp, isRecordFile(name) ? stampOf(name) : 0);
-        }
+        if (const FileError error = m_files.listFolder(kBufferFolder, names); error != FileError::None)
+            return error;
+        for (const std::string& name : names)
+            m_lastStamp = std::max(m_lastStamp, isRecordFile(name) ? stampOf(name) : 0);
         m_ready = true;
     }
     const std::string name = nextName();

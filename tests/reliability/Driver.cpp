@@ -143,7 +143,9 @@ int main(int argc, char** argv)
         return 2;
     const bool reader = command == "reader";
     g_out = ::open(argv[reader ? 3 : 4], O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-    const platform::PosixPathMapper paths(platform::xdgDataHome(), reader ? std::string() : argv[3]);
+    platform::PosixPlaces places = platform::posixPlaces();
+    places.own = reader ? std::string() : argv[3];
+    const platform::PosixPathMapper paths(std::move(places));
     platform::PosixFileOps real(paths);
     test::FaultFileOps files(real, test::FaultFileOps::Waits::Real);
     std::size_t batch = 0;

@@ -90,32 +90,9 @@ INSTANTIATE_TEST_SUITE_P(InjectedFaultTest,
     FaultPlans,
     ::testing::Values(Family{"seam_run", 4, 3, false, true, nullptr},
         Family{"seam_hand_over", 0, 3, false, true, "io"},
-        Family{"seam_hand_over_earlier", 0, 3, true, true, "io"}),
+        Family{"seam_hand_over_earlier", 0, 3, true, true, "io"},
+        Family{"seam_pairs", 2, 1, false, false, "short"}),
     [](const auto& family) { return std::string(family.param.name); });
-
-// The pairs find a record handed over twice (see the disabled case below): disabled with it.
-INSTANTIATE_TEST_SUITE_P(DISABLED_InjectedFaultTest,
-    FaultPlans,
-    ::testing::Values(Family{"seam_pairs", 2, 1, false, false, "short"}),
-    [](const auto& family) { return std::string(family.param.name); });
-
-// Found by the pairs above: a record file whose removal fails right after its batch went, and
-// again when the next delivery settles that batch's intent, goes to the store a second time (the
-// intent is retired although its file is still in the buffer). Disabled until the delivery keeps
-// such an intent; on Windows a scanner holding a new file open makes a removal fail.
-TEST_F(InjectedFaultTest, DISABLED_ARecordFileWhoseRemovalFailsTwiceGoesToTheStoreOnce)
-{
-    prepare(0, 1);
-    files.failNthOn(FileOp::Remove, ".rec", 1);
-    files.failNthOn(FileOp::Remove, ".rec", 2);
-    {
-        TimeRecordWriter writer(files);
-        writer.setStore(store());
-        writer.write(checkedRecordLine(kRunWriter, 0));
-    }
-    Tally tally;
-    expectSettled(tally, "removals failing", 0);
-}
 
 } // namespace
 } // namespace shiftloom::test

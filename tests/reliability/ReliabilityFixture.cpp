@@ -124,7 +124,7 @@ void ReliabilityFixture::prepare(int old, int buffered, bool earlier)
 
 void ReliabilityFixture::startUp(int account, Tally& tally, bool appendOnly)
 {
-    const HostPathMapper accountPaths{mapperHome(home.path()), ownOf(account)};
+    const HostPathMapper accountPaths = hostPaths(home.path(), ownOf(account));
     HostFileOps accountFiles{accountPaths};
     FaultFileOps through(accountFiles);
     if (appendOnly)
