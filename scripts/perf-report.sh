@@ -127,7 +127,7 @@ read10k=$(core BM_JobFile_PlainRead/10000 cpu_time)
 refill10k=$(qt BM_Qt_TrayClickRefill/10000 cpu_time)
 refill10k_wall=$(qt BM_Qt_TrayClickRefill/10000 real_time)
 refill100k=$(qt BM_Qt_TrayClickRefill/100000 cpu_time)
-append=$(core BM_Append_AppendTimeRecord/real_time real_time)
+append=$(core BM_Append_WriteRecord/real_time real_time)
 append_locked=$(core BM_Append_AppendLocked/real_time real_time)
 append_floor=$(core BM_Append_PlainSyscalls/real_time real_time)
 start_panel=$(proc startup_ms.panel)
@@ -199,7 +199,7 @@ EOF
         "$(verdict "$r_scale" 12)"
     row "Job list on the panel, 100,000 / 10,000 jobs" "$(num "$refill100k") µs" "$(num "$refill10k") µs" "$(num "$r_scale_qt" 3)" "≤ 12" \
         "$(verdict "$r_scale_qt" 12)"
-    row "One record append (\`AppendTimeRecord\`)" "$(num "$append") µs" "$(num "$append_floor") µs plain system calls" \
+    row "One record written (\`TimeRecordWriter::write\`)" "$(num "$append") µs" "$(num "$append_floor") µs plain system calls" \
         "$(num "$r_append" 3)" "≤ 1.2" "$(verdict "$r_append" 1.2)"
     row "One locked append (\`appendLocked\`)" "$(num "$append_locked") µs" "$(num "$append_floor") µs plain system calls" \
         "$(num "$r_append_locked" 3)" "≤ 1.2" "$(verdict "$r_append_locked" 1.2)"
@@ -239,7 +239,7 @@ EOF
         floor='' field=cpu
         case "$name" in
         BM_JobFile_ReadJobList/* | BM_JobList_Fill/* | BM_JobList_SortForDisplay/*) floor="BM_JobFile_PlainRead/${name##*/}" ;;
-        BM_Append_AppendLocked/* | BM_Append_AppendTimeRecord/*) floor=BM_Append_PlainSyscalls/real_time field=wall ;;
+        BM_Append_AppendLocked/* | BM_Append_WriteRecord/*) floor=BM_Append_PlainSyscalls/real_time field=wall ;;
         BM_NumberField/*) floor=BM_NumberField_PlainInteger ;;
         BM_Qt_TrayClickRefill/*) floor="BM_Qt_PlainComboFill/${name##*/}" ;;
         esac
@@ -409,7 +409,7 @@ EOF
   list refill of a tray click (`Panel::showFromTray`) for
   1,000, 10,000 and 100,000 jobs, beside a plain read of the same dep.dat (open, read every byte
   into a kept buffer, close); the display's sort order (`sortedForDisplay`); the number rule
-  (`numberField`) and `MakeStartRecord`; one record append through `AppendTimeRecord` and through
+  (`numberField`) and `startRecord`; one record written through `TimeRecordWriter::write` and through
   `appendLocked`, beside the same system calls in a plain loop (open with O_APPEND, F_OFD_SETLK,
   pread of the last byte, write, fsync, unlock, close), all on a file in the build folder; the
   clock tick `Panel::tick` on a loaded panel, idle and with a running job button.

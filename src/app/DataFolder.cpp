@@ -8,11 +8,6 @@
 
 namespace shiftloom {
 
-bool FileExists(platform::FileOps& files, std::string_view path)
-{
-    return platform::canOpenForReading(files, path);
-}
-
 std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath)
 {
     constexpr std::string_view kHeader = "[cardmain";
@@ -34,7 +29,7 @@ std::string findDataFolder(SettingsStore& settings,
     std::string folder = settings.read(keys::DataLoc);
     if (folder.empty()) {
         const std::string ini = std::string(windowsDir) + std::string(kCardWardenIniName);
-        if (FileExists(files, ini)) {
+        if (platform::canOpenForReading(files, ini)) {
             const std::string named = scanCardWardenIni(files, ini);
             if (!named.empty())
                 settings.write(keys::DataLoc, named);

@@ -95,7 +95,7 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     , m_scale(TwipsScale::forScreen(nullptr))
 {
     installFontStandIns();
-    setObjectName(QStringLiteral("Form1"));
+    nameWindow(this, ProgramWindow::Panel);
     setWindowTitle(QString());
     setAccessibleName(toQString(kPanelAccessibleName));
     const PanelDesign& design = panelDesign();

@@ -33,7 +33,7 @@ ActivityDialog::ActivityDialog(HWND panel, HICON icon, const std::vector<std::st
         240,
         1995,
         315 + 3000);
-    setAccessibleText(m_list, dialogAccessibleText("Form3", "Combo1"));
+    setAccessibleText(m_list, dialogAccessibleText(DialogControl::ActivityChoice));
     for (const std::string& item : items)
         SendMessageA(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     SetWindowTextA(m_list, ActivityList::itemOf(current).c_str());

@@ -190,7 +190,7 @@ class WorkdayTest(linux.PanelTestCase):
         """Presses panel keys (digits or names) with Tab, Shift+Tab and Space from `start`."""
         at, steps = ps.FOCUS_ORDER.index(start), []
         for key in keys:
-            target = ps.FOCUS_ORDER.index(f'Command3_{key}' if key.isdigit() else key)
+            target = ps.FOCUS_ORDER.index(f'Key {key}' if key.isdigit() else key)
             steps += ['Tab' if target > at else 'shift+Tab'] * abs(target - at) + ['space']
             at = target
         self.session.keys(self.ws.panel, *steps)
@@ -214,7 +214,7 @@ class WorkdayTest(linux.PanelTestCase):
         self.ws.tray_icon()
 
         # The job list shows "[settings]" first, then the listed jobs sorted: SHOP 1002 is third.
-        self.ws.click(ps.COMBO1)
+        self.ws.click(ps.JOB_LIST)
         self.pick_in_list(panel, 3)
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
@@ -245,7 +245,7 @@ class WorkdayTest(linux.PanelTestCase):
         self.assert_record(self.wait_records(2)[1], before, linux.stop_tail('815'))
         # The hidden keypad: from STOP ALL (which has the focus now) Tab walks to the digits.
         before = datetime.datetime.now()
-        self.keypad('Command2', *'4711', 'Command1')
+        self.keypad('STOP ALL', *'4711', 'IN')
         self.assert_record(self.wait_records(3)[2], before, '4711'.zfill(8) + '00')
 
         self.ws.click(ps.job_button(0))
@@ -258,7 +258,7 @@ class WorkdayTest(linux.PanelTestCase):
 
         self.start_panel()
         self.ws.tray_icon()
-        self.keypad('Command1', *'048840')
+        self.keypad('IN', *'048840')
         self.assertEqual(self.ws.wait_exit(), 0, 'the exit code ends the program')
         ps.wait_for('the icon out of the tray', lambda: not self.ws.docked_icons(), timeout=5)
         stored = self.assert_no_more_records(5)

@@ -23,9 +23,9 @@ long long numberOf(std::string_view digits)
 std::string checkedRecordLine(int writer, int seq)
 {
     const std::string value = std::to_string(writer * kWriterStride + seq);
-    return seq % 3 == 0 ? MakeStartRecord(kStamp, value, "567", "3")
-        : seq % 3 == 1  ? MakeStopRecord(kStamp, value)
-                        : MakeInRecord(kStamp, value);
+    return seq % 3 == 0 ? startRecord(kStamp, value, "567", "3")
+        : seq % 3 == 1  ? stopRecord(kStamp, value)
+                        : inRecord(kStamp, value);
 }
 
 std::string checkedLines(int writer, int first, int count)
