@@ -3,11 +3,11 @@
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -183,8 +183,15 @@ private:
 SingleInstance::SingleInstance(const QString& displayName, QObject* parent)
     : QObject(parent)
 {
+    // The display's name as a file name: anything but letters, digits, ".", "_" and "-" becomes "_".
     QString key = displayName;
-    key.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    for (QChar& c : key) {
+        const char16_t u = c.unicode();
+        const bool plain = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '.'
+            || u == '_' || u == '-';
+        if (!plain)
+            c = QLatin1Char('_');
+    }
     const QString folder = privateRuntimeFolder();
     if (!folder.isEmpty())
         m_base = folder + QStringLiteral("/shift-loom-") + key;
@@ -212,7 +219,13 @@ QString SingleInstance::currentDisplayName()
     if (platform == QLatin1String("xcb")) {
         // ":0.1" and ":0" are one display: screens of a display share the panel.
         QString display = qEnvironmentVariable("DISPLAY");
-        display.remove(QRegularExpression(QStringLiteral("\\.\\d+$")));
+        const qsizetype dot = display.lastIndexOf(QLatin1Char('.'));
+        const bool screenNumber = dot > display.lastIndexOf(QLatin1Char(':')) && dot + 1 < display.size()
+            && std::all_of(display.cbegin() + dot + 1, display.cend(), [](QChar c) {
+                   return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+               });
+        if (screenNumber)
+            display.truncate(dot);
         return QStringLiteral("x11-") + display;
     }
     return platform;
