@@ -223,6 +223,11 @@ for the panel and the bare window alike (see *Method*); the bare window also rep
 paint, a median $(num "$(proc map_to_first_paint_ms.bare)") ms after its map. The CPU time the start-up takes up to that
 point: panel $(num "$(proc startup_cpu_ms.panel)") ms, bare window $(num "$(proc startup_cpu_ms.bare)") ms (ratio $(num "$(ratio "$(proc startup_cpu_ms.panel)" "$(proc startup_cpu_ms.bare)")" 2)).
 
+The bare window draws no text. The same window with one clock label set every second
+(\`bare_window --clock\`, measured in the same rounds) peaks at $(num "$(awk -v k="$(proc bare-clock.vmhwm_kb)" 'BEGIN { print k / 1024 }')") MiB: drawing text at all
+(fontconfig, FreeType, HarfBuzz and a font file) takes the floor up by $(num "$(ratio "$(proc bare-clock.vmhwm_kb)" "$hwm_bare")" 2) times, and the panel's peak is
+$(num "$(ratio "$hwm_panel" "$(proc bare-clock.vmhwm_kb)")" 3) times that window's.
+
 ## Benchmarks
 
 Medians in µs; CPU time and wall-clock time. Floors are marked *floor*.
@@ -396,9 +401,10 @@ machine in December 2026; the figures above show whether they still hold.
   - the 10,000 jobs themselves: about 0.95 MB (their lines, 850 KB, and the display order).
   What remains over the bare window (about 8.4 MB; by `/proc/PID/smaps`): code pages of Qt
   Widgets, Gui and Core for the widgets the panel has and the bare window has not (about 3 MB),
-  the heap (1.8 MB, half of it the job list), text rendering (HarfBuzz and FreeType 1.25 MB, the
-  five stand-in font files 0.85 MB; the bare window draws no text), the delivery thread's stack
-  and heap (0.9 MB) and the program itself (0.5 MB). In time: building the window
+  the main heap (1.8 MB: the widgets, the fonts' caches, the line edits' text layouts), anonymous
+  memory (0.9 MB: mostly the delivery thread's heap, where the job list's 850 KB of lines are
+  read, and its stack), text rendering (HarfBuzz and FreeType 1.25 MB, the six stand-in font
+  files 0.85 MB; the bare window draws no text) and the program itself (0.5 MB). In time: building the window
   (`PanelWindow::createControls`, some 70 widgets, about 10 ms under perf), the first use of the
   font database (fontconfig's configuration read with expat, about 8 ms; the first line edit lays
   out its text before the window is mapped), and the start-up's own work (`Panel::load`, 4 to 9

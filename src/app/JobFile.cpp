@@ -100,20 +100,31 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Where the line's parts sit with full fields: the key is JobPrefix and JobCode, the card its
-// part, the description JobName to JobDetail at the end of the line.
-constexpr std::size_t kKeyWidth = jobLineWidth(0, 1);
-constexpr std::size_t kCardColumn = jobLineWidth(0, 2);
-constexpr std::size_t kCardWidth = jobLineWidth(3, 3);
-constexpr std::size_t kDescriptionWidth = jobLineWidth(5, 7);
-static_assert(kFullFieldsEnd == 180 && kFullJobLineLength == 85);
+// The places of the parts a picked line is read back by, in `kJobLineParts`.
+constexpr std::size_t kPrefixPart = 0;
+constexpr std::size_t kCodePart = 1;
+constexpr std::size_t kCardPart = 3;
+constexpr std::size_t kNamePart = 5;
+constexpr std::size_t kDetailPart = 7;
+static_assert(kJobLineParts[kPrefixPart].field.first == jobfields::JobPrefix.first
+    && kJobLineParts[kCodePart].field.first == jobfields::JobCode.first
+    && kJobLineParts[kCardPart].field.first == jobfields::JobCard.first
+    && kJobLineParts[kNamePart].field.first == jobfields::JobName.first
+    && kJobLineParts[kDetailPart].field.first == jobfields::JobDetail.first);
+
+// Where they sit with full fields: the key is JobPrefix and JobCode, the card its part, the
+// description JobName to JobDetail at the end of the line.
+constexpr std::size_t kKeyWidth = jobLineWidth(kPrefixPart, kCodePart);
+constexpr std::size_t kCardColumn = jobLineWidth(kPrefixPart, kCardPart - 1);
+constexpr std::size_t kCardWidth = jobLineWidth(kCardPart, kCardPart);
+constexpr std::size_t kDescriptionWidth = jobLineWidth(kNamePart, kDetailPart);
 
 } // namespace
 
-std::string jobLine(std::string_view recordText)
+std::string jobLine(std::string_view text)
 {
-    std::string line(jobLineLength(recordText), ' ');
-    writeJobLine(line.data(), recordText);
+    std::string line(jobLineLength(text), ' ');
+    writeJobLine(line.data(), text);
     return line;
 }
 

@@ -104,7 +104,7 @@ struct ListedJob
 };
 
 /** The job list line of a job record's text. */
-std::string jobLine(std::string_view recordText);
+std::string jobLine(std::string_view text);
 /** The job a job list line lists (any text: what a shorter line lacks reads as empty). */
 ListedJob readJobLine(std::string_view line);
 
