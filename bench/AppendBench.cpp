@@ -79,7 +79,7 @@ void BM_Append_AppendLocked(benchmark::State& state)
 
 // The record writer the handlers call: the record put into the offline buffer and forced to the
 // disk, then delivered to the store under its lock and the journal's intent.
-void BM_Append_AppendTimeRecord(benchmark::State& state)
+void BM_Append_WriteRecord(benchmark::State& state)
 {
     BenchDir dir;
     platform::PosixPathMapper paths({.own = dir.path() + "/own"});
@@ -97,7 +97,7 @@ void BM_Append_AppendTimeRecord(benchmark::State& state)
 
 BENCHMARK(BM_Append_PlainSyscalls)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Append_AppendLocked)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Append_AppendTimeRecord)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Append_WriteRecord)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace shiftloom::bench

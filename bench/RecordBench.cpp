@@ -44,18 +44,18 @@ void BM_NumberField_PlainInteger(benchmark::State& state)
     }
 }
 
-void BM_MakeStartRecord(benchmark::State& state)
+void BM_StartRecord(benchmark::State& state)
 {
     const platform::LocalDateTime now{2026, 12, 5, 8, 7, 59};
     for (auto _ : state) {
-        std::string line = MakeStartRecord(now, "1234", "567", "3");
+        std::string line = startRecord(now, "1234", "567", "3");
         benchmark::DoNotOptimize(line.data());
     }
 }
 
 BENCHMARK(BM_NumberField)->DenseRange(0, 5);
 BENCHMARK(BM_NumberField_PlainInteger);
-BENCHMARK(BM_MakeStartRecord);
+BENCHMARK(BM_StartRecord);
 
 } // namespace
 } // namespace shiftloom::bench

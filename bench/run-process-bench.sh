@@ -18,8 +18,9 @@
 #             memory VmHWM and VmRSS from /proc/PID/status, at least 60 s after the start.
 #
 # The panel reads a data store of JOBS jobs made by `shift-loom-store init` from a generated CSV,
-# with its own XDG_CONFIG_HOME (settings file Ovix_Shift-Loom.conf, [Properties] DataLoc=...) and
-# XDG_DATA_HOME in a temporary folder. Nothing outside that folder is touched; only the processes
+# with its own XDG_CONFIG_HOME (settings file Ovix_Shift-Loom.conf, [Properties] DataLoc=...),
+# XDG_DATA_HOME and XDG_RUNTIME_DIR in a temporary folder: each program measured is a worker of its
+# own, so the panels measured side by side are not one panel to each other. Nothing outside that folder is touched; only the processes
 # this script starts are ended, by their process ids.
 #
 # Usage: bench/run-process-bench.sh --program BIN/shift-loom --store-tool BIN/shift-loom-store
@@ -120,6 +121,7 @@ make_home() {
     shift
     rm -rf "$home"
     mkdir -p "$home/config" "$home/data"
+    mkdir -m 700 "$home/runtime"
     cp -r "$work/store" "$home/store"
     {
         printf '[Properties]\nDataLoc=%s\nautocode=1234\n' "$home/store"
@@ -136,7 +138,7 @@ launch() {
     shift 2
     (
         printf '%s\n' "$EPOCHREALTIME" >"$work/$name.t0"
-        exec env XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" "$@"
+        exec env XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" "$@"
     ) >"$work/$name.out" 2>"$work/$name.err" &
     launched=$!
     started+=("$launched")

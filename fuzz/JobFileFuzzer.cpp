@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (!isListed(text))
             continue;
-        const std::string line = JobLine(parseJobEntry(text));
+        const std::string line = jobLine(text);
         if (listed < result.lines.size() && result.lines[listed] != line)
             std::abort();
         ++listed;

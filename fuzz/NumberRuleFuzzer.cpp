@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     // The records built from such texts: fixed length unless a number outgrew its field.
     const platform::LocalDateTime now{2026, 12, 5, 8, 7, 59};
-    const std::string start = MakeStartRecord(now, text, text, text);
-    const std::string in = MakeInRecord(now, text);
+    const std::string start = startRecord(now, text, text, text);
+    const std::string in = inRecord(now, text);
     if (start.size() < 64 || in.size() < 24)
         std::abort();
     return 0;

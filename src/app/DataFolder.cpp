@@ -9,11 +9,6 @@
 
 namespace shiftloom {
 
-bool FileExists(platform::FileOps& files, std::string_view path)
-{
-    return platform::canOpenForReading(files, path);
-}
-
 std::string scanCardWardenIni(platform::FileOps& files, std::string_view iniPath)
 {
     constexpr std::string_view kHeader = "[cardmain";
@@ -34,7 +29,7 @@ std::string findDataFolder(SettingsStore& settings,
 {
     if (settings.read(keys::DataLoc).empty()) {
         for (const std::string& ini : registrations) {
-            const std::string named = FileExists(files, ini) ? scanCardWardenIni(files, ini) : std::string();
+            const std::string named = platform::canOpenForReading(files, ini) ? scanCardWardenIni(files, ini) : std::string();
             if (!named.empty()) {
                 settings.write(keys::DataLoc, named);
                 break;

@@ -11,9 +11,6 @@
 
 namespace shiftloom {
 
-/** True exactly when `path` can be opened for reading now; every failure gives false. */
-bool FileExists(platform::FileOps& files, std::string_view path);
-
 /**
  * Card-Warden's INI file `cwv5.ini` names the data store: the line right after the first line
  * whose first nine characters are "[cardmain" (case-sensitive), taken whole. Empty text when

@@ -3,6 +3,7 @@
 
 #include "app/DataFolder.h"
 #include "app/StorePaths.h"
+#include "platform/FileIo.h"
 #include "platform/WindowsPath.h"
 
 namespace shiftloom {
@@ -18,7 +19,7 @@ std::string earlierRegistration()
 // Moves `from` to `to` where `to` is not there yet, making its folder.
 void moveUnlessThere(platform::FileOps& files, const std::string& from, const std::string& to)
 {
-    if (!FileExists(files, from) || FileExists(files, to))
+    if (!platform::canOpenForReading(files, from) || platform::canOpenForReading(files, to))
         return;
     if (files.makeFolder(to.substr(0, to.rfind('\\'))) == platform::FileError::None)
         files.replace(from, to);
@@ -32,7 +33,7 @@ void moveEarlierSetUp([[maybe_unused]] platform::FileOps& files)
 #ifndef _WIN32
     moveUnlessThere(files, earlierRegistration(), platform::registrationFiles(kCardWardenIniName).front());
     // Drive C's folder may have been a store itself (a "DataLoc" of "c:\"): its files stay.
-    if (FileExists(files, storeFile(platform::kEarlierFolder, kStoreMarkerName)))
+    if (platform::canOpenForReading(files, storeFile(platform::kEarlierFolder, kStoreMarkerName)))
         return;
     for (const std::string_view name : {kJobFileName, kActivityFileName})
         moveUnlessThere(files, storeFile(platform::kEarlierFolder, name), storeFile(FallbackDataFolder, name));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace shiftloom {
 
@@ -27,15 +28,6 @@ std::string_view fieldOf(std::string_view text, JobField field)
     return text.substr(start, field.length);
 }
 
-JobEntry parseJobEntry(std::string_view text)
-{
-    return JobEntry{std::string(fieldOf(text, jobfields::JobCode)),
-        std::string(fieldOf(text, jobfields::JobName)),
-        std::string(fieldOf(text, jobfields::JobDetail)),
-        std::string(fieldOf(text, jobfields::JobPrefix)),
-        std::string(fieldOf(text, jobfields::JobCard))};
-}
-
 bool isListed(std::string_view text)
 {
     return fieldOf(text, jobfields::ListFlag) == " " && !text.empty() && text.front() != ' ';
@@ -43,72 +35,107 @@ bool isListed(std::string_view text)
 
 namespace {
 
-constexpr std::size_t kGap = 10;
-// A job line with every field full, and the length of record text that holds every field.
-constexpr std::size_t kFullJobLineLength = 8 + 8 + kGap + 8 + kGap + 20 + 1 + 20;
-constexpr std::size_t kFullFieldsEnd = 180;
-static_assert(kFullFieldsEnd == jobfields::JobCard.first - 1 + jobfields::JobCard.length);
+// The record text that holds every field of the line whole.
+constexpr std::size_t kFullFieldsEnd = [] {
+    std::size_t end = 0;
+    for (const JobLinePart& part : kJobLineParts) {
+        if (part.field.length != 0)
+            end = std::max(end, part.field.first - 1 + part.field.length);
+    }
+    return end;
+}();
 
-std::size_t jobLineLength(std::string_view prefix,
-    std::string_view code,
-    std::string_view card,
-    std::string_view name,
-    std::string_view detail)
+// What a part of the line takes from a record's text (nothing for blanks).
+std::string_view partOf(std::string_view text, const JobLinePart& part)
 {
-    return prefix.size() + code.size() + kGap + card.size() + kGap + name.size() + 1 + detail.size();
+    return part.field.length != 0 ? fieldOf(text, part.field) : std::string_view{};
 }
 
-// Writes the line's fields and the blanks between them at `out`; returns the end.
-char* writeJobLine(char* out,
-    std::string_view prefix,
-    std::string_view code,
-    std::string_view card,
-    std::string_view name,
-    std::string_view detail)
+// The length of the line of a record's text.
+std::size_t jobLineLength(std::string_view text)
 {
-    out = std::copy(prefix.begin(), prefix.end(), out);
-    out = std::copy(code.begin(), code.end(), out);
-    out = std::fill_n(out, kGap, ' ');
-    out = std::copy(card.begin(), card.end(), out);
-    out = std::fill_n(out, kGap, ' ');
-    out = std::copy(name.begin(), name.end(), out);
-    *out++ = ' ';
-    return std::copy(detail.begin(), detail.end(), out);
+    std::size_t length = 0;
+    for (const JobLinePart& part : kJobLineParts)
+        length += part.blanks + partOf(text, part).size();
+    return length;
+}
+
+// Writes the line of a record's text at `out`, part by part.
+void writeJobLine(char* out, std::string_view text)
+{
+    for (const JobLinePart& part : kJobLineParts) {
+        const std::string_view field = partOf(text, part);
+        out = std::fill_n(std::copy(field.begin(), field.end(), out), part.blanks, ' ');
+    }
+}
+
+// The line of a text that holds every field whole, as nearly every record does: copies of
+// fixed sizes at fixed places, unrolled over the parts.
+template<std::size_t... Part> void writeFullJobLine(char* out, const char* text, std::index_sequence<Part...>)
+{
+    (...,
+        (kJobLineParts[Part].blanks != 0
+                ? static_cast<void>(std::memset(out, ' ', kJobLineParts[Part].blanks))
+                : static_cast<void>(
+                    std::memcpy(out, text + kJobLineParts[Part].field.first - 1, kJobLineParts[Part].field.length)),
+            out += kJobLineParts[Part].width()));
 }
 
 // The job line straight from a record's text, written at the end of the list without copying
 // its fields first: the fill makes one of these for every listed job.
 void appendJobLine(TextList& lines, std::string_view text)
 {
-    if (text.size() >= kFullFieldsEnd) {
-        // Every field whole, as in nearly every record: copies of fixed sizes.
-        char* out = lines.append(kFullJobLineLength);
-        const char* in = text.data();
-        std::memcpy(out, in + 164, 8);
-        std::memcpy(out + 8, in, 8);
-        std::memset(out + 16, ' ', kGap);
-        std::memcpy(out + 26, in + 172, 8);
-        std::memset(out + 34, ' ', kGap);
-        std::memcpy(out + 44, in + 8, 20);
-        out[64] = ' ';
-        std::memcpy(out + 65, in + 128, 20);
-        return;
-    }
-    const std::string_view prefix = fieldOf(text, jobfields::JobPrefix);
-    const std::string_view code = fieldOf(text, jobfields::JobCode);
-    const std::string_view card = fieldOf(text, jobfields::JobCard);
-    const std::string_view name = fieldOf(text, jobfields::JobName);
-    const std::string_view detail = fieldOf(text, jobfields::JobDetail);
-    writeJobLine(lines.append(jobLineLength(prefix, code, card, name, detail)), prefix, code, card, name, detail);
+    if (text.size() >= kFullFieldsEnd)
+        writeFullJobLine(
+            lines.append(kFullJobLineLength), text.data(), std::make_index_sequence<kJobLineParts.size()>{});
+    else
+        writeJobLine(lines.append(jobLineLength(text)), text);
 }
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The places of the parts a picked line is read back by, in `kJobLineParts`.
+constexpr std::size_t kPrefixPart = 0;
+constexpr std::size_t kCodePart = 1;
+constexpr std::size_t kCardPart = 3;
+constexpr std::size_t kNamePart = 5;
+constexpr std::size_t kDetailPart = 7;
+static_assert(kJobLineParts[kPrefixPart].field.first == jobfields::JobPrefix.first
+    && kJobLineParts[kCodePart].field.first == jobfields::JobCode.first
+    && kJobLineParts[kCardPart].field.first == jobfields::JobCard.first
+    && kJobLineParts[kNamePart].field.first == jobfields::JobName.first
+    && kJobLineParts[kDetailPart].field.first == jobfields::JobDetail.first);
+
+// Where they sit with full fields: the key is JobPrefix and JobCode, the card its part, the
+// description JobName to JobDetail at the end of the line.
+constexpr std::size_t kKeyWidth = jobLineWidth(kPrefixPart, kCodePart);
+constexpr std::size_t kCardColumn = jobLineWidth(kPrefixPart, kCardPart - 1);
+constexpr std::size_t kCardWidth = jobLineWidth(kCardPart, kCardPart);
+constexpr std::size_t kDescriptionWidth = jobLineWidth(kNamePart, kDetailPart);
 
 } // namespace
 
-std::string JobLine(const JobEntry& job)
+std::string jobLine(std::string_view text)
 {
-    std::string line(jobLineLength(job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail), ' ');
-    writeJobLine(line.data(), job.JobPrefix, job.JobCode, job.JobCard, job.JobName, job.JobDetail);
+    std::string line(jobLineLength(text), ' ');
+    writeJobLine(line.data(), text);
     return line;
+}
+
+ListedJob readJobLine(std::string_view line)
+{
+    ListedJob job;
+    job.key = trimmed(line.substr(0, kKeyWidth));
+    if (kCardColumn < line.size())
+        job.card = line.substr(kCardColumn, kCardWidth);
+    job.description = line.size() > kDescriptionWidth ? line.substr(line.size() - kDescriptionWidth) : line;
+    return job;
 }
 
 namespace {

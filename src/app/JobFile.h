@@ -4,6 +4,7 @@
 #include "app/TextList.h"
 #include "platform/FileOps.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,31 +45,68 @@ inline constexpr JobField JobPrefix{165, 8};
 inline constexpr JobField JobCard{173, 8};
 } // namespace jobfields
 
-/** The fields of one job record that the program reads. */
-struct JobEntry
-{
-    std::string JobCode;
-    std::string JobName;
-    std::string JobDetail;
-    std::string JobPrefix;
-    std::string JobCard;
-};
-
 /** The text of one 188-byte record (fewer bytes for a truncated last record); L is capped at what exists. */
 std::string_view recordText(std::string_view record);
 /** The substring of `text` at `field`, shorter or empty where the text ends early. */
 std::string_view fieldOf(std::string_view text, JobField field);
-JobEntry parseJobEntry(std::string_view text);
 /**
  * A job record is listed when its character 119 is a blank (a shorter text is not listed) and
  * its text is not empty and does not begin with a blank.
  */
 bool isListed(std::string_view text);
+
+/** One part of a job list line: a field of the job record, or a run of blanks. */
+struct JobLinePart
+{
+    JobField field{0, 0}; ///< the record's field; length 0 for blanks
+    std::size_t blanks = 0;
+
+    constexpr std::size_t width() const { return field.length + blanks; }
+};
+
 /**
- * The job list line of a job: JobPrefix, JobCode, ten blanks, JobCard, ten blanks, JobName, one
- * blank, JobDetail; 85 characters with full fields. Its first 16 characters are the `JobKey`.
+ * The job list line, one definition for building it and reading it back: JobPrefix, JobCode,
+ * ten blanks, JobCard, ten blanks, JobName, one blank, JobDetail; 85 characters with full fields.
+ * A field shorter in the record is shorter in the line; nothing pads it.
  */
-std::string JobLine(const JobEntry& job);
+inline constexpr std::array<JobLinePart, 8> kJobLineParts{JobLinePart{jobfields::JobPrefix},
+    JobLinePart{jobfields::JobCode},
+    JobLinePart{.blanks = 10},
+    JobLinePart{jobfields::JobCard},
+    JobLinePart{.blanks = 10},
+    JobLinePart{jobfields::JobName},
+    JobLinePart{.blanks = 1},
+    JobLinePart{jobfields::JobDetail}};
+
+/** The width of the line's parts `first` to `last` (inclusive) with full fields. */
+constexpr std::size_t jobLineWidth(std::size_t first, std::size_t last)
+{
+    std::size_t width = 0;
+    for (std::size_t part = first; part <= last; ++part)
+        width += kJobLineParts.at(part).width();
+    return width;
+}
+
+/** A job line's length with every field full. */
+inline constexpr std::size_t kFullJobLineLength = jobLineWidth(0, kJobLineParts.size() - 1);
+
+/**
+ * What a picked job line gives its job slot, read back from the columns the line's parts have
+ * with full fields: the `JobKey` (JobPrefix and JobCode, the first 16 characters, without blanks
+ * at either end), the card (the 8 characters from column 27) and the description (JobName, the
+ * blank and JobDetail: the last 41 characters, or the whole of a shorter line).
+ */
+struct ListedJob
+{
+    std::string key;
+    std::string card;
+    std::string description;
+};
+
+/** The job list line of a job record's text. */
+std::string jobLine(std::string_view text);
+/** The job a job list line lists (any text: what a shorter line lacks reads as empty). */
+ListedJob readJobLine(std::string_view line);
 
 /** The item after the jobs, which opens the locate dialog. */
 inline constexpr std::string_view kSettingsItem = "[settings]";

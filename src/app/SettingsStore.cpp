@@ -1,31 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "SettingsStore.h"
 
+#include <algorithm>
+
 namespace shiftloom {
-
-namespace keys {
-namespace {
-std::string slotKey(std::string_view word, int slot)
-{
-    std::string key(word);
-    key.push_back(static_cast<char>('0' + slot));
-    return key;
-}
-} // namespace
-
-std::string button(int slot)
-{
-    return slotKey("button", slot);
-}
-std::string card(int slot)
-{
-    return slotKey("card", slot);
-}
-std::string desc(int slot)
-{
-    return slotKey("desc", slot);
-}
-} // namespace keys
 
 SettingsStore::SettingsStore(platform::SettingsBackend& backend, std::string_view appName)
     : m_backend(backend)
@@ -33,21 +11,34 @@ SettingsStore::SettingsStore(platform::SettingsBackend& backend, std::string_vie
 {
 }
 
-std::string SettingsStore::read(std::string_view key, std::string_view defaultValue) const
+std::string SettingsStore::read(const Setting& setting) const
 {
-    if (auto value = m_backend.read(m_appName, SettingsSection, key))
+    if (auto value = m_backend.read(m_appName, setting.section, setting.key))
         return std::move(*value);
-    return std::string(defaultValue);
+    return std::string(setting.defaultValue);
 }
 
-void SettingsStore::write(std::string_view key, std::string_view value)
+void SettingsStore::write(const Setting& setting, std::string_view value)
 {
-    m_backend.write(m_appName, SettingsSection, key, value);
+    m_backend.write(m_appName, setting.section, setting.key, value);
 }
 
-void SettingsStore::writeAll(const std::vector<std::pair<std::string, std::string>>& values)
+void SettingsStore::writeAll(const std::vector<std::pair<Setting, std::string>>& values)
 {
-    m_backend.writeAll(m_appName, SettingsSection, values);
+    // One write for each section the settings are kept in, in the order the sections first appear.
+    std::vector<std::string_view> sections;
+    for (const auto& [setting, value] : values) {
+        if (std::find(sections.begin(), sections.end(), setting.section) == sections.end())
+            sections.push_back(setting.section);
+    }
+    for (const std::string_view section : sections) {
+        std::vector<std::pair<std::string, std::string>> keyed;
+        for (const auto& [setting, value] : values) {
+            if (setting.section == section)
+                keyed.emplace_back(setting.key, value);
+        }
+        m_backend.writeAll(m_appName, section, keyed);
+    }
 }
 
 } // namespace shiftloom

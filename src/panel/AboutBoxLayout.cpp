@@ -23,7 +23,7 @@ constexpr AboutBoxDesign kForm{
 // The etched separator is two lines on top of each other: a white one two pixels wide, and a
 // grey one of one pixel drawn over its upper edge.
 constexpr std::array kControls{
-    AboutControlDesign{.name = "picIcon",
+    AboutControlDesign{.control = DialogControl::AboutIcon,
         .type = AboutControlType::Picture,
         .left = 240,
         .top = 240,
@@ -31,7 +31,7 @@ constexpr std::array kControls{
         .height = 540,
         .tabIndex = 1,
         .autoSize = true},
-    AboutControlDesign{.name = "lblTitle",
+    AboutControlDesign{.control = DialogControl::AboutTitle,
         .type = AboutControlType::Label,
         .left = 1050,
         .top = 240,
@@ -39,14 +39,14 @@ constexpr std::array kControls{
         .height = 480,
         .caption = "Application Title",
         .colour = 0x00000000u},
-    AboutControlDesign{.name = "lblVersion",
+    AboutControlDesign{.control = DialogControl::AboutVersion,
         .type = AboutControlType::Label,
         .left = 1050,
         .top = 780,
         .width = 3885,
         .height = 225,
         .caption = "Version"},
-    AboutControlDesign{.name = "Line1",
+    AboutControlDesign{.control = DialogControl::AboutSeparator,
         .index = 0,
         .type = AboutControlType::Line,
         .x1 = 60,
@@ -55,7 +55,7 @@ constexpr std::array kControls{
         .y2 = 1320,
         .colour = 0x00FFFFFFu,
         .borderWidth = 2},
-    AboutControlDesign{.name = "Line1",
+    AboutControlDesign{.control = DialogControl::AboutSeparator,
         .index = 1,
         .type = AboutControlType::Line,
         .x1 = 60,
@@ -64,7 +64,7 @@ constexpr std::array kControls{
         .y2 = 1320,
         .colour = 0x00808080u,
         .borderWidth = 1},
-    AboutControlDesign{.name = "cmdOK",
+    AboutControlDesign{.control = DialogControl::AboutOk,
         .type = AboutControlType::Button,
         .left = 4320,
         .top = 1440,
@@ -74,7 +74,7 @@ constexpr std::array kControls{
         .tabIndex = 0,
         .isDefault = true,
         .isCancel = true},
-    AboutControlDesign{.name = "cmdSysInfo",
+    AboutControlDesign{.control = DialogControl::AboutSystemInfo,
         .type = AboutControlType::Button,
         .left = 4320,
         .top = 1860,
@@ -96,11 +96,11 @@ std::span<const AboutControlDesign> aboutBoxControls()
     return kControls;
 }
 
-const AboutControlDesign* aboutBoxControl(std::string_view name, int index)
+const AboutControlDesign* aboutBoxControl(DialogControl control, int index)
 {
-    for (const AboutControlDesign& control : kControls) {
-        if (control.name == name && control.index == index)
-            return &control;
+    for (const AboutControlDesign& design : kControls) {
+        if (design.control == control && design.index == index)
+            return &design;
     }
     return nullptr;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panel/Colour.h"
+#include "panel/ControlNames.h"
 
 #include <span>
 #include <string_view>
@@ -22,7 +23,7 @@ enum class AboutControlType
  */
 struct AboutControlDesign
 {
-    std::string_view name;
+    DialogControl control;
     int index = -1; ///< element of a control array, or -1
     AboutControlType type = AboutControlType::Label;
     int left = 0;
@@ -61,8 +62,8 @@ struct AboutBoxDesign
 const AboutBoxDesign& aboutBoxDesign();
 /** Every control of the about box, in the order in which they are drawn (bottom first). */
 std::span<const AboutControlDesign> aboutBoxControls();
-/** The control `name` (element `index`), or none. */
-const AboutControlDesign* aboutBoxControl(std::string_view name, int index = -1);
+/** The control `control` (element `index`), or none. */
+const AboutControlDesign* aboutBoxControl(DialogControl control, int index = -1);
 
 /** Twips to pixels at 96 dots per inch (15 twips a pixel), to the nearest pixel. */
 constexpr int twipsToPixels(int twips)

@@ -31,28 +31,27 @@ std::string orNone(const std::string& value)
 
 struct DialogText
 {
-    std::string_view dialog;
-    std::string_view control;
     std::string_view name;
     std::string_view description;
 };
 
-constexpr std::array kDialogTexts = {
-    DialogText{"Form2", "Frame6", "Locate data store", "Please locate Card-Warden data store"},
-    DialogText{"Form2", "Drive1", "Drive", "The drive that holds the data store"},
-    DialogText{
-        "Form2", "Dir1", "Folder", "Open a folder with Enter or a double-click; a data store holds cardward.ini"},
-    DialogText{"Form2", "Label5", "", "Whether the folder chosen is a data store"},
-    DialogText{"Form2", "Label1", "Or enter UNC path:", ""},
-    DialogText{"Form2", "Text1", "UNC path", "Or type the path of the data store"},
-    DialogText{"Form2", "Command18", "Cancel", "Closes the dialog without a data store"},
-    DialogText{"Form2", "Command17", "OK", "Uses the data store found"},
-    DialogText{"Form3", "Combo1", "Activity", "Pick the activity of the job being started"},
-    DialogText{"frmAbout", "picIcon", "Program icon", ""},
-    DialogText{"frmAbout", "lblTitle", "", "The program's name"},
-    DialogText{"frmAbout", "lblVersion", "", "The program's version"},
-    DialogText{"frmAbout", "cmdOK", "OK", "Closes the about box"},
-    DialogText{"frmAbout", "cmdSysInfo", "System Info...", "Starts the system information program"},
+// By DialogControl, in its order.
+constexpr std::array<DialogText, kDialogControlCount> kDialogTexts = {
+    DialogText{"Locate data store", "Please locate Card-Warden data store"}, // LocateFrame
+    DialogText{"Drive", "The drive that holds the data store"}, // DriveList
+    DialogText{"Folder", "Open a folder with Enter or a double-click; a data store holds cardward.ini"}, // FolderTree
+    DialogText{"", "Whether the folder chosen is a data store"}, // LocateStatus
+    DialogText{"Or enter UNC path:", ""}, // PathCaption
+    DialogText{"UNC path", "Or type the path of the data store"}, // PathBox
+    DialogText{"Cancel", "Closes the dialog without a data store"}, // LocateCancel
+    DialogText{"OK", "Uses the data store found"}, // LocateOk
+    DialogText{"Activity", "Pick the activity of the job being started"}, // ActivityChoice
+    DialogText{"Program icon", ""}, // AboutIcon
+    DialogText{"", "The program's name"}, // AboutTitle
+    DialogText{"", "The program's version"}, // AboutVersion
+    DialogText{"", ""}, // AboutSeparator
+    DialogText{"OK", "Closes the about box"}, // AboutOk
+    DialogText{"System Info...", "Starts the system information program"}, // AboutSystemInfo
 };
 
 } // namespace
@@ -113,13 +112,10 @@ AccessibleText accessibleText(const Panel& panel, ControlRef ref)
     return {"Ovix Tick-Fob", "Shows the panel"};
 }
 
-AccessibleText dialogAccessibleText(std::string_view dialog, std::string_view control)
+AccessibleText dialogAccessibleText(DialogControl control)
 {
-    for (const DialogText& text : kDialogTexts) {
-        if (text.dialog == dialog && text.control == control)
-            return {std::string(text.name), std::string(text.description)};
-    }
-    return {};
+    const DialogText& text = kDialogTexts[static_cast<std::size_t>(control)];
+    return {std::string(text.name), std::string(text.description)};
 }
 
 } // namespace shiftloom

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "panel/ControlNames.h"
 #include "panel/PanelLayout.h"
 
 #include <string>
@@ -33,11 +34,10 @@ struct AccessibleText
 AccessibleText accessibleText(const Panel& panel, ControlRef ref);
 
 /**
- * The texts of a control of the locate dialog ("Form2"), the activity dialog ("Form3") or the
- * about box ("frmAbout"), by its object name ("Drive1", "cmdOK"). An empty name leaves the
- * control's own text as its name (a status line, the about box's title and version); an unknown
- * control gets neither.
+ * The texts of a control of the locate dialog, the activity dialog or the about box. An empty
+ * name leaves the control's own text as its name (a status line, the about box's title and
+ * version).
  */
-AccessibleText dialogAccessibleText(std::string_view dialog, std::string_view control);
+AccessibleText dialogAccessibleText(DialogControl control);
 
 } // namespace shiftloom

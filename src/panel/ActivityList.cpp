@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "ActivityList.h"
 
-#include "app/DataFolder.h"
 #include "app/StorePaths.h"
+#include "platform/FileIo.h"
 
 namespace shiftloom {
 
 ActivityList::ActivityList(platform::FileOps& files, std::string_view dataFolder)
 {
     const std::string path = storeFile(dataFolder, kActivityFileName);
-    if (FileExists(files, path))
+    if (platform::canOpenForReading(files, path))
         readActivityItems(files, path, m_items);
 }
 

@@ -35,7 +35,6 @@ inline constexpr int blueOf(Colour colour)
 }
 
 namespace colours {
-inline constexpr Colour WindowBackground = 0x80000005u;
 inline constexpr Colour Highlight = 0x8000000Du;
 inline constexpr Colour HighlightText = 0x8000000Eu;
 inline constexpr Colour ButtonFace = 0x8000000Fu;

@@ -2,9 +2,15 @@
 #include "ControlNames.h"
 
 #include <array>
-#include <charconv>
 
 namespace shiftloom {
+
+std::string_view windowName(ProgramWindow window)
+{
+    // By ProgramWindow, in its order.
+    static constexpr std::array<std::string_view, 4> names = {"Form1", "Form2", "Form3", "frmAbout"};
+    return names[static_cast<std::size_t>(window)];
+}
 
 std::string_view controlName(PanelControl control)
 {
@@ -39,6 +45,29 @@ std::string_view controlName(PanelControl control)
     return names[static_cast<std::size_t>(control)];
 }
 
+std::string_view controlName(DialogControl control)
+{
+    // By DialogControl, in its order.
+    static constexpr std::array<std::string_view, kDialogControlCount> names = {
+        "Frame6", // LocateFrame
+        "Drive1", // DriveList
+        "Dir1", // FolderTree
+        "Label5", // LocateStatus
+        "Label1", // PathCaption
+        "Text1", // PathBox
+        "Command18", // LocateCancel
+        "Command17", // LocateOk
+        "Combo1", // ActivityChoice
+        "picIcon", // AboutIcon
+        "lblTitle", // AboutTitle
+        "lblVersion", // AboutVersion
+        "Line1", // AboutSeparator
+        "cmdOK", // AboutOk
+        "cmdSysInfo", // AboutSystemInfo
+    };
+    return names[static_cast<std::size_t>(control)];
+}
+
 std::string objectNameOf(ControlRef ref)
 {
     std::string name(controlName(ref.control));
@@ -47,25 +76,6 @@ std::string objectNameOf(ControlRef ref)
         name += std::to_string(ref.index);
     }
     return name;
-}
-
-std::optional<ControlRef> controlNamed(std::string_view objectName)
-{
-    const std::size_t underscore = objectName.find('_');
-    const std::string_view base = objectName.substr(0, underscore);
-    int index = -1;
-    if (underscore != std::string_view::npos) {
-        const std::string_view digits = objectName.substr(underscore + 1);
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-        if (error != std::errc{} || end != digits.data() + digits.size())
-            return std::nullopt;
-    }
-    for (std::size_t i = 0; i < kPanelControlCount; ++i) {
-        const auto control = static_cast<PanelControl>(i);
-        if (controlName(control) == base)
-            return ControlRef{control, index};
-    }
-    return std::nullopt;
 }
 
 } // namespace shiftloom

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DataFolderDialog.h"
 
-#include "app/DataFolder.h"
 #include "app/StorePaths.h"
+#include "platform/FileIo.h"
 
 namespace shiftloom {
 
@@ -24,7 +24,7 @@ void DataFolderDialog::chooseDrive(std::string_view drive)
 void DataFolderDialog::chooseFolder(std::string_view folder)
 {
     m_folder = std::string(folder);
-    const bool found = FileExists(m_files, storeFile(m_folder, kStoreMarkerName));
+    const bool found = platform::canOpenForReading(m_files, storeFile(m_folder, kStoreMarkerName));
     m_okEnabled = found;
     m_status = std::string(found ? kFoundItText : kNotThereText);
 }

@@ -18,31 +18,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::size_t kJobKeyLength = 16;
-constexpr std::size_t kSlotCardColumn = 27;
-constexpr std::size_t kSlotCardLength = 8;
-constexpr std::size_t kDescriptionLength = 41;
 constexpr ElapsedTime kDay = 24h;
 
-// The job key of a job line: its first 16 characters without blanks at either end.
-std::string jobKeyOf(std::string_view line)
-{
-    std::string_view key = line.substr(0, kJobKeyLength);
-    while (!key.empty() && key.front() == ' ')
-        key.remove_prefix(1);
-    while (!key.empty() && key.back() == ' ')
-        key.remove_suffix(1);
-    return std::string(key);
-}
-
-// The slot a job line fills: key, the 8 characters from column 27 and the last 41 characters.
+// The slot a picked job line fills.
 JobSlot slotForJobLine(std::string_view line)
 {
-    JobSlot slot;
-    slot.job = jobKeyOf(line);
-    slot.card = kSlotCardColumn - 1 < line.size() ? line.substr(kSlotCardColumn - 1, kSlotCardLength) : "";
-    slot.description = line.size() > kDescriptionLength ? line.substr(line.size() - kDescriptionLength) : line;
-    return slot;
+    ListedJob job = readJobLine(line);
+    return JobSlot{std::move(job.key), std::move(job.card), std::move(job.description)};
 }
 
 // One second more of a running slot's time, wrapping at 24 hours like a clock.
@@ -135,7 +117,7 @@ void Panel::restoreSlots()
 void Panel::storeSlots()
 {
     // The whole row in one write, so that a crash never leaves it half shifted.
-    std::vector<std::pair<std::string, std::string>> values;
+    std::vector<std::pair<Setting, std::string>> values;
     values.reserve(3 * m_slots.size());
     for (int i = 0; i < kSlotCount; ++i) {
         const JobSlot& slot = m_slots[static_cast<std::size_t>(i)];
@@ -303,7 +285,7 @@ bool Panel::endOfRun()
 {
     // The stop record is on the disk in the buffer at once; the store gets it if it answers in time.
     if (m_running)
-        m_writer.write(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+        m_writer.write(stopRecord(m_systemClock.now(), m_cardNumber));
     return m_writer.settle(m_systemClock.steadyNow() + kExitFlushBudget);
 }
 
@@ -361,7 +343,7 @@ void Panel::startJob(int slot, const std::optional<Activity>& chosen)
     if (chosen)
         setActivity(*chosen);
     // The card, the slot's card and the activity are read now, after the dialog, and so is the time.
-    record(MakeStartRecord(m_systemClock.now(), m_cardNumber, this->slot(slot).card, m_activity.number));
+    record(startRecord(m_systemClock.now(), m_cardNumber, this->slot(slot).card, m_activity.number));
     clearKeypad();
     m_frontEnd.setAutoHideTimer(true);
 }
@@ -378,13 +360,13 @@ void Panel::setActivity(const Activity& activity)
 void Panel::stopAll()
 {
     m_running.reset();
-    record(MakeStopRecord(m_systemClock.now(), m_cardNumber));
+    record(stopRecord(m_systemClock.now(), m_cardNumber));
 }
 
 void Panel::punchIn()
 {
     if (!m_keypadEntry.empty())
-        record(MakeInRecord(m_systemClock.now(), m_keypadEntry));
+        record(inRecord(m_systemClock.now(), m_keypadEntry));
     clearKeypad();
 }
 

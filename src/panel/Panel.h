@@ -102,7 +102,7 @@ enum class JobPress
 class Panel final
 {
 public:
-    static constexpr int kSlotCount = 10;
+    static constexpr int kSlotCount = static_cast<int>(kSlotSettingCount);
     static constexpr std::chrono::milliseconds kTickInterval{1000};
     static constexpr std::chrono::milliseconds kAutoHideDelay{5000};
     /** How long the end of the run may wait, in wall-clock time, for records to reach the store. */
@@ -125,7 +125,6 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     // ---- State, for rendering ----
-    const std::array<JobSlot, kSlotCount>& jobSlots() const { return m_slots; }
     const JobSlot& slot(int index) const { return m_slots.at(static_cast<std::size_t>(index)); }
     /** The slot being timed, if any. */
     std::optional<int> runningSlot() const { return m_running; }

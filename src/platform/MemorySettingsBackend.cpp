@@ -16,7 +16,6 @@ void MemorySettingsBackend::write(
     std::string_view app, std::string_view section, std::string_view key, std::string_view value)
 {
     m_values[std::make_tuple(std::string(app), std::string(section), std::string(key))] = std::string(value);
-    ++m_writes;
 }
 
 } // namespace shiftloom::platform

@@ -43,12 +43,8 @@ public:
     std::optional<std::string> read(std::string_view app, std::string_view section, std::string_view key) override;
     void write(std::string_view app, std::string_view section, std::string_view key, std::string_view value) override;
 
-    /** Number of writes so far, so tests can tell a write of an unchanged value from none. */
-    int writeCount() const { return m_writes; }
-
 private:
     std::map<std::tuple<std::string, std::string, std::string>, std::string, std::less<>> m_values;
-    int m_writes = 0;
 };
 
 } // namespace shiftloom::platform

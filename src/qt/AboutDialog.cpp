@@ -77,7 +77,7 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
     , m_content(AboutBox::forApplication(appTitle))
     , m_appTitle(appTitle)
 {
-    setObjectName(QStringLiteral("frmAbout"));
+    nameWindow(this, ProgramWindow::AboutBox);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setFont(dialogFont());
@@ -96,11 +96,10 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
     QPushButton* ok = nullptr;
     QPushButton* sysInfo = nullptr;
     for (const AboutControlDesign& design : aboutBoxControls()) {
-        const QString name = QString::fromLatin1(design.name.data(), static_cast<qsizetype>(design.name.size()));
         switch (design.type) {
         case AboutControlType::Picture: {
             auto* picture = new QLabel(this);
-            picture->setObjectName(name);
+            nameDialogControl(picture, design.control);
             const QPixmap pixmap = appIcon().pixmap(32, 32);
             picture->setPixmap(pixmap);
             QRect place = pixelRect(design);
@@ -110,9 +109,9 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
             break;
         }
         case AboutControlType::Label: {
-            const bool isTitle = design.name == "lblTitle";
+            const bool isTitle = design.control == DialogControl::AboutTitle;
             auto* label = new QLabel(fromCp1252(isTitle ? m_content.title : m_content.version), this);
-            label->setObjectName(name);
+            nameDialogControl(label, design.control);
             label->setGeometry(pixelRect(design));
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             if (design.colour != 0xFFFFFFFFu) {
@@ -124,7 +123,7 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
         }
         case AboutControlType::Button: {
             auto* button = new QPushButton(fromCp1252(design.caption), this);
-            button->setObjectName(name);
+            nameDialogControl(button, design.control);
             button->setGeometry(pixelRect(design));
             button->setAutoDefault(true);
             if (design.isDefault) {
@@ -147,7 +146,6 @@ AboutDialog::AboutDialog(std::string_view appTitle, QWidget* parent)
     });
     setTabOrder(ok, sysInfo);
     ok->setFocus();
-    showDialogAccessibleTexts(this);
 }
 
 void AboutDialog::paintEvent(QPaintEvent* event)

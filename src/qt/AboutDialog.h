@@ -27,7 +27,7 @@ bool startSystemInformation(std::span<const std::string_view> programs, std::str
  * The about box as a Qt dialog: modeless, fixed size, a close button but no minimize or maximize
  * button, its client area placed at the design position, the controls at their design places
  * (twips at 96 dots per inch). OK, Enter and Esc close it, and closing destroys it. The widgets
- * carry the layout's names ("lblTitle", "cmdOK", ...) as object names.
+ * carry the name table's names (`controlName`) as object names.
  */
 class AboutDialog final : public QDialog
 {

@@ -23,21 +23,20 @@ ActivityDialog::ActivityDialog(QWidget* parent)
     , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
     , m_combo(new PickComboBox(this))
 {
-    setObjectName(QStringLiteral("Form3"));
+    nameWindow(this, ProgramWindow::ActivityDialog);
     setWindowTitle(QStringLiteral("SELECT ACTIVITY"));
     setFont(designFont(kDialogFont));
     setFixedSize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
     setSizeGripEnabled(false);
 
-    m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setGeometry(m_scale.toPixels(180, 240, 1995, 315));
+    nameDialogControl(m_combo, DialogControl::ActivityChoice); // after its place: its label stands beside it
     // An activity item (code, "  :  ", number) is 21 characters; the stand-in for the dialog's
     // font is wider than the original, so the box takes the narrow cut of the same face, in
     // which the whole item fits the designed width.
     QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
     m_combo->setFont(narrow);
     connect(m_combo, &PickComboBox::itemPicked, this, &ActivityDialog::picked);
-    showDialogAccessibleTexts(this);
 }
 
 std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)

@@ -168,13 +168,15 @@ void showAccessibleText(QWidget* widget, const AccessibleText& text)
         widget->setAccessibleDescription(description);
 }
 
-void showDialogAccessibleTexts(QWidget* dialog)
+void nameWindow(QWidget* window, ProgramWindow which)
 {
-    const std::string form = fromQString(dialog->objectName());
-    for (QWidget* control : dialog->findChildren<QWidget*>()) {
-        if (!control->objectName().isEmpty())
-            showAccessibleText(control, dialogAccessibleText(form, fromQString(control->objectName())));
-    }
+    window->setObjectName(toQString(windowName(which)));
+}
+
+void nameDialogControl(QWidget* widget, DialogControl control)
+{
+    widget->setObjectName(toQString(controlName(control)));
+    showAccessibleText(widget, dialogAccessibleText(control));
 }
 
 } // namespace shiftloom

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panel/Colour.h"
+#include "panel/ControlNames.h"
 #include "panel/PanelLayout.h"
 
 #include <QColor>
@@ -56,7 +57,9 @@ QString plainToolTip(std::string_view cp1252);
  */
 void showAccessibleText(QWidget* widget, const AccessibleText& text);
 
-/** Gives each control of `dialog` its texts, by the dialog's and the control's object names. */
-void showDialogAccessibleTexts(QWidget* dialog);
+/** Names a window's widget by the name table. */
+void nameWindow(QWidget* window, ProgramWindow which);
+/** Names a dialog control's widget by the name table and gives it its texts for a screen reader. */
+void nameDialogControl(QWidget* widget, DialogControl control);
 
 } // namespace shiftloom

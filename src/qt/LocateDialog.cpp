@@ -114,7 +114,7 @@ LocateDialog::LocateDialog(
     , m_drives(drives)
     , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
 {
-    setObjectName(QStringLiteral("Form2"));
+    nameWindow(this, ProgramWindow::LocateDialog);
     setWindowTitle(QStringLiteral("LOCATE DATA FOLDER"));
     // The dialog shows no icon: an empty one would fall back to the program's.
     QPixmap noIcon(16, 16);
@@ -124,7 +124,6 @@ LocateDialog::LocateDialog(
     resize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
     createControls();
     connectEvents();
-    showDialogAccessibleTexts(this);
     render();
     m_cancel->setFocus(Qt::OtherFocusReason);
 }
@@ -139,12 +138,12 @@ void LocateDialog::createControls()
         shadow,
         toQColor(colours::HighlightText, standard),
         this);
-    frame->setObjectName(QStringLiteral("Frame6"));
+    nameDialogControl(frame, DialogControl::LocateFrame);
     frame->setGeometry(m_scale.toPixels(0, 0, 6450, 4380));
 
     m_drive = new QComboBox(frame);
-    m_drive->setObjectName(QStringLiteral("Drive1"));
     m_drive->setGeometry(m_scale.toPixels(180, 315, 3480, 315));
+    nameDialogControl(m_drive, DialogControl::DriveList); // after its place: its label stands beside it
     for (const std::string& drive : m_drives.drives())
         m_drive->addItem(toQString(drive));
 
@@ -157,7 +156,7 @@ void LocateDialog::createControls()
     m_filter->setSortCaseSensitivity(Qt::CaseInsensitive);
     m_filter->sort(0, Qt::AscendingOrder);
     m_tree = new QTreeView(frame);
-    m_tree->setObjectName(QStringLiteral("Dir1"));
+    nameDialogControl(m_tree, DialogControl::FolderTree);
     m_tree->setGeometry(m_scale.toPixels(180, 720, 4920, 2565));
     m_tree->setModel(m_filter);
     m_tree->setHeaderHidden(true);
@@ -168,7 +167,7 @@ void LocateDialog::createControls()
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     m_status = new PanelLabel(frame);
-    m_status->setObjectName(QStringLiteral("Label5"));
+    nameDialogControl(m_status, DialogControl::LocateStatus);
     // The design lets the status line run a little past the dialog's right edge, which would cut
     // off the end of its right-aligned text; it ends at the edge instead.
     m_status->setGeometry(m_scale.toPixels(4050, 360, std::min(2310, kClientWidth - 4050), 240));
@@ -180,20 +179,20 @@ void LocateDialog::createControls()
     m_status->setPalette(statusPalette);
 
     auto* pathLabel = new PanelLabel(frame);
-    pathLabel->setObjectName(QStringLiteral("Label1"));
+    nameDialogControl(pathLabel, DialogControl::PathCaption);
     pathLabel->setGeometry(m_scale.toPixels(180, 3360, 1695, 195));
     pathLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     pathLabel->setText(QStringLiteral("Or enter UNC path:"));
 
     m_path = new QLineEdit(frame);
-    m_path->setObjectName(QStringLiteral("Text1"));
+    nameDialogControl(m_path, DialogControl::PathBox);
     m_path->setGeometry(m_scale.toPixels(180, 3600, 4935, 315));
 
     m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
-    m_cancel->setObjectName(QStringLiteral("Command18"));
+    nameDialogControl(m_cancel, DialogControl::LocateCancel);
     m_cancel->setGeometry(m_scale.toPixels(5265, 3015, 915, 375));
     m_ok = new QPushButton(QStringLiteral("OK"), frame);
-    m_ok->setObjectName(QStringLiteral("Command17"));
+    nameDialogControl(m_ok, DialogControl::LocateOk);
     m_ok->setGeometry(m_scale.toPixels(5280, 3555, 915, 375));
     m_ok->setEnabled(false);
     // Neither button is the default: Enter in the path box or the tree chooses nothing.

@@ -8,6 +8,7 @@
 #include "qt/ActivityDialog.h"
 #include "qt/DesignLook.h"
 #include "qt/DesktopSession.h"
+#include "qt/GraphicalButton.h"
 #include "qt/PanelLabel.h"
 #include "qt/PickComboBox.h"
 
@@ -52,22 +53,6 @@ Qt::Alignment textBoxAlignment(Alignment alignment)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QString colourName(const QColor& colour)
-{
-    return colour.name(QColor::HexRgb);
-}
-
-/**
- * A button whose back colour shows: painted flat in that colour with a raised edge of its
- * shades, sunk while pressed.
- */
-QString graphicalButtonSheet(const QColor& back, const QColor& fore)
-{
-    return QStringLiteral("QPushButton { background-color: %1; color: %2; border: 2px outset %1; padding: 0px; }"
-                          "QPushButton:pressed { border-style: inset; }")
-        .arg(colourName(back), colourName(fore));
-}
-
 // A drag position as the decimal text its holder shows: single precision, no needless digits.
 std::string positionText(float value)
 {
@@ -95,7 +80,7 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     , m_scale(TwipsScale::forScreen(nullptr))
 {
     installFontStandIns();
-    setObjectName(QStringLiteral("Form1"));
+    nameWindow(this, ProgramWindow::Panel);
     setWindowTitle(QString());
     setAccessibleName(toQString(kPanelAccessibleName));
     const PanelDesign& design = panelDesign();
@@ -164,7 +149,7 @@ QWidget* PanelWindow::createControl(const ControlDesign& design)
         return label;
     }
     case ControlType::Button: {
-        auto* button = new QPushButton(this);
+        auto* button = design.graphical ? new GraphicalButton(this) : new QPushButton(this);
         button->setFocusPolicy(Qt::StrongFocus);
         // Enter presses the button that has the focus, like Space.
         button->setAutoDefault(true);
@@ -434,8 +419,8 @@ void PanelWindow::showBackColour(ControlRef ref, Colour back)
         break;
     case ControlType::Button:
         if (design.graphical) {
-            widget->setStyleSheet(graphicalButtonSheet(
-                colourOr(back, QPalette::Button), colourOr(design.foreColour, QPalette::ButtonText)));
+            static_cast<GraphicalButton*>(widget)->setColours(
+                colourOr(back, QPalette::Button), colourOr(design.foreColour, QPalette::ButtonText));
         }
         break;
     case ControlType::TextBox:

@@ -44,8 +44,6 @@ public:
     /** The widget of a control; null for the tray icon, which lives in the notification area. */
     QWidget* control(ControlRef ref) const;
     const TwipsScale& scale() const { return m_scale; }
-    /** The activity dialog, once it has been shown; kept hidden between showings. */
-    ActivityDialog* activityDialog() const { return m_activityDialog; }
 
     /** Shows the panel's state; does nothing while the window is hidden. */
     void render();
@@ -60,7 +58,6 @@ public:
      * run, once, and then tells `runEnded`.
      */
     void endRun();
-    bool runHasEnded() const { return m_ended; }
 
 signals:
     /** The end of the run has been recorded; the program should end now. */

@@ -54,7 +54,6 @@ public:
     /** One clock tick: the panel's tick, then the window shows it. */
     void tick();
 
-    QTimer& clockTimer() { return m_clock; }
     QTimer& autoHideTimer() { return m_autoHide; }
     /** The locate dialog shown beside the panel, while it is open. */
     LocateDialog* modelessLocateDialog() const;

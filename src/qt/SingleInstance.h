@@ -1,24 +1,26 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace shiftloom {
 
 /**
  * One panel per worker and display. The first start takes an exclusive lock on a file in the
  * worker's runtime folder ($XDG_RUNTIME_DIR, which only the worker's account can enter) and holds
- * it for its whole run; it listens on a local socket beside it. A later start finds the lock
- * taken, asks the running panel through the socket to show itself, and ends.
+ * it for its whole run; it listens on a local (AF_UNIX) socket beside it, on the Qt event loop. A
+ * later start finds the lock taken, asks the running panel through the socket to show itself, and
+ * ends.
  *
  * The lock decides who is first, so two starts at the same moment end with one panel; the kernel
  * drops the lock with the process, so a panel killed without a word leaves nothing that blocks
  * the next start (its stale socket is removed by the next holder of the lock). Connections from
  * another account are refused by the folder's and the socket's permissions and, should those be
- * loosened, by a check of the peer's user id.
+ * loosened, by a check of the peer's user id (SO_PEERCRED): such a caller gets no answer.
  */
 class SingleInstance final : public QObject
 {
@@ -48,9 +50,6 @@ public:
      */
     Claim claim();
 
-    /** The socket's path ("" until claimed). */
-    QString socketPath() const { return m_socketPath; }
-
     /** The display name of the session this process runs in, as `SingleInstance` keys it. */
     static QString currentDisplayName();
 
@@ -59,13 +58,15 @@ signals:
     void showRequested();
 
 private:
-    bool handOver();
-    void onNewConnection();
+    bool handOver() const;
+    void listen();
+    void acceptCallers();
 
     QString m_base;
-    QString m_socketPath;
+    QByteArray m_socketPath;
     int m_lockFd = -1;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_listener = nullptr;
 };
 
 } // namespace shiftloom

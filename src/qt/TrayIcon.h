@@ -30,11 +30,8 @@ public:
 
     /** Shows the icon (true) or removes it (false). */
     void show(bool visible);
-    bool isShown() const { return m_icon.isVisible(); }
     /** A click on the icon as the notification area reports it. */
     void activate(QSystemTrayIcon::ActivationReason reason);
-
-    const QSystemTrayIcon& icon() const { return m_icon; }
 
 private:
     QSystemTrayIcon m_icon;

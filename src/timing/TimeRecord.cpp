@@ -21,7 +21,7 @@ std::string recordTimeStamp(const platform::LocalDateTime& now)
         + zeroFilled(now.minute, record::minute.length);
 }
 
-std::string MakeStartRecord(const platform::LocalDateTime& now,
+std::string startRecord(const platform::LocalDateTime& now,
     std::string_view cardText,
     std::string_view slotCardText,
     std::string_view activityText)
@@ -35,7 +35,7 @@ std::string MakeStartRecord(const platform::LocalDateTime& now,
     return line;
 }
 
-std::string MakeStopRecord(const platform::LocalDateTime& now, std::string_view cardText)
+std::string stopRecord(const platform::LocalDateTime& now, std::string_view cardText)
 {
     std::string line(record::Prefix);
     line += recordTimeStamp(now);
@@ -46,7 +46,7 @@ std::string MakeStopRecord(const platform::LocalDateTime& now, std::string_view 
     return line;
 }
 
-std::string MakeInRecord(const platform::LocalDateTime& now, std::string_view keyedText)
+std::string inRecord(const platform::LocalDateTime& now, std::string_view keyedText)
 {
     std::string line(record::Prefix);
     line += recordTimeStamp(now);

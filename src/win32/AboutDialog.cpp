@@ -115,11 +115,11 @@ AboutDialog::AboutDialog(HWND panel, std::string_view appTitle)
     // The title and the version are drawn on the window: its description tells them.
     setAccessibleText(nullptr, {"", m_box.title + ", " + m_box.version});
     // The buttons in their focus order: OK first.
-    for (const std::string_view name : {std::string_view("cmdOK"), std::string_view("cmdSysInfo")}) {
+    for (const DialogControl name : {DialogControl::AboutOk, DialogControl::AboutSystemInfo}) {
         const AboutControlDesign* button = aboutBoxControl(name);
         if (!button)
             continue;
-        const bool ok = name == "cmdOK";
+        const bool ok = name == DialogControl::AboutOk;
         HWND control = addControl(L"BUTTON",
             button->caption,
             WS_TABSTOP | (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
@@ -129,7 +129,7 @@ AboutDialog::AboutDialog(HWND panel, std::string_view appTitle)
             button->top,
             button->width,
             button->height);
-        setAccessibleText(control, dialogAccessibleText("frmAbout", name));
+        setAccessibleText(control, dialogAccessibleText(name));
     }
 }
 
@@ -150,7 +150,7 @@ void AboutDialog::paint(HDC dc)
     HGDIOBJ oldFont = SelectObject(dc, dialogFont());
     SetBkMode(dc, TRANSPARENT);
     // The white line of the etched separator first, one pixel (at 96 dpi) below the grey one.
-    const AboutControlDesign* lines[] = {aboutBoxControl("Line1", 0), aboutBoxControl("Line1", 1)};
+    const AboutControlDesign* lines[] = {aboutBoxControl(DialogControl::AboutSeparator, 0), aboutBoxControl(DialogControl::AboutSeparator, 1)};
     for (const AboutControlDesign* line : lines) {
         if (!line)
             continue;
@@ -167,7 +167,7 @@ void AboutDialog::paint(HDC dc)
             DrawIconEx(
                 dc, scale().x(control.left), scale().y(control.top), m_icon.get(), size, size, 0, nullptr, DI_NORMAL);
         } else if (control.type == AboutControlType::Label) {
-            const std::string& text = control.name == "lblTitle" ? m_box.title : m_box.version;
+            const std::string& text = control.control == DialogControl::AboutTitle ? m_box.title : m_box.version;
             RECT r = twipsRect(control.left, control.top, control.width, control.height);
             SetTextColor(dc, control.colour == 0xFFFFFFFFu ? GetSysColor(COLOR_BTNTEXT) : colourRef(control.colour));
             const std::wstring shown = wide(text);

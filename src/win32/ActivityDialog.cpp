@@ -31,7 +31,7 @@ ActivityDialog::ActivityDialog(HWND panel, const std::vector<std::string>& items
         240,
         1995,
         315 + 3000);
-    setAccessibleText(m_list, dialogAccessibleText("Form3", "Combo1"));
+    setAccessibleText(m_list, dialogAccessibleText(DialogControl::ActivityChoice));
     for (std::size_t i = 0; i < items.size(); ++i) {
         const LRESULT at = SendMessageW(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[i]).c_str()));
         if (at >= 0)

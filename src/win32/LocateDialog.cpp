@@ -15,7 +15,6 @@ constexpr int kTypedPathId = 12;
 constexpr int kOkId = 17;
 constexpr int kCancelId = 18;
 
-constexpr std::string_view kForm = "Form2";
 constexpr std::string_view kFrameCaption = "Please locate Card-Warden data store: ";
 constexpr std::string_view kTypedPathLabel = "Or enter UNC path:";
 constexpr COLORREF kYellow = RGB(255, 255, 0);
@@ -92,13 +91,13 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
     m_typedPath =
         addControl(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
 
-    const std::pair<HWND, std::string_view> named[] = {{m_cancel, "Command18"},
-        {m_ok, "Command17"},
-        {m_folders, "Dir1"},
-        {m_drives, "Drive1"},
-        {m_typedPath, "Text1"}};
+    const std::pair<HWND, DialogControl> named[] = {{m_cancel, DialogControl::LocateCancel},
+        {m_ok, DialogControl::LocateOk},
+        {m_folders, DialogControl::FolderTree},
+        {m_drives, DialogControl::DriveList},
+        {m_typedPath, DialogControl::PathBox}};
     for (const auto& [control, name] : named)
-        setAccessibleText(control, dialogAccessibleText(kForm, name));
+        setAccessibleText(control, dialogAccessibleText(name));
 
     m_driveNames = drives.drives();
     for (const std::string& drive : m_driveNames)
@@ -136,7 +135,7 @@ void LocateDialog::render()
         InvalidateRect(m_window, nullptr, TRUE);
     }
     // The frame and the status line are drawn on the window: its description tells them.
-    const std::string frame = dialogAccessibleText(kForm, "Frame6").description;
+    const std::string frame = dialogAccessibleText(DialogControl::LocateFrame).description;
     setAccessibleText(nullptr, {"", m_shownStatus.empty() ? frame : frame + ": " + m_shownStatus});
     if (m_dialog.closed())
         ShowWindow(m_window, SW_HIDE);

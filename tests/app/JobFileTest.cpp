@@ -25,7 +25,7 @@ TEST_F(JobFileTest, AJobLineHasItsFieldsAtTheirColumnsWhetherBuiltOrRead)
     const test::TestJob job{"WS-A", "GEAR01", "Gearbox h\xF6using", "Drill 4 h\xF6les", "567"}; // 8-bit bytes kept
     const std::string expected =
         "WS-A    GEAR01            567               Gearbox h\xF6using      Drill 4 h\xF6les       ";
-    EXPECT_EQ(JobLine(parseJobEntry(jobText(job))), expected);
+    EXPECT_EQ(jobLine(jobText(job)), expected);
     EXPECT_EQ(read(jobFile({job})), std::vector<std::string>{expected});
     EXPECT_EQ(read(jobFile({{"", "C9", "n", "d", "9"}})).at(0).substr(0, 10), "        C9") << "blank prefix";
 }
@@ -66,7 +66,7 @@ TEST_F(JobFileTest, ALengthAboveTheRecordOrATruncatedRecordNeverReadsPastIt)
     // Declared length 300, two bytes of it: only the 186 bytes the record can hold are taken.
     auto lines = read(jobRecord("2") + jobRecord(text, 300) + jobRecord(jobText({"P", "NEXT", "", "", "8"})));
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], JobLine(parseJobEntry(text)));
+    EXPECT_EQ(lines[0], jobLine(text));
     EXPECT_EQ(lines[1].substr(8, 4), "NEXT");
 
     // The last record cut short: its text is what is there.

@@ -250,7 +250,7 @@ class WineTestCase(linux.PanelTestCase):
         """Presses panel keys (digits or names) with Tab, Shift+Tab and Space from `start`."""
         at, steps = ps.FOCUS_ORDER.index(start), []
         for key in keys:
-            target = ps.FOCUS_ORDER.index(f'Command3_{key}' if key.isdigit() else key)
+            target = ps.FOCUS_ORDER.index(f'Key {key}' if key.isdigit() else key)
             steps += ['Tab' if target > at else 'shift+Tab'] * abs(target - at) + ['space']
             at = target
         self.session.keys(self.ws.panel, *steps)
@@ -297,7 +297,7 @@ class WorkdayTest(WineTestCase):
         self.assert_record(self.wait_records(2)[1], before, linux.stop_tail('815'))
         # The hidden keypad: from STOP ALL (which has the focus now) Tab walks to the digits.
         before = datetime.datetime.now()
-        self.keypad('Command2', *'4711', 'Command1')
+        self.keypad('STOP ALL', *'4711', 'IN')
         self.assert_record(self.wait_records(3)[2], before, '4711'.zfill(8) + '00')
 
         self.ws.click(ps.job_button(0))
@@ -311,7 +311,7 @@ class WorkdayTest(WineTestCase):
         self.start_panel()
         self.ws.tray_icon()
         time.sleep(1.0)  # keys sent while the tray host docks the new icon may go astray (2 runs in 10)
-        self.keypad('Command1', *'048840')
+        self.keypad('IN', *'048840')
         self.assertEqual(self.ws.wait_exit(), 0, 'the exit code ends the program')
         ps.wait_for('the icon out of the tray', lambda: not self.ws.docked_icons(), timeout=5)
         stored = self.assert_no_more_records(5)

@@ -131,7 +131,7 @@ class WorkdayTest(PanelTestCase):
         self.assertRegex(self.ws.settings(), 'DataLoc="?' + re.escape(self.ws.store))
 
         # The last job of the list, picked with the mouse, goes on the top button and is started.
-        self.pick_from_list(ps.arrow_of(ps.COMBO1), 3, 4)
+        self.pick_from_list(ps.arrow_of(ps.JOB_LIST), 3, 4)
         before = self.start_job(0, activity_row=2)
         chosen = time.monotonic()
         tail = start_tail("4711", "00001003", "00000007")

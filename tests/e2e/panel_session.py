@@ -67,7 +67,7 @@ def private_folder(prefix):
 
 # The layout of the panel, in pixels at 96 dpi.
 PANEL_SIZE = (192, 395)
-COMBO1 = (8, 68, 125, 21)
+JOB_LIST = (8, 68, 125, 21)
 STOP_ALL = (8, 360, 109, 25)
 TOTAL_BOX = (116, 360, 69, 25)
 CLOSE_BUTTON = (172, 0, 21, 21)
@@ -75,8 +75,9 @@ DRAG_STRIP_SPOT = (160, 25)  # on the top strip, below the title and left of the
 LOCATE_CANCEL = (351, 201, 61, 25)
 ACTIVITY_COMBO = (12, 16, 133, 21)
 RUNNING_COLOUR = (0, 192, 0)
-# The start of the keyboard focus order: the hidden IN key, STOP ALL, the echo, the digit keys.
-FOCUS_ORDER = ["Command1", "Command2", "Text1"] + [f"Command3_{d}" for d in range(10)]
+# The start of the keyboard focus order, by what a screen reader names each control: the hidden
+# IN key, STOP ALL, the keypad's echo, the digit keys.
+FOCUS_ORDER = ["IN", "STOP ALL", "Keypad entry"] + [f"Key {d}" for d in range(10)]
 
 
 def job_button(slot, time_box=False):

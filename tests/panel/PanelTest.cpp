@@ -57,8 +57,8 @@ protected:
 TEST_F(PanelTest, ANormalStartRestoresTheRunFromTheSettingsAndTheStore)
 {
     settings.write(keys::ActivityCode, "ASSEMBLY");
-    settings.write("button2", "WS  JOB00002");
-    settings.write("card2", "00000002");
+    settings.write(keys::button(2), "WS  JOB00002");
+    settings.write(keys::card(2), "00000002");
     load();
     EXPECT_EQ(timeText(panel.clockDisplay()), "08:07:59") << "the clock shows the start time at once";
     EXPECT_EQ(panel.slot(2), (JobSlot{"WS  JOB00002", "00000002", "", ElapsedTime{0}}));
@@ -366,8 +366,8 @@ TEST_F(PanelTest, APickedJobGoesOnTopTheRowShiftsDownWithTheRunningJobAndIsStore
     EXPECT_EQ(panel.slot(1).job, "WS      JOB00002");
     EXPECT_EQ(panel.runningSlot(), 2) << "the running job moves down with its time";
     EXPECT_EQ(elapsed(2), "00:10:05");
-    EXPECT_EQ(settings.read("button0") + settings.read("card2"), "WS      JOB000013       ");
-    EXPECT_EQ(settings.read("button9"), "[empty]");
+    EXPECT_EQ(settings.read(keys::button(0)) + settings.read(keys::card(2)), "WS      JOB000013       ");
+    EXPECT_EQ(settings.read(keys::button(9)), "[empty]");
     EXPECT_EQ(panel.jobListText(), "Add Job");
     for (int n = 0; n < 7; ++n)
         panel.assignJob("X" + std::to_string(n));
@@ -375,7 +375,7 @@ TEST_F(PanelTest, APickedJobGoesOnTopTheRowShiftsDownWithTheRunningJobAndIsStore
     panel.assignJob("LAST");
     EXPECT_FALSE(panel.runningSlot()) << "pushed off the row, without a record";
     EXPECT_EQ(records().size(), 1u);
-    EXPECT_EQ(settings.read("button9"), "WS      JOB00002");
+    EXPECT_EQ(settings.read(keys::button(9)), "WS      JOB00002");
 }
 
 TEST_F(PanelTest, AJobAlreadyOnAButtonIsRefusedByItsTrimmedKeyAndTheListsOtherItemsAssignNothing)

@@ -31,14 +31,14 @@ TEST(SettingsBackend, ValuesComeBackExactlyAsWritten)
     ::setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
     auto backend = [] { return QtSettingsBackend(); };
 #endif
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {"desc0", "  two leading, and trailing  "},
-        {"DataLoc", "\\\\server\\share\\cardwarden\\"},
-        {"desc1", "caf\xE9 \x80 \x81\x9D"},
-        {"desc2", "a,b , c"},
-        {"desc3", "@Variant(x)"},
-        {"desc4", "\"quoted\" ; semicolon = equals # hash"},
-        {"autocode", ""},
+    const std::vector<std::pair<Setting, std::string>> values = {
+        {keys::desc(0), "  two leading, and trailing  "},
+        {keys::DataLoc, "\\\\server\\share\\cardwarden\\"},
+        {keys::desc(1), "caf\xE9 \x80 \x81\x9D"},
+        {keys::desc(2), "a,b , c"},
+        {keys::desc(3), "@Variant(x)"},
+        {keys::desc(4), "\"quoted\" ; semicolon = equals # hash"},
+        {keys::AutoCode, ""},
     };
     {
         auto written = backend();
@@ -48,14 +48,14 @@ TEST(SettingsBackend, ValuesComeBackExactlyAsWritten)
         // On disk when the calls return, where another program (or an editor) finds them.
         EXPECT_NE(test::readFile(file).find("\nautocode=\n"), std::string::npos);
 #endif
-        settings.write("button0", "[empty]");
+        settings.write(keys::button(9), "[empty]");
 #ifndef _WIN32
-        EXPECT_NE(test::readFile(file).find("\nbutton0=[empty]\n"), std::string::npos);
+        EXPECT_NE(test::readFile(file).find("\nbutton9=[empty]\n"), std::string::npos);
 #endif
     }
     auto fresh = backend();
-    for (const auto& [key, value] : values)
-        EXPECT_EQ(SettingsStore(fresh).read(key, "default"), value) << key;
+    for (const auto& [setting, value] : values)
+        EXPECT_EQ(fresh.read(SettingsAppName, SettingsSection, setting.key), value) << setting.key;
     EXPECT_FALSE(fresh.read(SettingsAppName, SettingsSection, "never-written").has_value());
 #ifdef _WIN32
     RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
@@ -64,6 +64,17 @@ TEST(SettingsBackend, ValuesComeBackExactlyAsWritten)
     auto edited = backend();
     EXPECT_EQ(SettingsStore(edited).read(keys::DataLoc), "/srv/a, b") << "a hand-edited value with commas";
 #endif
+}
+
+// A slot's three settings are its word and its digit: a slip in the table would mix two slots' jobs.
+TEST(SettingsBackend, EachSlotHasItsOwnThreeKeys)
+{
+    for (int slot = 0; slot < 10; ++slot) {
+        const std::string digit(1, static_cast<char>('0' + slot));
+        EXPECT_EQ(keys::button(slot).key, "button" + digit);
+        EXPECT_EQ(keys::card(slot).key, "card" + digit);
+        EXPECT_EQ(keys::desc(slot).key, "desc" + digit);
+    }
 }
 
 } // namespace

@@ -41,7 +41,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_EQ(dialog.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8).alpha(), 0) << "not the program's icon";
-    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("Command17"));
+    auto* ok = dialogControl<QPushButton>(&dialog, DialogControl::LocateOk);
     EXPECT_FALSE(ok->isEnabled());
     auto* driveList = dialog.findChild<QComboBox*>(QStringLiteral("Drive1"));
     EXPECT_EQ(driveList->count() == 1 ? driveList->itemText(0) : QString(), QStringLiteral("/"))
@@ -49,7 +49,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
 
     const std::string found = home.path() + "/volume/cardwarden";
     writeFile(found + "/cardward.ini", "[cardward]\r\n");
-    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("Dir1"));
+    auto* tree = dialogControl<QTreeView>(&dialog, DialogControl::FolderTree);
     auto* filter = static_cast<QSortFilterProxyModel*>(tree->model());
     auto* folders = static_cast<QFileSystemModel*>(filter->sourceModel());
     QModelIndex index;
@@ -58,7 +58,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
         return index.isValid();
     }));
     tree->setCurrentIndex(index);
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("OK - Found it."));
+    EXPECT_EQ(dialogControl<QLabel>(&dialog, DialogControl::LocateStatus)->text(), QStringLiteral("OK - Found it."));
     EXPECT_EQ(unnamedControls(&dialog), "");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(settings.read(keys::DataLoc), found);
@@ -68,7 +68,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
 TEST_F(DialogsTest, TheModalLocateDialogReturnsWhenClosedAndOneBesideThePanelIsShownOnce)
 {
     bool shown = false;
-    whenShown(QStringLiteral("Form2"), [&shown](QWidget* dialog) {
+    whenShown(nameOf(ProgramWindow::LocateDialog), [&shown](QWidget* dialog) {
         shown = dialog->isModal();
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
@@ -81,7 +81,7 @@ TEST_F(DialogsTest, TheModalLocateDialogReturnsWhenClosedAndOneBesideThePanelIsS
     frontEnd.showLocateDialog(DialogMode::Modeless);
     ASSERT_TRUE(first);
     EXPECT_EQ(frontEnd.modelessLocateDialog(), first.data()) << "one locate dialog at a time";
-    first->findChild<QPushButton*>(QStringLiteral("Command18"))->click();
+    dialogControl<QPushButton>(first, DialogControl::LocateCancel)->click();
     EXPECT_TRUE(waitUntil([&] { return first.isNull(); }));
 }
 

@@ -40,9 +40,9 @@ protected:
     void pressJob(int i, std::function<void(QComboBox*)> answer)
     {
         bool shown = false;
-        whenShown(QStringLiteral("Form3"), [&shown, answer = std::move(answer)](QWidget* dialog) {
+        whenShown(nameOf(ProgramWindow::ActivityDialog), [&shown, answer = std::move(answer)](QWidget* dialog) {
             shown = true;
-            answer(dialog->findChild<QComboBox*>(QStringLiteral("Combo1")));
+            answer(dialogControl<QComboBox>(dialog, DialogControl::ActivityChoice));
         });
         QTest::mouseClick(widget(jobButton(i)), Qt::LeftButton);
         EXPECT_TRUE(shown) << "the activity dialog was shown";
@@ -76,11 +76,27 @@ TEST_F(PanelWindowTest, AThinFixedFrameWithoutTitleBarAndFocusWalkingTheLayoutsO
         walked << (focus ? focus->objectName() : QString());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(walked.join(' '),
-        "Command1 Command2 Text1 Command3_0 Command3_1 Command3_2 Command3_3 Command3_4 Command3_5 Command3_6 "
-        "Command3_7 Command3_8 Command3_9 Command4 Command5 Command6_0 Command6_1 Command6_2 Command6_3 Command6_4 "
-        "Combo1 Command6_5 Command6_6 Command6_7 Command6_8 Command6_9 Text2_0 Text2_1 Text2_2 Text2_3 Text2_4 "
-        "Text2_5 Text2_6 Text2_7 Text2_8 Text2_9 Command7 Text3 Text4 Command8 Command1");
+    std::vector<ControlRef> order{{PanelControl::InKey}, {PanelControl::StopAll}, {PanelControl::KeypadEcho}};
+    for (int digit = 0; digit < 10; ++digit)
+        order.push_back(digitKey(digit));
+    order.insert(order.end(), {{PanelControl::HashKey}, {PanelControl::ClearKey}});
+    for (int slot = 0; slot < 10; ++slot) {
+        if (slot == 5)
+            order.push_back(kJobList);
+        order.push_back(jobButton(slot));
+    }
+    for (int slot = 0; slot < 10; ++slot)
+        order.push_back(elapsedBox(slot));
+    order.insert(order.end(),
+        {{PanelControl::CloseButton},
+            {PanelControl::CardNumber},
+            {PanelControl::Total},
+            {PanelControl::IdleColourHolder},
+            {PanelControl::InKey}});
+    QStringList expected;
+    for (const ControlRef ref : order)
+        expected << QString::fromStdString(objectNameOf(ref));
+    EXPECT_EQ(walked.join(' '), expected.join(' '));
 }
 
 TEST_F(PanelWindowTest, TheKeypadTheActivityDialogAStartAndStopAllShowOnThePanel)

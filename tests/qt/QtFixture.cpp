@@ -43,6 +43,11 @@ void QtFixture::makeStore()
     settings.write(keys::DataLoc, store());
 }
 
+QString nameOf(ProgramWindow window)
+{
+    return QString::fromLatin1(windowName(window));
+}
+
 void QtFixture::loadAndShow()
 {
     ASSERT_EQ(panel.load(), LoadOutcome::Normal);

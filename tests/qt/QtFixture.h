@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "panel/ControlNames.h"
 #include "panel/Panel.h"
 #include "platform/Drives.h"
 #include "platform/posix/PosixFileOps.h"
@@ -65,6 +66,13 @@ protected:
  * event loop every 20 ms, so it also runs inside the modal loop of that very dialog.
  */
 void whenShown(const QString& objectName, std::function<void(QWidget*)> act, int triesLeft = 250);
+/** The name a window's widget carries, from the name table. */
+QString nameOf(ProgramWindow window);
+/** The widget of `control` in `dialog`, found by the name table. */
+template<class T> T* dialogControl(const QWidget* dialog, DialogControl control)
+{
+    return dialog->findChild<T*>(QString::fromLatin1(controlName(control)));
+}
 /** Answers the next modal message box with `button`, after `inspect` has looked at it. */
 void answerMessageBox(std::function<void(QMessageBox*)> inspect, QMessageBox::StandardButton button);
 /** Chooses the item `text` in the open list of `combo`, with the keyboard, as a worker would. */

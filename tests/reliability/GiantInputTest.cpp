@@ -89,7 +89,7 @@ TEST_F(GiantInputTest, AnInPunchOfAMillionDigitsIsWrittenWhole)
 {
     const std::string keyed = "1" + std::string(999'999, '7');
     expectWithin(48, "in_record_million_digits", [&] {
-        const std::string line = MakeInRecord(kStamp, keyed);
+        const std::string line = inRecord(kStamp, keyed);
         TimeRecordWriter writer(realFiles);
         writer.setStore(store());
         return line == "01202612050807" + keyed + "00" && writer.write(line) == RecordPlace::Store

@@ -39,9 +39,9 @@ std::optional<std::pair<RecordId, std::size_t>> recordAtStart(std::string_view t
 std::string checkedRecordLine(int writer, int seq)
 {
     const std::string value = std::to_string(writer * kWriterStride + seq);
-    return seq % 3 == 0 ? MakeStartRecord(kStamp, value, "567", "3")
-        : seq % 3 == 1  ? MakeStopRecord(kStamp, value)
-                        : MakeInRecord(kStamp, value);
+    return seq % 3 == 0 ? startRecord(kStamp, value, "567", "3")
+        : seq % 3 == 1  ? stopRecord(kStamp, value)
+                        : inRecord(kStamp, value);
 }
 
 std::string checkedLines(int writer, int first, int count)

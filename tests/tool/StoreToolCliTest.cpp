@@ -148,11 +148,11 @@ TEST_F(StoreToolCli, RecordsAndReportDecodeThePanelsRecordsAndChangeNothing)
 
     // Records as the panel's writer makes them, one of them with a negative number.
     FakeClock clock({2026, 12, 5, 8, 7, 59});
-    std::string data = MakeStartRecord(clock.now(), "1234", "00001001", "00000001") + "\r\n";
+    std::string data = startRecord(clock.now(), "1234", "00001001", "00000001") + "\r\n";
     clock.set({2026, 12, 5, 9, 37, 0});
-    data += MakeInRecord(clock.now(), "4711") + "\r\n";
-    data += MakeStopRecord(clock.now(), "1234") + "\r\n";
-    data += MakeStartRecord(clock.now(), "-5", "1", "1") + "\r\n";
+    data += inRecord(clock.now(), "4711") + "\r\n";
+    data += stopRecord(clock.now(), "1234") + "\r\n";
+    data += startRecord(clock.now(), "-5", "1", "1") + "\r\n";
     writeFile(storeFile("data"), data);
     const auto withData = listing();
 
@@ -186,13 +186,12 @@ TEST_F(StoreToolCli, ReportCarriesNamesTotalsAndLimitsAndKeepsFormulasAsText)
     writeFile(m_home.file("names.csv"), "card,name\n1234,@Anna\n0042,J\xC3\xBCrgen\n");
     ASSERT_EQ(run({"init", store(), "--jobs", m_home.file("jobs.csv")}).exitCode, 0);
     writeFile(storeFile("data"),
-        MakeStartRecord({2026, 12, 7, 8, 0, 0}, "1234", "1001", "1") + "\r\n"
-            + MakeStartRecord({2026, 12, 7, 18, 30, 0}, "1234", "1002", "1") + "\r\n"
-            + MakeStopRecord({2026, 12, 7, 19, 0, 0}, "1234") + "\r\n"
-            + MakeStartRecord({2026, 12, 8, 8, 0, 0}, "42", "1002", "1") + "\r\n"
-            + MakeStartRecord({2026, 12, 8, 8, 0, 0}, "1234", "1001", "1") + "\r\n"
-            + MakeStopRecord({2026, 12, 8, 9, 0, 0}, "42") + "\r\n" + MakeStopRecord({2026, 12, 8, 9, 0, 0}, "1234")
-            + "\r\n");
+        startRecord({2026, 12, 7, 8, 0, 0}, "1234", "1001", "1") + "\r\n"
+            + startRecord({2026, 12, 7, 18, 30, 0}, "1234", "1002", "1") + "\r\n"
+            + stopRecord({2026, 12, 7, 19, 0, 0}, "1234") + "\r\n"
+            + startRecord({2026, 12, 8, 8, 0, 0}, "42", "1002", "1") + "\r\n"
+            + startRecord({2026, 12, 8, 8, 0, 0}, "1234", "1001", "1") + "\r\n"
+            + stopRecord({2026, 12, 8, 9, 0, 0}, "42") + "\r\n" + stopRecord({2026, 12, 8, 9, 0, 0}, "1234") + "\r\n");
     const std::vector<std::string> options = {
         "--names", m_home.file("names.csv"), "--day-limit", "10:00", "--week-limit", "10:30", "--csv"};
     std::vector<std::string> arguments = {"report", store()};
@@ -337,8 +336,8 @@ TEST_F(StoreToolCli, BadInputGivesStatus2AndOneLineNamingTheFault)
     EXPECT_FALSE(fileExists(made)) << "bad input leaves no half-made store";
     // A full report's page goes on without the shop's table where the period is too long for one.
     writeFile(storeFile("data"),
-        MakeStartRecord({1026, 12, 5, 8, 0, 0}, "7", "1", "1") + "\r\n"
-            + MakeStartRecord({2026, 12, 5, 8, 0, 0}, "7", "1", "1") + "\r\n");
+        startRecord({1026, 12, 5, 8, 0, 0}, "7", "1", "1") + "\r\n" + startRecord({2026, 12, 5, 8, 0, 0}, "7", "1", "1")
+            + "\r\n");
     const ToolRun page = run({"report", store(), "--html", "-"});
     EXPECT_EQ(page.exitCode, 0) << page.err;
     EXPECT_NE(page.out.find("Left out: the period 1026-12-05 to 2026-12-05"), std::string::npos);
