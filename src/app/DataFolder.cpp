@@ -29,7 +29,8 @@ std::string findDataFolder(SettingsStore& settings,
 {
     if (settings.read(keys::DataLoc).empty()) {
         for (const std::string& ini : registrations) {
-            const std::string named = platform::canOpenForReading(files, ini) ? scanCardWardenIni(files, ini) : std::string();
+            const std::string named =
+                platform::canOpenForReading(files, ini) ? scanCardWardenIni(files, ini) : std::string();
             if (!named.empty()) {
                 settings.write(keys::DataLoc, named);
                 break;

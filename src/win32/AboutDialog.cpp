@@ -150,7 +150,8 @@ void AboutDialog::paint(HDC dc)
     HGDIOBJ oldFont = SelectObject(dc, dialogFont());
     SetBkMode(dc, TRANSPARENT);
     // The white line of the etched separator first, one pixel (at 96 dpi) below the grey one.
-    const AboutControlDesign* lines[] = {aboutBoxControl(DialogControl::AboutSeparator, 0), aboutBoxControl(DialogControl::AboutSeparator, 1)};
+    const AboutControlDesign* lines[] = {
+        aboutBoxControl(DialogControl::AboutSeparator, 0), aboutBoxControl(DialogControl::AboutSeparator, 1)};
     for (const AboutControlDesign* line : lines) {
         if (!line)
             continue;
