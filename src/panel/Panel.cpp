@@ -325,17 +325,21 @@ void Panel::endNow()
     std::abort(); // a front end that returns from endProcessNow breaks its contract
 }
 
-JobPress Panel::pressJobButton(int slot)
+void Panel::pressJobButton(int slot)
 {
     m_frontEnd.setAutoHideTimer(false);
     if (this->slot(slot).isFree()) {
         m_frontEnd.showMessage(message(messages::NoJobText, messages::NoJobTitle, MessageIcon::Critical));
         // The message asks the worker to choose a job in the list: take them there.
         m_frontEnd.focusJobList();
-        return JobPress::Refused;
+        return;
     }
+    // The slot runs (and is shown running) while the worker chooses the activity.
     m_running = slot;
-    return JobPress::ChooseActivity;
+    const std::optional<Activity> chosen = m_frontEnd.chooseActivity(activityList(), m_activity);
+    if (!chosen)
+        closeActivityList();
+    startJob(slot, chosen);
 }
 
 void Panel::startJob(int slot, const std::optional<Activity>& chosen)

@@ -83,13 +83,6 @@ enum class LoadOutcome
     NoStart, ///< no data folder is known: the program ends silently
 };
 
-/** What a press of a job button asks of the front end next. */
-enum class JobPress
-{
-    Refused, ///< a free slot: the worker was told so, nothing else happens
-    ChooseActivity, ///< the slot runs: show the activity dialog, then call `startJob`
-};
-
 /**
  * The panel: what a worker sees and does at the workstation, and the records it writes. Ten job
  * slots of which at most one runs, the worker's card number, the current activity, the hidden
@@ -204,17 +197,14 @@ public:
     // ---- Timing ----
     /**
      * Press of the job button of `slot`: the auto-hide timer goes off; a free slot is refused
-     * with a message and the job list takes the focus; otherwise every slot goes idle and `slot`
-     * runs (its time counts from now on) and the front end is to ask for the activity.
+     * with a message and the job list takes the focus. Otherwise every slot goes idle and `slot`
+     * runs (its time counts from now on), and the front end asks the worker for the activity
+     * (`PanelFrontEnd::chooseActivity`). The activity chosen becomes the current one (and is
+     * stored); without a choice the current one stays and the dialog's list is read again at its
+     * next showing. Then a start record with the card number, the slot's card and the activity
+     * number, timed now; the keypad entry is emptied and the auto-hide timer starts.
      */
-    JobPress pressJobButton(int slot);
-    /**
-     * Ends an accepted press: the activity `chosen` in the dialog becomes the current one (and is
-     * stored); without a choice the current one stays. Appends a start record with the card
-     * number, the slot's card and the activity number, timed now; empties the keypad entry and
-     * starts the auto-hide timer.
-     */
-    void startJob(int slot, const std::optional<Activity>& chosen);
+    void pressJobButton(int slot);
     /** STOP ALL: every slot idle, one stop record, on every press. */
     void stopAll();
     /** IN: a short record of the keyed digits when any were keyed; then the keypad entry is emptied. */
@@ -265,6 +255,7 @@ public:
     TimeRecordWriter& recordWriter() { return m_writer; }
 
 private:
+    void startJob(int slot, const std::optional<Activity>& chosen);
     void setActivity(const Activity& activity);
     void record(std::string_view line);
     /** Reads the job list of the data folder; one of the store is waited for until `waitUntil`. */

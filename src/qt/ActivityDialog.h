@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/ActivityFile.h"
-#include "qt/TwipsScale.h"
+#include "panel/TwipsScale.h"
 
 #include <QDialog>
 #include <optional>
@@ -10,7 +10,6 @@
 namespace shiftloom {
 
 class ActivityList;
-class Panel;
 class PickComboBox;
 
 /**
@@ -26,8 +25,11 @@ class ActivityDialog final : public QDialog
 public:
     explicit ActivityDialog(QWidget* parent = nullptr);
 
-    /** Shows the dialog modally, centred on `over` when that is shown, and returns the activity picked. */
-    std::optional<Activity> ask(Panel& panel, const QWidget* over);
+    /**
+     * Shows `list` modally, centred on `over` when that is shown, and returns the activity picked;
+     * none when closed with the close box. A list shown before shows what was picked in it last.
+     */
+    std::optional<Activity> ask(const ActivityList& list, const Activity& current, const QWidget* over);
 
 private:
     void showList(const ActivityList& list);

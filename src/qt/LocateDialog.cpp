@@ -112,7 +112,7 @@ LocateDialog::LocateDialog(
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_model(std::make_unique<DataFolderDialog>(settings, files, drives))
     , m_drives(drives)
-    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
+    , m_scale(screenScale(parent ? parent->screen() : nullptr))
 {
     nameWindow(this, ProgramWindow::LocateDialog);
     setWindowTitle(QStringLiteral("LOCATE DATA FOLDER"));
@@ -121,7 +121,7 @@ LocateDialog::LocateDialog(
     noIcon.fill(Qt::transparent);
     setWindowIcon(QIcon(noIcon));
     setFont(designFont(kDialogFont));
-    resize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
+    resize(m_scale.pixels(kClientWidth), m_scale.pixels(kClientHeight));
     createControls();
     connectEvents();
     render();
@@ -139,10 +139,10 @@ void LocateDialog::createControls()
         toQColor(colours::HighlightText, standard),
         this);
     nameDialogControl(frame, DialogControl::LocateFrame);
-    frame->setGeometry(m_scale.toPixels(0, 0, 6450, 4380));
+    frame->setGeometry(pixelRect(m_scale, 0, 0, 6450, 4380));
 
     m_drive = new QComboBox(frame);
-    m_drive->setGeometry(m_scale.toPixels(180, 315, 3480, 315));
+    m_drive->setGeometry(pixelRect(m_scale, 180, 315, 3480, 315));
     nameDialogControl(m_drive, DialogControl::DriveList); // after its place: its label stands beside it
     for (const std::string& drive : m_drives.drives())
         m_drive->addItem(toQString(drive));
@@ -157,7 +157,7 @@ void LocateDialog::createControls()
     m_filter->sort(0, Qt::AscendingOrder);
     m_tree = new QTreeView(frame);
     nameDialogControl(m_tree, DialogControl::FolderTree);
-    m_tree->setGeometry(m_scale.toPixels(180, 720, 4920, 2565));
+    m_tree->setGeometry(pixelRect(m_scale, 180, 720, 4920, 2565));
     m_tree->setModel(m_filter);
     m_tree->setHeaderHidden(true);
     for (int column = 1; column < m_folders->columnCount(); ++column)
@@ -170,7 +170,7 @@ void LocateDialog::createControls()
     nameDialogControl(m_status, DialogControl::LocateStatus);
     // The design lets the status line run a little past the dialog's right edge, which would cut
     // off the end of its right-aligned text; it ends at the edge instead.
-    m_status->setGeometry(m_scale.toPixels(4050, 360, std::min(2310, kClientWidth - 4050), 240));
+    m_status->setGeometry(pixelRect(m_scale, 4050, 360, std::min(2310, kClientWidth - 4050), 240));
     m_status->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_status->setAutoFillBackground(true);
     QPalette statusPalette = m_status->palette();
@@ -180,20 +180,20 @@ void LocateDialog::createControls()
 
     auto* pathLabel = new PanelLabel(frame);
     nameDialogControl(pathLabel, DialogControl::PathCaption);
-    pathLabel->setGeometry(m_scale.toPixels(180, 3360, 1695, 195));
+    pathLabel->setGeometry(pixelRect(m_scale, 180, 3360, 1695, 195));
     pathLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     pathLabel->setText(QStringLiteral("Or enter UNC path:"));
 
     m_path = new QLineEdit(frame);
     nameDialogControl(m_path, DialogControl::PathBox);
-    m_path->setGeometry(m_scale.toPixels(180, 3600, 4935, 315));
+    m_path->setGeometry(pixelRect(m_scale, 180, 3600, 4935, 315));
 
     m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
     nameDialogControl(m_cancel, DialogControl::LocateCancel);
-    m_cancel->setGeometry(m_scale.toPixels(5265, 3015, 915, 375));
+    m_cancel->setGeometry(pixelRect(m_scale, 5265, 3015, 915, 375));
     m_ok = new QPushButton(QStringLiteral("OK"), frame);
     nameDialogControl(m_ok, DialogControl::LocateOk);
-    m_ok->setGeometry(m_scale.toPixels(5280, 3555, 915, 375));
+    m_ok->setGeometry(pixelRect(m_scale, 5280, 3555, 915, 375));
     m_ok->setEnabled(false);
     // Neither button is the default: Enter in the path box or the tree chooses nothing.
     for (QPushButton* button : {m_cancel, m_ok}) {

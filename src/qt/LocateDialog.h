@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "qt/TwipsScale.h"
+#include "panel/TwipsScale.h"
 
 #include <QDialog>
 #include <memory>

@@ -155,18 +155,25 @@ void AboutDialog::paint(HDC dc)
     for (const AboutControlDesign* line : lines) {
         if (!line)
             continue;
-        const int below = line->borderWidth > 1 ? scale().pixels(1) : 0;
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, scale().pixels(1), colourRef(line->colour)));
+        const int below = line->borderWidth > 1 ? scale().fromDesignPixels(1) : 0;
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, scale().fromDesignPixels(1), colourRef(line->colour)));
         HGDIOBJ oldPen = SelectObject(dc, pen.get());
-        MoveToEx(dc, scale().x(line->x1), scale().y(line->y1) + below, nullptr);
-        LineTo(dc, scale().x(line->x2), scale().y(line->y2) + below);
+        MoveToEx(dc, scale().pixels(line->x1), scale().pixels(line->y1) + below, nullptr);
+        LineTo(dc, scale().pixels(line->x2), scale().pixels(line->y2) + below);
         SelectObject(dc, oldPen);
     }
     for (const AboutControlDesign& control : aboutBoxControls()) {
         if (control.type == AboutControlType::Picture && m_icon.get()) {
-            const int size = scale().pixels(32);
-            DrawIconEx(
-                dc, scale().x(control.left), scale().y(control.top), m_icon.get(), size, size, 0, nullptr, DI_NORMAL);
+            const int size = scale().fromDesignPixels(32);
+            DrawIconEx(dc,
+                scale().pixels(control.left),
+                scale().pixels(control.top),
+                m_icon.get(),
+                size,
+                size,
+                0,
+                nullptr,
+                DI_NORMAL);
         } else if (control.type == AboutControlType::Label) {
             const std::string& text = control.control == DialogControl::AboutTitle ? m_box.title : m_box.version;
             RECT r = twipsRect(control.left, control.top, control.width, control.height);
@@ -181,7 +188,7 @@ void AboutDialog::paint(HDC dc)
 
 void AboutDialog::scaleChanged()
 {
-    m_icon = programIcon(scale().pixels(32));
+    m_icon = programIcon(scale().fromDesignPixels(32));
 }
 
 LRESULT AboutDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -41,14 +41,14 @@ ActivityDialog::ActivityDialog(HWND panel, const std::vector<std::string>& items
     centreOn(panel);
 }
 
-ActivityChoice ActivityDialog::run()
+std::optional<Activity> ActivityDialog::run()
 {
     ShowWindow(m_window, SW_SHOW);
     SetForegroundWindow(m_window);
     SetFocus(m_list);
     runModal(m_window, m_panel, [this] { return m_done; });
     ShowWindow(m_window, SW_HIDE);
-    return m_choice;
+    return m_picked;
 }
 
 void ActivityDialog::pick()
@@ -60,7 +60,7 @@ void ActivityDialog::pick()
     const LRESULT place = SendMessageW(m_list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
     if (place == CB_ERR || static_cast<std::size_t>(place) >= m_items.size())
         return;
-    m_choice.picked = ActivityList::activityOf(m_items[static_cast<std::size_t>(place)]);
+    m_picked = ActivityList::activityOf(m_items[static_cast<std::size_t>(place)]);
     m_done = true;
 }
 
@@ -90,7 +90,6 @@ LRESULT ActivityDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_CLOSE:
-        m_choice.closedWithCloseBox = true;
         m_done = true;
         return 0;
     default:

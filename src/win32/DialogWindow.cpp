@@ -11,7 +11,7 @@ constexpr wchar_t kClassName[] = L"ShiftLoomDialog";
 } // namespace
 
 DialogWindow::DialogWindow()
-    : m_scale(TwipsScale::ofWindow(nullptr))
+    : m_scale(scaleOfWindow(nullptr))
     , m_gdi(m_scale)
 {
 }
@@ -42,17 +42,17 @@ void DialogWindow::create(
     (void)registered;
     // Made where its owner is, at the scale of that monitor (it goes to another with its owner).
     if (owner)
-        m_scale = TwipsScale::ofWindow(owner);
+        m_scale = scaleOfWindow(owner);
     m_gdi = GdiCache(m_scale);
     m_clientTwips = SIZE{width, height};
     m_style = style;
     m_exStyle = exStyle;
-    const RECT frame = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
+    const RECT frame = windowFrame(m_scale, RECT{0, 0, m_scale.pixels(width), m_scale.pixels(height)}, style, exStyle);
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
     if (left != CW_USEDEFAULT) {
-        x = m_scale.x(left) + frame.left;
-        y = m_scale.y(top) + frame.top;
+        x = m_scale.pixels(left) + frame.left;
+        y = m_scale.pixels(top) + frame.top;
     }
     CreateWindowExW(exStyle,
         kClassName,
@@ -67,11 +67,12 @@ void DialogWindow::create(
         instance,
         this);
     // Placed by the system on a monitor of another scale: sized again for it, before any control.
-    const TwipsScale placed = TwipsScale::ofWindow(m_window);
+    const TwipsScale placed = scaleOfWindow(m_window);
     if (m_window && placed.dpi() != m_scale.dpi()) {
         m_scale = placed;
         m_gdi = GdiCache(m_scale);
-        const RECT sized = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
+        const RECT sized =
+            windowFrame(m_scale, RECT{0, 0, m_scale.pixels(width), m_scale.pixels(height)}, style, exStyle);
         SetWindowPos(m_window,
             nullptr,
             0,
@@ -122,8 +123,8 @@ void DialogWindow::rescale(int dpi, const RECT& suggested)
     // The controls take the new fonts before the old ones go with the old cache.
     GdiCache fresh(m_scale);
     std::swap(m_gdi, fresh);
-    const RECT frame =
-        m_scale.frame(RECT{0, 0, m_scale.x(m_clientTwips.cx), m_scale.y(m_clientTwips.cy)}, m_style, m_exStyle);
+    const RECT frame = windowFrame(
+        m_scale, RECT{0, 0, m_scale.pixels(m_clientTwips.cx), m_scale.pixels(m_clientTwips.cy)}, m_style, m_exStyle);
     SetWindowPos(m_window,
         nullptr,
         suggested.left,

@@ -69,7 +69,10 @@ protected:
     const TwipsScale& scale() const { return m_scale; }
     GdiCache& gdi() { return m_gdi; }
     HFONT dialogFont() { return m_gdi.font(FontDesign{"MS Sans Serif", 8.25, false}); }
-    RECT twipsRect(int left, int top, int width, int height) const { return m_scale.rect(left, top, width, height); }
+    RECT twipsRect(int left, int top, int width, int height) const
+    {
+        return toRect(m_scale.rect(left, top, width, height));
+    }
 
 private:
     struct Placed

@@ -264,7 +264,7 @@ void LocateDialog::paint(HDC dc)
     SetBkColor(dc, GetSysColor(COLOR_BTNSHADOW));
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     const std::wstring caption = wide(kFrameCaption);
-    TextOutW(dc, scale().x(120), 0, caption.c_str(), static_cast<int>(caption.size()));
+    TextOutW(dc, scale().pixels(120), 0, caption.c_str(), static_cast<int>(caption.size()));
 
     // The status line: yellow on the frame's grey, right-aligned, within the client area (its
     // design reaches a little beyond it, which would cut off the last character).

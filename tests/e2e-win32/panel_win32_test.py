@@ -208,7 +208,7 @@ class WineTestCase(linux.PanelTestCase):
     def start_first_job(self, panel):
         """The job list shows "[settings]" first, then the listed jobs sorted: the third line (SHOPä
         1002) goes onto the top button and starts with activity 7. When it started (monotonic)."""
-        self.ws.click(ps.COMBO1)
+        self.ws.click(ps.JOB_LIST)
         self.pick_in_list(panel, 3)
         before = datetime.datetime.now()
         self.ws.click(ps.job_button(0))
