@@ -8,34 +8,10 @@
 #include <QLineEdit>
 
 namespace shiftloom {
-namespace {
-
-constexpr int kClientWidth = 2400;
-constexpr int kClientHeight = 870;
-constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
-
-} // namespace
-
 ActivityDialog::ActivityDialog(QWidget* parent)
-    : QDialog(parent,
-        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-            | Qt::MSWindowsFixedSizeDialogHint)
-    , m_scale(screenScale(parent ? parent->screen() : nullptr))
-    , m_combo(new PickComboBox(this))
+    : DescribedDialog(ProgramWindow::ActivityDialog, parent)
+    , m_combo(controlAs<PickComboBox>(DialogControl::ActivityChoice))
 {
-    nameWindow(this, ProgramWindow::ActivityDialog);
-    setWindowTitle(QStringLiteral("SELECT ACTIVITY"));
-    setFont(designFont(kDialogFont));
-    setFixedSize(m_scale.pixels(kClientWidth), m_scale.pixels(kClientHeight));
-    setSizeGripEnabled(false);
-
-    m_combo->setGeometry(pixelRect(m_scale, 180, 240, 1995, 315));
-    nameDialogControl(m_combo, DialogControl::ActivityChoice); // after its place: its label stands beside it
-    // An activity item (code, "  :  ", number) is 21 characters; the stand-in for the dialog's
-    // font is wider than the original, so the box takes the narrow cut of the same face, in
-    // which the whole item fits the designed width.
-    QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
-    m_combo->setFont(narrow);
     connect(m_combo, &PickComboBox::itemPicked, this, &ActivityDialog::picked);
 }
 

@@ -2,9 +2,8 @@
 #pragma once
 
 #include "app/ActivityFile.h"
-#include "panel/TwipsScale.h"
+#include "qt/DescribedDialog.h"
 
-#include <QDialog>
 #include <optional>
 
 namespace shiftloom {
@@ -19,7 +18,7 @@ class PickComboBox;
  *
  * The widget outlives a showing: hidden after a pick, it keeps its list and shows the item picked.
  */
-class ActivityDialog final : public QDialog
+class ActivityDialog final : public DescribedDialog
 {
     Q_OBJECT
 public:
@@ -36,7 +35,6 @@ private:
     void picked(const QString& item);
     void centreOn(const QWidget* over);
 
-    TwipsScale m_scale;
     PickComboBox* m_combo;
     const ActivityList* m_shownList = nullptr;
     std::optional<Activity> m_picked;

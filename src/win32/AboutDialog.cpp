@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "AboutDialog.h"
 
-#include "panel/AboutBoxLayout.h"
-
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -10,7 +8,6 @@
 namespace shiftloom::win32 {
 namespace {
 
-constexpr int kSysInfoId = 100;
 /** Characters, a terminator included. */
 constexpr DWORD kValueBufferSize = 1024;
 
@@ -100,43 +97,15 @@ AboutDialog::AboutDialog(HWND panel, std::string_view appTitle)
     : m_box(AboutBox::forApplication(appTitle))
     , m_appTitle(appTitle)
 {
-    const AboutBoxDesign& design = aboutBoxDesign();
-    // A fixed dialog frame with a close box; owned by the panel, so no taskbar button.
-    create(m_box.caption,
-        WS_POPUP | WS_CAPTION | WS_SYSMENU,
-        WS_EX_DLGMODALFRAME,
-        panel,
-        design.clientLeft,
-        design.clientTop,
-        design.clientWidth,
-        design.clientHeight);
-    showProgramIcons();
-    scaleChanged();
+    build(ProgramWindow::AboutBox, panel, m_box.caption);
     // The title and the version are drawn on the window: its description tells them.
     setAccessibleText(nullptr, {"", m_box.title + ", " + m_box.version});
-    // The buttons in their focus order: OK first.
-    for (const DialogControl name : {DialogControl::AboutOk, DialogControl::AboutSystemInfo}) {
-        const AboutControlDesign* button = aboutBoxControl(name);
-        if (!button)
-            continue;
-        const bool ok = name == DialogControl::AboutOk;
-        HWND control = addControl(L"BUTTON",
-            button->caption,
-            WS_TABSTOP | (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-            0,
-            ok ? IDOK : kSysInfoId,
-            button->left,
-            button->top,
-            button->width,
-            button->height);
-        setAccessibleText(control, dialogAccessibleText(name));
-    }
 }
 
 void AboutDialog::show()
 {
     bringForward();
-    SetFocus(GetDlgItem(m_window, IDOK));
+    SetFocus(control(DialogControl::AboutOk));
 }
 
 void AboutDialog::close()
@@ -145,73 +114,24 @@ void AboutDialog::close()
     ShowWindow(m_window, SW_HIDE);
 }
 
-void AboutDialog::paint(HDC dc)
+std::string AboutDialog::labelText(const DialogControlDesign& design) const
 {
-    HGDIOBJ oldFont = SelectObject(dc, dialogFont());
-    SetBkMode(dc, TRANSPARENT);
-    // The white line of the etched separator first, one pixel (at 96 dpi) below the grey one.
-    const AboutControlDesign* lines[] = {
-        aboutBoxControl(DialogControl::AboutSeparator, 0), aboutBoxControl(DialogControl::AboutSeparator, 1)};
-    for (const AboutControlDesign* line : lines) {
-        if (!line)
-            continue;
-        const int below = line->borderWidth > 1 ? scale().fromDesignPixels(1) : 0;
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, scale().fromDesignPixels(1), colourRef(line->colour)));
-        HGDIOBJ oldPen = SelectObject(dc, pen.get());
-        MoveToEx(dc, scale().pixels(line->x1), scale().pixels(line->y1) + below, nullptr);
-        LineTo(dc, scale().pixels(line->x2), scale().pixels(line->y2) + below);
-        SelectObject(dc, oldPen);
-    }
-    for (const AboutControlDesign& control : aboutBoxControls()) {
-        if (control.type == AboutControlType::Picture && m_icon.get()) {
-            const int size = scale().fromDesignPixels(32);
-            DrawIconEx(dc,
-                scale().pixels(control.left),
-                scale().pixels(control.top),
-                m_icon.get(),
-                size,
-                size,
-                0,
-                nullptr,
-                DI_NORMAL);
-        } else if (control.type == AboutControlType::Label) {
-            const std::string& text = control.control == DialogControl::AboutTitle ? m_box.title : m_box.version;
-            RECT r = twipsRect(control.left, control.top, control.width, control.height);
-            SetTextColor(dc, control.colour == 0xFFFFFFFFu ? GetSysColor(COLOR_BTNTEXT) : colourRef(control.colour));
-            const std::wstring shown = wide(text);
-            DrawTextW(
-                dc, shown.c_str(), static_cast<int>(shown.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-        }
-    }
-    SelectObject(dc, oldFont);
-}
-
-void AboutDialog::scaleChanged()
-{
-    m_icon = programIcon(scale().fromDesignPixels(32));
+    return m_box.controlState(design).text;
 }
 
 LRESULT AboutDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL:
+    if (message == WM_COMMAND) {
+        const DialogControlDesign* button = controlOfId(LOWORD(wParam));
+        if (button && button->control == DialogControl::AboutOk)
             close();
-            break;
-        case kSysInfoId:
+        else if (button && button->control == DialogControl::AboutSystemInfo)
             startSystemInformation(m_appTitle, m_window);
-            break;
-        default:
-            break;
-        }
         return 0;
-    case WM_CLOSE:
+    }
+    if (message == WM_CLOSE) {
         close();
         return 0;
-    default:
-        break;
     }
     return defaultHandling(message, wParam, lParam);
 }

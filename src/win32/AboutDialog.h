@@ -41,13 +41,11 @@ public:
 
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void paint(HDC dc) override;
-    void scaleChanged() override;
+    std::string labelText(const DialogControlDesign& design) const override;
     void close();
 
     AboutBox m_box;
     std::string m_appTitle;
-    IconHandle m_icon; ///< the picture: 32 x 32 at 96 dpi, as large as the scale makes that
     bool m_closed = false;
 };
 

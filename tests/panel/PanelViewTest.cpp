@@ -13,13 +13,13 @@ protected:
     Panel panel{settings, files, clock, host};
     PanelView view;
 
-    /** The controls the next update repaints, by name. */
-    std::vector<std::string> repainted()
+    /** The controls the next update repaints. */
+    std::vector<ControlRef> repainted()
     {
-        std::vector<std::string> names;
+        std::vector<ControlRef> refs;
         for (const std::size_t i : view.update(panel).controls)
-            names.push_back(objectNameOf(panelControls()[i].ref));
-        return names;
+            refs.push_back(panelControls()[i].ref);
+        return refs;
     }
 };
 
@@ -35,7 +35,8 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     host.activityPicked = Activity{"REPAIR  ", "00000002"};
     panel.pressJobButton(0);
     const ControlState& button = view.state(jobButton(0));
-    EXPECT_EQ(repainted(), (std::vector<std::string>{"Label10", "Label11", "Command6_0"}));
+    EXPECT_EQ(repainted(),
+        (std::vector<ControlRef>{{PanelControl::ActivityCode}, {PanelControl::ActivityNumber}, jobButton(0)}));
     EXPECT_EQ(button.text + "|" + button.toolTip, panel.slot(0).job + "|" + panel.slot(0).description);
     EXPECT_EQ(button.back, RunningColour);
     EXPECT_EQ(button.accessible.name, "Job 1: " + panel.slot(0).job + ", running");
@@ -44,11 +45,12 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     view.edited(panel, elapsedBox(1));
     clock.set({2026, 12, 5, 8, 8, 0});
     panel.tick();
-    EXPECT_EQ(repainted(), (std::vector<std::string>{"Label2", "Command6_0", "Text2_0", "Text4"}))
+    EXPECT_EQ(repainted(),
+        (std::vector<ControlRef>{{PanelControl::Clock}, jobButton(0), elapsedBox(0), {PanelControl::Total}}))
         << "the clock, the running job and the total; the typed box keeps its text";
     panel.stopAll();
     panel.keyDigit(7);
-    EXPECT_EQ(repainted(), (std::vector<std::string>{"Command6_0", "Text1"}));
+    EXPECT_EQ(repainted(), (std::vector<ControlRef>{jobButton(0), {PanelControl::KeypadEcho}}));
     EXPECT_EQ(view.state({PanelControl::KeypadEcho}).text, "*");
     EXPECT_EQ(trayToolTip(), "   Ovix Tick-Fob ") << "a blank either side of the design's text";
 }
