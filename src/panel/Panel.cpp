@@ -494,6 +494,40 @@ void Panel::moveOverDragStrip(float x, float y)
     m_frontEnd.movePanel({position.left + dx, position.top + dy});
 }
 
+bool Panel::pressControl(ControlRef control)
+{
+    switch (control.control) {
+    case PanelControl::JobButton:
+        pressJobButton(control.index);
+        break;
+    case PanelControl::StopAll:
+        stopAll();
+        break;
+    case PanelControl::InKey:
+        punchIn();
+        break;
+    case PanelControl::DigitKey:
+        keyDigit(control.index);
+        break;
+    case PanelControl::ClearKey:
+        clearKeypad();
+        break;
+    case PanelControl::HashKey:
+    case PanelControl::CloseButton:
+        hidePanel();
+        break;
+    case PanelControl::TitleWord:
+        showAbout();
+        break;
+    case PanelControl::ActivityNumber:
+        keepActivityNumber();
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
 void Panel::releaseDragStrip()
 {
     m_drag.active = false;

@@ -7,6 +7,7 @@
 #include "delivery/TimeRecordWriter.h"
 #include "panel/ActivityList.h"
 #include "panel/PanelFrontEnd.h"
+#include "panel/PanelLayout.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 
@@ -250,6 +251,12 @@ public:
     /** The pointer moved over the strip: while a drag is active the panel follows it. */
     void moveOverDragStrip(float x, float y);
     void releaseDragStrip();
+
+    /**
+     * A press of `control` (a click on it, Space or Enter on a button): the operation it stands
+     * for. False for a control that stands for none.
+     */
+    bool pressControl(ControlRef control);
 
     /** Where records go; the front end does not write records itself. */
     TimeRecordWriter& recordWriter() { return m_writer; }

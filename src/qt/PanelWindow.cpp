@@ -162,15 +162,16 @@ template<typename Act> void PanelWindow::act(Act&& operation)
 
 void PanelWindow::connectEvents()
 {
-    auto onClick = [this](ControlRef ref, auto operation) {
-        connect(static_cast<QPushButton*>(control(ref)), &QPushButton::clicked, this, [this, operation] {
-            act(operation);
-        });
-    };
+    // A press of a button or a click on a label is the operation it stands for.
+    for (const ControlDesign& design : panelControls()) {
+        const ControlRef ref = design.ref;
+        const auto press = [this, ref] { act([this, ref] { m_panel.pressControl(ref); }); };
+        if (auto* button = qobject_cast<QPushButton*>(control(ref)))
+            connect(button, &QPushButton::clicked, this, press);
+        else if (auto* label = qobject_cast<PanelLabel*>(control(ref)))
+            connect(label, &PanelLabel::clicked, this, press);
+    }
     for (int i = 0; i < Panel::kSlotCount; ++i) {
-        connect(static_cast<QPushButton*>(control(jobButton(i))), &QPushButton::clicked, this, [this, i] {
-            pressJobButton(i);
-        });
         connect(static_cast<QLineEdit*>(control(elapsedBox(i))),
             &QLineEdit::textEdited,
             this,
@@ -179,14 +180,7 @@ void PanelWindow::connectEvents()
                 m_panel.editElapsed(i, fromQString(text));
                 m_view.edited(m_panel, elapsedBox(i));
             });
-        onClick(digitKey(i), [this, i] { m_panel.keyDigit(i); });
     }
-    onClick({PanelControl::StopAll}, [this] { m_panel.stopAll(); });
-    onClick(kInKey, [this] { m_panel.punchIn(); });
-    onClick({PanelControl::HashKey}, [this] { m_panel.hidePanel(); });
-    onClick({PanelControl::ClearKey}, [this] { m_panel.clearKeypad(); });
-    onClick({PanelControl::CloseButton}, [this] { m_panel.hidePanel(); });
-
     connect(m_cardBox, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_panel.setCardNumber(fromQString(text));
         m_view.edited(m_panel, kCardNumber);
@@ -205,15 +199,6 @@ void PanelWindow::connectEvents()
     connect(m_jobList, &PickComboBox::itemPicked, this, [this](const QString& item) {
         m_view.forget(kJobList); // the box shows the item picked now
         act([this, line = fromQString(item)] { m_panel.assignJob(line); });
-    });
-
-    for (int i = 0; i < 2; ++i) {
-        connect(static_cast<PanelLabel*>(control(titleWord(i))), &PanelLabel::clicked, this, [this] {
-            act([this] { m_panel.showAbout(); });
-        });
-    }
-    connect(static_cast<PanelLabel*>(control(kActivityNumber)), &PanelLabel::clicked, this, [this] {
-        m_panel.keepActivityNumber();
     });
 
     // Any mouse button drags the panel.
@@ -261,11 +246,6 @@ QPointF PanelWindow::positionInDragStrip(const QMouseEvent* event) const
     const QPoint stripOrigin = geometry().topLeft() + control(kDragStrip)->pos();
     const QPointF at = event->globalPosition() - QPointF(stripOrigin);
     return {m_scale.twips(at.x()), m_scale.twips(at.y())};
-}
-
-void PanelWindow::pressJobButton(int slot)
-{
-    act([this, slot] { m_panel.pressJobButton(slot); });
 }
 
 std::optional<Activity> PanelWindow::askActivity(const ActivityList& list, const Activity& current)

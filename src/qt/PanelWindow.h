@@ -51,8 +51,6 @@ public:
     /** A left click on the tray icon, or a second start of the program: shows the panel and reads the job list again.
      */
     void showFromTray();
-    /** Presses the job button of `slot`, as a click does. */
-    void pressJobButton(int slot);
     /** Shows the panel as it stands, then asks for the activity in the activity dialog over it. */
     std::optional<Activity> askActivity(const ActivityList& list, const Activity& current);
 

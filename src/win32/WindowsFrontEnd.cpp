@@ -202,36 +202,8 @@ void WindowsFrontEnd::endProcessNow()
 
 void WindowsFrontEnd::clicked(ControlRef control)
 {
-    switch (control.control) {
-    case PanelControl::JobButton:
-        m_panel->pressJobButton(control.index);
-        break;
-    case PanelControl::StopAll:
-        m_panel->stopAll();
-        break;
-    case PanelControl::InKey:
-        m_panel->punchIn();
-        break;
-    case PanelControl::DigitKey:
-        m_panel->keyDigit(control.index);
-        break;
-    case PanelControl::ClearKey:
-        m_panel->clearKeypad();
-        break;
-    case PanelControl::HashKey:
-    case PanelControl::CloseButton:
-        m_panel->hidePanel();
-        break;
-    case PanelControl::TitleWord:
-        m_panel->showAbout();
-        break;
-    case PanelControl::ActivityNumber:
-        m_panel->keepActivityNumber();
-        break;
-    default:
-        return;
-    }
-    render();
+    if (m_panel->pressControl(control))
+        render();
 }
 
 std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
