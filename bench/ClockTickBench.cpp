@@ -51,7 +51,6 @@ void BM_ClockTick_RunningSlot(benchmark::State& state)
     Panel& panel = loaded.panel;
     panel.assignJob(panel.jobList().front());
     panel.pressJobButton(0);
-    panel.startJob(0, std::nullopt);
     // Past the first minute of the hour, where the tick also reads the system clock.
     panel.editElapsed(0, "01:23:45");
     for (auto _ : state)

@@ -9,4 +9,14 @@ AboutBox AboutBox::forApplication(std::string_view appTitle, AppVersion version)
     return {"About " + title, title, "Version " + versionNumber(version)};
 }
 
+ControlState AboutBox::controlState(const DialogControlDesign& design) const
+{
+    ControlState state = dialogControlState(design);
+    if (design.control == DialogControl::AboutTitle)
+        state.text = title;
+    else if (design.control == DialogControl::AboutVersion)
+        state.text = version;
+    return state;
+}
+
 } // namespace shiftloom

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panel/AppVersion.h"
+#include "panel/DialogLayout.h"
 
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ struct AboutBox
     std::string version;
 
     static AboutBox forApplication(std::string_view appTitle, AppVersion version = kAppVersion);
+    /** What a control of the box shows: the title and version labels these texts. */
+    ControlState controlState(const DialogControlDesign& design) const;
 };
 
 } // namespace shiftloom

@@ -84,20 +84,8 @@ AccessibleText accessibleText(const Panel& panel, ControlRef ref)
         return {"STOP ALL", "Stops timing the running job"};
     case PanelControl::Total:
         return {"Total time", "The times of all jobs together"};
-    case PanelControl::SlotCard:
-        return {"Card code of job " + number, ""};
-    case PanelControl::DataFolder:
-        return {"Data folder", "The Card-Warden data store the records go to"};
     case PanelControl::InKey:
         return {"IN", "Punches in with the number keyed"};
-    case PanelControl::IdleColourHolder:
-        return {"Spare key", "Does nothing"};
-    case PanelControl::DragFlag:
-    case PanelControl::DragOriginX:
-    case PanelControl::DragOriginY:
-        return {"Drag state", ""};
-    case PanelControl::KeypadEntry:
-        return {"Keypad entry", "Not read out"};
     case PanelControl::KeypadEcho:
         return {"Keypad entry", "A star for each digit keyed"};
     case PanelControl::DigitKey:
@@ -110,6 +98,14 @@ AccessibleText accessibleText(const Panel& panel, ControlRef ref)
         break;
     }
     return {"Ovix Tick-Fob", "Shows the panel"};
+}
+
+AccessibleText panelWindowAccessibleText(const Panel& panel)
+{
+    auto told = [&panel](PanelControl label) { return accessibleText(panel, {label}).name; };
+    return {std::string(kPanelAccessibleName),
+        told(PanelControl::Clock) + ". " + told(PanelControl::ActivityCode) + ", "
+            + told(PanelControl::ActivityNumber)};
 }
 
 AccessibleText dialogAccessibleText(DialogControl control)

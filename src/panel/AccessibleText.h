@@ -34,6 +34,12 @@ struct AccessibleText
 AccessibleText accessibleText(const Panel& panel, ControlRef ref);
 
 /**
+ * The texts of the panel window itself, for a front end that draws the clock and the activity on
+ * the window rather than as controls of their own: its name, then the clock and the activity.
+ */
+AccessibleText panelWindowAccessibleText(const Panel& panel);
+
+/**
  * The texts of a control of the locate dialog, the activity dialog or the about box. An empty
  * name leaves the control's own text as its name (a status line, the about box's title and
  * version).

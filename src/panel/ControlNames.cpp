@@ -28,14 +28,7 @@ std::string_view controlName(PanelControl control)
         "Text2", // ElapsedBox
         "Command2", // StopAll
         "Text4", // Total
-        "Label5", // SlotCard
-        "cwdir", // DataFolder
         "Command1", // InKey
-        "Command8", // IdleColourHolder
-        "Label7", // DragFlag
-        "Label8", // DragOriginX
-        "Label9", // DragOriginY
-        "Label1", // KeypadEntry
         "Text1", // KeypadEcho
         "Command3", // DigitKey
         "Command4", // HashKey

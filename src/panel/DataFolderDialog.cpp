@@ -50,4 +50,29 @@ void DataFolderDialog::cancel()
     m_closed = true;
 }
 
+ControlState DataFolderDialog::controlState(const DialogControlDesign& design) const
+{
+    ControlState state = dialogControlState(design);
+    switch (design.control) {
+    case DialogControl::DriveList:
+        state.text = m_drive;
+        break;
+    case DialogControl::FolderTree:
+        state.text = m_folder;
+        break;
+    case DialogControl::LocateStatus:
+        state.text = m_status;
+        break;
+    case DialogControl::PathBox:
+        state.text = m_typedPath;
+        break;
+    case DialogControl::LocateOk:
+        state.enabled = m_okEnabled;
+        break;
+    default:
+        break;
+    }
+    return state;
+}
+
 } // namespace shiftloom

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "panel/DialogLayout.h"
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
 
@@ -33,6 +34,12 @@ public:
     const std::string& status() const { return m_status; }
     bool okEnabled() const { return m_okEnabled; }
     bool closed() const { return m_closed; }
+    /**
+     * What a control of the dialog shows now: the drive list its drive, the folder list its
+     * folder, the status line the status, the path box the typed path; OK is enabled once a data
+     * store was found or a path typed.
+     */
+    ControlState controlState(const DialogControlDesign& design) const;
 
     /** A different drive was chosen: the folder list moves to that drive's current folder. */
     void chooseDrive(std::string_view drive);

@@ -325,17 +325,21 @@ void Panel::endNow()
     std::abort(); // a front end that returns from endProcessNow breaks its contract
 }
 
-JobPress Panel::pressJobButton(int slot)
+void Panel::pressJobButton(int slot)
 {
     m_frontEnd.setAutoHideTimer(false);
     if (this->slot(slot).isFree()) {
         m_frontEnd.showMessage(message(messages::NoJobText, messages::NoJobTitle, MessageIcon::Critical));
         // The message asks the worker to choose a job in the list: take them there.
         m_frontEnd.focusJobList();
-        return JobPress::Refused;
+        return;
     }
+    // The slot runs (and is shown running) while the worker chooses the activity.
     m_running = slot;
-    return JobPress::ChooseActivity;
+    const std::optional<Activity> chosen = m_frontEnd.chooseActivity(activityList(), m_activity);
+    if (!chosen)
+        closeActivityList();
+    startJob(slot, chosen);
 }
 
 void Panel::startJob(int slot, const std::optional<Activity>& chosen)
@@ -488,6 +492,40 @@ void Panel::moveOverDragStrip(float x, float y)
     const double dx = static_cast<double>(x) - static_cast<double>(m_drag.originX);
     const double dy = static_cast<double>(y) - static_cast<double>(m_drag.originY);
     m_frontEnd.movePanel({position.left + dx, position.top + dy});
+}
+
+bool Panel::pressControl(ControlRef control)
+{
+    switch (control.control) {
+    case PanelControl::JobButton:
+        pressJobButton(control.index);
+        break;
+    case PanelControl::StopAll:
+        stopAll();
+        break;
+    case PanelControl::InKey:
+        punchIn();
+        break;
+    case PanelControl::DigitKey:
+        keyDigit(control.index);
+        break;
+    case PanelControl::ClearKey:
+        clearKeypad();
+        break;
+    case PanelControl::HashKey:
+    case PanelControl::CloseButton:
+        hidePanel();
+        break;
+    case PanelControl::TitleWord:
+        showAbout();
+        break;
+    case PanelControl::ActivityNumber:
+        keepActivityNumber();
+        break;
+    default:
+        return false;
+    }
+    return true;
 }
 
 void Panel::releaseDragStrip()

@@ -7,6 +7,7 @@
 #include "delivery/TimeRecordWriter.h"
 #include "panel/ActivityList.h"
 #include "panel/PanelFrontEnd.h"
+#include "panel/PanelLayout.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 
@@ -81,13 +82,6 @@ enum class LoadOutcome
     Normal, ///< the data store is used; records go to its data file
     Fallback, ///< the store could not be used: the run reads the fallback folder and records go to the buffer
     NoStart, ///< no data folder is known: the program ends silently
-};
-
-/** What a press of a job button asks of the front end next. */
-enum class JobPress
-{
-    Refused, ///< a free slot: the worker was told so, nothing else happens
-    ChooseActivity, ///< the slot runs: show the activity dialog, then call `startJob`
 };
 
 /**
@@ -204,17 +198,14 @@ public:
     // ---- Timing ----
     /**
      * Press of the job button of `slot`: the auto-hide timer goes off; a free slot is refused
-     * with a message and the job list takes the focus; otherwise every slot goes idle and `slot`
-     * runs (its time counts from now on) and the front end is to ask for the activity.
+     * with a message and the job list takes the focus. Otherwise every slot goes idle and `slot`
+     * runs (its time counts from now on), and the front end asks the worker for the activity
+     * (`PanelFrontEnd::chooseActivity`). The activity chosen becomes the current one (and is
+     * stored); without a choice the current one stays and the dialog's list is read again at its
+     * next showing. Then a start record with the card number, the slot's card and the activity
+     * number, timed now; the keypad entry is emptied and the auto-hide timer starts.
      */
-    JobPress pressJobButton(int slot);
-    /**
-     * Ends an accepted press: the activity `chosen` in the dialog becomes the current one (and is
-     * stored); without a choice the current one stays. Appends a start record with the card
-     * number, the slot's card and the activity number, timed now; empties the keypad entry and
-     * starts the auto-hide timer.
-     */
-    void startJob(int slot, const std::optional<Activity>& chosen);
+    void pressJobButton(int slot);
     /** STOP ALL: every slot idle, one stop record, on every press. */
     void stopAll();
     /** IN: a short record of the keyed digits when any were keyed; then the keypad entry is emptied. */
@@ -261,10 +252,17 @@ public:
     void moveOverDragStrip(float x, float y);
     void releaseDragStrip();
 
+    /**
+     * A press of `control` (a click on it, Space or Enter on a button): the operation it stands
+     * for. False for a control that stands for none.
+     */
+    bool pressControl(ControlRef control);
+
     /** Where records go; the front end does not write records itself. */
     TimeRecordWriter& recordWriter() { return m_writer; }
 
 private:
+    void startJob(int slot, const std::optional<Activity>& chosen);
     void setActivity(const Activity& activity);
     void record(std::string_view line);
     /** Reads the job list of the data folder; one of the store is waited for until `waitUntil`. */

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/ActivityFile.h"
+
+#include <optional>
 #include <string>
 
 namespace shiftloom {
@@ -51,17 +54,16 @@ struct ScreenPosition
     bool operator==(const ScreenPosition&) const = default;
 };
 
+class ActivityList;
+
 /**
- * What the panel's model needs of the desktop it is shown on: message boxes, the locate and
- * about dialogs, the panel window itself, the one-shot auto-hide timer, the tray icon and the
+ * What the panel's model needs of the desktop it is shown on: message boxes, the activity, locate
+ * and about dialogs, the panel window itself, the one-shot auto-hide timer, the tray icon and the
  * end of the process. Each front end (Qt widgets, Win32 windows, a test's script) implements it.
  *
  * The model calls it only from inside one of its own operations; the front end renders the model
  * after every operation it calls. A call that shows something modally returns when it is closed;
  * the front end keeps delivering clock ticks meanwhile.
- *
- * The activity dialog is not here: the front end shows it itself between `Panel::pressJobButton`
- * and `Panel::startJob`.
  */
 class PanelFrontEnd
 {
@@ -70,6 +72,13 @@ public:
 
     /** Shows a modal message box and returns the button chosen (Ok for a box with one button). */
     virtual MessageAnswer showMessage(const Message& message) = 0;
+    /**
+     * Shows the activity dialog ("SELECT ACTIVITY") modally over the panel, listing `list` and
+     * showing `current` (or what was picked in this list before), after showing the panel as it
+     * stands (the slot pressed already running). Returns the activity picked, or none when the
+     * dialog was closed with its close box.
+     */
+    virtual std::optional<Activity> chooseActivity(const ActivityList& list, const Activity& current) = 0;
     /**
      * Shows the locate dialog, with which the worker names the data folder (its model is
      * `DataFolderDialog`). Modal: returns when it is closed. Modeless: returns at once.

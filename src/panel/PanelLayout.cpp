@@ -42,7 +42,6 @@ int tabIndexOf(ControlRef ref)
         o.push_back(ControlRef{PanelControl::CloseButton});
         o.push_back(ControlRef{PanelControl::CardNumber});
         o.push_back(ControlRef{PanelControl::Total});
-        o.push_back(ControlRef{PanelControl::IdleColourHolder});
         return o;
     }();
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -107,25 +106,9 @@ std::vector<ControlDesign> buildControls()
     add({.ref = ControlRef{PanelControl::Total}, .type = T::TextBox, .left = 1740, .top = 5400, .width = 1035, .height = 375,
         .caption = "00:00:00", .font = {"Arial", 9.75, true}, .alignment = Alignment::Centre});
 
-    // Beyond the right edge: holders, the keypad and the tray control.
-    for (int i = 0; i < kSlots; ++i) {
-        add({.ref = slotCard(i), .type = T::Label, .left = 3720, .top = 1680 + 360 * i, .width = 1035,
-            .height = 315, .font = {"Arial Narrow", 11.25, true}});
-    }
-    add({.ref = ControlRef{PanelControl::DataFolder}, .type = T::Label, .left = 5460, .top = 1440, .width = 75, .height = 675,
-        .caption = "c:\\", .font = kSansSerif, .visible = false});
+    // Beyond the right edge: the keypad and the tray control.
     add({.ref = ControlRef{PanelControl::InKey}, .type = T::Button, .left = 4980, .top = 3420, .width = 735, .height = 375,
         .caption = "IN", .backColour = RunningColour, .font = {"MS Sans Serif", 13.5, true}, .graphical = true});
-    add({.ref = ControlRef{PanelControl::IdleColourHolder}, .type = T::Button, .left = 4980, .top = 3300, .width = 495, .height = 255,
-        .backColour = IdleColour, .font = kArial});
-    add({.ref = ControlRef{PanelControl::DragFlag}, .type = T::Label, .left = 3120, .top = 60, .width = 435, .height = 195,
-        .caption = "N", .font = kArial});
-    add({.ref = ControlRef{PanelControl::DragOriginX}, .type = T::Label, .left = 3960, .top = 540, .width = 855, .height = 255,
-        .font = kArial});
-    add({.ref = ControlRef{PanelControl::DragOriginY}, .type = T::Label, .left = 3960, .top = 840, .width = 795, .height = 195,
-        .font = kArial});
-    add({.ref = ControlRef{PanelControl::KeypadEntry}, .type = T::Label, .left = 4920, .top = 4620, .width = 1035, .height = 255,
-        .font = kSansSerif});
     add({.ref = ControlRef{PanelControl::KeypadEcho}, .type = T::TextBox, .left = 5100, .top = 1260, .width = 1275, .height = 315,
         .font = kSansSerif});
     for (int i = 0; i < kSlots; ++i) {

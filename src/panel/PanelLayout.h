@@ -11,10 +11,9 @@
 namespace shiftloom {
 
 /**
- * The controls of the panel window, by what they are for. The window also carries controls
- * beyond its right edge (the keypad, the holders of the slots' cards, the data folder, the two
- * slot colours and the drag): never seen at the design size, but real, in the keyboard's focus
- * order, and showing the model's values.
+ * The controls of the panel window, by what they are for. The hidden keypad and the IN key lie
+ * beyond the window's right edge: never seen at the design size, but real, and in the keyboard's
+ * focus order. Everything the panel knows lives in its model, not in controls.
  */
 enum class PanelControl : std::uint8_t
 {
@@ -30,14 +29,7 @@ enum class PanelControl : std::uint8_t
     ElapsedBox, // array 0..9
     StopAll,
     Total,
-    SlotCard, // array 0..9
-    DataFolder,
     InKey,
-    IdleColourHolder,
-    DragFlag,
-    DragOriginX,
-    DragOriginY,
-    KeypadEntry,
     KeypadEcho,
     DigitKey, // array 0..9
     HashKey,
@@ -67,10 +59,6 @@ inline constexpr ControlRef jobButton(int slot)
 inline constexpr ControlRef elapsedBox(int slot)
 {
     return {PanelControl::ElapsedBox, slot};
-}
-inline constexpr ControlRef slotCard(int slot)
-{
-    return {PanelControl::SlotCard, slot};
 }
 inline constexpr ControlRef digitKey(int digit)
 {

@@ -3,7 +3,7 @@
 
 #include "panel/AboutBox.h"
 
-#include <QDialog>
+#include "qt/DescribedDialog.h"
 #include <span>
 #include <string_view>
 
@@ -26,10 +26,10 @@ bool startSystemInformation(std::span<const std::string_view> programs, std::str
 /**
  * The about box as a Qt dialog: modeless, fixed size, a close button but no minimize or maximize
  * button, its client area placed at the design position, the controls at their design places
- * (twips at 96 dots per inch). OK, Enter and Esc close it, and closing destroys it. The widgets
+ * (twips at the screen's scale). OK, Enter and Esc close it, and closing destroys it. The widgets
  * carry the name table's names (`controlName`) as object names.
  */
-class AboutDialog final : public QDialog
+class AboutDialog final : public DescribedDialog
 {
     Q_OBJECT
 public:
@@ -37,9 +37,6 @@ public:
     explicit AboutDialog(std::string_view appTitle, QWidget* parent = nullptr);
 
     const AboutBox& content() const { return m_content; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     AboutBox m_content;

@@ -1,61 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "ActivityDialog.h"
 
-#include "panel/Panel.h"
+#include "panel/ActivityList.h"
 #include "qt/DesignLook.h"
 #include "qt/PickComboBox.h"
 
 #include <QLineEdit>
 
 namespace shiftloom {
-namespace {
-
-constexpr int kClientWidth = 2400;
-constexpr int kClientHeight = 870;
-constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
-
-} // namespace
-
 ActivityDialog::ActivityDialog(QWidget* parent)
-    : QDialog(parent,
-        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-            | Qt::MSWindowsFixedSizeDialogHint)
-    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
-    , m_combo(new PickComboBox(this))
+    : DescribedDialog(ProgramWindow::ActivityDialog, parent)
+    , m_combo(controlAs<PickComboBox>(DialogControl::ActivityChoice))
 {
-    nameWindow(this, ProgramWindow::ActivityDialog);
-    setWindowTitle(QStringLiteral("SELECT ACTIVITY"));
-    setFont(designFont(kDialogFont));
-    setFixedSize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
-    setSizeGripEnabled(false);
-
-    m_combo->setGeometry(m_scale.toPixels(180, 240, 1995, 315));
-    nameDialogControl(m_combo, DialogControl::ActivityChoice); // after its place: its label stands beside it
-    // An activity item (code, "  :  ", number) is 21 characters; the stand-in for the dialog's
-    // font is wider than the original, so the box takes the narrow cut of the same face, in
-    // which the whole item fits the designed width.
-    QFont narrow = designFont(FontDesign{"Arial Narrow", kDialogFont.points, false});
-    m_combo->setFont(narrow);
     connect(m_combo, &PickComboBox::itemPicked, this, &ActivityDialog::picked);
 }
 
-std::optional<Activity> ActivityDialog::ask(Panel& panel, const QWidget* over)
+std::optional<Activity> ActivityDialog::ask(const ActivityList& list, const Activity& current, const QWidget* over)
 {
-    const ActivityList& list = panel.activityList();
     if (&list != m_shownList) {
         // A list read afresh shows the current activity; a kept one what was picked in it last.
         m_shownList = &list;
-        m_text = toQString(ActivityList::itemOf(panel.activity()));
+        m_text = toQString(ActivityList::itemOf(current));
     }
     showList(list);
     m_picked.reset();
     centreOn(over);
     exec();
-    if (!m_picked) {
-        // Closed with its close box: the list is read again at the next showing.
-        m_shownList = nullptr;
-        panel.closeActivityList();
-    }
+    if (!m_picked)
+        m_shownList = nullptr; // closed with its close box: the panel reads the list again
+
     return m_picked;
 }
 

@@ -2,15 +2,13 @@
 #pragma once
 
 #include "app/ActivityFile.h"
-#include "qt/TwipsScale.h"
+#include "qt/DescribedDialog.h"
 
-#include <QDialog>
 #include <optional>
 
 namespace shiftloom {
 
 class ActivityList;
-class Panel;
 class PickComboBox;
 
 /**
@@ -20,21 +18,23 @@ class PickComboBox;
  *
  * The widget outlives a showing: hidden after a pick, it keeps its list and shows the item picked.
  */
-class ActivityDialog final : public QDialog
+class ActivityDialog final : public DescribedDialog
 {
     Q_OBJECT
 public:
     explicit ActivityDialog(QWidget* parent = nullptr);
 
-    /** Shows the dialog modally, centred on `over` when that is shown, and returns the activity picked. */
-    std::optional<Activity> ask(Panel& panel, const QWidget* over);
+    /**
+     * Shows `list` modally, centred on `over` when that is shown, and returns the activity picked;
+     * none when closed with the close box. A list shown before shows what was picked in it last.
+     */
+    std::optional<Activity> ask(const ActivityList& list, const Activity& current, const QWidget* over);
 
 private:
     void showList(const ActivityList& list);
     void picked(const QString& item);
     void centreOn(const QWidget* over);
 
-    TwipsScale m_scale;
     PickComboBox* m_combo;
     const ActivityList* m_shownList = nullptr;
     std::optional<Activity> m_picked;

@@ -5,8 +5,10 @@
 #include "platform/Cp1252.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
+#include <QScreen>
 #include <QStringList>
 #include <QTextDocument>
 #include <QWidget>
@@ -177,6 +179,19 @@ void nameDialogControl(QWidget* widget, DialogControl control)
 {
     widget->setObjectName(toQString(controlName(control)));
     showAccessibleText(widget, dialogAccessibleText(control));
+}
+
+TwipsScale screenScale(const QScreen* screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? TwipsScale(screen->logicalDotsPerInch()) : TwipsScale();
+}
+
+QRect pixelRect(const TwipsScale& scale, int left, int top, int width, int height)
+{
+    const PixelRect r = scale.rect(left, top, width, height);
+    return {r.left, r.top, r.width(), r.height()};
 }
 
 } // namespace shiftloom

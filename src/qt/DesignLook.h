@@ -4,14 +4,17 @@
 #include "panel/Colour.h"
 #include "panel/ControlNames.h"
 #include "panel/PanelLayout.h"
+#include "panel/TwipsScale.h"
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <string>
 #include <string_view>
 
 class QPalette;
+class QScreen;
 class QWidget;
 
 namespace shiftloom {
@@ -34,6 +37,11 @@ void installFontStandIns();
 
 /** The design font: its family, its size in points and its weight. */
 QFont designFont(const FontDesign& font);
+
+/** The twips scale of `screen` (its logical dots per inch); the primary screen's when null. */
+TwipsScale screenScale(const QScreen* screen);
+/** A place in twips as a Qt rectangle at `scale`. */
+QRect pixelRect(const TwipsScale& scale, int left, int top, int width, int height);
 
 /** Text of the windows (Windows-1252 bytes) as Qt text, and back. */
 QString toQString(std::string_view cp1252);

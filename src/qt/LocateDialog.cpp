@@ -3,29 +3,18 @@
 
 #include "panel/DataFolderDialog.h"
 #include "qt/DesignLook.h"
-#include "qt/PanelLabel.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QHeaderView>
-#include <QIcon>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTimer>
 #include <QTreeView>
-#include <algorithm>
 
 namespace shiftloom {
 namespace {
-
-constexpr int kClientWidth = 6315;
-constexpr int kClientHeight = 4125;
-constexpr FontDesign kDialogFont{"MS Sans Serif", 8.25, false};
-constexpr Colour kStatusColour = 0x0000FFFFu; // yellow
 
 /** `path` is `folder` or lies inside it. */
 bool isWithin(const QString& path, const QString& folder)
@@ -35,48 +24,6 @@ bool isWithin(const QString& path, const QString& folder)
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     return path.startsWith(prefix);
 }
-
-/**
- * A frame with its caption set into its top edge, filled with its back colour. The controls of
- * the dialog lie inside it.
- */
-class CaptionFrame final : public QWidget
-{
-public:
-    CaptionFrame(const QString& caption, QColor back, QColor fore, QWidget* parent)
-        : QWidget(parent)
-        , m_caption(caption)
-        , m_back(back)
-        , m_fore(fore)
-    {
-    }
-    QString caption() const { return m_caption; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), m_back);
-        const QFontMetrics metrics(font());
-        const int lineY = metrics.height() / 2;
-        // An etched edge: a dark line with a light one just inside it.
-        const QRect edge = rect().adjusted(0, lineY, -2, -2);
-        painter.setPen(m_back.darker(160));
-        painter.drawRect(edge);
-        painter.setPen(m_back.lighter(170));
-        painter.drawRect(edge.translated(1, 1));
-        const int textX = metrics.averageCharWidth();
-        const QRect textRect(textX, 0, metrics.horizontalAdvance(m_caption) + 2, metrics.height());
-        painter.fillRect(textRect, m_back);
-        painter.setPen(m_fore);
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
-    }
-
-private:
-    QString m_caption;
-    QColor m_back;
-    QColor m_fore;
-};
 
 } // namespace
 
@@ -109,44 +56,26 @@ private:
 
 LocateDialog::LocateDialog(
     SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : DescribedDialog(ProgramWindow::LocateDialog, parent)
     , m_model(std::make_unique<DataFolderDialog>(settings, files, drives))
     , m_drives(drives)
-    , m_scale(TwipsScale::forScreen(parent ? parent->screen() : nullptr))
+    , m_drive(controlAs<QComboBox>(DialogControl::DriveList))
+    , m_tree(controlAs<QTreeView>(DialogControl::FolderTree))
+    , m_path(controlAs<QLineEdit>(DialogControl::PathBox))
+    , m_cancel(controlAs<QPushButton>(DialogControl::LocateCancel))
+    , m_ok(controlAs<QPushButton>(DialogControl::LocateOk))
 {
-    nameWindow(this, ProgramWindow::LocateDialog);
-    setWindowTitle(QStringLiteral("LOCATE DATA FOLDER"));
-    // The dialog shows no icon: an empty one would fall back to the program's.
-    QPixmap noIcon(16, 16);
-    noIcon.fill(Qt::transparent);
-    setWindowIcon(QIcon(noIcon));
-    setFont(designFont(kDialogFont));
-    resize(m_scale.toPixels(kClientWidth), m_scale.toPixels(kClientHeight));
-    createControls();
+    for (const std::string& drive : m_drives.drives())
+        m_drive->addItem(toQString(drive));
+    setUpFolderTree();
     connectEvents();
     render();
-    m_cancel->setFocus(Qt::OtherFocusReason);
 }
 
 LocateDialog::~LocateDialog() = default;
 
-void LocateDialog::createControls()
+void LocateDialog::setUpFolderTree()
 {
-    const QPalette standard = palette();
-    const QColor shadow = toQColor(colours::ButtonShadow, standard);
-    auto* frame = new CaptionFrame(QStringLiteral("Please locate Card-Warden data store: "),
-        shadow,
-        toQColor(colours::HighlightText, standard),
-        this);
-    nameDialogControl(frame, DialogControl::LocateFrame);
-    frame->setGeometry(m_scale.toPixels(0, 0, 6450, 4380));
-
-    m_drive = new QComboBox(frame);
-    m_drive->setGeometry(m_scale.toPixels(180, 315, 3480, 315));
-    nameDialogControl(m_drive, DialogControl::DriveList); // after its place: its label stands beside it
-    for (const std::string& drive : m_drives.drives())
-        m_drive->addItem(toQString(drive));
-
     m_folders = new QFileSystemModel(this);
     m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_folders->setReadOnly(true);
@@ -155,9 +84,6 @@ void LocateDialog::createControls()
     m_filter->setDynamicSortFilter(true);
     m_filter->setSortCaseSensitivity(Qt::CaseInsensitive);
     m_filter->sort(0, Qt::AscendingOrder);
-    m_tree = new QTreeView(frame);
-    nameDialogControl(m_tree, DialogControl::FolderTree);
-    m_tree->setGeometry(m_scale.toPixels(180, 720, 4920, 2565));
     m_tree->setModel(m_filter);
     m_tree->setHeaderHidden(true);
     for (int column = 1; column < m_folders->columnCount(); ++column)
@@ -165,47 +91,6 @@ void LocateDialog::createControls()
     m_tree->setUniformRowHeights(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-
-    m_status = new PanelLabel(frame);
-    nameDialogControl(m_status, DialogControl::LocateStatus);
-    // The design lets the status line run a little past the dialog's right edge, which would cut
-    // off the end of its right-aligned text; it ends at the edge instead.
-    m_status->setGeometry(m_scale.toPixels(4050, 360, std::min(2310, kClientWidth - 4050), 240));
-    m_status->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_status->setAutoFillBackground(true);
-    QPalette statusPalette = m_status->palette();
-    statusPalette.setColor(QPalette::Window, shadow);
-    statusPalette.setColor(QPalette::WindowText, toQColor(kStatusColour, standard));
-    m_status->setPalette(statusPalette);
-
-    auto* pathLabel = new PanelLabel(frame);
-    nameDialogControl(pathLabel, DialogControl::PathCaption);
-    pathLabel->setGeometry(m_scale.toPixels(180, 3360, 1695, 195));
-    pathLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    pathLabel->setText(QStringLiteral("Or enter UNC path:"));
-
-    m_path = new QLineEdit(frame);
-    nameDialogControl(m_path, DialogControl::PathBox);
-    m_path->setGeometry(m_scale.toPixels(180, 3600, 4935, 315));
-
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), frame);
-    nameDialogControl(m_cancel, DialogControl::LocateCancel);
-    m_cancel->setGeometry(m_scale.toPixels(5265, 3015, 915, 375));
-    m_ok = new QPushButton(QStringLiteral("OK"), frame);
-    nameDialogControl(m_ok, DialogControl::LocateOk);
-    m_ok->setGeometry(m_scale.toPixels(5280, 3555, 915, 375));
-    m_ok->setEnabled(false);
-    // Neither button is the default: Enter in the path box or the tree chooses nothing.
-    for (QPushButton* button : {m_cancel, m_ok}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        button->setFocusPolicy(Qt::StrongFocus);
-    }
-
-    QWidget::setTabOrder(m_cancel, m_ok);
-    QWidget::setTabOrder(m_ok, m_tree);
-    QWidget::setTabOrder(m_tree, m_drive);
-    QWidget::setTabOrder(m_drive, m_path);
 }
 
 void LocateDialog::connectEvents()
@@ -250,11 +135,8 @@ void LocateDialog::render()
     m_rendering = true;
     showDrive(toQString(m_model->drive()));
     showFolder(toQString(m_model->folder()));
-    m_status->setText(toQString(m_model->status()));
-    m_ok->setEnabled(m_model->okEnabled());
-    const QString typed = toQString(m_model->typedPath());
-    if (m_path->text() != typed)
-        m_path->setText(typed);
+    for (const DialogControl shown : {DialogControl::LocateStatus, DialogControl::PathBox, DialogControl::LocateOk})
+        showState(shown, m_model->controlState(dialogControl(shown)));
     m_rendering = false;
     if (m_model->closed() && isVisible())
         done(QDialog::Accepted);

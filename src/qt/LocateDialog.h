@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "qt/TwipsScale.h"
+#include "qt/DescribedDialog.h"
 
-#include <QDialog>
 #include <memory>
 
 class QComboBox;
 class QFileSystemModel;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
@@ -33,7 +31,7 @@ class FolderTreeFilter;
  * It closes itself when the model says so: `exec()` returns then, and a dialog shown without
  * waiting goes away.
  */
-class LocateDialog final : public QDialog
+class LocateDialog final : public DescribedDialog
 {
     Q_OBJECT
 public:
@@ -51,7 +49,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void createControls();
+    void setUpFolderTree();
     void connectEvents();
     /** Shows the model's state; the folder tree moves only when the model's folder is not its own. */
     void render();
@@ -61,13 +59,11 @@ private:
 
     std::unique_ptr<DataFolderDialog> m_model;
     platform::DriveList& m_drives;
-    TwipsScale m_scale;
     QFileSystemModel* m_folders = nullptr;
     QString m_pendingFolder; ///< the folder list's path, until the tree can show it
     FolderTreeFilter* m_filter = nullptr;
     QComboBox* m_drive = nullptr;
     QTreeView* m_tree = nullptr;
-    QLabel* m_status = nullptr;
     QLineEdit* m_path = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_ok = nullptr;

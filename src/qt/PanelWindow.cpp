@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
 namespace shiftloom {
@@ -53,21 +52,10 @@ Qt::Alignment textBoxAlignment(Alignment alignment)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// A drag position as the decimal text its holder shows: single precision, no needless digits.
-std::string positionText(float value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
 constexpr ControlRef kDragStrip{PanelControl::DragStrip};
-constexpr ControlRef kClock{PanelControl::Clock};
 constexpr ControlRef kJobList{PanelControl::JobList};
 constexpr ControlRef kCardNumber{PanelControl::CardNumber};
-constexpr ControlRef kActivityCode{PanelControl::ActivityCode};
 constexpr ControlRef kActivityNumber{PanelControl::ActivityNumber};
-constexpr ControlRef kTotal{PanelControl::Total};
 constexpr ControlRef kInKey{PanelControl::InKey};
 constexpr ControlRef kKeypadEcho{PanelControl::KeypadEcho};
 
@@ -77,7 +65,7 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     // A thin fixed frame and no title bar: the window manager draws the border only.
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_panel(panel)
-    , m_scale(TwipsScale::forScreen(nullptr))
+    , m_scale(screenScale(nullptr))
 {
     installFontStandIns();
     nameWindow(this, ProgramWindow::Panel);
@@ -85,12 +73,11 @@ PanelWindow::PanelWindow(Panel& panel, QWidget* parent)
     setAccessibleName(toQString(kPanelAccessibleName));
     const PanelDesign& design = panelDesign();
     setFont(designFont(design.font));
-    setFixedSize(m_scale.toPixels(design.clientWidth), m_scale.toPixels(design.clientHeight));
+    setFixedSize(m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight));
 
     createControls();
     connectEvents();
     setTabOrder();
-    showAccessibleTexts();
 
     // The focus starts on the first control of the focus order, the hidden "IN" key.
     if (QWidget* first = control(kInKey))
@@ -121,18 +108,13 @@ void PanelWindow::createControls()
         // label takes that room rather than cutting off the last digit.
         if (design.ref == kActivityNumber)
             width = std::max(width, panelDesign().clientWidth - design.left);
-        widget->setGeometry(m_scale.toPixels(design.left, design.top, width, design.height));
+        widget->setGeometry(pixelRect(m_scale, design.left, design.top, width, design.height));
         if (!design.font.family.empty())
             widget->setFont(designFont(design.font));
         m_controls[controlIndex(design.ref)] = widget;
-        showText(design.ref, std::string(design.caption));
-        showBackColour(design.ref, design.backColour);
-        widget->setToolTip(plainToolTip(design.toolTip));
-        widget->setVisible(design.visible);
     }
     m_jobList = static_cast<PickComboBox*>(control(kJobList));
     m_cardBox = static_cast<QLineEdit*>(control(kCardNumber));
-    render();
 }
 
 QWidget* PanelWindow::createControl(const ControlDesign& design)
@@ -180,33 +162,28 @@ template<typename Act> void PanelWindow::act(Act&& operation)
 
 void PanelWindow::connectEvents()
 {
-    auto onClick = [this](ControlRef ref, auto operation) {
-        connect(static_cast<QPushButton*>(control(ref)), &QPushButton::clicked, this, [this, operation] {
-            act(operation);
-        });
-    };
+    // A press of a button or a click on a label is the operation it stands for.
+    for (const ControlDesign& design : panelControls()) {
+        const ControlRef ref = design.ref;
+        const auto press = [this, ref] { act([this, ref] { m_panel.pressControl(ref); }); };
+        if (auto* button = qobject_cast<QPushButton*>(control(ref)))
+            connect(button, &QPushButton::clicked, this, press);
+        else if (auto* label = qobject_cast<PanelLabel*>(control(ref)))
+            connect(label, &PanelLabel::clicked, this, press);
+    }
     for (int i = 0; i < Panel::kSlotCount; ++i) {
-        connect(static_cast<QPushButton*>(control(jobButton(i))), &QPushButton::clicked, this, [this, i] {
-            pressJobButton(i);
-        });
         connect(static_cast<QLineEdit*>(control(elapsedBox(i))),
             &QLineEdit::textEdited,
             this,
             [this, i](const QString& text) {
                 // The box keeps what the worker typed until the time it stands for changes.
                 m_panel.editElapsed(i, fromQString(text));
-                m_shownElapsed[static_cast<std::size_t>(i)] = m_panel.slot(i).elapsed;
+                m_view.edited(m_panel, elapsedBox(i));
             });
-        onClick(digitKey(i), [this, i] { m_panel.keyDigit(i); });
     }
-    onClick({PanelControl::StopAll}, [this] { m_panel.stopAll(); });
-    onClick(kInKey, [this] { m_panel.punchIn(); });
-    onClick({PanelControl::HashKey}, [this] { m_panel.hidePanel(); });
-    onClick({PanelControl::ClearKey}, [this] { m_panel.clearKeypad(); });
-    onClick({PanelControl::CloseButton}, [this] { m_panel.hidePanel(); });
-
     connect(m_cardBox, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_panel.setCardNumber(fromQString(text));
+        m_view.edited(m_panel, kCardNumber);
     });
     m_cardBox->installEventFilter(this);
     // The keypad's echo changes only with the keypad: typing, pasting or dropping into it does
@@ -217,18 +194,11 @@ void PanelWindow::connectEvents()
 
     connect(m_jobList, &PickComboBox::textTyped, this, [this](const QString& text) {
         m_panel.typeInJobList(fromQString(text));
+        m_view.edited(m_panel, kJobList);
     });
     connect(m_jobList, &PickComboBox::itemPicked, this, [this](const QString& item) {
+        m_view.forget(kJobList); // the box shows the item picked now
         act([this, line = fromQString(item)] { m_panel.assignJob(line); });
-    });
-
-    for (int i = 0; i < 2; ++i) {
-        connect(static_cast<PanelLabel*>(control(titleWord(i))), &PanelLabel::clicked, this, [this] {
-            act([this] { m_panel.showAbout(); });
-        });
-    }
-    connect(static_cast<PanelLabel*>(control(kActivityNumber)), &PanelLabel::clicked, this, [this] {
-        m_panel.keepActivityNumber();
     });
 
     // Any mouse button drags the panel.
@@ -274,21 +244,16 @@ QPointF PanelWindow::positionInDragStrip(const QMouseEvent* event) const
     // position: while the window system is still carrying out the last move, the two differ, and
     // the drag would overshoot and jitter. Against the believed place each move is exact.
     const QPoint stripOrigin = geometry().topLeft() + control(kDragStrip)->pos();
-    return m_scale.toTwips(event->globalPosition() - QPointF(stripOrigin));
+    const QPointF at = event->globalPosition() - QPointF(stripOrigin);
+    return {m_scale.twips(at.x()), m_scale.twips(at.y())};
 }
 
-void PanelWindow::pressJobButton(int slot)
+std::optional<Activity> PanelWindow::askActivity(const ActivityList& list, const Activity& current)
 {
-    if (m_panel.pressJobButton(slot) == JobPress::Refused) {
-        render();
-        return;
-    }
-    // The slot runs (and is shown running) while the worker chooses the activity.
     render();
     if (!m_activityDialog)
         m_activityDialog = new ActivityDialog(this);
-    const std::optional<Activity> chosen = m_activityDialog->ask(m_panel, this);
-    act([&] { m_panel.startJob(slot, chosen); });
+    return m_activityDialog->ask(list, current, this);
 }
 
 void PanelWindow::showFromTray()
@@ -300,66 +265,26 @@ void PanelWindow::render()
 {
     if (!isVisible())
         return;
-    showText(kClock, timeText(m_panel.clockDisplay()));
-    showText(kActivityCode, m_panel.activity().code);
-    showText(kActivityNumber, m_panel.activity().number);
-    showText(kCardNumber, m_panel.cardNumber());
-    for (int i = 0; i < Panel::kSlotCount; ++i) {
-        const auto index = static_cast<std::size_t>(i);
-        const JobSlot& slot = m_panel.slot(i);
-        showJobButton(i);
-        if (m_shownElapsed[index] != slot.elapsed) {
-            m_shownElapsed[index] = slot.elapsed;
-            showText(elapsedBox(i), timeText(slot.elapsed));
-        }
-        showText(slotCard(i), slot.card);
-    }
-    if (m_shownRunning != m_panel.runningSlot()) {
-        if (m_shownRunning)
-            showBackColour(jobButton(*m_shownRunning), IdleColour);
-        m_shownRunning = m_panel.runningSlot();
-        if (m_shownRunning)
-            showBackColour(jobButton(*m_shownRunning), RunningColour);
-    }
-    showText(kTotal, timeText(m_panel.totalElapsed()));
-    showText({PanelControl::DataFolder}, m_panel.dataFolder());
-    const Drag& drag = m_panel.drag();
-    showText({PanelControl::DragFlag}, drag.active ? "Y" : "N");
-    if (drag.active) {
-        showText({PanelControl::DragOriginX}, positionText(drag.originX));
-        showText({PanelControl::DragOriginY}, positionText(drag.originY));
-    }
-    showText({PanelControl::KeypadEntry}, m_panel.keypadEntry());
-    showText(kKeypadEcho, m_panel.keypadEcho());
-    if (m_shownJobList != m_panel.jobListVersion()) {
+    const PanelView::Changes changes = m_view.update(m_panel);
+    if (changes.jobList) {
         // The list shows the panel's lines where they are, sorted; it is told again at every
         // refill, before anything else runs.
-        m_shownJobList = m_panel.jobListVersion();
         m_jobList->setLines(m_panel.jobList(), displayOrder(m_panel.jobList()));
     }
-    m_jobList->showText(toQString(m_panel.jobListText()));
-    showAccessibleTexts();
-}
-
-void PanelWindow::showAccessibleTexts()
-{
-    for (const ControlDesign& design : panelControls()) {
-        if (QWidget* widget = control(design.ref))
-            showAccessibleText(widget, accessibleText(m_panel, design.ref));
+    const auto designs = panelControls();
+    for (const std::size_t i : changes.controls) {
+        QWidget* widget = m_controls[i];
+        if (!widget)
+            continue;
+        const ControlState& state = m_view.state(i);
+        showText(designs[i].ref, state.text);
+        showColours(designs[i], state);
+        widget->setToolTip(plainToolTip(state.toolTip));
+        widget->setEnabled(state.enabled);
+        if (widget->isHidden() == state.visible)
+            widget->setVisible(state.visible);
+        showAccessibleText(widget, state.accessible);
     }
-}
-
-void PanelWindow::showJobButton(int slot)
-{
-    const auto index = static_cast<std::size_t>(slot);
-    const JobSlot& now = m_panel.slot(slot);
-    std::optional<JobSlot>& shown = m_shownSlot[index];
-    QWidget* button = control(jobButton(slot));
-    if (!shown || shown->job != now.job)
-        static_cast<QPushButton*>(button)->setText(buttonText(now.job));
-    if (!shown || shown->description != now.description)
-        button->setToolTip(plainToolTip(now.description));
-    shown = now;
 }
 
 void PanelWindow::showText(ControlRef ref, const std::string& text)
@@ -399,12 +324,10 @@ void PanelWindow::showText(ControlRef ref, const std::string& text)
     }
 }
 
-void PanelWindow::showBackColour(ControlRef ref, Colour back)
+void PanelWindow::showColours(const ControlDesign& design, const ControlState& state)
 {
-    QWidget* widget = control(ref);
-    if (!widget)
-        return;
-    const ControlDesign& design = designOf(ref);
+    QWidget* widget = control(design.ref);
+    const Colour back = state.back;
     const QPalette standard = QApplication::palette(widget);
     auto colourOr = [&standard](Colour colour, QPalette::ColorRole role) {
         return colour == kDefaultColour ? standard.color(role) : toQColor(colour, standard);
@@ -414,18 +337,18 @@ void PanelWindow::showBackColour(ControlRef ref, Colour back)
     case ControlType::Label:
         widget->setAutoFillBackground(!design.transparent);
         palette.setColor(QPalette::Window, colourOr(back, QPalette::Button));
-        palette.setColor(QPalette::WindowText, colourOr(design.foreColour, QPalette::WindowText));
+        palette.setColor(QPalette::WindowText, colourOr(state.fore, QPalette::WindowText));
         widget->setPalette(palette);
         break;
     case ControlType::Button:
         if (design.graphical) {
             static_cast<GraphicalButton*>(widget)->setColours(
-                colourOr(back, QPalette::Button), colourOr(design.foreColour, QPalette::ButtonText));
+                colourOr(back, QPalette::Button), colourOr(state.fore, QPalette::ButtonText));
         }
         break;
     case ControlType::TextBox:
         palette.setColor(QPalette::Base, colourOr(back, QPalette::Base));
-        palette.setColor(QPalette::Text, colourOr(design.foreColour, QPalette::Text));
+        palette.setColor(QPalette::Text, colourOr(state.fore, QPalette::Text));
         widget->setPalette(palette);
         break;
     case ControlType::ComboBox:

@@ -3,7 +3,8 @@
 
 #include "panel/Panel.h"
 #include "panel/PanelLayout.h"
-#include "qt/TwipsScale.h"
+#include "panel/PanelView.h"
+#include "panel/TwipsScale.h"
 
 #include <QWidget>
 #include <array>
@@ -22,15 +23,15 @@ class PickComboBox;
 
 /**
  * The panel on the screen: a narrow window with a thin fixed frame, no title bar and no taskbar
- * button, rendering the `Panel`. Every control of the layout is a real widget at its place, the
- * keypad and the holders beyond the right edge included: the window is as wide as its visible
- * part, so those are clipped away, yet the keyboard focus still walks through them in the
- * layout's order.
+ * button, painting its `PanelView` of the `Panel`. Every control of the layout is a real widget at
+ * its place, the keypad beyond the right edge included: the window is as wide as its visible
+ * part, so that is clipped away, yet the keyboard focus still walks through it in the layout's
+ * order.
  *
- * Every act of the worker goes to the panel operation it stands for, and the window renders the
- * panel after each (only the widgets whose value changed; nothing while the window is hidden,
- * everything when it is shown). A job press shows the activity dialog between the press and the
- * start. Widgets carry the names of `objectNameOf`, so that tests and tools can find them.
+ * Every act of the worker goes to the panel operation it stands for, and the window paints what
+ * the view says changed after each (nothing while the window is hidden; what changed meanwhile
+ * when it is shown). Widgets carry the names of `objectNameOf`, so that tests and tools can find
+ * them.
  */
 class PanelWindow final : public QWidget
 {
@@ -50,8 +51,8 @@ public:
     /** A left click on the tray icon, or a second start of the program: shows the panel and reads the job list again.
      */
     void showFromTray();
-    /** Presses the job button of `slot`, as a click does. */
-    void pressJobButton(int slot);
+    /** Shows the panel as it stands, then asks for the activity in the activity dialog over it. */
+    std::optional<Activity> askActivity(const ActivityList& list, const Activity& current);
 
     /**
      * The run ends (the session ends or a signal asks the program to end): runs the end of the
@@ -78,10 +79,7 @@ private:
     /** Runs one panel operation for the worker's act, then renders the panel. */
     template<typename Act> void act(Act&& operation);
     void showText(ControlRef ref, const std::string& text);
-    void showJobButton(int slot);
-    void showBackColour(ControlRef ref, Colour back);
-    /** The texts a screen reader reads for each control, as the panel stands now. */
-    void showAccessibleTexts();
+    void showColours(const ControlDesign& design, const ControlState& state);
     /** A mouse event on the drag strip: the pointer's place in twips from the strip's corner. */
     QPointF positionInDragStrip(const QMouseEvent* event) const;
 
@@ -91,11 +89,7 @@ private:
     PickComboBox* m_jobList = nullptr;
     QLineEdit* m_cardBox = nullptr;
     ActivityDialog* m_activityDialog = nullptr;
-    /** The running time each box shows, so that a box the worker typed into keeps the text until the time changes. */
-    std::array<std::optional<ElapsedTime>, Panel::kSlotCount> m_shownElapsed{};
-    std::array<std::optional<JobSlot>, Panel::kSlotCount> m_shownSlot{};
-    std::optional<int> m_shownRunning;
-    std::uint64_t m_shownJobList = 0;
+    PanelView m_view;
     bool m_ended = false;
 };
 

@@ -142,6 +142,11 @@ MessageAnswer QtFrontEnd::showMessage(const Message& request)
     return chosen == box.button(QMessageBox::Yes) ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+std::optional<Activity> QtFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
+{
+    return m_window ? m_window->askActivity(list, current) : std::nullopt;
+}
+
 void QtFrontEnd::showLocateDialog(DialogMode mode)
 {
     if (mode == DialogMode::Modal) {
@@ -189,7 +194,7 @@ ScreenPosition QtFrontEnd::panelPosition() const
         return {};
     const TwipsScale& scale = m_window->scale();
     const QPoint position = m_window->pos();
-    return {scale.toTwips(position.x()), scale.toTwips(position.y())};
+    return {scale.twips(position.x()), scale.twips(position.y())};
 }
 
 void QtFrontEnd::movePanel(ScreenPosition position)
@@ -197,7 +202,7 @@ void QtFrontEnd::movePanel(ScreenPosition position)
     if (!m_window)
         return;
     const TwipsScale& scale = m_window->scale();
-    m_window->move(scale.toPixels(position.left), scale.toPixels(position.top));
+    m_window->move(scale.pixels(position.left), scale.pixels(position.top));
 }
 
 void QtFrontEnd::focusJobList()

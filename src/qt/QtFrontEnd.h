@@ -59,6 +59,7 @@ public:
     LocateDialog* modelessLocateDialog() const;
 
     MessageAnswer showMessage(const Message& message) override;
+    std::optional<Activity> chooseActivity(const ActivityList& list, const Activity& current) override;
     void showLocateDialog(DialogMode mode) override;
     void showAboutBox() override;
     void showPanel() override;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QByteArray>
+#include "platform/posix/InstanceLock.h"
+
 #include <QObject>
 #include <QString>
 
@@ -26,17 +27,13 @@ class SingleInstance final : public QObject
 {
     Q_OBJECT
 public:
-    enum class Claim
-    {
-        /** This process is the panel: it holds the lock and listens. */
-        First,
-        /** A panel runs already and was told to show itself; this process should end. */
-        HandedOver,
-        /** A panel runs already but did not answer; this process should end all the same. */
-        NoAnswer,
-        /** No runtime folder or lock could be had: this process runs as the panel, unguarded. */
-        Unguarded,
-    };
+    /**
+     * First: this process is the panel (it holds the lock and listens); HandedOver: a panel runs
+     * already and was told to show itself, this process should end; NoAnswer: a panel runs already
+     * but did not answer, this process should end all the same; Unguarded: no runtime folder or
+     * lock could be had, this process runs as the panel, unguarded.
+     */
+    using Claim = platform::InstanceLock::Claim;
 
     /** `displayName` tells apart the worker's displays: one panel each. */
     explicit SingleInstance(const QString& displayName, QObject* parent = nullptr);
@@ -58,14 +55,7 @@ signals:
     void showRequested();
 
 private:
-    bool handOver() const;
-    void listen();
-    void acceptCallers();
-
-    QString m_base;
-    QByteArray m_socketPath;
-    int m_lockFd = -1;
-    int m_listenFd = -1;
+    platform::InstanceLock m_lock;
     QSocketNotifier* m_listener = nullptr;
 };
 

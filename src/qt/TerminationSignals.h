@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QObject>
+#ifndef _WIN32
+#include "platform/posix/SignalPipe.h"
+#endif
 
-class QSocketNotifier;
+#include <QObject>
 
 namespace shiftloom {
 
 /**
  * Turns the signals that ask a program to end (SIGTERM, SIGHUP, SIGINT) into a Qt signal on the
- * event loop. The signal handler only writes the signal's number into a pipe; everything else
- * runs on the user-interface thread when the event loop reads it. Only one instance may exist.
- * On Windows it is inert.
+ * event loop: the event loop reads them from a `platform::SignalPipe`, so everything runs on the
+ * user-interface thread. Only one instance may exist. On Windows it is inert.
  */
 class TerminationSignals final : public QObject
 {
@@ -26,10 +27,10 @@ signals:
     /** One of the signals arrived; told once per signal delivered. */
     void received(int signalNumber);
 
+#ifndef _WIN32
 private:
-    void readPipe();
-
-    QSocketNotifier* m_notifier = nullptr;
+    platform::SignalPipe m_pipe;
+#endif
 };
 
 } // namespace shiftloom

@@ -5,6 +5,7 @@
 #include "app/SettingsStore.h"
 #include "panel/CommandLine.h"
 #include "panel/Panel.h"
+#include "panel/PanelView.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/HostFiles.h"
@@ -12,6 +13,7 @@
 #include "platform/qt/QtSettingsBackend.h"
 #include "qt/AboutBoxLauncher.h"
 #include "qt/AppIcon.h"
+#include "qt/DesignLook.h"
 #include "qt/DesktopSession.h"
 #include "qt/DisplayLossGuard.h"
 #include "qt/PanelWindow.h"
@@ -96,8 +98,7 @@ int main(int argc, char** argv)
     PanelWindow window(panel);
     frontEnd.attach(panel, window);
 
-    // The tooltip shows with a blank on either side of its text, as it always has.
-    TrayIcon tray(icon, QStringLiteral("   Ovix Tick-Fob "), [&window] { window.showFromTray(); });
+    TrayIcon tray(icon, toQString(trayToolTip()), [&window] { window.showFromTray(); });
     frontEnd.setTrayIconShower([&tray](bool visible) { tray.show(visible); });
     // The panel hides itself after a job press only into a tray that is there to bring it back;
     // without one (a desktop with no notification area) it stays shown.

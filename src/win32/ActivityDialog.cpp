@@ -2,36 +2,12 @@
 #include "ActivityDialog.h"
 
 namespace shiftloom::win32 {
-namespace {
-
-constexpr int kListId = 100;
-
-} // namespace
-
 ActivityDialog::ActivityDialog(HWND panel, const std::vector<std::string>& items, const Activity& current)
     : m_panel(panel)
     , m_items(items)
 {
-    // A fixed dialog frame with a close box only; owned by the panel, so no taskbar button.
-    create("SELECT ACTIVITY",
-        WS_POPUP | WS_CAPTION | WS_SYSMENU,
-        WS_EX_DLGMODALFRAME,
-        panel,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        2400,
-        870);
-    showProgramIcons();
-    m_list = addControl(L"COMBOBOX",
-        "",
-        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-        0,
-        kListId,
-        180,
-        240,
-        1995,
-        315 + 3000);
-    setAccessibleText(m_list, dialogAccessibleText(DialogControl::ActivityChoice));
+    build(ProgramWindow::ActivityDialog, panel);
+    m_list = control(DialogControl::ActivityChoice);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const LRESULT at = SendMessageW(m_list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[i]).c_str()));
         if (at >= 0)
@@ -41,14 +17,14 @@ ActivityDialog::ActivityDialog(HWND panel, const std::vector<std::string>& items
     centreOn(panel);
 }
 
-ActivityChoice ActivityDialog::run()
+std::optional<Activity> ActivityDialog::run()
 {
     ShowWindow(m_window, SW_SHOW);
     SetForegroundWindow(m_window);
     SetFocus(m_list);
     runModal(m_window, m_panel, [this] { return m_done; });
     ShowWindow(m_window, SW_HIDE);
-    return m_choice;
+    return m_picked;
 }
 
 void ActivityDialog::pick()
@@ -60,7 +36,7 @@ void ActivityDialog::pick()
     const LRESULT place = SendMessageW(m_list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
     if (place == CB_ERR || static_cast<std::size_t>(place) >= m_items.size())
         return;
-    m_choice.picked = ActivityList::activityOf(m_items[static_cast<std::size_t>(place)]);
+    m_picked = ActivityList::activityOf(m_items[static_cast<std::size_t>(place)]);
     m_done = true;
 }
 
@@ -68,7 +44,7 @@ LRESULT ActivityDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kListId) {
+        if (reinterpret_cast<HWND>(lParam) == m_list) {
             switch (HIWORD(wParam)) {
             case CBN_DROPDOWN:
                 m_dropped = true;
@@ -90,7 +66,6 @@ LRESULT ActivityDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_CLOSE:
-        m_choice.closedWithCloseBox = true;
         m_done = true;
         return 0;
     default:

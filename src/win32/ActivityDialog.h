@@ -10,14 +10,6 @@
 
 namespace shiftloom::win32 {
 
-/** How the activity dialog ended. */
-struct ActivityChoice
-{
-    /** The activity picked; none when the dialog was closed with its close box. */
-    std::optional<Activity> picked;
-    bool closedWithCloseBox = false;
-};
-
 /**
  * The activity dialog ("SELECT ACTIVITY"): one combo box listing Card-Warden's activities, shown
  * modally over the panel when a job starts. Picking an item ends it with that activity; its close
@@ -28,8 +20,11 @@ class ActivityDialog final : public DialogWindow
 public:
     ActivityDialog(HWND panel, const std::vector<std::string>& items, const Activity& current);
 
-    /** Shows the dialog centred on the panel and waits until an item is picked or it is closed. */
-    ActivityChoice run();
+    /**
+     * Shows the dialog centred on the panel and waits until an item is picked (the answer) or
+     * the dialog is closed with its close box (none).
+     */
+    std::optional<Activity> run();
 
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -40,7 +35,7 @@ private:
     HWND m_list = nullptr;
     bool m_dropped = false;
     bool m_done = false;
-    ActivityChoice m_choice;
+    std::optional<Activity> m_picked;
 };
 
 } // namespace shiftloom::win32

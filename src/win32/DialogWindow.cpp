@@ -7,11 +7,13 @@ namespace shiftloom::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ShiftLoomDialog";
+/** Control ids start here: clear of IDOK, IDCANCEL and the id of a combo box's own edit box. */
+constexpr int kFirstControlId = 2000;
 
 } // namespace
 
 DialogWindow::DialogWindow()
-    : m_scale(TwipsScale::ofWindow(nullptr))
+    : m_scale(scaleOfWindow(nullptr))
     , m_gdi(m_scale)
 {
 }
@@ -25,8 +27,7 @@ DialogWindow::~DialogWindow()
     }
 }
 
-void DialogWindow::create(
-    std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height)
+void DialogWindow::build(ProgramWindow which, HWND owner, std::string_view title)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     static const bool registered = [instance] {
@@ -40,24 +41,33 @@ void DialogWindow::create(
         return RegisterClassExW(&windowClass) != 0;
     }();
     (void)registered;
+    const DialogDesign& design = dialogDesign(which);
+    m_which = which;
+    // A window of its own has a taskbar button and no owner; the others belong to the panel.
+    if (design.ownTaskbarButton)
+        owner = nullptr;
+    m_style = WS_CAPTION | WS_CLIPCHILDREN | (design.ownTaskbarButton ? WS_OVERLAPPED : WS_POPUP)
+        | (design.closeBox ? WS_SYSMENU : 0) | (design.sizable ? WS_THICKFRAME : 0);
+    m_exStyle = design.ownTaskbarButton ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME;
     // Made where its owner is, at the scale of that monitor (it goes to another with its owner).
     if (owner)
-        m_scale = TwipsScale::ofWindow(owner);
+        m_scale = scaleOfWindow(owner);
     m_gdi = GdiCache(m_scale);
-    m_clientTwips = SIZE{width, height};
-    m_style = style;
-    m_exStyle = exStyle;
-    const RECT frame = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
+    m_clientTwips = SIZE{design.clientWidth, design.clientHeight};
+    const RECT frame = windowFrame(m_scale,
+        RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)},
+        m_style,
+        m_exStyle);
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
-    if (left != CW_USEDEFAULT) {
-        x = m_scale.x(left) + frame.left;
-        y = m_scale.y(top) + frame.top;
+    if (design.clientLeft >= 0) {
+        x = m_scale.pixels(design.clientLeft) + frame.left;
+        y = m_scale.pixels(design.clientTop) + frame.top;
     }
-    CreateWindowExW(exStyle,
+    CreateWindowExW(m_exStyle,
         kClassName,
-        wide(title).c_str(),
-        style,
+        wide(title.empty() ? design.title : title).c_str(),
+        m_style,
         x,
         y,
         frame.right - frame.left,
@@ -67,11 +77,14 @@ void DialogWindow::create(
         instance,
         this);
     // Placed by the system on a monitor of another scale: sized again for it, before any control.
-    const TwipsScale placed = TwipsScale::ofWindow(m_window);
+    const TwipsScale placed = scaleOfWindow(m_window);
     if (m_window && placed.dpi() != m_scale.dpi()) {
         m_scale = placed;
         m_gdi = GdiCache(m_scale);
-        const RECT sized = m_scale.frame(RECT{0, 0, m_scale.x(width), m_scale.y(height)}, style, exStyle);
+        const RECT sized = windowFrame(m_scale,
+            RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)},
+            m_style,
+            m_exStyle);
         SetWindowPos(m_window,
             nullptr,
             0,
@@ -80,40 +93,148 @@ void DialogWindow::create(
             sized.bottom - sized.top,
             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (design.programIcon) {
+        m_icons.emplace();
+        m_icons->apply(m_window, m_scale);
+    }
+    m_picture = programIcon(m_scale.fromDesignPixels(32));
+
+    // Made in the focus order: the focus walk follows the order of creation.
+    const auto controls = dialogControls(which);
+    for (const DialogControlDesign* c : dialogTabOrder(which)) {
+        using T = DialogControlType;
+        const wchar_t* windowClass = L"BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (c->enabled ? 0 : WS_DISABLED);
+        DWORD exStyle = 0;
+        switch (c->type) {
+        case T::Button:
+            style |= c->isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            break;
+        case T::TextBox:
+            windowClass = L"EDIT";
+            style |= ES_AUTOHSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case T::ComboBox:
+        case T::DropDownList:
+            windowClass = L"COMBOBOX";
+            style |= WS_VSCROLL | (c->type == T::ComboBox ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+            break;
+        case T::FolderList:
+            windowClass = L"LISTBOX";
+            style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        default:
+            continue; // painted
+        }
+        const int id = kFirstControlId + static_cast<int>(c - controls.data());
+        HWND window = CreateWindowExW(exStyle,
+            windowClass,
+            wide(c->caption).c_str(),
+            style,
+            0,
+            0,
+            0,
+            0,
+            m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+            instance,
+            nullptr);
+        m_placed.push_back({window, c});
+        place(m_placed.back());
+        setAccessibleText(window, dialogAccessibleText(c->control));
+    }
 }
 
-HWND DialogWindow::addControl(const wchar_t* windowClass,
-    std::string_view text,
-    DWORD style,
-    DWORD exStyle,
-    int id,
-    int left,
-    int top,
-    int width,
-    int height)
+void DialogWindow::place(const Placed& placed)
 {
-    const RECT r = twipsRect(left, top, width, height);
-    HWND control = CreateWindowExW(exStyle,
-        windowClass,
-        wide(text).c_str(),
-        WS_CHILD | WS_VISIBLE | style,
-        r.left,
-        r.top,
-        r.right - r.left,
-        r.bottom - r.top,
-        m_window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        GetModuleHandleW(nullptr),
-        nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), FALSE);
-    m_placed.push_back({control, RECT{left, top, width, height}});
-    return control;
+    const DialogControlDesign& d = *placed.design;
+    const RECT r = twipsRect(d.left, d.top, d.width, d.height);
+    // A list drops down below its box.
+    const bool dropsDown = d.type == DialogControlType::ComboBox || d.type == DialogControlType::DropDownList;
+    const int height = r.bottom - r.top + (dropsDown ? m_scale.pixels(3000) : 0);
+    SetWindowPos(placed.control, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(d)), TRUE);
 }
 
-void DialogWindow::showProgramIcons()
+HFONT DialogWindow::fontOf(const DialogControlDesign& design)
 {
-    m_icons.emplace();
-    m_icons->apply(m_window, m_scale);
+    return m_gdi.font(design.font.family.empty() ? dialogDesign(m_which).font : design.font);
+}
+
+HWND DialogWindow::control(DialogControl which) const
+{
+    for (const Placed& placed : m_placed) {
+        if (placed.design->control == which)
+            return placed.control;
+    }
+    return nullptr;
+}
+
+const DialogControlDesign* DialogWindow::controlOfId(int id) const
+{
+    const auto controls = dialogControls(m_which);
+    if (id == IDOK || id == IDCANCEL) {
+        for (const DialogControlDesign& c : controls) {
+            if (id == IDOK ? c.isDefault : c.isCancel)
+                return &c;
+        }
+        return nullptr;
+    }
+    const int place = id - kFirstControlId;
+    return place >= 0 && static_cast<std::size_t>(place) < controls.size() ? &controls[static_cast<std::size_t>(place)]
+                                                                           : nullptr;
+}
+
+void DialogWindow::paint(HDC dc)
+{
+    using T = DialogControlType;
+    for (const DialogControlDesign& d : dialogControls(m_which)) {
+        RECT r = twipsRect(d.left, d.top, d.width, d.height);
+        HGDIOBJ oldFont = SelectObject(dc, fontOf(d));
+        const COLORREF fore = d.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(d.foreColour);
+        if (d.type == T::Frame) {
+            // Filled with its back colour; its caption stands in its top edge.
+            RECT client{};
+            GetClientRect(m_window, &client);
+            FillRect(dc, &client, m_gdi.brush(colourRef(d.backColour)));
+            TEXTMETRICW metrics{};
+            GetTextMetricsW(dc, &metrics);
+            r.top += metrics.tmHeight / 2;
+            DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, colourRef(d.backColour));
+            SetTextColor(dc, fore);
+            const std::wstring caption = wide(d.caption);
+            TextOutW(dc,
+                m_scale.pixels(d.left + 120),
+                m_scale.pixels(d.top),
+                caption.c_str(),
+                static_cast<int>(caption.size()));
+        } else if (d.type == T::Label) {
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, fore);
+            const std::wstring text = wide(labelText(d));
+            DrawTextW(dc,
+                text.c_str(),
+                static_cast<int>(text.size()),
+                &r,
+                (d.alignment == Alignment::Right ? DT_RIGHT : DT_LEFT) | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        } else if (d.type == T::Picture && m_picture.get()) {
+            const int size = m_scale.fromDesignPixels(32);
+            DrawIconEx(dc, r.left, r.top, m_picture.get(), size, size, 0, nullptr, DI_NORMAL);
+        } else if (d.type == T::Line) {
+            // A line wider than one pixel shows below the one drawn over its upper edge.
+            const int below = d.lineWidth > 1 ? m_scale.fromDesignPixels(1) : 0;
+            GdiObject<HPEN> pen(CreatePen(PS_SOLID, m_scale.fromDesignPixels(1), colourRef(d.foreColour)));
+            HGDIOBJ oldPen = SelectObject(dc, pen.get());
+            MoveToEx(dc, r.left, r.top + below, nullptr);
+            LineTo(dc, r.right, r.bottom + below);
+            SelectObject(dc, oldPen);
+        }
+        SelectObject(dc, oldFont);
+    }
 }
 
 void DialogWindow::rescale(int dpi, const RECT& suggested)
@@ -122,8 +243,8 @@ void DialogWindow::rescale(int dpi, const RECT& suggested)
     // The controls take the new fonts before the old ones go with the old cache.
     GdiCache fresh(m_scale);
     std::swap(m_gdi, fresh);
-    const RECT frame =
-        m_scale.frame(RECT{0, 0, m_scale.x(m_clientTwips.cx), m_scale.y(m_clientTwips.cy)}, m_style, m_exStyle);
+    const RECT frame = windowFrame(
+        m_scale, RECT{0, 0, m_scale.pixels(m_clientTwips.cx), m_scale.pixels(m_clientTwips.cy)}, m_style, m_exStyle);
     SetWindowPos(m_window,
         nullptr,
         suggested.left,
@@ -131,15 +252,11 @@ void DialogWindow::rescale(int dpi, const RECT& suggested)
         frame.right - frame.left,
         frame.bottom - frame.top,
         SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const Placed& placed : m_placed) {
-        const RECT r = twipsRect(placed.twips.left, placed.twips.top, placed.twips.right, placed.twips.bottom);
-        SetWindowPos(
-            placed.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont()), TRUE);
-    }
+    for (const Placed& placed : m_placed)
+        place(placed);
     if (m_icons)
         m_icons->apply(m_window, m_scale);
-    scaleChanged();
+    m_picture = programIcon(m_scale.fromDesignPixels(32));
     InvalidateRect(m_window, nullptr, TRUE);
 }
 

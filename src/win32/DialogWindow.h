@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "panel/DialogLayout.h"
 #include "win32/AccessibleNames.h"
 #include "win32/EdgeText.h"
 #include "win32/Gdi.h"
@@ -36,47 +37,49 @@ public:
 protected:
     DialogWindow();
     /**
-     * Creates the window, hidden, with a client area of `width` x `height` twips whose top left
-     * corner stands at `left`, `top` twips on the screen (CW_USEDEFAULT: where the system puts it).
+     * Creates the window of the dialog `window`, hidden, from its description: its frame, its
+     * title (`title` when given), its client area, the program's icons where it shows them, and
+     * a window for each control that takes the focus, made in the focus order, each with its
+     * texts for a screen reader. `owner` owns a dialog that is no window of its own on the
+     * taskbar. Frames, labels, the picture and lines are painted by `paint`.
      */
-    void create(
-        std::string_view title, DWORD style, DWORD exStyle, HWND owner, int left, int top, int width, int height);
-    /** A child control; the window class is a system one (L"BUTTON", L"EDIT", ...). */
-    HWND addControl(const wchar_t* windowClass,
-        std::string_view text,
-        DWORD style,
-        DWORD exStyle,
-        int id,
-        int left,
-        int top,
-        int width,
-        int height);
+    void build(ProgramWindow window, HWND owner, std::string_view title = {});
+    /** The window of a control made by `build`, or null for one that is painted. */
+    HWND control(DialogControl control) const;
+    /**
+     * The control whose window has the id `id` (WM_COMMAND's), or null; IDOK (Enter) is the
+     * default button, IDCANCEL (Esc) the cancel button.
+     */
+    const DialogControlDesign* controlOfId(int id) const;
     /** Gives a control (null: the dialog window itself) the texts a screen reader reads for it. */
     void setAccessibleText(HWND control, const AccessibleText& text);
-    /** Gives the window the program's icons, at its scale now and after every change of scale. */
-    void showProgramIcons();
     /** Centres the window on `over` (or on the screen when it is hidden or none). */
     void centreOn(HWND over);
 
     virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     /** What every dialog does with a message it leaves alone: the focus kept, `paint`, the system's rest. */
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
-    /** Draws what the controls do not: text and frames on the window itself. */
-    virtual void paint(HDC) { }
-    /** The window has taken a new scale; its controls are in place again. */
-    virtual void scaleChanged() { }
+    /** Draws what the controls do not: the frame, the labels, the picture and the lines. */
+    virtual void paint(HDC dc);
+    /** The text a label shows: its design's caption unless the dialog says otherwise. */
+    virtual std::string labelText(const DialogControlDesign& design) const { return std::string(design.caption); }
 
     const TwipsScale& scale() const { return m_scale; }
     GdiCache& gdi() { return m_gdi; }
-    HFONT dialogFont() { return m_gdi.font(FontDesign{"MS Sans Serif", 8.25, false}); }
-    RECT twipsRect(int left, int top, int width, int height) const { return m_scale.rect(left, top, width, height); }
+    HFONT fontOf(const DialogControlDesign& design);
+    RECT twipsRect(int left, int top, int width, int height) const
+    {
+        return toRect(m_scale.rect(left, top, width, height));
+    }
 
 private:
     struct Placed
     {
         HWND control;
-        RECT twips; ///< left, top, width, height
+        const DialogControlDesign* design;
     };
+    /** Puts a control's window at its place, in its font, at the current scale. */
+    void place(const Placed& placed);
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     /** WM_DPICHANGED: the new scale, the window where the system suggests and the controls placed anew. */
@@ -86,10 +89,12 @@ private:
     GdiCache m_gdi;
     std::optional<AccessibleNames> m_names{std::in_place}; ///< given up before the window goes
     std::vector<Placed> m_placed;
+    ProgramWindow m_which{};
     SIZE m_clientTwips{};
     DWORD m_style = 0;
     DWORD m_exStyle = 0;
     std::optional<WindowIcons> m_icons;
+    IconHandle m_picture; ///< the program's icon as the picture control shows it
 
 protected:
     HWND m_window = nullptr;

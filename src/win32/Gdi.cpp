@@ -73,20 +73,14 @@ std::wstring faceFor(std::string_view design)
 
 } // namespace
 
-TwipsScale TwipsScale::ofWindow(HWND window)
+TwipsScale scaleOfWindow(HWND window)
 {
-    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
-    return TwipsScale(static_cast<int>(dpi));
+    return TwipsScale(window ? GetDpiForWindow(window) : GetDpiForSystem());
 }
 
-int TwipsScale::toPixels(double twips) const
+RECT windowFrame(const TwipsScale& scale, RECT client, DWORD style, DWORD exStyle)
 {
-    return static_cast<int>(std::lround(twips * m_dpi / 1440.0));
-}
-
-RECT TwipsScale::frame(RECT client, DWORD style, DWORD exStyle) const
-{
-    AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(m_dpi));
+    AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(scale.dpi()));
     return client;
 }
 
@@ -141,8 +135,8 @@ IconHandle programIcon(int pixels)
 
 void WindowIcons::apply(HWND window, const TwipsScale& scale)
 {
-    IconHandle small = programIcon(scale.metric(SM_CXSMICON));
-    IconHandle large = programIcon(scale.metric(SM_CXICON));
+    IconHandle small = programIcon(systemMetric(scale, SM_CXSMICON));
+    IconHandle large = programIcon(systemMetric(scale, SM_CXICON));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
     // The window holds the new ones now; the old ones may go.

@@ -3,6 +3,7 @@
 
 #include "panel/Colour.h"
 #include "panel/PanelLayout.h"
+#include "panel/TwipsScale.h"
 
 #include <map>
 #include <string>
@@ -51,43 +52,19 @@ private:
     Handle m_handle = nullptr;
 };
 
-/**
- * Twips to pixels at one monitor's dots per inch: 15 twips a pixel at 96 dpi (100 %), 10 at
- * 144 dpi (150 %). Each window takes the scale of the monitor it is on, and a new one when it
- * moves to a monitor of another scale (WM_DPICHANGED).
- */
-class TwipsScale final
+/** The twips scale of the monitor `window` is on (the system's while it has no window yet). */
+TwipsScale scaleOfWindow(HWND window);
+inline RECT toRect(const PixelRect& r)
 {
-public:
-    static constexpr int kDesignDpi = 96;
-    /** The scale of the monitor `window` is on (the system's while it has no window yet). */
-    static TwipsScale ofWindow(HWND window);
-    explicit TwipsScale(int dpi)
-        : m_dpi(dpi > 0 ? dpi : kDesignDpi)
-    {
-    }
-
-    int x(double twips) const { return toPixels(twips); }
-    int y(double twips) const { return toPixels(twips); }
-    double twipsX(double pixels) const { return pixels * 1440.0 / m_dpi; }
-    double twipsY(double pixels) const { return pixels * 1440.0 / m_dpi; }
-    /** Pixels at 96 dpi as pixels at this scale. */
-    int pixels(int designPixels) const { return MulDiv(designPixels, m_dpi, kDesignDpi); }
-    /** A control's place: its edges rounded each on its own, so that neighbours meet exactly. */
-    RECT rect(int left, int top, int width, int height) const
-    {
-        return RECT{x(left), y(top), x(left + width), y(top + height)};
-    }
-    int dpi() const { return m_dpi; }
-    /** The frame of a window whose client area is `client`, with the frame's metrics at this scale. */
-    RECT frame(RECT client, DWORD style, DWORD exStyle) const;
-    /** A system metric (SM_CXSMICON, SM_CYEDGE, ...) at this scale. */
-    int metric(int index) const { return GetSystemMetricsForDpi(index, static_cast<UINT>(m_dpi)); }
-
-private:
-    int toPixels(double twips) const;
-    int m_dpi;
-};
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+/** The frame of a window whose client area is `client`, with the frame's metrics at `scale`. */
+RECT windowFrame(const TwipsScale& scale, RECT client, DWORD style, DWORD exStyle);
+/** A system metric (SM_CXSMICON, SM_CYEDGE, ...) at `scale`. */
+inline int systemMetric(const TwipsScale& scale, int index)
+{
+    return GetSystemMetricsForDpi(index, static_cast<UINT>(scale.dpi()));
+}
 
 /** The colour to draw for a stored colour: a system colour number looks up the desktop's scheme. */
 COLORREF colourRef(Colour colour);

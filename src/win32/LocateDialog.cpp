@@ -9,16 +9,6 @@
 namespace shiftloom::win32 {
 namespace {
 
-constexpr int kDrivesId = 10;
-constexpr int kFoldersId = 11;
-constexpr int kTypedPathId = 12;
-constexpr int kOkId = 17;
-constexpr int kCancelId = 18;
-
-constexpr std::string_view kFrameCaption = "Please locate Card-Warden data store: ";
-constexpr std::string_view kTypedPathLabel = "Or enter UNC path:";
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-
 /**
  * The folders within `folder`, sorted by name without regard to case. A folder whose name has a
  * character outside Windows-1252 is left out: the data folder's path is a text in that code page,
@@ -64,41 +54,12 @@ bool sameText(std::string_view a, std::string_view b)
 LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives)
     : m_dialog(dialog)
 {
-    // A sizing frame and a title, but no system menu: no close, minimise or maximise box. No
-    // owner, so it has its own taskbar button.
-    create("LOCATE DATA FOLDER",
-        WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
-        WS_EX_APPWINDOW,
-        nullptr,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        6315,
-        4125);
-    // Created in the focus order: Cancel first, so that the focus starts there.
-    m_cancel = addControl(L"BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kCancelId, 5265, 3015, 915, 375);
-    m_ok = addControl(L"BUTTON", "OK", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, kOkId, 5280, 3555, 915, 375);
-    m_folders = addControl(L"LISTBOX",
-        "",
-        WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-        WS_EX_CLIENTEDGE,
-        kFoldersId,
-        180,
-        720,
-        4920,
-        2565);
-    m_drives = addControl(
-        L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kDrivesId, 180, 315, 3480, 315 + 3000);
-    m_typedPath =
-        addControl(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTypedPathId, 180, 3600, 4935, 315);
-
-    const std::pair<HWND, DialogControl> named[] = {{m_cancel, DialogControl::LocateCancel},
-        {m_ok, DialogControl::LocateOk},
-        {m_folders, DialogControl::FolderTree},
-        {m_drives, DialogControl::DriveList},
-        {m_typedPath, DialogControl::PathBox}};
-    for (const auto& [control, name] : named)
-        setAccessibleText(control, dialogAccessibleText(name));
-
+    build(ProgramWindow::LocateDialog, nullptr);
+    m_drives = control(DialogControl::DriveList);
+    m_folders = control(DialogControl::FolderTree);
+    m_typedPath = control(DialogControl::PathBox);
+    m_ok = control(DialogControl::LocateOk);
+    m_cancel = control(DialogControl::LocateCancel);
     m_driveNames = drives.drives();
     for (const std::string& drive : m_driveNames)
         SendMessageW(m_drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(drive).c_str()));
@@ -129,9 +90,10 @@ void LocateDialog::render()
     }
     if (m_dialog.folder() != m_shownFolder)
         fillFolders();
-    EnableWindow(m_ok, m_dialog.okEnabled() ? TRUE : FALSE);
-    if (m_dialog.status() != m_shownStatus) {
-        m_shownStatus = m_dialog.status();
+    EnableWindow(m_ok, m_dialog.controlState(dialogControl(DialogControl::LocateOk)).enabled ? TRUE : FALSE);
+    const std::string status = m_dialog.controlState(dialogControl(DialogControl::LocateStatus)).text;
+    if (status != m_shownStatus) {
+        m_shownStatus = status;
         InvalidateRect(m_window, nullptr, TRUE);
     }
     // The frame and the status line are drawn on the window: its description tells them.
@@ -204,8 +166,7 @@ void LocateDialog::command(int id, int code)
 {
     if (m_rendering)
         return;
-    switch (id) {
-    case IDOK: {
+    if (id == IDOK) {
         // Enter: opens the folder chosen in the list, or presses the button that has the focus.
         HWND focus = GetFocus();
         if (focus == m_folders)
@@ -214,18 +175,19 @@ void LocateDialog::command(int id, int code)
             SendMessageW(focus, BM_CLICK, 0, 0);
         return;
     }
-    case IDCANCEL:
-        m_dialog.cancel();
-        break;
-    case kCancelId:
-        if (code == BN_CLICKED)
+    const DialogControlDesign* control = controlOfId(id);
+    if (!control)
+        return;
+    switch (control->control) {
+    case DialogControl::LocateCancel:
+        if (id == IDCANCEL || code == BN_CLICKED)
             m_dialog.cancel();
         break;
-    case kOkId:
+    case DialogControl::LocateOk:
         if (code == BN_CLICKED)
             m_dialog.accept();
         break;
-    case kDrivesId:
+    case DialogControl::DriveList:
         if (code == CBN_SELCHANGE) {
             const LRESULT selected = SendMessageW(m_drives, CB_GETCURSEL, 0, 0);
             if (selected != CB_ERR && static_cast<std::size_t>(selected) < m_driveNames.size()
@@ -233,11 +195,11 @@ void LocateDialog::command(int id, int code)
                 m_dialog.chooseDrive(m_driveNames[static_cast<std::size_t>(selected)]);
         }
         break;
-    case kFoldersId:
+    case DialogControl::FolderTree:
         if (code == LBN_DBLCLK)
             openSelectedFolder();
         return;
-    case kTypedPathId:
+    case DialogControl::PathBox:
         if (code == EN_CHANGE)
             m_dialog.typePath(windowText(m_typedPath));
         break;
@@ -247,46 +209,9 @@ void LocateDialog::command(int id, int code)
     render();
 }
 
-void LocateDialog::paint(HDC dc)
+std::string LocateDialog::labelText(const DialogControlDesign& design) const
 {
-    // The frame that holds every control fills the client area in the button shadow grey; its
-    // caption stands in its top edge in the highlight text colour.
-    RECT client{};
-    GetClientRect(m_window, &client);
-    FillRect(dc, &client, gdi().brush(GetSysColor(COLOR_BTNSHADOW)));
-    HGDIOBJ oldFont = SelectObject(dc, dialogFont());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    RECT frame = twipsRect(0, 0, 6450, 4380);
-    frame.top += metrics.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    SetBkMode(dc, OPAQUE);
-    SetBkColor(dc, GetSysColor(COLOR_BTNSHADOW));
-    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    const std::wstring caption = wide(kFrameCaption);
-    TextOutW(dc, scale().x(120), 0, caption.c_str(), static_cast<int>(caption.size()));
-
-    // The status line: yellow on the frame's grey, right-aligned, within the client area (its
-    // design reaches a little beyond it, which would cut off the last character).
-    RECT status = twipsRect(4050, 360, 2310, 240);
-    status.right = std::min(status.right, client.right - 2);
-    SetTextColor(dc, kYellow);
-    const std::wstring shownStatus = wide(m_shownStatus);
-    DrawTextW(dc,
-        shownStatus.c_str(),
-        static_cast<int>(shownStatus.size()),
-        &status,
-        DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-    RECT label = twipsRect(180, 3360, 1695, 195);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    const std::wstring typedPathLabel = wide(kTypedPathLabel);
-    DrawTextW(dc,
-        typedPathLabel.c_str(),
-        static_cast<int>(typedPathLabel.size()),
-        &label,
-        DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
+    return design.control == DialogControl::LocateStatus ? m_shownStatus : std::string(design.caption);
 }
 
 LRESULT LocateDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)

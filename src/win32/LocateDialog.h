@@ -29,7 +29,7 @@ public:
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void command(int id, int code);
-    void paint(HDC dc) override;
+    std::string labelText(const DialogControlDesign& design) const override;
     void render();
     void fillFolders();
     void openSelectedFolder();

@@ -47,7 +47,7 @@ UINT textFormat(Alignment alignment)
 
 PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
     : m_events(events)
-    , m_scale(TwipsScale::ofWindow(nullptr))
+    , m_scale(scaleOfWindow(nullptr))
     , m_gdi(m_scale)
 {
     WNDCLASSEXW windowClass{};
@@ -64,7 +64,7 @@ PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (m_window) {
         // At the scale of the monitor it was made on.
-        m_scale = TwipsScale::ofWindow(m_window);
+        m_scale = scaleOfWindow(m_window);
         m_gdi = GdiCache(m_scale);
         fitFrame();
         createControls(instance);
@@ -76,8 +76,8 @@ PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
 void PanelWindow::fitFrame()
 {
     const PanelDesign& design = panelDesign();
-    const RECT frame =
-        m_scale.frame(RECT{0, 0, m_scale.x(design.clientWidth), m_scale.y(design.clientHeight)}, kStyle, kExStyle);
+    const RECT frame = windowFrame(
+        m_scale, RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)}, kStyle, kExStyle);
     SetWindowPos(m_window,
         nullptr,
         0,
@@ -89,11 +89,11 @@ void PanelWindow::fitFrame()
 
 RECT PanelWindow::placeOf(const ControlDesign& design) const
 {
-    RECT r = m_scale.rect(design.left, design.top, design.width, design.height);
+    RECT r = toRect(m_scale.rect(design.left, design.top, design.width, design.height));
     // The activity number always has eight digits, wider in its bold font than the label;
     // nothing lies to its right up to the window's edge, so it takes that room.
     if (design.ref.control == PanelControl::ActivityNumber)
-        r.right = std::max<LONG>(r.right, m_scale.x(panelDesign().clientWidth));
+        r.right = std::max<LONG>(r.right, m_scale.pixels(panelDesign().clientWidth));
     return r;
 }
 
@@ -102,14 +102,14 @@ void PanelWindow::placeWindowed(const Control& c)
     const ControlDesign& design = *c.design;
     int height = c.rect.bottom - c.rect.top;
     if (design.type == ControlType::ComboBox)
-        height += m_scale.pixels(kDropDownHeight);
+        height += m_scale.fromDesignPixels(kDropDownHeight);
     SetWindowPos(
         c.window, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
     const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
     SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), TRUE);
     if (design.type == ControlType::ComboBox) {
         // The text field keeps the height of the design, whatever the font would make it.
-        const int frame = m_scale.metric(SM_CYEDGE) * 2 + m_scale.pixels(2);
+        const int frame = systemMetric(m_scale, SM_CYEDGE) * 2 + m_scale.fromDesignPixels(2);
         SendMessageW(c.window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.rect.bottom - c.rect.top - frame);
     }
 }
@@ -631,7 +631,7 @@ void PanelWindow::stripMouse(StripMouse what)
     ClientToScreen(m_window, &origin);
     const int x = static_cast<short>(LOWORD(at)) - origin.x;
     const int y = static_cast<short>(HIWORD(at)) - origin.y;
-    m_events.dragStrip(what, static_cast<float>(m_scale.twipsX(x)), static_cast<float>(m_scale.twipsY(y)));
+    m_events.dragStrip(what, static_cast<float>(m_scale.twips(x)), static_cast<float>(m_scale.twips(y)));
 }
 
 void PanelWindow::setCaption(ControlRef ref, std::string_view text)
@@ -691,10 +691,17 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void PanelWindow::setAccessibleText(ControlRef ref, const AccessibleText& text)
+void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
 {
-    if (HWND window = control(ref).window)
-        m_names->set(window, text);
+    setCaption(ref, state.text);
+    setBackColour(ref, state.back);
+    setToolTip(ref, state.toolTip);
+    if (HWND window = control(ref).window) {
+        EnableWindow(window, state.enabled ? TRUE : FALSE);
+        if (((GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0) != state.visible)
+            ShowWindow(window, state.visible ? SW_SHOWNA : SW_HIDE);
+        m_names->set(window, state.accessible);
+    }
 }
 
 void PanelWindow::setWindowAccessibleText(const AccessibleText& text)
@@ -737,8 +744,9 @@ void PanelWindow::fitDropDownWidth()
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST), &monitor);
-    const int wanted = static_cast<int>(m_longestJobLine + 2) * metrics.tmAveCharWidth + m_scale.metric(SM_CXVSCROLL);
-    const int widest = monitor.rcWork.right - monitor.rcWork.left - m_scale.pixels(16);
+    const int wanted =
+        static_cast<int>(m_longestJobLine + 2) * metrics.tmAveCharWidth + systemMetric(m_scale, SM_CXVSCROLL);
+    const int widest = monitor.rcWork.right - monitor.rcWork.left - m_scale.fromDesignPixels(16);
     SendMessageW(c.window, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::min(wanted, widest)), 0);
 }
 
@@ -767,12 +775,13 @@ ScreenPosition PanelWindow::positionTwips() const
 {
     RECT frame{};
     GetWindowRect(m_window, &frame);
-    return ScreenPosition{m_scale.twipsX(frame.left), m_scale.twipsY(frame.top)};
+    return ScreenPosition{m_scale.twips(frame.left), m_scale.twips(frame.top)};
 }
 
 void PanelWindow::moveToTwips(double left, double top)
 {
-    SetWindowPos(m_window, nullptr, m_scale.x(left), m_scale.y(top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(
+        m_window, nullptr, m_scale.pixels(left), m_scale.pixels(top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PanelWindow::focus(ControlRef ref)

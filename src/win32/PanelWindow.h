@@ -4,6 +4,7 @@
 #include "app/TextList.h"
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
+#include "panel/PanelView.h"
 #include "win32/AccessibleNames.h"
 #include "win32/Gdi.h"
 
@@ -70,15 +71,15 @@ inline constexpr wchar_t kPanelClassName[] = L"ShiftLoomPanel";
  * The panel window on Windows: narrow, with a thin fixed frame, no title bar and no
  * taskbar button, every control of the design at its place. Buttons are owner-drawn in their back
  * colours, text boxes and the job list are the system's edit and combo box controls, and the
- * labels are drawn by the window itself (they take no focus and are no windows). The holders and
- * the keypad lie beyond the right edge: the window is as wide as its visible part, so they are
- * never seen, yet Tab walks through them in the design's focus order.
+ * labels are drawn by the window itself (they take no focus and are no windows). The keypad lies
+ * beyond the right edge: the window is as wide as its visible part, so it is never seen, yet Tab
+ * walks through it in the design's focus order.
  *
  * Places and fonts follow the scale of the monitor the window is on: moved to one of another
  * scale, the window places every control again from its twips and makes its fonts anew.
  *
- * The window shows what it is told (`setCaption`, `setBackColour`, `setToolTip`, `setJobList`)
- * and reports everything else to its `PanelEvents`. Texts are Windows-1252, given to the
+ * The window shows what it is told (`paintControl`, `setJobList`) and reports everything else to
+ * its `PanelEvents`. Texts are Windows-1252, given to the
  * system's wide ("W") functions through `wide` and taken back through `narrow`.
  */
 class PanelWindow final
@@ -94,12 +95,8 @@ public:
     void postStoreNews() const;
     const TwipsScale& scale() const { return m_scale; }
 
-    void setCaption(ControlRef control, std::string_view text);
-    void setBackColour(ControlRef control, Colour colour);
-    /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
-    void setToolTip(ControlRef control, std::string_view text);
-    /** The texts a screen reader reads for a control that is a window of its own (not a label). */
-    void setAccessibleText(ControlRef control, const AccessibleText& text);
+    /** Shows what `control` shows now: its text, colours, tooltip and texts for a screen reader. */
+    void paintControl(ControlRef control, const ControlState& state);
     /** The texts a screen reader reads for the panel window itself. */
     void setWindowAccessibleText(const AccessibleText& text);
     /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
@@ -151,6 +148,10 @@ private:
     Control& control(ControlRef ref) { return m_controls[controlIndex(ref)]; }
     const Control& control(ControlRef ref) const { return m_controls[controlIndex(ref)]; }
     void showComboText();
+    void setCaption(ControlRef control, std::string_view text);
+    void setBackColour(ControlRef control, Colour colour);
+    /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
+    void setToolTip(ControlRef control, std::string_view text);
 
     PanelEvents& m_events;
     TwipsScale m_scale;

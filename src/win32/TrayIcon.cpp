@@ -18,7 +18,6 @@ constexpr UINT kIconId = 1;
 constexpr UINT kIconMessage = WM_APP + 1;
 constexpr UINT_PTR kLatchTimer = 1;
 constexpr UINT_PTR kRetryTimer = 2;
-constexpr std::size_t kTipLength = 61;
 
 /** The size of a small icon on the main monitor, whose taskbar holds the notification area. */
 int notificationIconSize()
@@ -37,15 +36,9 @@ std::array<char, 64> trayTipField(std::string_view toolTip)
 {
     std::array<char, 64> field;
     field.fill(' ');
-    std::size_t at = 0;
-    if (!toolTip.empty()) {
-        const std::string_view text = toolTip.substr(0, kTipLength);
-        field[at++] = ' ';
-        std::memcpy(field.data() + at, text.data(), text.size());
-        at += text.size();
-        field[at++] = ' ';
-    }
-    field[at] = '\0';
+    const std::string_view text = toolTip.substr(0, field.size() - 1);
+    std::memcpy(field.data(), text.data(), text.size());
+    field[text.size()] = '\0';
     return field;
 }
 

@@ -14,9 +14,8 @@
 namespace shiftloom::win32 {
 
 /**
- * The tooltip field of the notification record for `toolTip` (8-bit text): one blank, the text,
- * one blank and a NUL, left-justified in the 64-byte field and padded with blanks after the NUL;
- * an empty tooltip gives a lone NUL, then blanks. A tooltip longer than 61 characters is cut there.
+ * The tooltip field of the notification record for `toolTip` (8-bit text, `trayToolTip`): the
+ * text and a NUL, left-justified in the 64-byte field and padded with blanks after the NUL.
  */
 std::array<char, 64> trayTipField(std::string_view toolTip);
 

@@ -3,14 +3,12 @@
 
 #include "panel/AccessibleText.h"
 #include "panel/JobListOrder.h"
-#include "panel/TimeText.h"
 #include "platform/Process.h"
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
 #include "win32/ActivityDialog.h"
 #include "win32/EdgeText.h"
 
-#include <charconv>
 #include <string>
 
 namespace shiftloom::win32 {
@@ -18,8 +16,6 @@ namespace {
 
 constexpr int kClockTimer = 1;
 constexpr int kAutoHideTimer = 2;
-/** The tooltip of the program's icon in the notification area. */
-constexpr std::string_view kTrayToolTip = "  Ovix Tick-Fob";
 /** The name the panel's entries in the Application event log go under. */
 constexpr wchar_t kEventSource[] = L"Ovix Shift-Loom";
 constexpr DWORD kRecordsLeftEvent = 1;
@@ -30,14 +26,6 @@ SecondCounter::Milliseconds monotonicNow()
     return SecondCounter::Milliseconds(GetTickCount64());
 }
 
-/** A position in twips as the drag's holders show it: the shortest decimal text of the number. */
-std::string positionText(float value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
 } // namespace
 
 WindowsFrontEnd::WindowsFrontEnd(
@@ -46,7 +34,7 @@ WindowsFrontEnd::WindowsFrontEnd(
     , m_files(files)
     , m_drives(drives)
     , m_window(instance, *this)
-    , m_tray(kTrayToolTip, [this] { showFromTray(); })
+    , m_tray(trayToolTip(), [this] { showFromTray(); })
     , m_seconds(monotonicNow())
 {
 }
@@ -214,56 +202,15 @@ void WindowsFrontEnd::endProcessNow()
 
 void WindowsFrontEnd::clicked(ControlRef control)
 {
-    switch (control.control) {
-    case PanelControl::JobButton:
-        pressJobButton(control.index);
-        return;
-    case PanelControl::StopAll:
-        m_panel->stopAll();
-        break;
-    case PanelControl::InKey:
-        m_panel->punchIn();
-        break;
-    case PanelControl::DigitKey:
-        m_panel->keyDigit(control.index);
-        break;
-    case PanelControl::ClearKey:
-        m_panel->clearKeypad();
-        break;
-    case PanelControl::HashKey:
-    case PanelControl::CloseButton:
-        m_panel->hidePanel();
-        break;
-    case PanelControl::TitleWord:
-        m_panel->showAbout();
-        break;
-    case PanelControl::ActivityNumber:
-        m_panel->keepActivityNumber();
-        break;
-    default:
-        return;
-    }
-    render();
+    if (m_panel->pressControl(control))
+        render();
 }
 
-void WindowsFrontEnd::pressJobButton(int slot)
+std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
 {
-    if (m_panel->pressJobButton(slot) == JobPress::Refused) {
-        render();
-        return;
-    }
-    // The slot runs (and is shown running) while the worker chooses the activity.
     render();
-    ActivityList& list = m_panel->activityList();
-    ActivityChoice choice;
-    {
-        ActivityDialog dialog(m_window.handle(), list.items(), m_panel->activity());
-        choice = dialog.run();
-    }
-    if (choice.closedWithCloseBox)
-        m_panel->closeActivityList();
-    m_panel->startJob(slot, choice.picked);
-    render();
+    ActivityDialog dialog(m_window.handle(), list.items(), current);
+    return dialog.run();
 }
 
 void WindowsFrontEnd::jobPicked(std::size_t line)
@@ -280,6 +227,7 @@ void WindowsFrontEnd::jobPicked(std::size_t line)
 void WindowsFrontEnd::jobListTyped(std::string_view text)
 {
     m_panel->typeInJobList(text);
+    m_view.edited(*m_panel, {PanelControl::JobList});
 }
 
 void WindowsFrontEnd::textEdited(ControlRef control, std::string_view text)
@@ -288,6 +236,10 @@ void WindowsFrontEnd::textEdited(ControlRef control, std::string_view text)
         m_panel->setCardNumber(text);
     else if (control.control == PanelControl::ElapsedBox)
         m_panel->editElapsed(control.index, text);
+    else
+        return;
+    // The box keeps what the worker typed until the value it stands for changes.
+    m_view.edited(*m_panel, control);
 }
 
 void WindowsFrontEnd::cardNumberLeft()
@@ -433,43 +385,16 @@ void WindowsFrontEnd::render()
 {
     if (!m_panel)
         return;
-    const Panel& panel = *m_panel;
-    m_window.setCaption({PanelControl::Clock}, timeText(panel.clockDisplay()));
-    m_window.setCaption({PanelControl::ActivityCode}, panel.activity().code);
-    m_window.setCaption({PanelControl::ActivityNumber}, panel.activity().number);
-    m_window.setCaption({PanelControl::CardNumber}, panel.cardNumber());
-    for (int i = 0; i < Panel::kSlotCount; ++i) {
-        const JobSlot& slot = panel.slot(i);
-        m_window.setCaption(jobButton(i), slot.job);
-        m_window.setToolTip(jobButton(i), slot.description);
-        m_window.setBackColour(jobButton(i), panel.runningSlot() == i ? RunningColour : IdleColour);
-        m_window.setCaption(elapsedBox(i), timeText(slot.elapsed));
-        m_window.setCaption(slotCard(i), slot.card);
-    }
-    m_window.setCaption({PanelControl::Total}, timeText(panel.totalElapsed()));
-    m_window.setCaption({PanelControl::DataFolder}, panel.dataFolder());
-    const Drag& drag = panel.drag();
-    m_window.setCaption({PanelControl::DragFlag}, drag.active ? "Y" : "N");
-    if (drag.active) {
-        m_window.setCaption({PanelControl::DragOriginX}, positionText(drag.originX));
-        m_window.setCaption({PanelControl::DragOriginY}, positionText(drag.originY));
-    }
-    m_window.setCaption({PanelControl::KeypadEntry}, panel.keypadEntry());
-    m_window.setCaption({PanelControl::KeypadEcho}, panel.keypadEcho());
-    if (m_shownJobList != panel.jobListVersion()) {
-        m_shownJobList = panel.jobListVersion();
-        m_window.setJobList(panel.jobList(), displayOrder(panel.jobList()));
-    }
-    m_window.setCaption({PanelControl::JobList}, panel.jobListText());
-
-    for (const ControlDesign& design : panelControls())
-        m_window.setAccessibleText(design.ref, accessibleText(panel, design.ref));
+    const PanelView::Changes changes = m_view.update(*m_panel);
+    if (changes.jobList)
+        m_window.setJobList(m_panel->jobList(), displayOrder(m_panel->jobList()));
+    const auto designs = panelControls();
+    for (const std::size_t i : changes.controls)
+        m_window.paintControl(designs[i].ref, m_view.state(i));
     // The clock and the activity are drawn by the window, no controls of their own: the window's
     // description tells them.
-    auto told = [&panel](PanelControl label) { return accessibleText(panel, {label}).name; };
-    m_window.setWindowAccessibleText({std::string(kPanelAccessibleName),
-        told(PanelControl::Clock) + ". " + told(PanelControl::ActivityCode) + ", "
-            + told(PanelControl::ActivityNumber)});
+    if (!changes.controls.empty())
+        m_window.setWindowAccessibleText(panelWindowAccessibleText(*m_panel));
 }
 
 } // namespace shiftloom::win32

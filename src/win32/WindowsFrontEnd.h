@@ -5,6 +5,7 @@
 #include "panel/DataFolderDialog.h"
 #include "panel/Panel.h"
 #include "panel/PanelFrontEnd.h"
+#include "panel/PanelView.h"
 #include "panel/SecondCounter.h"
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
@@ -50,6 +51,7 @@ public:
 
     // PanelFrontEnd
     MessageAnswer showMessage(const Message& message) override;
+    std::optional<Activity> chooseActivity(const ActivityList& list, const Activity& current) override;
     void showLocateDialog(DialogMode mode) override;
     void showAboutBox() override;
     void showPanel() override;
@@ -93,8 +95,7 @@ private:
 
     /** A left click on the tray icon, or a second start: the panel shows and reads its job list again. */
     void showFromTray();
-    void pressJobButton(int slot);
-    /** Shows the model's state on the panel: only what changed reaches the controls. */
+    /** Paints what the view says changed in the model's state since the last time. */
     void render();
     /** The window the model's message boxes and dialogs belong to: the panel while it shows. */
     HWND ownerWindow() const;
@@ -108,7 +109,7 @@ private:
 
     TrayIcon m_tray;
     SecondCounter m_seconds;
-    std::uint64_t m_shownJobList = 0;
+    PanelView m_view;
 
     std::unique_ptr<DataFolderDialog> m_locateModel;
     std::unique_ptr<LocateDialog> m_locate;

@@ -26,7 +26,8 @@ SETTINGS_KEY = r'HKEY_CURRENT_USER\Software\Ovix_Shift-Loom\Properties'
 PANEL_FRAME = 1  # the thin frame around the client area, in pixels
 PANEL_SIZE = (ps.PANEL_SIZE[0] + 2 * PANEL_FRAME, ps.PANEL_SIZE[1] + 2 * PANEL_FRAME)
 BACKGROUND_SPOT = (5, 100)  # covered by no control
-ACTIVITY_TITLE, EXIT_TITLE = 'SELECT ACTIVITY', 'Exit Shift-Loom?'
+ACTIVITY_TITLE, EXIT_TITLE, ABOUT_TITLE = 'SELECT ACTIVITY', 'Exit Shift-Loom?', 'About Ovix_Shift-Loom'
+TITLE_WORD, CARD_BOX = (8, 0, 41, 21), (136, 68, 49, 21)
 
 
 def dep_dat(jobs):
@@ -344,6 +345,27 @@ class WorkdayTest(WineTestCase):
         self.start_panel()
         self.assertEqual(self.wait_records(9), stored + buffered, 'buffered ones last')
         ps.wait_for('the buffer emptied', lambda: not ps.records(self.ws.buffer), timeout=5)
+
+        # The title opens the about box (OK is its default button); the top strip drags the panel.
+        self.ws.click(TITLE_WORD)
+        self.session.keys(self.dialog(ABOUT_TITLE), 'Return')
+        ps.wait_for('the about box closed', lambda: ABOUT_TITLE not in self.ws.window_names(), timeout=5)
+        x, y = self.session.geometry(self.ws.panel)[:2]
+        drag = ['mousemove', x + PANEL_FRAME + ps.DRAG_STRIP_SPOT[0], y + PANEL_FRAME + ps.DRAG_STRIP_SPOT[1]]
+        drag += ['sleep', 0.2, 'mousedown', 1, 'sleep', 0.2] + ['mousemove_relative', '--sync', 8, 6, 'sleep', 0.1] * 5
+        self.session.xdotool(*drag, 'mouseup', 1)
+        moved = lambda: self.session.geometry(self.ws.panel)[:2] == (x + 40, y + 30)  # noqa: E731
+        ps.wait_for('the panel where it was dragged', moved, timeout=5)
+        # A card number typed is kept when the focus moves on; "[settings]" in the job list opens
+        # the locate dialog beside the panel.
+        self.ws.click(CARD_BOX)
+        self.session.keys(self.ws.panel, 'End', *['BackSpace'] * 3, '4', '2', '4', '2', 'Tab')
+        ps.wait_for('the card number kept', lambda: self.prefix.settings().get('autocode') == '4242', timeout=5)
+        self.ws.click(ps.JOB_LIST)
+        self.pick_in_list(self.ws.panel, 1)
+        self.ws.click(ps.LOCATE_CANCEL, window=self.dialog(linux.LOCATE_TITLE))
+        ps.wait_for('the locate dialog closed', lambda: linux.LOCATE_TITLE not in self.ws.window_names(), timeout=5)
+        self.assert_no_more_records(9)
 
 
 class UpgradeTest(WineTestCase):

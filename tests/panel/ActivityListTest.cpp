@@ -25,8 +25,8 @@ TEST_F(ActivityListTest, ItemsShowCodeAndNumberAreReadAgainAfterTheCloseBoxAndTh
         panel.closeActivityList();
         EXPECT_EQ(panel.activityList().items(), std::vector<std::string>{"NEW       :  00000009"});
         panel.assignJob(panel.jobList()[0]);
-        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
-        panel.startJob(0, ActivityList::activityOf("NEW       :  00000009"));
+        host.activityPicked = ActivityList::activityOf("NEW       :  00000009");
+        panel.pressJobButton(0);
     }
     Panel restarted(settings, files, clock, host);
     ASSERT_EQ(restarted.load(), LoadOutcome::Normal);

@@ -43,7 +43,7 @@ TEST_F(DialogsTest, TheLocateDialogShowsNoIconAndStoresTheFolderItFound)
     EXPECT_EQ(dialog.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8).alpha(), 0) << "not the program's icon";
     auto* ok = dialogControl<QPushButton>(&dialog, DialogControl::LocateOk);
     EXPECT_FALSE(ok->isEnabled());
-    auto* driveList = dialog.findChild<QComboBox*>(QStringLiteral("Drive1"));
+    auto* driveList = dialogControl<QComboBox>(&dialog, DialogControl::DriveList);
     EXPECT_EQ(driveList->count() == 1 ? driveList->itemText(0) : QString(), QStringLiteral("/"))
         << "the root file system";
 

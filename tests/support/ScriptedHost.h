@@ -33,6 +33,11 @@ public:
         answers.pop_front();
         return answer;
     }
+    std::optional<Activity> chooseActivity(const ActivityList& list, const Activity&) override
+    {
+        calls.push_back("activity dialog");
+        return onActivity ? onActivity(list) : activityPicked;
+    }
     void showLocateDialog(DialogMode mode) override
     {
         calls.push_back(mode == DialogMode::Modal ? "locate modal" : "locate modeless");
@@ -73,6 +78,9 @@ public:
     std::vector<Message> messages;
     std::vector<std::string> calls;
     std::function<void(DialogMode)> onLocate;
+    /** Answers the activity dialog; without it the dialog answers `activityPicked`. */
+    std::function<std::optional<Activity>(const ActivityList&)> onActivity;
+    std::optional<Activity> activityPicked;
     ScreenPosition position{1500, 1500};
     bool panelVisible = true;
     bool autoHideOn = false;

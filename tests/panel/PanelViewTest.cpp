@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+// What the front ends paint: each control's state from the model, and only what changed.
+#include "panel/PanelView.h"
+#include "panel/TwipsScale.h"
+#include "support/CoreFixture.h"
+
+namespace shiftloom {
+namespace {
+
+class PanelViewTest : public test::CoreFixture
+{
+protected:
+    Panel panel{settings, files, clock, host};
+    PanelView view;
+
+    /** The controls the next update repaints. */
+    std::vector<ControlRef> repainted()
+    {
+        std::vector<ControlRef> refs;
+        for (const std::size_t i : view.update(panel).controls)
+            refs.push_back(panelControls()[i].ref);
+        return refs;
+    }
+};
+
+TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUntilItsTimeChanges)
+{
+    makeStore(test::numberedJobs(2));
+    useStore();
+    ASSERT_EQ(panel.load(), LoadOutcome::Normal);
+    EXPECT_EQ(repainted().size(), panelControls().size());
+    EXPECT_TRUE(repainted().empty());
+
+    panel.assignJob(panel.jobList()[0]);
+    host.activityPicked = Activity{"REPAIR  ", "00000002"};
+    panel.pressJobButton(0);
+    const ControlState& button = view.state(jobButton(0));
+    EXPECT_EQ(repainted(),
+        (std::vector<ControlRef>{{PanelControl::ActivityCode}, {PanelControl::ActivityNumber}, jobButton(0)}));
+    EXPECT_EQ(button.text + "|" + button.toolTip, panel.slot(0).job + "|" + panel.slot(0).description);
+    EXPECT_EQ(button.back, RunningColour);
+    EXPECT_EQ(button.accessible.name, "Job 1: " + panel.slot(0).job + ", running");
+
+    panel.editElapsed(1, "1:2");
+    view.edited(panel, elapsedBox(1));
+    clock.set({2026, 12, 5, 8, 8, 0});
+    panel.tick();
+    EXPECT_EQ(repainted(),
+        (std::vector<ControlRef>{{PanelControl::Clock}, jobButton(0), elapsedBox(0), {PanelControl::Total}}))
+        << "the clock, the running job and the total; the typed box keeps its text";
+    panel.stopAll();
+    panel.keyDigit(7);
+    EXPECT_EQ(repainted(), (std::vector<ControlRef>{jobButton(0), {PanelControl::KeypadEcho}}));
+    EXPECT_EQ(view.state({PanelControl::KeypadEcho}).text, "*");
+    EXPECT_EQ(trayToolTip(), "   Ovix Tick-Fob ") << "a blank either side of the design's text";
+}
+
+TEST(TwipsScaleTest, EdgesRoundEachOnItsOwnSoThatNeighboursMeetAtEveryScale)
+{
+    const TwipsScale at150(144);
+    EXPECT_EQ(at150.rect(1740, 1740, 1035, 315), (PixelRect{174, 174, 278, 206}));
+    EXPECT_EQ(TwipsScale(120).rect(7, 7, 7, 7), (PixelRect{1, 1, 1, 1}));
+    EXPECT_DOUBLE_EQ(at150.twips(at150.pixels(2880)), 2880);
+    EXPECT_EQ(at150.fromDesignPixels(36), 54);
+    EXPECT_EQ(TwipsScale(0).dpi(), TwipsScale::kDesignDpi) << "a screen that gives no density draws at the design's";
+}
+
+} // namespace
+} // namespace shiftloom
