@@ -4,8 +4,9 @@
 # built the same way (bench/win32/win32_bare_window.cpp), and the installed size of the program.
 #
 #  start-up   time from exec of `wine PROGRAM.exe` to the map of the program's main window
-#             (MapNotify of its first top-level window at least 200 pixels high, seen by `xev` on
-#             the root window of a private Xvfb with the trayer tray host), in a private wine
+#             (MapNotify of its first top-level window at least 200 pixels high, or the resize that
+#             makes a mapped one so, seen by `xev` on the root window of a private Xvfb with the
+#             trayer tray host), in a private wine
 #             prefix whose wineserver stays up between runs; several runs each, alternating, after
 #             one warm-up run each.
 #  installed  the size of the files the installer puts in place (the CPack staging folder).
@@ -81,18 +82,20 @@ if [ -n "$panel" ]; then
     wine reg add 'HKCU\Software\Ovix_Shift-Loom\Properties' /v autocode /d 1234 /f >/dev/null
 fi
 
-# The first top-level window at least 200 pixels high created after SINCE, once mapped.
+# The first top-level window at least 200 pixels high made after SINCE, once mapped: Wine creates
+# a window's X window small and sizes it afterwards, for a window that is scaled to its monitor.
 wait_mapped() {
     local since=$1 found=''
     for _ in $(seq 1200); do
         found=$(awk -v since="$since" '
+            function id_of(line) { return match(line, /window 0x[0-9a-f]+/) ? substr(line, RSTART + 7, RLENGTH - 7) : "" }
+            function seen(id, stamp) { if ((id in tall) && (id in mapped)) { print (stamp > mapped[id] ? stamp : mapped[id]); exit } }
             $1 < since { next }
-            /CreateNotify event/ { create = 1; next }
-            create { create = 0; if (match($0, /window 0x[0-9a-f]+/)) { id = substr($0, RSTART + 7, RLENGTH - 7)
-                     h = $0; sub(/.*height /, "", h); if (h + 0 >= 200) tall[id] = 1 } next }
+            /(CreateNotify|ConfigureNotify) event/ { sized = 1; stamp = $1; next }
+            sized { sized = 0; id = id_of($0); h = $0; sub(/.*height /, "", h)
+                    if (id != "" && h + 0 >= 200 && !(id in tall)) { tall[id] = stamp; seen(id, stamp) } next }
             /MapNotify event/ { map = 1; stamp = $1; next }
-            map { map = 0; if (match($0, /window 0x[0-9a-f]+/)) { id = substr($0, RSTART + 7, RLENGTH - 7)
-                  if (id in tall) { print stamp; exit } } }' "$work/xev.log")
+            map { map = 0; id = id_of($0); if (id != "") { mapped[id] = stamp; seen(id, stamp) } }' "$work/xev.log")
         [ -n "$found" ] && { printf '%s\n' "$found"; return 0; }
         sleep 0.05
     done
