@@ -227,7 +227,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         const std::string name = argument.substr(0, equals);
         const auto option = std::find_if(command.options.begin(),
             command.options.end(),
-            [&](const CommandOption& spec) { return spec.name == name; });
+            [&](const CommandOption& known) { return known.name == name; });
         if (option == command.options.end())
             unknownOption(command, name);
         if (line.has(name))
