@@ -149,24 +149,42 @@ TEST_P(HandOverKills, AStartUpKilledAtRandomMomentsOfItsHandOverLosesAndDoublesN
     auto startup = startTraced();
     const auto begin = steady_clock::now();
     startup->wait();
-    // Kills at random moments up to the time the hand-over took, less after a start-up that ended first.
-    auto span = duration_cast<microseconds>(steady_clock::now() - begin).count();
+    // Kills at random moments inside a window that starts as the time the hand-over took and
+    // follows where the kills land: a kill before the hand-over raises its start, one past it or
+    // after the start-up ended lowers its end, and the window never gets narrower than a
+    // twentieth of that time. A machine slowed by other work moves the window with it instead of
+    // leaving the kills outside.
+    const long long span = duration_cast<microseconds>(steady_clock::now() - begin).count();
+    long long low = 0;
+    long long high = span;
+    const long long narrowest = std::max(span / 20, 200LL);
+    const auto lowerEnd = [&](long long end) {
+        high = end;
+        low = std::max(0LL, std::min(low, high - narrowest));
+    };
     std::mt19937 random(5122026);
     Tally tally;
-    for (int round = 0; tally["kills_in_hand_over"] < kills && round < 3 * kills; ++round) {
+    for (int round = 0; tally["kills_in_hand_over"] < kills && round < 6 * kills; ++round) {
         prepare(10, buffered, earlier);
         startup = startTraced();
-        std::this_thread::sleep_for(microseconds(std::uniform_int_distribution<long long>(0, span)(random)));
+        const long long delay = std::uniform_int_distribution<long long>(low, high)(random);
+        std::this_thread::sleep_for(microseconds(delay));
         startup->signal(SIGKILL);
         if (const int status = startup->wait(); status == kKilled) {
             const std::string where = killedWhere(readFile(tracePath()));
             ++tally["kills"];
             ++tally["where." + where];
             tally["kills_in_hand_over"] += where.starts_with("in.") || where.starts_with("after.");
+            if (where == "before") {
+                low = delay;
+                high = std::max(high, low + narrowest);
+            } else if (where == "past") {
+                lowerEnd(delay);
+            }
         } else {
             EXPECT_EQ(status, 0);
             ++tally["finished_before_kill"];
-            span = span * 9 / 10;
+            lowerEnd(delay);
         }
         expectSettled(tally, "round " + std::to_string(round));
     }
