@@ -111,4 +111,11 @@ print(f"test-ratio: src/ {counts['src']} lines, tests/ {counts['tests']} lines, 
       f"ratio {ratio:.2f} (at most 0.40, aim 0.33)")
 print(f"test-ratio: counted apart: bench/ {counts['bench']}, fuzz/ {counts['fuzz']}, "
       f"scripts/ {counts['scripts']}")
+
+# Each front end against the model it renders: what is left in a front end is its platform's own.
+panel = count_tree("src/panel")[0] if os.path.isdir("src/panel") else 0
+if panel:
+    sizes = ", ".join(f"src/{name}/ {count_tree('src/' + name)[0]} ({count_tree('src/' + name)[0] / panel:.2f}x)"
+                      for name in ("qt", "win32") if os.path.isdir("src/" + name))
+    print(f"test-ratio: front ends against src/panel/ {panel}: {sizes} (aim at most 1.20x)")
 PY
