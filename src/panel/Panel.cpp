@@ -5,6 +5,7 @@
 #include "app/EarlierPlaces.h"
 #include "app/JobFile.h"
 #include "app/StorePaths.h"
+#include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "platform/FileIo.h"
 #include "timing/TimeRecord.h"
@@ -74,7 +75,8 @@ LoadOutcome Panel::load()
     restoreSlots();
     m_activity = {m_settings.read(keys::ActivityCode), m_settings.read(keys::ActivityNum)};
 
-    moveEarlierSetUp(m_files);
+    if (!m_prepared)
+        moveEarlierSetUp(m_files);
     const std::string folder = findDataFolder(
         m_settings, m_files, registrationFiles(), [this] { m_frontEnd.showLocateDialog(DialogMode::Modal); });
     if (folder.empty())
@@ -83,8 +85,12 @@ LoadOutcome Panel::load()
     // The first delivery is the start-up's test that the store takes records. A store that does
     // not (or does not answer in time) starts the run on the fallback folder; the delivery keeps
     // trying it, and `collect` takes the run back to it once it answers.
-    m_storeFolder = folder;
-    m_writer.setStore(folder);
+    if (!m_prepared || folder != m_storeFolder) {
+        // A job list still being read for another folder goes to a mail nobody reads.
+        m_mail = std::make_shared<JobListMail>();
+        m_storeFolder = folder;
+        m_writer.setStore(folder);
+    }
     m_writer.awaitFirstAnswer(std::chrono::steady_clock::now() + kStartUpWait);
     const StoreState store = m_writer.storeState();
     LoadOutcome outcome =
@@ -100,6 +106,18 @@ LoadOutcome Panel::load()
     }
     m_loaded = true;
     return outcome;
+}
+
+void Panel::prepare()
+{
+    moveEarlierSetUp(m_files);
+    m_prepared = true;
+    const std::string folder = findDataFolder(m_settings, m_files, registrationFiles(), [] {});
+    if (folder.empty())
+        return;
+    m_storeFolder = folder;
+    m_writer.setStore(folder);
+    requestStoreJobList();
 }
 
 void Panel::restoreSlots()
@@ -132,7 +150,8 @@ FileError Panel::fillJobList(std::chrono::steady_clock::time_point waitUntil)
 {
     if (m_dataFolder != m_storeFolder) {
         // The fallback folder is this computer's own: read here.
-        JobListResult jobs = readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing);
+        ShownJobList jobs =
+            shownJobList(readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing));
         const FileError error = jobs.error;
         setJobList(std::move(jobs));
         return error;
@@ -142,7 +161,7 @@ FileError Panel::fillJobList(std::chrono::steady_clock::time_point waitUntil)
     std::unique_lock lock(m_mail->mutex);
     if (!m_mail->arrived.wait_until(lock, waitUntil, [this] { return m_mail->jobs.has_value(); }))
         return FileError::None; // it comes with `collect`
-    JobListResult jobs = std::move(*m_mail->jobs);
+    ShownJobList jobs = std::move(*m_mail->jobs);
     m_mail->jobs.reset();
     m_mail->requested = false;
     lock.unlock();
@@ -160,27 +179,34 @@ void Panel::requestStoreJobList()
         m_mail->requested = true;
     }
     m_writer.post([mail = m_mail, &files = m_files, path = storeFile(m_storeFolder, kJobFileName)] {
-        JobListResult jobs = readJobList(files, path, JobFileOpen::CreateIfMissing);
+        ShownJobList jobs = shownJobList(readJobList(files, path, JobFileOpen::CreateIfMissing));
         const std::lock_guard lock(mail->mutex);
         mail->jobs = std::move(jobs);
         mail->arrived.notify_all();
     });
 }
 
-void Panel::setJobList(JobListResult jobs)
+Panel::ShownJobList Panel::shownJobList(JobListResult jobs)
 {
     // On a failure the list keeps only "[settings]", so the worker can still reach the locate dialog.
     if (jobs.error != FileError::None)
         jobs.lines.clear();
     jobs.lines.push_back(kSettingsItem);
+    std::vector<std::size_t> order = displayOrder(jobs.lines);
+    return {jobs.error, std::move(jobs.lines), std::move(order)};
+}
+
+void Panel::setJobList(ShownJobList jobs)
+{
     m_jobList = std::move(jobs.lines);
+    m_jobListOrder = std::move(jobs.order);
     ++m_jobListVersion;
     m_jobListText = kAddJobText;
 }
 
 void Panel::collect()
 {
-    std::optional<JobListResult> jobs;
+    std::optional<ShownJobList> jobs;
     {
         const std::lock_guard lock(m_mail->mutex);
         if (m_mail->jobs) {

@@ -134,6 +134,8 @@ public:
     std::string keypadEcho() const { return std::string(m_keypadEntry.size(), '*'); }
     /** The job list's lines in the order read, "[settings]" last. */
     const TextList& jobList() const { return m_jobList; }
+    /** The indexes of `jobList` in the order the list shows them (`displayOrder`). */
+    const std::vector<std::size_t>& jobListOrder() const { return m_jobListOrder; }
     /** Counts the refills of the job list, so that a front end redraws it only when it changed. */
     std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
@@ -157,6 +159,14 @@ public:
      * goes back to it (see `collect`).
      */
     LoadOutcome load();
+    /**
+     * Starts, before the front end builds its window, what `load` waits for: the first delivery to
+     * a store the settings or the registration already name, and the reading of its job list, both
+     * on the delivery's thread. A front end that calls it builds its window meanwhile; `load` then
+     * finds them done or under way. Asks the worker nothing: a folder only the worker can name is
+     * left to `load`.
+     */
+    void prepare();
     /**
      * Takes in what the delivery's thread found (a job list read, the store back after it was
      * away): the clock tick calls it, and the front end when told `PanelFrontEnd::storeNews`.
@@ -267,7 +277,19 @@ private:
     void record(std::string_view line);
     /** Reads the job list of the data folder; one of the store is waited for until `waitUntil`. */
     platform::FileError fillJobList(std::chrono::steady_clock::time_point waitUntil);
-    void setJobList(JobListResult jobs);
+    /**
+     * A job list as the panel shows it: the lines read (none after a failure) and "[settings]",
+     * with their display order; made where the list is read, off the window's thread when that
+     * is the delivery's.
+     */
+    struct ShownJobList
+    {
+        platform::FileError error = platform::FileError::None;
+        TextList lines;
+        std::vector<std::size_t> order;
+    };
+    static ShownJobList shownJobList(JobListResult jobs);
+    void setJobList(ShownJobList jobs);
     /** Reads the job list of the store on the delivery's thread; it arrives through `collect`. */
     void requestStoreJobList();
     void restoreSlots();
@@ -290,17 +312,19 @@ private:
     Activity m_activity;
     std::string m_keypadEntry;
     TextList m_jobList;
+    std::vector<std::size_t> m_jobListOrder;
     std::uint64_t m_jobListVersion = 0;
     std::string m_jobListText;
     std::string m_dataFolder;
     std::string m_storeFolder;
+    bool m_prepared = false;
     Drag m_drag;
     /** A job list read on the delivery's thread, waiting for `collect`. */
     struct JobListMail
     {
         std::mutex mutex;
         std::condition_variable arrived;
-        std::optional<JobListResult> jobs;
+        std::optional<ShownJobList> jobs;
         bool requested = false;
     };
     std::shared_ptr<JobListMail> m_mail = std::make_shared<JobListMail>();

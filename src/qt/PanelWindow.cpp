@@ -3,7 +3,6 @@
 
 #include "panel/AccessibleText.h"
 #include "panel/ControlNames.h"
-#include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "qt/ActivityDialog.h"
 #include "qt/DesignLook.h"
@@ -269,7 +268,7 @@ void PanelWindow::render()
     if (changes.jobList) {
         // The list shows the panel's lines where they are, sorted; it is told again at every
         // refill, before anything else runs.
-        m_jobList->setLines(m_panel.jobList(), displayOrder(m_panel.jobList()));
+        m_jobList->setLines(m_panel.jobList(), m_panel.jobListOrder());
     }
     const auto designs = panelControls();
     for (const std::size_t i : changes.controls) {

@@ -127,10 +127,6 @@ PickComboBox::PickComboBox(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMaxVisibleItems(8);
-    if (auto* list = qobject_cast<QListView*>(view()))
-        list->setUniformItemSizes(true);
-    // A line too long for the list is cut at its end, never shortened in its middle.
-    view()->setTextElideMode(Qt::ElideNone);
 
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (m_edit->finishingEdit() || index < 0)
@@ -157,12 +153,26 @@ template<typename Fill> void PickComboBox::replaceItems(Fill fill)
     const bool blocked = blockSignals(true);
     fill();
     blockSignals(blocked);
-    widenListFor(m_items->longest());
     // Resetting the list makes QComboBox show its first item; the text is the program's.
     if (m_edit->text() != text) {
         m_edit->setText(text);
         m_edit->setCursorPosition(cursor);
     }
+}
+
+void PickComboBox::showPopup()
+{
+    // The open list is made the first time it opens: a panel whose list is never opened in a
+    // run never builds it.
+    if (!m_listMade) {
+        m_listMade = true;
+        if (auto* list = qobject_cast<QListView*>(view()))
+            list->setUniformItemSizes(true);
+        // A line too long for the list is cut at its end, never shortened in its middle.
+        view()->setTextElideMode(Qt::ElideNone);
+    }
+    widenListFor(m_items->longest());
+    QComboBox::showPopup();
 }
 
 void PickComboBox::widenListFor(const QString& longest)

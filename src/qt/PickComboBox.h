@@ -39,6 +39,8 @@ public:
     void setLines(const TextList& lines, std::vector<std::size_t> order);
     /** Shows `text` unless it already does, keeping the cursor where the worker left it. */
     void showText(const QString& text);
+    /** Opens the list, as wide as its longest line needs. */
+    void showPopup() override;
 
 signals:
     void itemPicked(const QString& text);
@@ -55,6 +57,7 @@ private:
     class Items;
     EditBox* m_edit;
     Items* m_items;
+    bool m_listMade = false;
 };
 
 } // namespace shiftloom

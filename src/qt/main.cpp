@@ -27,7 +27,9 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <fontconfig/fontconfig.h>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -60,6 +62,9 @@ int main(int argc, char** argv)
     // extra round trip (and wake-up) per repaint, plain transfer does not.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // The font configuration (some 8 ms of files to read) is the first thing the window needs and
+    // nothing before it does: it is read on a thread of its own while Qt starts.
+    std::jthread fontConfiguration([] { FcInit(); });
     desktop::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
@@ -95,6 +100,9 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(icon);
     QtFrontEnd frontEnd(settings, files, drives);
     Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
+    // The store's first answer and its job list are read while the window is built.
+    panel.prepare();
+    fontConfiguration.join();
     PanelWindow window(panel);
     frontEnd.attach(panel, window);
 

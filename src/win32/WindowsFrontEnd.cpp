@@ -2,7 +2,6 @@
 #include "WindowsFrontEnd.h"
 
 #include "panel/AccessibleText.h"
-#include "panel/JobListOrder.h"
 #include "platform/Process.h"
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
@@ -387,7 +386,7 @@ void WindowsFrontEnd::render()
         return;
     const PanelView::Changes changes = m_view.update(*m_panel);
     if (changes.jobList)
-        m_window.setJobList(m_panel->jobList(), displayOrder(m_panel->jobList()));
+        m_window.setJobList(m_panel->jobList(), m_panel->jobListOrder());
     const auto designs = panelControls();
     for (const std::size_t i : changes.controls)
         m_window.paintControl(designs[i].ref, m_view.state(i));

@@ -24,6 +24,7 @@ protected:
         useStore();
         settings.write(keys::AutoCode, "1234");
         settings.write(keys::ActivityNum, "00000005");
+        panel.prepare(); // as the front ends start: the store asked before the window is built
         ASSERT_EQ(panel.load(), LoadOutcome::Normal);
         host.calls.clear();
     }
@@ -87,6 +88,7 @@ TEST_F(PanelTest, AnUpgradeFromTheEarlierLinuxLayoutLosesNothing)
     for (const char* setting : {"c:\\cw", ""}) { // the earlier version's setting, then none: the registration's
         settings.write(keys::DataLoc, setting);
         Panel started(settings, files, clock, host);
+        started.prepare();
         ASSERT_EQ(started.load(), LoadOutcome::Normal);
         EXPECT_EQ(started.dataFolder() + " " + settings.read(keys::DataLoc), cw + " " + cw);
     }
@@ -109,6 +111,7 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
     settings.write(keys::AutoCode, "1234");
     test::writeFile(paths.toHost(storeFile(FallbackDataFolder, kJobFileName)),
         test::jobFile({{"L", "LOCAL", "local job", "", "5"}}));
+    panel.prepare();
     EXPECT_EQ(panel.load(), LoadOutcome::Fallback);
     EXPECT_EQ(panel.dataFolder(), FallbackDataFolder);
     EXPECT_EQ(panel.jobList().size(), 2u) << "the job list comes from the fallback folder";
