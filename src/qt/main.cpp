@@ -27,9 +27,8 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <fontconfig/fontconfig.h>
+#include <malloc.h>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -58,13 +57,14 @@ int main(int argc, char** argv)
         break;
     }
 
+    // The delivery's thread reads the job list that the window's thread then keeps: with one heap
+    // for both, what one frees the other takes again, instead of each holding pages of its own.
+    mallopt(M_ARENA_MAX, 1);
+
     // The panel is small and repaints once a second; X's shared-memory image transfer costs it an
     // extra round trip (and wake-up) per repaint, plain transfer does not.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
-    // The font configuration (some 8 ms of files to read) is the first thing the window needs and
-    // nothing before it does: it is read on a thread of its own while Qt starts.
-    std::jthread fontConfiguration([] { FcInit(); });
     desktop::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovix_Shift-Loom"));
@@ -102,7 +102,6 @@ int main(int argc, char** argv)
     Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
     // The store's first answer and its job list are read while the window is built.
     panel.prepare();
-    fontConfiguration.join();
     PanelWindow window(panel);
     frontEnd.attach(panel, window);
 
