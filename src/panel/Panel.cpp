@@ -86,8 +86,6 @@ LoadOutcome Panel::load()
     // not (or does not answer in time) starts the run on the fallback folder; the delivery keeps
     // trying it, and `collect` takes the run back to it once it answers.
     if (!m_prepared || folder != m_storeFolder) {
-        // A job list still being read for another folder goes to a mail nobody reads.
-        m_mail = std::make_shared<JobListMail>();
         m_storeFolder = folder;
         m_writer.setStore(folder);
     }
@@ -115,9 +113,10 @@ void Panel::prepare()
     const std::string folder = findDataFolder(m_settings, m_files, registrationFiles(), [] {});
     if (folder.empty())
         return;
+    // Only the delivery: its job list is read once the store is known to take records, so that a
+    // folder that is no store never has a job file made in it.
     m_storeFolder = folder;
     m_writer.setStore(folder);
-    requestStoreJobList();
 }
 
 void Panel::restoreSlots()

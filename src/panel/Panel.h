@@ -160,11 +160,10 @@ public:
      */
     LoadOutcome load();
     /**
-     * Starts, before the front end builds its window, what `load` waits for: the first delivery to
-     * a store the settings or the registration already name, and the reading of its job list, both
-     * on the delivery's thread. A front end that calls it builds its window meanwhile; `load` then
-     * finds them done or under way. Asks the worker nothing: a folder only the worker can name is
-     * left to `load`.
+     * Starts, before the front end builds its window, what `load` waits for longest: the first
+     * delivery to a store the settings or the registration already name, on the delivery's thread.
+     * A front end that calls it builds its window meanwhile; `load` then finds the answer there or
+     * under way. Asks the worker nothing: a folder only the worker can name is left to `load`.
      */
     void prepare();
     /**
