@@ -166,4 +166,9 @@ const ControlDesign& designOf(ControlRef ref)
     return panelControls()[controlIndex(ref)];
 }
 
+const FontDesign& fontOf(const ControlDesign& design)
+{
+    return design.font.family.empty() ? panelDesign().font : design.font;
+}
+
 } // namespace shiftloom

@@ -130,6 +130,8 @@ const PanelDesign& panelDesign();
 std::span<const ControlDesign> panelControls();
 /** The design of one control; `ref` must name a control of the panel. */
 const ControlDesign& designOf(ControlRef ref);
+/** The font a control is drawn in: its own, or the window's where it has none. */
+const FontDesign& fontOf(const ControlDesign& design);
 /** The place of a control in `panelControls()`; `ref` must name a control of the panel. */
 std::size_t controlIndex(ControlRef ref);
 

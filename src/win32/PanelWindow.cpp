@@ -45,46 +45,15 @@ UINT textFormat(Alignment alignment)
 
 } // namespace
 
-PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
+PanelWindow::PanelWindow(PanelEvents& events)
     : m_events(events)
-    , m_scale(scaleOfWindow(nullptr))
-    , m_gdi(m_scale)
-{
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kPanelClassName;
-    RegisterClassExW(&windowClass);
-
-    m_window = CreateWindowExW(
-        kExStyle, kPanelClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
-    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    if (m_window) {
-        // At the scale of the monitor it was made on.
-        m_scale = scaleOfWindow(m_window);
-        m_gdi = GdiCache(m_scale);
-        fitFrame();
-        createControls(instance);
-        m_icons.apply(m_window, m_scale);
-    }
-    m_names.emplace();
-}
-
-void PanelWindow::fitFrame()
 {
     const PanelDesign& design = panelDesign();
-    const RECT frame = windowFrame(
-        m_scale, RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)}, kStyle, kExStyle);
-    SetWindowPos(m_window,
-        nullptr,
-        0,
-        0,
-        frame.right - frame.left,
-        frame.bottom - frame.top,
-        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_icons.emplace();
+    create({kPanelClassName, CS_DBLCLKS}, L"", kStyle, kExStyle, nullptr, {design.clientWidth, design.clientHeight});
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (m_window)
+        createControls();
 }
 
 RECT PanelWindow::placeOf(const ControlDesign& design) const
@@ -105,8 +74,7 @@ void PanelWindow::placeWindowed(const Control& c)
         height += m_scale.fromDesignPixels(kDropDownHeight);
     SetWindowPos(
         c.window, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), TRUE);
+    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(fontOf(design))), TRUE);
     if (design.type == ControlType::ComboBox) {
         // The text field keeps the height of the design, whatever the font would make it.
         const int frame = systemMetric(m_scale, SM_CYEDGE) * 2 + m_scale.fromDesignPixels(2);
@@ -114,36 +82,24 @@ void PanelWindow::placeWindowed(const Control& c)
     }
 }
 
-void PanelWindow::rescale(int dpi, const RECT& suggested)
+void PanelWindow::placeControls()
 {
-    // Every place from its twips at the new scale, every font at its new size; the controls take
-    // the new fonts before the old ones go with the old cache.
-    m_scale = TwipsScale(dpi);
-    GdiCache fresh(m_scale);
-    std::swap(m_gdi, fresh);
-    SetWindowPos(m_window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    fitFrame();
     for (Control& c : m_controls) {
         c.rect = placeOf(*c.design);
         if (c.window)
             placeWindowed(c);
     }
     fitDropDownWidth();
-    m_icons.apply(m_window, m_scale);
-    InvalidateRect(m_window, nullptr, TRUE);
     m_events.displayChanged();
 }
 
-PanelWindow::~PanelWindow()
+HWND PanelWindow::firstFocus() const
 {
-    m_names.reset();
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
+    HWND focus = GetFocus();
+    return focus && IsChild(m_window, focus) ? focus : control({PanelControl::InKey}).window;
 }
 
-void PanelWindow::createControls(HINSTANCE instance)
+void PanelWindow::createControls()
 {
     const auto designs = panelControls();
     m_controls.resize(designs.size());
@@ -187,18 +143,7 @@ void PanelWindow::createControls(HINSTANCE instance)
         case ControlType::TrayIcon:
             break;
         }
-        c.window = CreateWindowExW(exStyle,
-            windowClass,
-            wide(c.caption).c_str(),
-            style,
-            0,
-            0,
-            0,
-            0,
-            m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
-            instance,
-            nullptr);
+        c.window = createChild(windowClass, c.caption, style, exStyle, kFirstControlId + static_cast<int>(i));
         placeWindowed(c);
     }
 
@@ -207,18 +152,7 @@ void PanelWindow::createControls(HINSTANCE instance)
     SetWindowLongPtrW(
         echo, GWLP_USERDATA, SetWindowLongPtrW(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
 
-    m_toolTips = CreateWindowExW(WS_EX_TOPMOST,
-        TOOLTIPS_CLASSW,
-        nullptr,
-        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        m_window,
-        nullptr,
-        instance,
-        nullptr);
+    m_toolTips = createChild(TOOLTIPS_CLASSW, "", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, WS_EX_TOPMOST, 0);
     for (Control& c : m_controls) {
         if (!c.window || (c.design->type != ControlType::Button && c.design->toolTip.empty()))
             continue;
@@ -231,19 +165,6 @@ void PanelWindow::createControls(HINSTANCE instance)
         tool.lpszText = text.data();
         SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-}
-
-LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<PanelWindow*>(create->lpCreateParams)->m_window = window;
-    }
-    auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK PanelWindow::echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -280,13 +201,6 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_window, &ps);
-        paint(dc, ps.rcPaint);
-        EndPaint(m_window, &ps);
-        return 0;
-    }
     case WM_DRAWITEM:
         drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
@@ -326,22 +240,6 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         m_pressedLabel = nullptr;
         return 0;
-    case WM_ACTIVATE:
-        // The focus leaves with the panel and comes back to the same control.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            m_focusBeforeDeactivation = focus && IsChild(m_window, focus) ? focus : nullptr;
-        } else {
-            HWND focus = m_focusBeforeDeactivation;
-            if (!focus || !IsWindow(focus))
-                focus =
-                    GetFocus() && IsChild(m_window, GetFocus()) ? GetFocus() : control({PanelControl::InKey}).window;
-            SetFocus(focus);
-        }
-        return 0;
-    case WM_DPICHANGED:
-        rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
     case WM_DISPLAYCHANGE:
     case WM_SETTINGCHANGE:
         m_events.displayChanged();
@@ -366,7 +264,7 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return defaultHandling(message, wParam, lParam);
 }
 
 void PanelWindow::postStoreNews() const
@@ -482,25 +380,18 @@ void PanelWindow::paint(HDC dc, const RECT& area)
             continue;
         RECT r = c.rect;
         if (!design.transparent)
-            FillRect(memory, &r, m_gdi.brush(colourRef(c.back == kDefaultColour ? colours::ButtonFace : c.back)));
+            FillRect(memory, &r, m_gdi.brush(colourOr(c.back, COLOR_BTNFACE)));
         if (design.border) {
             DrawEdge(memory, &r, BDR_SUNKENOUTER, BF_RECT);
             InflateRect(&r, -1, -1);
         }
         if (c.caption.empty())
             continue;
-        const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-        HGDIOBJ previous = SelectObject(memory, m_gdi.font(font));
+        HGDIOBJ previous = SelectObject(memory, m_gdi.font(fontOf(design)));
         if (!oldFont)
             oldFont = previous;
-        SetTextColor(
-            memory, design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
-        const std::wstring caption = wide(c.caption);
-        DrawTextW(memory,
-            caption.c_str(),
-            static_cast<int>(caption.size()),
-            &r,
-            textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SetTextColor(memory, colourOr(design.foreColour, COLOR_BTNTEXT));
+        drawText(memory, c.caption, r, textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (oldFont)
         SelectObject(memory, oldFont);
@@ -529,19 +420,11 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT& item)
     RECT text = r;
     if (pressed)
         OffsetRect(&text, 1, 1);
-    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-    HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(font));
+    HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(fontOf(design)));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc,
-        (item.itemState & ODS_DISABLED) != 0      ? GetSysColor(COLOR_GRAYTEXT)
-            : design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT)
-                                                  : colourRef(design.foreColour));
-    const std::wstring caption = wide(c.caption);
-    DrawTextW(dc,
-        caption.c_str(),
-        static_cast<int>(caption.size()),
-        &text,
-        DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : colourOr(design.foreColour, COLOR_BTNTEXT));
+    drawText(dc, c.caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);
     if ((item.itemState & ODS_FOCUS) != 0) {
         RECT focus = r;
@@ -555,9 +438,8 @@ LRESULT PanelWindow::textBoxColours(HDC dc, HWND box)
     for (const Control& c : m_controls) {
         if (c.window != box || c.design->type != ControlType::TextBox)
             continue;
-        const COLORREF back = c.back == kDefaultColour ? GetSysColor(COLOR_WINDOW) : colourRef(c.back);
-        SetTextColor(dc,
-            c.design->foreColour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : colourRef(c.design->foreColour));
+        const COLORREF back = colourOr(c.back, COLOR_WINDOW);
+        SetTextColor(dc, colourOr(c.design->foreColour, COLOR_WINDOWTEXT));
         SetBkColor(dc, back);
         return reinterpret_cast<LRESULT>(m_gdi.brush(back));
     }

@@ -5,8 +5,7 @@
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelView.h"
-#include "win32/AccessibleNames.h"
-#include "win32/Gdi.h"
+#include "win32/ScaledWindow.h"
 
 #include <chrono>
 #include <cstddef>
@@ -82,15 +81,11 @@ inline constexpr wchar_t kPanelClassName[] = L"ShiftLoomPanel";
  * its `PanelEvents`. Texts are Windows-1252, given to the
  * system's wide ("W") functions through `wide` and taken back through `narrow`.
  */
-class PanelWindow final
+class PanelWindow final : public ScaledWindow
 {
 public:
-    PanelWindow(HINSTANCE instance, PanelEvents& events);
-    ~PanelWindow();
-    PanelWindow(const PanelWindow&) = delete;
-    PanelWindow& operator=(const PanelWindow&) = delete;
+    explicit PanelWindow(PanelEvents& events);
 
-    HWND handle() const { return m_window; }
     /** From any thread: `PanelEvents::storeNewsArrived` runs on the window's thread soon. */
     void postStoreNews() const;
     const TwipsScale& scale() const { return m_scale; }
@@ -124,21 +119,18 @@ private:
         Colour back = kDefaultColour;
     };
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void createControls(HINSTANCE instance);
-    /** The window's size from the design's client area at the current scale. */
-    void fitFrame();
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void createControls();
     /** A control's place in the client area at the current scale. */
     RECT placeOf(const ControlDesign& design) const;
     /** Puts a control that is a window of its own at its place, in its font. */
     void placeWindowed(const Control& c);
-    /** WM_DPICHANGED: the window at its new place, every control placed and sized anew. */
-    void rescale(int dpi, const RECT& suggested);
+    void placeControls() override;
+    HWND firstFocus() const override;
     void fitDropDownWidth();
     void command(int id, int code, HWND from);
-    void paint(HDC dc, const RECT& area);
+    void paint(HDC dc, const RECT& area) override;
     void drawButton(const DRAWITEMSTRUCT& item);
     LRESULT textBoxColours(HDC dc, HWND box);
     /** The label under a point of the client area (the topmost one), or none. */
@@ -154,14 +146,8 @@ private:
     void setToolTip(ControlRef control, std::string_view text);
 
     PanelEvents& m_events;
-    TwipsScale m_scale;
-    GdiCache m_gdi;
-    WindowIcons m_icons;
-    HWND m_window = nullptr;
     HWND m_toolTips = nullptr;
-    std::optional<AccessibleNames> m_names; ///< given up before the window goes
     std::vector<Control> m_controls; ///< by `controlIndex()`
-    HWND m_focusBeforeDeactivation = nullptr;
     const Control* m_pressedLabel = nullptr;
     bool m_stripCaptured = false;
     bool m_settingText = false; ///< the program sets a text box: no edit to report

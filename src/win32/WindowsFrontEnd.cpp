@@ -28,12 +28,11 @@ SecondCounter::Milliseconds monotonicNow()
 
 } // namespace
 
-WindowsFrontEnd::WindowsFrontEnd(
-    HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
+WindowsFrontEnd::WindowsFrontEnd(SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
     : m_settings(settings)
     , m_files(files)
     , m_drives(drives)
-    , m_window(instance, *this)
+    , m_window(*this)
     , m_tray(trayToolTip(), [this] { showFromTray(); })
     , m_seconds(monotonicNow())
 {
@@ -88,7 +87,7 @@ void WindowsFrontEnd::dropClosedDialogs()
 
 HWND WindowsFrontEnd::ownerWindow() const
 {
-    return m_window.visible() ? m_window.handle() : nullptr;
+    return m_window.visible() ? m_window.hwnd() : nullptr;
 }
 
 // ---- What the model asks of the desktop ----
@@ -144,7 +143,7 @@ void WindowsFrontEnd::showAboutBox()
 {
     dropClosedDialogs();
     if (!m_about)
-        m_about = std::make_unique<AboutDialog>(m_window.handle(), SettingsAppName);
+        m_about = std::make_unique<AboutDialog>(m_window.hwnd(), SettingsAppName);
     m_about->show();
 }
 
@@ -209,7 +208,7 @@ void WindowsFrontEnd::clicked(ControlRef control)
 std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
 {
     render();
-    ActivityDialog dialog(m_window.handle(), list.items(), current);
+    ActivityDialog dialog(m_window.hwnd(), list.items(), current);
     return dialog.run();
 }
 
@@ -303,17 +302,17 @@ void WindowsFrontEnd::closing()
         return;
     m_runEnded = true;
     // Windows is asked for the time the records need (it shows the reason while it waits).
-    ShutdownBlockReasonCreate(m_window.handle(), L"Handing the time records over to the Card-Warden store");
+    ShutdownBlockReasonCreate(m_window.hwnd(), L"Handing the time records over to the Card-Warden store");
     if (m_panel && m_panel->loaded() && !m_panel->endOfRun())
         reportRecordsLeft();
-    ShutdownBlockReasonDestroy(m_window.handle());
+    ShutdownBlockReasonDestroy(m_window.hwnd());
     m_tray.show(false);
     platform::endProcessNow(0);
 }
 
 void WindowsFrontEnd::reportRecordsLeft()
 {
-    ShutdownBlockReasonCreate(m_window.handle(),
+    ShutdownBlockReasonCreate(m_window.hwnd(),
         L"Time records wait on this computer: the Card-Warden store did not take them (see the Application log)");
     std::wstring user(256, L'\0');
     DWORD length = static_cast<DWORD>(user.size());

@@ -32,7 +32,7 @@ namespace shiftloom::win32 {
 class WindowsFrontEnd final : public PanelFrontEnd, private PanelEvents
 {
 public:
-    WindowsFrontEnd(HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
+    WindowsFrontEnd(SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
     ~WindowsFrontEnd() override;
     WindowsFrontEnd(const WindowsFrontEnd&) = delete;
     WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;

@@ -61,7 +61,7 @@ bool tell(const std::string& text)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace shiftloom;
 
@@ -115,7 +115,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     int exitCode = 0;
     {
-        win32::WindowsFrontEnd frontEnd(instance, settings, files, drives);
+        win32::WindowsFrontEnd frontEnd(settings, files, drives);
         Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
         frontEnd.attach(panel);
         if (frontEnd.start() != LoadOutcome::NoStart)
