@@ -122,7 +122,7 @@ void WindowsFrontEnd::showLocateDialog(DialogMode mode)
 {
     if (mode == DialogMode::Modal) {
         DataFolderDialog model(m_settings, m_files, m_drives);
-        LocateDialog dialog(model, m_drives);
+        LocateDialog dialog(model);
         m_modalLocate = &dialog;
         dialog.runModal(ownerWindow());
         m_modalLocate = nullptr;
@@ -135,7 +135,7 @@ void WindowsFrontEnd::showLocateDialog(DialogMode mode)
         return;
     }
     m_locateModel = std::make_unique<DataFolderDialog>(m_settings, m_files, m_drives);
-    m_locate = std::make_unique<LocateDialog>(*m_locateModel, m_drives);
+    m_locate = std::make_unique<LocateDialog>(*m_locateModel);
     m_locate->showModeless();
 }
 
