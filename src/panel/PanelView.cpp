@@ -55,6 +55,24 @@ ControlState controlState(const Panel& panel, ControlRef ref)
     return state;
 }
 
+void typeInto(Panel& panel, PanelView& view, ControlRef ref, std::string_view text)
+{
+    switch (ref.control) {
+    case PanelControl::CardNumber:
+        panel.setCardNumber(text);
+        break;
+    case PanelControl::ElapsedBox:
+        panel.editElapsed(ref.index, text);
+        break;
+    case PanelControl::JobList:
+        panel.typeInJobList(text);
+        break;
+    default:
+        return;
+    }
+    view.edited(panel, ref);
+}
+
 std::string trayToolTip()
 {
     const std::string_view text = designOf({PanelControl::TrayIcon}).toolTip.substr(0, 61);

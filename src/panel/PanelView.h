@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace shiftloom {
@@ -33,6 +34,15 @@ struct ControlState
  * other control its design.
  */
 ControlState controlState(const Panel& panel, ControlRef ref);
+
+class PanelView;
+
+/**
+ * The worker typed `text` into a box of the panel (the card number, a running time, the job
+ * list's text): the panel takes it as the value the box stands for, and the box keeps the text as
+ * typed until that value changes. Typing into any other control means nothing.
+ */
+void typeInto(Panel& panel, PanelView& view, ControlRef ref, std::string_view text);
 
 /**
  * The tooltip of the program's icon in the notification area: the design's text (cut to 61

@@ -175,15 +175,10 @@ void PanelWindow::connectEvents()
         connect(static_cast<QLineEdit*>(control(elapsedBox(i))),
             &QLineEdit::textEdited,
             this,
-            [this, i](const QString& text) {
-                // The box keeps what the worker typed until the time it stands for changes.
-                m_panel.editElapsed(i, fromQString(text));
-                m_view.edited(m_panel, elapsedBox(i));
-            });
+            [this, i](const QString& text) { typeInto(m_panel, m_view, elapsedBox(i), fromQString(text)); });
     }
     connect(m_cardBox, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_panel.setCardNumber(fromQString(text));
-        m_view.edited(m_panel, kCardNumber);
+        typeInto(m_panel, m_view, kCardNumber, fromQString(text));
     });
     m_cardBox->installEventFilter(this);
     // The keypad's echo changes only with the keypad: typing, pasting or dropping into it does
@@ -193,8 +188,7 @@ void PanelWindow::connectEvents()
     echo->setContextMenuPolicy(Qt::NoContextMenu);
 
     connect(m_jobList, &PickComboBox::textTyped, this, [this](const QString& text) {
-        m_panel.typeInJobList(fromQString(text));
-        m_view.edited(m_panel, kJobList);
+        typeInto(m_panel, m_view, kJobList, fromQString(text));
     });
     connect(m_jobList, &PickComboBox::itemPicked, this, [this](const QString& item) {
         m_view.forget(kJobList); // the box shows the item picked now

@@ -47,14 +47,8 @@ int main(int argc, char** argv)
     // "--version" and "--help" answer before anything of the desktop is touched: they work
     // without a display, and never start or reach a panel.
     const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
-    switch (readCommandLine(arguments)) {
-    case CommandLineRequest::ShowVersion:
-        return print(versionText()) ? 0 : 1;
-    case CommandLineRequest::ShowHelp:
-        return print(usageText()) ? 0 : 1;
-    case CommandLineRequest::RunPanel:
-        break;
-    }
+    if (const std::optional<int> answered = answerCommandLine(arguments, print))
+        return *answered;
 
     // The panel is small and repaints once a second; X's shared-memory image transfer costs it an
     // extra round trip (and wake-up) per repaint, plain transfer does not.

@@ -316,7 +316,7 @@ void PanelWindow::command(int id, int code, HWND from)
             m_jobListDropped = false;
             break;
         case CBN_EDITCHANGE:
-            m_events.jobListTyped(windowText(c.window));
+            m_events.textEdited(ref, windowText(c.window));
             break;
         case CBN_SELENDOK:
         case CBN_SELCHANGE: {

@@ -35,9 +35,7 @@ public:
     virtual void clicked(ControlRef control) = 0;
     /** An item of the job list was chosen; `line` is its place in the lines given to `setJobList`. */
     virtual void jobPicked(std::size_t line) = 0;
-    /** The worker typed into the job list's text. */
-    virtual void jobListTyped(std::string_view text) = 0;
-    /** The worker edited a text box (the card number, a running time, the total). */
+    /** The worker edited a text box (the card number, a running time, the total) or the job list's text. */
     virtual void textEdited(ControlRef control, std::string_view text) = 0;
     /** The focus moved from the card number box to another control of the panel. */
     virtual void cardNumberLeft() = 0;

@@ -223,22 +223,9 @@ void WindowsFrontEnd::jobPicked(std::size_t line)
     render();
 }
 
-void WindowsFrontEnd::jobListTyped(std::string_view text)
-{
-    m_panel->typeInJobList(text);
-    m_view.edited(*m_panel, {PanelControl::JobList});
-}
-
 void WindowsFrontEnd::textEdited(ControlRef control, std::string_view text)
 {
-    if (control.control == PanelControl::CardNumber)
-        m_panel->setCardNumber(text);
-    else if (control.control == PanelControl::ElapsedBox)
-        m_panel->editElapsed(control.index, text);
-    else
-        return;
-    // The box keeps what the worker typed until the value it stands for changes.
-    m_view.edited(*m_panel, control);
+    typeInto(*m_panel, m_view, control, text);
 }
 
 void WindowsFrontEnd::cardNumberLeft()

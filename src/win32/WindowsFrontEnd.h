@@ -68,7 +68,6 @@ private:
     // PanelEvents
     void clicked(ControlRef control) override;
     void jobPicked(std::size_t line) override;
-    void jobListTyped(std::string_view text) override;
     void textEdited(ControlRef control, std::string_view text) override;
     void cardNumberLeft() override;
     void dragStrip(StripMouse what, float x, float y) override;

@@ -41,8 +41,7 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     EXPECT_EQ(button.back, RunningColour);
     EXPECT_EQ(button.accessible.name, "Job 1: " + panel.slot(0).job + ", running");
 
-    panel.editElapsed(1, "1:2");
-    view.edited(panel, elapsedBox(1));
+    typeInto(panel, view, elapsedBox(1), "1:2");
     clock.set({2026, 12, 5, 8, 8, 0});
     panel.tick();
     EXPECT_EQ(repainted(),
@@ -52,6 +51,12 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     panel.keyDigit(7);
     EXPECT_EQ(repainted(), (std::vector<ControlRef>{jobButton(0), {PanelControl::KeypadEcho}}));
     EXPECT_EQ(view.state({PanelControl::KeypadEcho}).text, "*");
+
+    typeInto(panel, view, {PanelControl::CardNumber}, "4711");
+    typeInto(panel, view, {PanelControl::JobList}, "typed");
+    typeInto(panel, view, {PanelControl::Total}, "9");
+    EXPECT_EQ(panel.cardNumber() + "|" + panel.jobListText(), "4711|typed");
+    EXPECT_TRUE(repainted().empty()) << "the boxes keep what was typed; the total takes no typing";
     EXPECT_EQ(trayToolTip(), "   Ovix Tick-Fob ") << "a blank either side of the design's text";
 }
 
