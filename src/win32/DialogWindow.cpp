@@ -195,6 +195,27 @@ void DialogWindow::bringForward()
     SetForegroundWindow(m_window);
 }
 
+void addItem(HWND list, std::string_view text, std::size_t place)
+{
+    const LRESULT at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    if (at >= 0)
+        SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(place));
+}
+
+std::optional<std::size_t> ComboPicks::picked(HWND list, int code)
+{
+    if (code == CBN_DROPDOWN || code == CBN_CLOSEUP)
+        m_dropped = code == CBN_DROPDOWN;
+    if (code != CBN_SELENDOK && (code != CBN_SELCHANGE || m_dropped))
+        return std::nullopt;
+    const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    const LRESULT place =
+        selected == CB_ERR ? CB_ERR : SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    if (place == CB_ERR)
+        return std::nullopt;
+    return static_cast<std::size_t>(place);
+}
+
 void runModal(HWND dialog, HWND owner, const std::function<bool()>& done)
 {
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);

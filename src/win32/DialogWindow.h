@@ -5,8 +5,11 @@
 #include "win32/EdgeText.h"
 #include "win32/ScaledWindow.h"
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #define WIN32_LEAN_AND_MEAN
@@ -70,6 +73,27 @@ private:
     std::vector<Placed> m_placed;
     ProgramWindow m_which{};
     IconHandle m_picture; ///< the program's icon as the picture control shows it
+};
+
+/** Adds `text` to the combo box `list`, keeping `place`, its place in the list it comes from, with it. */
+void addItem(HWND list, std::string_view text, std::size_t place);
+
+/**
+ * Tells the picks in a drop-down combo box from the worker moving through its open list: a click
+ * on an item of the open list, or an arrow key on the closed box, is a pick; moving through the
+ * open list picks nothing until it closes on an item.
+ */
+class ComboPicks final
+{
+public:
+    /**
+     * The place kept with the item picked (`addItem`) when the notification `code` is a pick:
+     * never the item's text as the combo box gives it back, which is the text as the desktop shows it.
+     */
+    std::optional<std::size_t> picked(HWND list, int code);
+
+private:
+    bool m_dropped = false;
 };
 
 /**

@@ -43,6 +43,19 @@ UINT textFormat(Alignment alignment)
     return DT_LEFT;
 }
 
+/** Adds a control to the tooltips (TTM_ADDTOOLW), or gives its tooltip a new text (TTM_UPDATETIPTEXTW). */
+void tellToolTips(HWND toolTips, UINT message, HWND control, std::string_view text)
+{
+    std::wstring tip = wide(text);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = tip.data();
+    SendMessageW(toolTips, message, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 } // namespace
 
 PanelWindow::PanelWindow(PanelEvents& events)
@@ -156,14 +169,7 @@ void PanelWindow::createControls()
     for (Control& c : m_controls) {
         if (!c.window || (c.design->type != ControlType::Button && c.design->toolTip.empty()))
             continue;
-        std::wstring text = wide(c.design->toolTip);
-        TOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V1_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window;
-        tool.uId = reinterpret_cast<UINT_PTR>(c.window);
-        tool.lpszText = text.data();
-        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        tellToolTips(m_toolTips, TTM_ADDTOOLW, c.window, c.design->toolTip);
     }
 }
 
@@ -308,39 +314,12 @@ void PanelWindow::command(int id, int code, HWND from)
         }
         break;
     case ControlType::ComboBox:
-        switch (code) {
-        case CBN_DROPDOWN:
-            m_jobListDropped = true;
-            break;
-        case CBN_CLOSEUP:
-            m_jobListDropped = false;
-            break;
-        case CBN_EDITCHANGE:
+        if (code == CBN_EDITCHANGE) {
             m_events.textEdited(ref, windowText(c.window));
-            break;
-        case CBN_SELENDOK:
-        case CBN_SELCHANGE: {
-            // A click on an item of the open list, or an arrow key on the closed box: a pick.
-            // Moving through the open list picks nothing until it closes on an item.
-            if (code == CBN_SELCHANGE && m_jobListDropped)
-                break;
-            if (m_picking)
-                break;
-            const LRESULT selected = SendMessageW(c.window, CB_GETCURSEL, 0, 0);
-            if (selected == CB_ERR)
-                break;
-            // The line's place in the job list, kept with the item: its text as the combo box
-            // gives it back is the text as the desktop shows it, not the job's bytes.
-            const LRESULT line = SendMessageW(c.window, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
-            if (line == CB_ERR)
-                break;
+        } else if (const auto line = m_jobListPicks.picked(c.window, code); line && !m_picking) {
             m_picking = true;
             PostMessageW(m_window, kShowJobListText, 0, 0);
-            m_events.jobPicked(static_cast<std::size_t>(line));
-            break;
-        }
-        default:
-            break;
+            m_events.jobPicked(*line);
         }
         break;
     case ControlType::Label:
@@ -564,13 +543,7 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     if (!c.window || !m_toolTips || c.toolTip == text)
         return;
     c.toolTip = std::string(text);
-    std::wstring tip = wide(text);
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V1_SIZE;
-    tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(c.window);
-    tool.lpszText = tip.data();
-    SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    tellToolTips(m_toolTips, TTM_UPDATETIPTEXTW, c.window, text);
 }
 
 void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
@@ -600,10 +573,7 @@ void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_
     m_longestJobLine = 0;
     for (const std::size_t index : order) {
         // Each item keeps its line's place in `items`: a pick is read back from there.
-        const LRESULT at =
-            SendMessageW(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[index]).c_str()));
-        if (at >= 0)
-            SendMessageW(c.window, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(index));
+        addItem(c.window, items[index], index);
         m_longestJobLine = std::max(m_longestJobLine, items[index].size());
     }
     SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);

@@ -5,6 +5,7 @@
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelView.h"
+#include "win32/DialogWindow.h"
 #include "win32/ScaledWindow.h"
 
 #include <chrono>
@@ -149,7 +150,7 @@ private:
     const Control* m_pressedLabel = nullptr;
     bool m_stripCaptured = false;
     bool m_settingText = false; ///< the program sets a text box: no edit to report
-    bool m_jobListDropped = false;
+    ComboPicks m_jobListPicks;
     bool m_picking = false; ///< from a pick in the job list until its text is shown again
     bool m_shownOnce = false;
     std::size_t m_longestJobLine = 0;
