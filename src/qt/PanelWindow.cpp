@@ -55,7 +55,6 @@ Qt::Alignment textBoxAlignment(Alignment alignment)
 constexpr ControlRef kDragStrip{PanelControl::DragStrip};
 constexpr ControlRef kJobList{PanelControl::JobList};
 constexpr ControlRef kCardNumber{PanelControl::CardNumber};
-constexpr ControlRef kActivityNumber{PanelControl::ActivityNumber};
 constexpr ControlRef kInKey{PanelControl::InKey};
 constexpr ControlRef kKeypadEcho{PanelControl::KeypadEcho};
 
@@ -102,13 +101,7 @@ void PanelWindow::createControls()
         if (!widget)
             continue;
         widget->setObjectName(QString::fromStdString(objectNameOf(design.ref)));
-        int width = design.width;
-        // The activity number always has eight digits, which in its bold font are wider than the
-        // label the layout gives it. Nothing lies to its right up to the window's edge, so the
-        // label takes that room rather than cutting off the last digit.
-        if (design.ref == kActivityNumber)
-            width = std::max(width, panelDesign().clientWidth - design.left);
-        widget->setGeometry(pixelRect(m_scale, design.left, design.top, width, design.height));
+        widget->setGeometry(pixelRect(m_scale, design.left, design.top, shownWidth(design), design.height));
         if (!design.font.family.empty())
             widget->setFont(designFont(design.font));
         m_controls[controlIndex(design.ref)] = widget;

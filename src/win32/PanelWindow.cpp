@@ -71,12 +71,7 @@ PanelWindow::PanelWindow(PanelEvents& events)
 
 RECT PanelWindow::placeOf(const ControlDesign& design) const
 {
-    RECT r = toRect(m_scale.rect(design.left, design.top, design.width, design.height));
-    // The activity number always has eight digits, wider in its bold font than the label;
-    // nothing lies to its right up to the window's edge, so it takes that room.
-    if (design.ref.control == PanelControl::ActivityNumber)
-        r.right = std::max<LONG>(r.right, m_scale.pixels(panelDesign().clientWidth));
-    return r;
+    return toRect(m_scale.rect(design.left, design.top, shownWidth(design), design.height));
 }
 
 void PanelWindow::placeWindowed(const Control& c)

@@ -87,7 +87,6 @@ public:
 
     /** From any thread: `PanelEvents::storeNewsArrived` runs on the window's thread soon. */
     void postStoreNews() const;
-    const TwipsScale& scale() const { return m_scale; }
 
     /** Shows what `control` shows now: its text, colours, tooltip and texts for a screen reader. */
     void paintControl(ControlRef control, const ControlState& state);

@@ -60,6 +60,15 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     EXPECT_EQ(trayToolTip(), "   Ovix Tick-Fob ") << "a blank either side of the design's text";
 }
 
+// The activity number's eight bold digits take the room up to the window's edge.
+TEST(PanelLayoutTest, TheActivityNumberReachesTheWindowsEdgeAndTheOtherControlsKeepTheirWidths)
+{
+    const ControlDesign& number = designOf({PanelControl::ActivityNumber});
+    const ControlDesign& code = designOf({PanelControl::ActivityCode});
+    EXPECT_EQ(number.left + shownWidth(number), panelDesign().clientWidth);
+    EXPECT_EQ(shownWidth(code), code.width);
+}
+
 TEST(TwipsScaleTest, EdgesRoundEachOnItsOwnSoThatNeighboursMeetAtEveryScale)
 {
     const TwipsScale at150(144);
