@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PanelView.h"
 
+#include "panel/JobListOrder.h"
 #include "panel/Panel.h"
 #include "panel/TimeText.h"
 
@@ -98,6 +99,17 @@ PanelView::Changes PanelView::update(const Panel& panel)
     changes.jobList = m_shownJobList != panel.jobListVersion();
     m_shownJobList = panel.jobListVersion();
     return changes;
+}
+
+bool PanelView::render(const Panel& panel, PanelPainter& painter)
+{
+    const Changes changes = update(panel);
+    if (changes.jobList)
+        painter.paintJobList(panel.jobList(), displayOrder(panel.jobList()));
+    const auto designs = panelControls();
+    for (const std::size_t i : changes.controls)
+        painter.paintControl(designs[i], state(i));
+    return !changes.controls.empty();
 }
 
 const ControlState& PanelView::state(std::size_t index) const

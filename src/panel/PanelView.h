@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/TextList.h"
 #include "panel/AccessibleText.h"
 #include "panel/PanelLayout.h"
 
@@ -51,6 +52,19 @@ void typeInto(Panel& panel, PanelView& view, ControlRef ref, std::string_view te
  */
 std::string trayToolTip();
 
+/** What a front end paints the panel with; `PanelView::render` says what to paint. */
+class PanelPainter
+{
+public:
+    /** The job list's lines were read again: the list shows `lines` in the order of `order` (indexes into them). */
+    virtual void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) = 0;
+    /** Shows what the control of `design` shows now. */
+    virtual void paintControl(const ControlDesign& design, const ControlState& state) = 0;
+
+protected:
+    ~PanelPainter() = default;
+};
+
 /**
  * The panel as a front end shows it: the state of every control of `panelControls()`, and what
  * changed since the front end last painted. Each front end keeps one, asks it for the changes
@@ -71,6 +85,11 @@ public:
 
     /** Takes the panel's state as shown and returns what changed since the last update. */
     Changes update(const Panel& panel);
+    /**
+     * Paints what changed since the last update: the job list first when it was read again, in
+     * the order it shows its lines, then each control that changed. True when any control did.
+     */
+    bool render(const Panel& panel, PanelPainter& painter);
     /** The state of a control as last taken by `update`. */
     const ControlState& state(std::size_t index) const;
     const ControlState& state(ControlRef ref) const { return state(controlIndex(ref)); }

@@ -3,7 +3,6 @@
 
 #include "panel/AccessibleText.h"
 #include "panel/ControlNames.h"
-#include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "qt/ActivityDialog.h"
 #include "qt/DesignLook.h"
@@ -250,28 +249,29 @@ void PanelWindow::showFromTray()
 
 void PanelWindow::render()
 {
-    if (!isVisible())
+    if (isVisible())
+        m_view.render(m_panel, *this);
+}
+
+void PanelWindow::paintJobList(const TextList& lines, const std::vector<std::size_t>& order)
+{
+    // The list shows the panel's lines where they are, sorted; it is told again at every refill,
+    // before anything else runs.
+    m_jobList->setLines(lines, order);
+}
+
+void PanelWindow::paintControl(const ControlDesign& design, const ControlState& state)
+{
+    QWidget* widget = control(design.ref);
+    if (!widget)
         return;
-    const PanelView::Changes changes = m_view.update(m_panel);
-    if (changes.jobList) {
-        // The list shows the panel's lines where they are, sorted; it is told again at every
-        // refill, before anything else runs.
-        m_jobList->setLines(m_panel.jobList(), displayOrder(m_panel.jobList()));
-    }
-    const auto designs = panelControls();
-    for (const std::size_t i : changes.controls) {
-        QWidget* widget = m_controls[i];
-        if (!widget)
-            continue;
-        const ControlState& state = m_view.state(i);
-        showText(designs[i].ref, state.text);
-        showColours(designs[i], state);
-        widget->setToolTip(plainToolTip(state.toolTip));
-        widget->setEnabled(state.enabled);
-        if (widget->isHidden() == state.visible)
-            widget->setVisible(state.visible);
-        showAccessibleText(widget, state.accessible);
-    }
+    showText(design.ref, state.text);
+    showColours(design, state);
+    widget->setToolTip(plainToolTip(state.toolTip));
+    widget->setEnabled(state.enabled);
+    if (widget->isHidden() == state.visible)
+        widget->setVisible(state.visible);
+    showAccessibleText(widget, state.accessible);
 }
 
 void PanelWindow::showText(ControlRef ref, const std::string& text)

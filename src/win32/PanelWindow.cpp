@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PanelWindow.h"
 
+#include "panel/AccessibleText.h"
 #include "win32/DialogWindow.h"
 #include "win32/EdgeText.h"
 #include "win32/SingleInstance.h"
@@ -237,7 +238,7 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         // the drag ends all the same.
         if (m_stripCaptured && reinterpret_cast<HWND>(lParam) != m_window) {
             m_stripCaptured = false;
-            stripMouse(StripMouse::Up);
+            act([this] { m_panel->releaseDragStrip(); });
         }
         m_pressedLabel = nullptr;
         return 0;
@@ -275,12 +276,14 @@ void PanelWindow::postStoreNews() const
 
 void PanelWindow::command(int id, int code, HWND from)
 {
+    if (!m_panel)
+        return;
     if (id == IDOK && code == 0) {
         // Enter presses the button that has the focus, like Space.
         HWND focus = GetFocus();
         for (const Control& c : m_controls) {
             if (c.window && c.window == focus && c.design->type == ControlType::Button)
-                m_events.clicked(c.design->ref);
+                act([this, ref = c.design->ref] { m_panel->pressControl(ref); });
         }
         return;
     }
@@ -295,26 +298,27 @@ void PanelWindow::command(int id, int code, HWND from)
     case ControlType::Button:
         // An owner-drawn button tells a quick second click as a double-click: a press all the same.
         if (code == BN_CLICKED || code == BN_DOUBLECLICKED)
-            m_events.clicked(ref);
+            act([this, ref] { m_panel->pressControl(ref); });
         break;
     case ControlType::TextBox:
         if (code == EN_CHANGE && !m_settingText) {
-            m_events.textEdited(ref, windowText(c.window));
+            typeInto(*m_panel, m_view, ref, windowText(c.window));
         } else if (code == EN_KILLFOCUS && ref.control == PanelControl::CardNumber) {
             // Only a move to another control of the panel counts; the panel losing the focus to
             // another window does not.
             HWND focus = GetFocus();
             if (focus && IsChild(m_window, focus))
-                m_events.cardNumberLeft();
+                m_panel->keepCardNumber();
         }
         break;
     case ControlType::ComboBox:
         if (code == CBN_EDITCHANGE) {
-            m_events.textEdited(ref, windowText(c.window));
+            typeInto(*m_panel, m_view, ref, windowText(c.window));
         } else if (const auto line = m_jobListPicks.picked(c.window, code); line && !m_picking) {
+            // The line's place in the model's list, as the list was given (a refill paints at once).
             m_picking = true;
             PostMessageW(m_window, kShowJobListText, 0, 0);
-            m_events.jobPicked(*line);
+            act([this, line] { m_panel->pickJobLine(*line); });
         }
         break;
     case ControlType::Label:
@@ -437,7 +441,7 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     switch (message) {
     case WM_MOUSEMOVE:
         if (m_stripCaptured || onStrip)
-            stripMouse(StripMouse::Move);
+            act([this, at = inDragStrip()] { m_panel->moveOverDragStrip(at.first, at.second); });
         break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -447,13 +451,13 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     case WM_MBUTTONDBLCLK:
         if (!label) {
             if (message == WM_LBUTTONDBLCLK)
-                m_events.backgroundDoubleClicked();
+                act([this] { m_panel->exit(); });
             break;
         }
         SetCapture(m_window);
         if (onStrip) {
             m_stripCaptured = true;
-            stripMouse(StripMouse::Down);
+            act([this, at = inDragStrip()] { m_panel->pressDragStrip(at.first, at.second); });
         } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
             m_pressedLabel = label;
         }
@@ -466,10 +470,10 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
         if (GetCapture() == m_window)
             ReleaseCapture();
         if (dragging)
-            stripMouse(StripMouse::Up);
+            act([this] { m_panel->releaseDragStrip(); });
         // A click is a press and a release on the same label.
         if (message == WM_LBUTTONUP && pressed && pressed == label)
-            m_events.clicked(label->design->ref);
+            act([this, label] { m_panel->pressControl(label->design->ref); });
         break;
     }
     default:
@@ -477,7 +481,7 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     }
 }
 
-void PanelWindow::stripMouse(StripMouse what)
+std::pair<float, float> PanelWindow::inDragStrip() const
 {
     // Measured from where the strip stands now rather than from the message's own client
     // position, so that a move the panel has just made is taken into account.
@@ -487,7 +491,23 @@ void PanelWindow::stripMouse(StripMouse what)
     ClientToScreen(m_window, &origin);
     const int x = static_cast<short>(LOWORD(at)) - origin.x;
     const int y = static_cast<short>(HIWORD(at)) - origin.y;
-    m_events.dragStrip(what, static_cast<float>(m_scale.twips(x)), static_cast<float>(m_scale.twips(y)));
+    return {static_cast<float>(m_scale.twips(x)), static_cast<float>(m_scale.twips(y))};
+}
+
+template<typename Act> void PanelWindow::act(Act&& operation)
+{
+    if (!m_panel)
+        return;
+    operation();
+    render();
+}
+
+void PanelWindow::render()
+{
+    // The clock and the activity are drawn by the window, no controls of their own: the window's
+    // own texts for a screen reader tell them.
+    if (m_panel && m_view.render(*m_panel, *this))
+        m_names->set(m_window, panelWindowAccessibleText(*m_panel));
 }
 
 void PanelWindow::setCaption(ControlRef ref, std::string_view text)
@@ -541,8 +561,9 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     tellToolTips(m_toolTips, TTM_UPDATETIPTEXTW, c.window, text);
 }
 
-void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
+void PanelWindow::paintControl(const ControlDesign& design, const ControlState& state)
 {
+    const ControlRef ref = design.ref;
     setCaption(ref, state.text);
     setBackColour(ref, state.back);
     setToolTip(ref, state.toolTip);
@@ -554,12 +575,7 @@ void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
     }
 }
 
-void PanelWindow::setWindowAccessibleText(const AccessibleText& text)
-{
-    m_names->set(m_window, text);
-}
-
-void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_t>& order)
+void PanelWindow::paintJobList(const TextList& items, const std::vector<std::size_t>& order)
 {
     const Control& c = control({PanelControl::JobList});
     SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);

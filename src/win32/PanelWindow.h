@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/TextList.h"
+#include "panel/Panel.h"
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelView.h"
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #define WIN32_LEAN_AND_MEAN
@@ -20,29 +22,10 @@
 
 namespace shiftloom::win32 {
 
-/** A mouse event on the drag strip. */
-enum class StripMouse
-{
-    Down,
-    Move,
-    Up,
-};
-
-/** What the worker and the window system do to the panel, as the panel window reports it. */
+/** What the window system does to the panel, as the panel window reports it. */
 class PanelEvents
 {
 public:
-    /** A button was pressed (mouse, Space or Enter), or a label clicked (the title, the activity number). */
-    virtual void clicked(ControlRef control) = 0;
-    /** An item of the job list was chosen; `line` is its place in the lines given to `setJobList`. */
-    virtual void jobPicked(std::size_t line) = 0;
-    /** The worker edited a text box (the card number, a running time, the total) or the job list's text. */
-    virtual void textEdited(ControlRef control, std::string_view text) = 0;
-    /** The focus moved from the card number box to another control of the panel. */
-    virtual void cardNumberLeft() = 0;
-    /** A mouse button (any) or the pointer on the drag strip; the pointer in twips from its top left corner. */
-    virtual void dragStrip(StripMouse what, float x, float y) = 0;
-    virtual void backgroundDoubleClicked() = 0;
     /** A window timer started with `PanelWindow::startTimer` fired. */
     virtual void timer(int number) = 0;
     /** The window system closes the panel: the end of the session, or a close request. */
@@ -76,24 +59,22 @@ inline constexpr wchar_t kPanelClassName[] = L"ShiftLoomPanel";
  * Places and fonts follow the scale of the monitor the window is on: moved to one of another
  * scale, the window places every control again from its twips and makes its fonts anew.
  *
- * The window shows what it is told (`paintControl`, `setJobList`) and reports everything else to
- * its `PanelEvents`. Texts are Windows-1252, given to the
- * system's wide ("W") functions through `wide` and taken back through `narrow`.
+ * Every act of the worker goes to the panel operation it stands for, and the window paints what
+ * its `PanelView` says changed after each; what the window system does goes to its `PanelEvents`.
+ * Texts are Windows-1252, given to the system's wide ("W") functions through `wide` and taken
+ * back through `narrow`.
  */
-class PanelWindow final : public ScaledWindow
+class PanelWindow final : public ScaledWindow, private PanelPainter
 {
 public:
     explicit PanelWindow(PanelEvents& events);
 
+    /** The model this window shows and runs the worker's acts on; to be called once, before it shows. */
+    void attach(Panel& panel) { m_panel = &panel; }
     /** From any thread: `PanelEvents::storeNewsArrived` runs on the window's thread soon. */
     void postStoreNews() const;
-
-    /** Shows what `control` shows now: its text, colours, tooltip and texts for a screen reader. */
-    void paintControl(ControlRef control, const ControlState& state);
-    /** The texts a screen reader reads for the panel window itself. */
-    void setWindowAccessibleText(const AccessibleText& text);
-    /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
-    void setJobList(const TextList& items, const std::vector<std::size_t>& order);
+    /** Paints what changed in the model's state since the last time. */
+    void render();
 
     void show();
     void hide();
@@ -134,7 +115,10 @@ private:
     /** The label under a point of the client area (the topmost one), or none. */
     const Control* labelAt(POINT point) const;
     void mouse(UINT message, WPARAM wParam, LPARAM lParam);
-    void stripMouse(StripMouse what);
+    /** The pointer's place in twips from the drag strip's top left corner. */
+    std::pair<float, float> inDragStrip() const;
+    /** Runs one panel operation for the worker's act, then paints what changed. */
+    template<typename Act> void act(Act&& operation);
     Control& control(ControlRef ref) { return m_controls[controlIndex(ref)]; }
     const Control& control(ControlRef ref) const { return m_controls[controlIndex(ref)]; }
     void showComboText();
@@ -142,8 +126,13 @@ private:
     void setBackColour(ControlRef control, Colour colour);
     /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
     void setToolTip(ControlRef control, std::string_view text);
+    // PanelPainter
+    void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) override;
+    void paintControl(const ControlDesign& design, const ControlState& state) override;
 
     PanelEvents& m_events;
+    Panel* m_panel = nullptr;
+    PanelView m_view;
     HWND m_toolTips = nullptr;
     std::vector<Control> m_controls; ///< by `controlIndex()`
     const Control* m_pressedLabel = nullptr;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "WindowsFrontEnd.h"
 
-#include "panel/AccessibleText.h"
-#include "panel/JobListOrder.h"
 #include "platform/Process.h"
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
@@ -43,6 +41,7 @@ WindowsFrontEnd::~WindowsFrontEnd() = default;
 void WindowsFrontEnd::attach(Panel& panel)
 {
     m_panel = &panel;
+    m_window.attach(panel);
 }
 
 LoadOutcome WindowsFrontEnd::start()
@@ -53,7 +52,7 @@ LoadOutcome WindowsFrontEnd::start()
     const LoadOutcome outcome = m_panel->load();
     if (outcome == LoadOutcome::NoStart)
         return outcome;
-    render();
+    m_window.render();
     m_window.show();
     return outcome;
 }
@@ -118,6 +117,13 @@ MessageAnswer WindowsFrontEnd::showMessage(const Message& message)
     return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
+{
+    m_window.render();
+    ActivityDialog dialog(m_window.hwnd(), list.items(), current);
+    return dialog.run();
+}
+
 void WindowsFrontEnd::showLocateDialog(DialogMode mode)
 {
     if (mode == DialogMode::Modal) {
@@ -152,7 +158,7 @@ void WindowsFrontEnd::showPanel()
     // Until the start-up has finished (its locate dialog may be open) the panel stays hidden.
     if (!m_panel || !m_panel->loaded())
         return;
-    render();
+    m_window.render();
     m_window.show();
 }
 
@@ -197,63 +203,7 @@ void WindowsFrontEnd::endProcessNow()
     platform::endProcessNow(0);
 }
 
-// ---- What the worker and the window system do ----
-
-void WindowsFrontEnd::clicked(ControlRef control)
-{
-    if (m_panel->pressControl(control))
-        render();
-}
-
-std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
-{
-    render();
-    ActivityDialog dialog(m_window.hwnd(), list.items(), current);
-    return dialog.run();
-}
-
-void WindowsFrontEnd::jobPicked(std::size_t line)
-{
-    // The line itself, from the list the window was given (it is the one shown: a refill renders
-    // a new list at once); a copy, since the pick may read the list again.
-    if (line >= m_panel->jobList().size())
-        return;
-    const std::string item(m_panel->jobList()[line]);
-    m_panel->assignJob(item);
-    render();
-}
-
-void WindowsFrontEnd::textEdited(ControlRef control, std::string_view text)
-{
-    typeInto(*m_panel, m_view, control, text);
-}
-
-void WindowsFrontEnd::cardNumberLeft()
-{
-    m_panel->keepCardNumber();
-}
-
-void WindowsFrontEnd::dragStrip(StripMouse what, float x, float y)
-{
-    switch (what) {
-    case StripMouse::Down:
-        m_panel->pressDragStrip(x, y);
-        break;
-    case StripMouse::Move:
-        m_panel->moveOverDragStrip(x, y);
-        break;
-    case StripMouse::Up:
-        m_panel->releaseDragStrip();
-        break;
-    }
-    render();
-}
-
-void WindowsFrontEnd::backgroundDoubleClicked()
-{
-    m_panel->exit();
-    render();
-}
+// ---- What the window system does ----
 
 void WindowsFrontEnd::timer(int number)
 {
@@ -262,7 +212,7 @@ void WindowsFrontEnd::timer(int number)
     } else if (number == kAutoHideTimer) {
         m_window.stopTimer(kAutoHideTimer); // a window timer repeats; this one fires once
         m_panel->autoHide();
-        render();
+        m_window.render();
     }
 }
 
@@ -277,7 +227,7 @@ void WindowsFrontEnd::countSeconds()
         m_panel->tick();
     }
     m_window.startTimer(kClockTimer, m_seconds.untilNext(monotonicNow()));
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::closing()
@@ -327,7 +277,7 @@ void WindowsFrontEnd::storeNewsArrived()
     if (!m_panel)
         return;
     m_panel->collect();
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::notificationAreaStarted()
@@ -342,7 +292,7 @@ void WindowsFrontEnd::clockChanged()
         return;
     countSeconds();
     m_panel->resynchroniseClock();
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::displayChanged()
@@ -364,23 +314,7 @@ void WindowsFrontEnd::showFromTray()
     if (!m_panel)
         return;
     m_panel->showFromTray();
-    render();
-}
-
-void WindowsFrontEnd::render()
-{
-    if (!m_panel)
-        return;
-    const PanelView::Changes changes = m_view.update(*m_panel);
-    if (changes.jobList)
-        m_window.setJobList(m_panel->jobList(), displayOrder(m_panel->jobList()));
-    const auto designs = panelControls();
-    for (const std::size_t i : changes.controls)
-        m_window.paintControl(designs[i].ref, m_view.state(i));
-    // The clock and the activity are drawn by the window, no controls of their own: the window's
-    // description tells them.
-    if (!changes.controls.empty())
-        m_window.setWindowAccessibleText(panelWindowAccessibleText(*m_panel));
+    m_window.render();
 }
 
 } // namespace shiftloom::win32

@@ -1,25 +1,42 @@
 // SPDX-License-Identifier: MIT
 // What the front ends paint: each control's state from the model, and only what changed.
 #include "panel/PanelView.h"
+#include "panel/JobListOrder.h"
 #include "panel/TwipsScale.h"
 #include "support/CoreFixture.h"
 
 namespace shiftloom {
 namespace {
 
-class PanelViewTest : public test::CoreFixture
+class PanelViewTest : public test::CoreFixture, private PanelPainter
 {
 protected:
     Panel panel{settings, files, clock, host};
     PanelView view;
+    std::vector<ControlRef> painted;
+    std::vector<std::string> listShown; ///< the job list's lines as last painted, in their order
 
-    /** The controls the next update repaints. */
+    /** The controls the next render repaints; the job list, when filled anew, before them. */
     std::vector<ControlRef> repainted()
     {
-        std::vector<ControlRef> refs;
-        for (const std::size_t i : view.update(panel).controls)
-            refs.push_back(panelControls()[i].ref);
-        return refs;
+        painted.clear();
+        const bool changed = view.render(panel, *this);
+        EXPECT_EQ(changed, !painted.empty());
+        return painted;
+    }
+
+private:
+    void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) override
+    {
+        EXPECT_TRUE(painted.empty());
+        listShown.clear();
+        for (const std::size_t i : order)
+            listShown.emplace_back(lines[i]);
+    }
+    void paintControl(const ControlDesign& design, const ControlState& state) override
+    {
+        EXPECT_EQ(&state, &view.state(design.ref));
+        painted.push_back(design.ref);
     }
 };
 
@@ -29,6 +46,7 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     useStore();
     ASSERT_EQ(panel.load(), LoadOutcome::Normal);
     EXPECT_EQ(repainted().size(), panelControls().size());
+    EXPECT_EQ(listShown, sortedForDisplay(panel.jobList()));
     EXPECT_TRUE(repainted().empty());
 
     panel.assignJob(panel.jobList()[0]);
