@@ -16,6 +16,20 @@ CommandLineRequest readCommandLine(std::span<const std::string_view> arguments)
     return CommandLineRequest::RunPanel;
 }
 
+std::optional<int> answerCommandLine(
+    std::span<const std::string_view> arguments, const std::function<bool(const std::string&)>& tell)
+{
+    switch (readCommandLine(arguments)) {
+    case CommandLineRequest::ShowVersion:
+        return tell(versionText()) ? 0 : 1;
+    case CommandLineRequest::ShowHelp:
+        return tell(usageText()) ? 0 : 1;
+    case CommandLineRequest::RunPanel:
+        break;
+    }
+    return std::nullopt;
+}
+
 std::string versionText()
 {
     return "shift-loom " + versionNumber() + "\n";

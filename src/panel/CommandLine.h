@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +24,14 @@ enum class CommandLineRequest
  * was, and the panel runs.
  */
 CommandLineRequest readCommandLine(std::span<const std::string_view> arguments);
+
+/**
+ * Answers what the arguments ask for when that is a text and no panel: tells the text through
+ * `tell` and returns the program's exit code, 0, or 1 where the text could not be told. None
+ * when the panel is to run.
+ */
+std::optional<int> answerCommandLine(
+    std::span<const std::string_view> arguments, const std::function<bool(const std::string&)>& tell);
 
 /** "shift-loom 1.0.14" and a line end. */
 std::string versionText();

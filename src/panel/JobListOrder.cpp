@@ -13,12 +13,6 @@ unsigned char foldCase(char c)
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
-bool foldedLess(std::string_view a, std::string_view b)
-{
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return foldCase(x) < foldCase(y); });
-}
-
 // The first sixteen folded bytes of an item as two numbers that compare like the bytes, so that
 // most comparisons of a job list (whose lines differ in their job key) are two integer compares.
 struct SortKey
@@ -41,6 +35,12 @@ SortKey sortKeyOf(std::string_view item)
 }
 
 } // namespace
+
+bool foldedLess(std::string_view a, std::string_view b)
+{
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return foldCase(x) < foldCase(y); });
+}
 
 std::vector<std::size_t> displayOrder(const TextList& items)
 {

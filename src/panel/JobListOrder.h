@@ -5,9 +5,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace shiftloom {
+
+/** `a` sorts before `b`: byte by byte, with the letters A to Z compared without regard to case. */
+bool foldedLess(std::string_view a, std::string_view b);
 
 /**
  * The order in which the job list shows its lines, sorted: by their text, byte by byte with the

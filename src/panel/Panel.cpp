@@ -423,6 +423,13 @@ void Panel::assignJob(std::string_view line)
     m_jobListText = kAddJobText;
 }
 
+void Panel::pickJobLine(std::size_t line)
+{
+    // A copy of the line: the list may be read again while the pick waits in a message box.
+    if (line < m_jobList.size())
+        assignJob(std::string(m_jobList[line]));
+}
+
 void Panel::shiftSlotsDown()
 {
     // The row works most recent first: everything moves down one place and the job of the bottom

@@ -229,6 +229,8 @@ public:
      * list then shows "Add Job" again (except after "[settings]").
      */
     void assignJob(std::string_view line);
+    /** The worker picked the line at `line` of `jobList()`, as `assignJob`; a place past the list picks nothing. */
+    void pickJobLine(std::size_t line);
     /** The worker typed into the job list's text; nothing is picked. */
     void typeInJobList(std::string_view text);
     /** The worker edited a slot's time box: the text is read as a time text (a negative time as none). */

@@ -3,6 +3,7 @@
 
 #include "panel/Colour.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -164,6 +165,18 @@ std::size_t controlIndex(ControlRef ref)
 const ControlDesign& designOf(ControlRef ref)
 {
     return panelControls()[controlIndex(ref)];
+}
+
+int shownWidth(const ControlDesign& design)
+{
+    if (design.ref.control != PanelControl::ActivityNumber)
+        return design.width;
+    return std::max(design.width, panelDesign().clientWidth - design.left);
+}
+
+const FontDesign& fontOf(const ControlDesign& design)
+{
+    return design.font.family.empty() ? panelDesign().font : design.font;
 }
 
 } // namespace shiftloom

@@ -130,6 +130,14 @@ const PanelDesign& panelDesign();
 std::span<const ControlDesign> panelControls();
 /** The design of one control; `ref` must name a control of the panel. */
 const ControlDesign& designOf(ControlRef ref);
+/**
+ * The width a control is shown at, in twips: its design's, but for the activity number, whose
+ * eight digits in its bold font are wider than that. Nothing lies to its right up to the
+ * window's edge, so it takes that room rather than cutting off the last digit.
+ */
+int shownWidth(const ControlDesign& design);
+/** The font a control is drawn in: its own, or the window's where it has none. */
+const FontDesign& fontOf(const ControlDesign& design);
 /** The place of a control in `panelControls()`; `ref` must name a control of the panel. */
 std::size_t controlIndex(ControlRef ref);
 

@@ -55,6 +55,24 @@ ControlState controlState(const Panel& panel, ControlRef ref)
     return state;
 }
 
+void typeInto(Panel& panel, PanelView& view, ControlRef ref, std::string_view text)
+{
+    switch (ref.control) {
+    case PanelControl::CardNumber:
+        panel.setCardNumber(text);
+        break;
+    case PanelControl::ElapsedBox:
+        panel.editElapsed(ref.index, text);
+        break;
+    case PanelControl::JobList:
+        panel.typeInJobList(text);
+        break;
+    default:
+        return;
+    }
+    view.edited(panel, ref);
+}
+
 std::string trayToolTip()
 {
     const std::string_view text = designOf({PanelControl::TrayIcon}).toolTip.substr(0, 61);
@@ -80,6 +98,17 @@ PanelView::Changes PanelView::update(const Panel& panel)
     changes.jobList = m_shownJobList != panel.jobListVersion();
     m_shownJobList = panel.jobListVersion();
     return changes;
+}
+
+bool PanelView::render(const Panel& panel, PanelPainter& painter)
+{
+    const Changes changes = update(panel);
+    if (changes.jobList)
+        painter.paintJobList(panel.jobList(), panel.jobListOrder());
+    const auto designs = panelControls();
+    for (const std::size_t i : changes.controls)
+        painter.paintControl(designs[i], state(i));
+    return !changes.controls.empty();
 }
 
 const ControlState& PanelView::state(std::size_t index) const

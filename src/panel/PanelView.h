@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/TextList.h"
 #include "panel/AccessibleText.h"
 #include "panel/PanelLayout.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace shiftloom {
@@ -34,12 +36,34 @@ struct ControlState
  */
 ControlState controlState(const Panel& panel, ControlRef ref);
 
+class PanelView;
+
+/**
+ * The worker typed `text` into a box of the panel (the card number, a running time, the job
+ * list's text): the panel takes it as the value the box stands for, and the box keeps the text as
+ * typed until that value changes. Typing into any other control means nothing.
+ */
+void typeInto(Panel& panel, PanelView& view, ControlRef ref, std::string_view text);
+
 /**
  * The tooltip of the program's icon in the notification area: the design's text (cut to 61
  * characters) with a blank on either side, as the shell has always shown it; empty for an empty
  * design text.
  */
 std::string trayToolTip();
+
+/** What a front end paints the panel with; `PanelView::render` says what to paint. */
+class PanelPainter
+{
+public:
+    /** The job list's lines were read again: the list shows `lines` in the order of `order` (indexes into them). */
+    virtual void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) = 0;
+    /** Shows what the control of `design` shows now. */
+    virtual void paintControl(const ControlDesign& design, const ControlState& state) = 0;
+
+protected:
+    ~PanelPainter() = default;
+};
 
 /**
  * The panel as a front end shows it: the state of every control of `panelControls()`, and what
@@ -61,6 +85,11 @@ public:
 
     /** Takes the panel's state as shown and returns what changed since the last update. */
     Changes update(const Panel& panel);
+    /**
+     * Paints what changed since the last update: the job list first when it was read again, in
+     * the order it shows its lines, then each control that changed. True when any control did.
+     */
+    bool render(const Panel& panel, PanelPainter& painter);
     /** The state of a control as last taken by `update`. */
     const ControlState& state(std::size_t index) const;
     const ControlState& state(ControlRef ref) const { return state(controlIndex(ref)); }

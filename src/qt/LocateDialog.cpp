@@ -65,7 +65,7 @@ LocateDialog::LocateDialog(
     , m_cancel(controlAs<QPushButton>(DialogControl::LocateCancel))
     , m_ok(controlAs<QPushButton>(DialogControl::LocateOk))
 {
-    for (const std::string& drive : m_drives.drives())
+    for (const std::string& drive : m_model->drives())
         m_drive->addItem(toQString(drive));
     setUpFolderTree();
     connectEvents();
@@ -103,17 +103,13 @@ void LocateDialog::connectEvents()
         m_rendering = rendering;
     });
     connect(m_drive, &QComboBox::activated, this, [this](int index) {
-        const std::string drive = fromQString(m_drive->itemText(index));
-        if (drive != m_model->drive())
-            m_model->chooseDrive(drive);
+        m_model->pickDrive(static_cast<std::size_t>(index));
         render();
     });
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (m_rendering || !current.isValid())
             return;
-        const QString folder = m_folders->filePath(m_filter->mapToSource(current));
-        if (fromQString(folder) != m_model->folder())
-            m_model->chooseFolder(fromQString(folder));
+        m_model->openFolder(fromQString(m_folders->filePath(m_filter->mapToSource(current))));
         render();
     });
     connect(m_path, &QLineEdit::textEdited, this, [this](const QString& text) {

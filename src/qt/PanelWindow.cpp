@@ -54,7 +54,6 @@ Qt::Alignment textBoxAlignment(Alignment alignment)
 constexpr ControlRef kDragStrip{PanelControl::DragStrip};
 constexpr ControlRef kJobList{PanelControl::JobList};
 constexpr ControlRef kCardNumber{PanelControl::CardNumber};
-constexpr ControlRef kActivityNumber{PanelControl::ActivityNumber};
 constexpr ControlRef kInKey{PanelControl::InKey};
 constexpr ControlRef kKeypadEcho{PanelControl::KeypadEcho};
 
@@ -101,13 +100,7 @@ void PanelWindow::createControls()
         if (!widget)
             continue;
         widget->setObjectName(QString::fromStdString(objectNameOf(design.ref)));
-        int width = design.width;
-        // The activity number always has eight digits, which in its bold font are wider than the
-        // label the layout gives it. Nothing lies to its right up to the window's edge, so the
-        // label takes that room rather than cutting off the last digit.
-        if (design.ref == kActivityNumber)
-            width = std::max(width, panelDesign().clientWidth - design.left);
-        widget->setGeometry(pixelRect(m_scale, design.left, design.top, width, design.height));
+        widget->setGeometry(pixelRect(m_scale, design.left, design.top, shownWidth(design), design.height));
         if (!design.font.family.empty())
             widget->setFont(designFont(design.font));
         m_controls[controlIndex(design.ref)] = widget;
@@ -174,15 +167,10 @@ void PanelWindow::connectEvents()
         connect(static_cast<QLineEdit*>(control(elapsedBox(i))),
             &QLineEdit::textEdited,
             this,
-            [this, i](const QString& text) {
-                // The box keeps what the worker typed until the time it stands for changes.
-                m_panel.editElapsed(i, fromQString(text));
-                m_view.edited(m_panel, elapsedBox(i));
-            });
+            [this, i](const QString& text) { typeInto(m_panel, m_view, elapsedBox(i), fromQString(text)); });
     }
     connect(m_cardBox, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_panel.setCardNumber(fromQString(text));
-        m_view.edited(m_panel, kCardNumber);
+        typeInto(m_panel, m_view, kCardNumber, fromQString(text));
     });
     m_cardBox->installEventFilter(this);
     // The keypad's echo changes only with the keypad: typing, pasting or dropping into it does
@@ -192,8 +180,7 @@ void PanelWindow::connectEvents()
     echo->setContextMenuPolicy(Qt::NoContextMenu);
 
     connect(m_jobList, &PickComboBox::textTyped, this, [this](const QString& text) {
-        m_panel.typeInJobList(fromQString(text));
-        m_view.edited(m_panel, kJobList);
+        typeInto(m_panel, m_view, kJobList, fromQString(text));
     });
     connect(m_jobList, &PickComboBox::itemPicked, this, [this](const QString& item) {
         m_view.forget(kJobList); // the box shows the item picked now
@@ -262,28 +249,29 @@ void PanelWindow::showFromTray()
 
 void PanelWindow::render()
 {
-    if (!isVisible())
+    if (isVisible())
+        m_view.render(m_panel, *this);
+}
+
+void PanelWindow::paintJobList(const TextList& lines, const std::vector<std::size_t>& order)
+{
+    // The list shows the panel's lines where they are, sorted; it is told again at every refill,
+    // before anything else runs.
+    m_jobList->setLines(lines, order);
+}
+
+void PanelWindow::paintControl(const ControlDesign& design, const ControlState& state)
+{
+    QWidget* widget = control(design.ref);
+    if (!widget)
         return;
-    const PanelView::Changes changes = m_view.update(m_panel);
-    if (changes.jobList) {
-        // The list shows the panel's lines where they are, sorted; it is told again at every
-        // refill, before anything else runs.
-        m_jobList->setLines(m_panel.jobList(), m_panel.jobListOrder());
-    }
-    const auto designs = panelControls();
-    for (const std::size_t i : changes.controls) {
-        QWidget* widget = m_controls[i];
-        if (!widget)
-            continue;
-        const ControlState& state = m_view.state(i);
-        showText(designs[i].ref, state.text);
-        showColours(designs[i], state);
-        widget->setToolTip(plainToolTip(state.toolTip));
-        widget->setEnabled(state.enabled);
-        if (widget->isHidden() == state.visible)
-            widget->setVisible(state.visible);
-        showAccessibleText(widget, state.accessible);
-    }
+    showText(design.ref, state.text);
+    showColours(design, state);
+    widget->setToolTip(plainToolTip(state.toolTip));
+    widget->setEnabled(state.enabled);
+    if (widget->isHidden() == state.visible)
+        widget->setVisible(state.visible);
+    showAccessibleText(widget, state.accessible);
 }
 
 void PanelWindow::showText(ControlRef ref, const std::string& text)

@@ -33,7 +33,7 @@ class PickComboBox;
  * when it is shown). Widgets carry the names of `objectNameOf`, so that tests and tools can find
  * them.
  */
-class PanelWindow final : public QWidget
+class PanelWindow final : public QWidget, private PanelPainter
 {
     Q_OBJECT
 public:
@@ -78,6 +78,9 @@ private:
     void setTabOrder();
     /** Runs one panel operation for the worker's act, then renders the panel. */
     template<typename Act> void act(Act&& operation);
+    // PanelPainter
+    void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) override;
+    void paintControl(const ControlDesign& design, const ControlState& state) override;
     void showText(ControlRef ref, const std::string& text);
     void showColours(const ControlDesign& design, const ControlState& state);
     /** A mouse event on the drag strip: the pointer's place in twips from the strip's corner. */

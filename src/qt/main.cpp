@@ -48,14 +48,8 @@ int main(int argc, char** argv)
     // "--version" and "--help" answer before anything of the desktop is touched: they work
     // without a display, and never start or reach a panel.
     const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
-    switch (readCommandLine(arguments)) {
-    case CommandLineRequest::ShowVersion:
-        return print(versionText()) ? 0 : 1;
-    case CommandLineRequest::ShowHelp:
-        return print(usageText()) ? 0 : 1;
-    case CommandLineRequest::RunPanel:
-        break;
-    }
+    if (const std::optional<int> answered = answerCommandLine(arguments, print))
+        return *answered;
 
     // The delivery's thread reads the job list that the window's thread then keeps: with one heap
     // for both, what one frees the other takes again, instead of each holding pages of its own.

@@ -28,12 +28,11 @@ public:
 
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void pick();
 
     HWND m_panel;
     const std::vector<std::string>& m_items; ///< each item of the list keeps its place in here
     HWND m_list = nullptr;
-    bool m_dropped = false;
+    ComboPicks m_picks;
     bool m_done = false;
     std::optional<Activity> m_picked;
 };

@@ -6,97 +6,29 @@
 namespace shiftloom::win32 {
 namespace {
 
-constexpr wchar_t kClassName[] = L"ShiftLoomDialog";
 /** Control ids start here: clear of IDOK, IDCANCEL and the id of a combo box's own edit box. */
 constexpr int kFirstControlId = 2000;
 
 } // namespace
 
-DialogWindow::DialogWindow()
-    : m_scale(scaleOfWindow(nullptr))
-    , m_gdi(m_scale)
-{
-}
-
-DialogWindow::~DialogWindow()
-{
-    m_names.reset();
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
-}
-
 void DialogWindow::build(ProgramWindow which, HWND owner, std::string_view title)
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    static const bool registered = [instance] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = windowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    (void)registered;
     const DialogDesign& design = dialogDesign(which);
     m_which = which;
     // A window of its own has a taskbar button and no owner; the others belong to the panel.
     if (design.ownTaskbarButton)
         owner = nullptr;
-    m_style = WS_CAPTION | WS_CLIPCHILDREN | (design.ownTaskbarButton ? WS_OVERLAPPED : WS_POPUP)
+    const DWORD style = WS_CAPTION | WS_CLIPCHILDREN | (design.ownTaskbarButton ? WS_OVERLAPPED : WS_POPUP)
         | (design.closeBox ? WS_SYSMENU : 0) | (design.sizable ? WS_THICKFRAME : 0);
-    m_exStyle = design.ownTaskbarButton ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME;
-    // Made where its owner is, at the scale of that monitor (it goes to another with its owner).
-    if (owner)
-        m_scale = scaleOfWindow(owner);
-    m_gdi = GdiCache(m_scale);
-    m_clientTwips = SIZE{design.clientWidth, design.clientHeight};
-    const RECT frame = windowFrame(m_scale,
-        RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)},
-        m_style,
-        m_exStyle);
-    int x = CW_USEDEFAULT;
-    int y = CW_USEDEFAULT;
-    if (design.clientLeft >= 0) {
-        x = m_scale.pixels(design.clientLeft) + frame.left;
-        y = m_scale.pixels(design.clientTop) + frame.top;
-    }
-    CreateWindowExW(m_exStyle,
-        kClassName,
-        wide(title.empty() ? design.title : title).c_str(),
-        m_style,
-        x,
-        y,
-        frame.right - frame.left,
-        frame.bottom - frame.top,
-        owner,
-        nullptr,
-        instance,
-        this);
-    // Placed by the system on a monitor of another scale: sized again for it, before any control.
-    const TwipsScale placed = scaleOfWindow(m_window);
-    if (m_window && placed.dpi() != m_scale.dpi()) {
-        m_scale = placed;
-        m_gdi = GdiCache(m_scale);
-        const RECT sized = windowFrame(m_scale,
-            RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)},
-            m_style,
-            m_exStyle);
-        SetWindowPos(m_window,
-            nullptr,
-            0,
-            0,
-            sized.right - sized.left,
-            sized.bottom - sized.top,
-            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (design.programIcon) {
+    if (design.programIcon)
         m_icons.emplace();
-        m_icons->apply(m_window, m_scale);
-    }
+    create({L"ShiftLoomDialog", 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
+        wide(title.empty() ? design.title : title),
+        style,
+        design.ownTaskbarButton ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME,
+        owner,
+        SIZE{design.clientWidth, design.clientHeight},
+        POINT{design.clientLeft, design.clientTop});
     m_picture = programIcon(m_scale.fromDesignPixels(32));
 
     // Made in the focus order: the focus walk follows the order of creation.
@@ -104,43 +36,32 @@ void DialogWindow::build(ProgramWindow which, HWND owner, std::string_view title
     for (const DialogControlDesign* c : dialogTabOrder(which)) {
         using T = DialogControlType;
         const wchar_t* windowClass = L"BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (c->enabled ? 0 : WS_DISABLED);
+        DWORD controlStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (c->enabled ? 0 : WS_DISABLED);
         DWORD exStyle = 0;
         switch (c->type) {
         case T::Button:
-            style |= c->isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            controlStyle |= c->isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
             break;
         case T::TextBox:
             windowClass = L"EDIT";
-            style |= ES_AUTOHSCROLL;
+            controlStyle |= ES_AUTOHSCROLL;
             exStyle = WS_EX_CLIENTEDGE;
             break;
         case T::ComboBox:
         case T::DropDownList:
             windowClass = L"COMBOBOX";
-            style |= WS_VSCROLL | (c->type == T::ComboBox ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+            controlStyle |= WS_VSCROLL | (c->type == T::ComboBox ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
             break;
         case T::FolderList:
             windowClass = L"LISTBOX";
-            style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+            controlStyle |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
             exStyle = WS_EX_CLIENTEDGE;
             break;
         default:
             continue; // painted
         }
         const int id = kFirstControlId + static_cast<int>(c - controls.data());
-        HWND window = CreateWindowExW(exStyle,
-            windowClass,
-            wide(c->caption).c_str(),
-            style,
-            0,
-            0,
-            0,
-            0,
-            m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-            instance,
-            nullptr);
+        HWND window = createChild(windowClass, c->caption, controlStyle, exStyle, id);
         m_placed.push_back({window, c});
         place(m_placed.back());
         setAccessibleText(window, dialogAccessibleText(c->control));
@@ -187,13 +108,13 @@ const DialogControlDesign* DialogWindow::controlOfId(int id) const
                                                                            : nullptr;
 }
 
-void DialogWindow::paint(HDC dc)
+void DialogWindow::paint(HDC dc, const RECT&)
 {
     using T = DialogControlType;
     for (const DialogControlDesign& d : dialogControls(m_which)) {
         RECT r = twipsRect(d.left, d.top, d.width, d.height);
         HGDIOBJ oldFont = SelectObject(dc, fontOf(d));
-        const COLORREF fore = d.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(d.foreColour);
+        const COLORREF fore = colourOr(d.foreColour, COLOR_BTNTEXT);
         if (d.type == T::Frame) {
             // Filled with its back colour; its caption stands in its top edge.
             RECT client{};
@@ -215,11 +136,9 @@ void DialogWindow::paint(HDC dc)
         } else if (d.type == T::Label) {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, fore);
-            const std::wstring text = wide(labelText(d));
-            DrawTextW(dc,
-                text.c_str(),
-                static_cast<int>(text.size()),
-                &r,
+            drawText(dc,
+                labelText(d),
+                r,
                 (d.alignment == Alignment::Right ? DT_RIGHT : DT_LEFT) | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         } else if (d.type == T::Picture && m_picture.get()) {
             const int size = m_scale.fromDesignPixels(32);
@@ -237,27 +156,11 @@ void DialogWindow::paint(HDC dc)
     }
 }
 
-void DialogWindow::rescale(int dpi, const RECT& suggested)
+void DialogWindow::placeControls()
 {
-    m_scale = TwipsScale(dpi);
-    // The controls take the new fonts before the old ones go with the old cache.
-    GdiCache fresh(m_scale);
-    std::swap(m_gdi, fresh);
-    const RECT frame = windowFrame(
-        m_scale, RECT{0, 0, m_scale.pixels(m_clientTwips.cx), m_scale.pixels(m_clientTwips.cy)}, m_style, m_exStyle);
-    SetWindowPos(m_window,
-        nullptr,
-        suggested.left,
-        suggested.top,
-        frame.right - frame.left,
-        frame.bottom - frame.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
     for (const Placed& placed : m_placed)
         place(placed);
-    if (m_icons)
-        m_icons->apply(m_window, m_scale);
     m_picture = programIcon(m_scale.fromDesignPixels(32));
-    InvalidateRect(m_window, nullptr, TRUE);
 }
 
 void DialogWindow::setAccessibleText(HWND control, const AccessibleText& text)
@@ -292,54 +195,25 @@ void DialogWindow::bringForward()
     SetForegroundWindow(m_window);
 }
 
-LRESULT CALLBACK DialogWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void addItem(HWND list, std::string_view text, std::size_t place)
 {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<DialogWindow*>(create->lpCreateParams);
-        self->m_window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
+    const LRESULT at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    if (at >= 0)
+        SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(place));
 }
 
-LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+std::optional<std::size_t> ComboPicks::picked(HWND list, int code)
 {
-    return defaultHandling(message, wParam, lParam);
-}
-
-LRESULT DialogWindow::defaultHandling(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ACTIVATE) {
-        // As a dialog does: the focus leaves with the window and comes back to the same control,
-        // or to the first one the first time.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(m_window, focus))
-                m_focus = focus;
-        } else {
-            if (!m_focus || !IsWindow(m_focus))
-                m_focus = GetNextDlgTabItem(m_window, nullptr, FALSE);
-            if (m_focus)
-                SetFocus(m_focus);
-        }
-        return 0;
-    }
-    if (message == WM_DPICHANGED) {
-        rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    }
-    if (message == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_window, &ps);
-        paint(dc);
-        EndPaint(m_window, &ps);
-        return 0;
-    }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    if (code == CBN_DROPDOWN || code == CBN_CLOSEUP)
+        m_dropped = code == CBN_DROPDOWN;
+    if (code != CBN_SELENDOK && (code != CBN_SELCHANGE || m_dropped))
+        return std::nullopt;
+    const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    const LRESULT place =
+        selected == CB_ERR ? CB_ERR : SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    if (place == CB_ERR)
+        return std::nullopt;
+    return static_cast<std::size_t>(place);
 }
 
 void runModal(HWND dialog, HWND owner, const std::function<bool()>& done)

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "panel/DialogLayout.h"
-#include "win32/AccessibleNames.h"
 #include "win32/EdgeText.h"
-#include "win32/Gdi.h"
+#include "win32/ScaledWindow.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #define WIN32_LEAN_AND_MEAN
@@ -18,24 +19,16 @@ namespace shiftloom::win32 {
 
 /**
  * A secondary window of the panel (the locate dialog, the activity dialog, the about box): a
- * top-level window of its own class whose messages go to `handle`, with controls placed in twips
- * at the scale of the monitor it is on, and the dialog font, MS Sans Serif 8.25 pt (drawn in a
- * scalable face), unless told otherwise. Moved to a monitor of another scale, it places its
- * controls and sizes its fonts and icons anew.
+ * window of its own class, with controls placed in twips at the scale of the monitor it is on,
+ * and the dialog font, MS Sans Serif 8.25 pt (drawn in a scalable face), unless told otherwise.
  */
-class DialogWindow
+class DialogWindow : public ScaledWindow
 {
 public:
-    virtual ~DialogWindow();
-    DialogWindow(const DialogWindow&) = delete;
-    DialogWindow& operator=(const DialogWindow&) = delete;
-
-    HWND handle() const { return m_window; }
     /** Brings the window to the front with the focus. */
     void bringForward();
 
 protected:
-    DialogWindow();
     /**
      * Creates the window of the dialog `window`, hidden, from its description: its frame, its
      * title (`title` when given), its client area, the program's icons where it shows them, and
@@ -56,16 +49,11 @@ protected:
     /** Centres the window on `over` (or on the screen when it is hidden or none). */
     void centreOn(HWND over);
 
-    virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    /** What every dialog does with a message it leaves alone: the focus kept, `paint`, the system's rest. */
-    LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
     /** Draws what the controls do not: the frame, the labels, the picture and the lines. */
-    virtual void paint(HDC dc);
+    void paint(HDC dc, const RECT& area) override;
     /** The text a label shows: its design's caption unless the dialog says otherwise. */
     virtual std::string labelText(const DialogControlDesign& design) const { return std::string(design.caption); }
 
-    const TwipsScale& scale() const { return m_scale; }
-    GdiCache& gdi() { return m_gdi; }
     HFONT fontOf(const DialogControlDesign& design);
     RECT twipsRect(int left, int top, int width, int height) const
     {
@@ -80,27 +68,32 @@ private:
     };
     /** Puts a control's window at its place, in its font, at the current scale. */
     void place(const Placed& placed);
+    void placeControls() override;
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    /** WM_DPICHANGED: the new scale, the window where the system suggests and the controls placed anew. */
-    void rescale(int dpi, const RECT& suggested);
-
-    TwipsScale m_scale;
-    GdiCache m_gdi;
-    std::optional<AccessibleNames> m_names{std::in_place}; ///< given up before the window goes
     std::vector<Placed> m_placed;
     ProgramWindow m_which{};
-    SIZE m_clientTwips{};
-    DWORD m_style = 0;
-    DWORD m_exStyle = 0;
-    std::optional<WindowIcons> m_icons;
     IconHandle m_picture; ///< the program's icon as the picture control shows it
+};
 
-protected:
-    HWND m_window = nullptr;
+/** Adds `text` to the combo box `list`, keeping `place`, its place in the list it comes from, with it. */
+void addItem(HWND list, std::string_view text, std::size_t place);
+
+/**
+ * Tells the picks in a drop-down combo box from the worker moving through its open list: a click
+ * on an item of the open list, or an arrow key on the closed box, is a pick; moving through the
+ * open list picks nothing until it closes on an item.
+ */
+class ComboPicks final
+{
+public:
+    /**
+     * The place kept with the item picked (`addItem`) when the notification `code` is a pick:
+     * never the item's text as the combo box gives it back, which is the text as the desktop shows it.
+     */
+    std::optional<std::size_t> picked(HWND list, int code);
 
 private:
-    HWND m_focus = nullptr; ///< the control that had the focus when the window was last active
+    bool m_dropped = false;
 };
 
 /**

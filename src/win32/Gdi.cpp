@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Gdi.h"
 
+#include "win32/EdgeText.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -89,6 +91,17 @@ COLORREF colourRef(Colour colour)
     if (isSystemColour(colour))
         return GetSysColor(systemColourIndex(colour));
     return RGB(redOf(colour), greenOf(colour), blueOf(colour));
+}
+
+COLORREF colourOr(Colour colour, int systemIndex)
+{
+    return colour == kDefaultColour ? GetSysColor(systemIndex) : colourRef(colour);
+}
+
+void drawText(HDC dc, std::string_view text, RECT box, UINT format)
+{
+    const std::wstring shown = wide(text);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, format);
 }
 
 HBRUSH GdiCache::brush(COLORREF colour)

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -15,21 +16,21 @@
 
 namespace shiftloom::win32 {
 
-/** Owns one GDI object (font, brush, pen, bitmap) and deletes it with the owner. */
-template<typename Handle> class GdiObject final
+/** Owns one handle and gives it back with `Free` (DeleteObject, DestroyIcon) when the owner goes. */
+template<typename Handle, auto Free> class OwnedHandle final
 {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle)
+    OwnedHandle() = default;
+    explicit OwnedHandle(Handle handle)
         : m_handle(handle)
     {
     }
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept
+    ~OwnedHandle() { reset(); }
+    OwnedHandle(OwnedHandle&& other) noexcept
         : m_handle(std::exchange(other.m_handle, nullptr))
     {
     }
-    GdiObject& operator=(GdiObject&& other) noexcept
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept
     {
         if (this != &other) {
             reset();
@@ -37,20 +38,25 @@ public:
         }
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
 
     Handle get() const { return m_handle; }
     void reset(Handle handle = nullptr)
     {
         if (m_handle)
-            DeleteObject(m_handle);
+            Free(m_handle);
         m_handle = handle;
     }
 
 private:
     Handle m_handle = nullptr;
 };
+
+/** One GDI object (font, brush, pen, bitmap). */
+template<typename Handle> using GdiObject = OwnedHandle<Handle, &DeleteObject>;
+/** One icon. */
+using IconHandle = OwnedHandle<HICON, &DestroyIcon>;
 
 /** The twips scale of the monitor `window` is on (the system's while it has no window yet). */
 TwipsScale scaleOfWindow(HWND window);
@@ -68,6 +74,10 @@ inline int systemMetric(const TwipsScale& scale, int index)
 
 /** The colour to draw for a stored colour: a system colour number looks up the desktop's scheme. */
 COLORREF colourRef(Colour colour);
+/** The colour to draw for `colour`, or the system colour `systemIndex` (COLOR_BTNTEXT, ...) for the default one. */
+COLORREF colourOr(Colour colour, int systemIndex);
+/** Draws the Windows-1252 text `text` in `box` as DrawTextW does with `format`. */
+void drawText(HDC dc, std::string_view text, RECT box, UINT format);
 
 /**
  * Solid brushes and fonts made once per colour and design at one scale. Fonts are TrueType
@@ -88,43 +98,6 @@ private:
     TwipsScale m_scale;
     std::map<COLORREF, GdiObject<HBRUSH>> m_brushes;
     std::map<std::tuple<std::string, double, bool>, GdiObject<HFONT>> m_fonts;
-};
-
-/** Owns an icon and destroys it with the owner. */
-class IconHandle final
-{
-public:
-    IconHandle() = default;
-    explicit IconHandle(HICON icon)
-        : m_icon(icon)
-    {
-    }
-    ~IconHandle() { reset(); }
-    IconHandle(IconHandle&& other) noexcept
-        : m_icon(std::exchange(other.m_icon, nullptr))
-    {
-    }
-    IconHandle& operator=(IconHandle&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_icon = std::exchange(other.m_icon, nullptr);
-        }
-        return *this;
-    }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-
-    HICON get() const { return m_icon; }
-    void reset(HICON icon = nullptr)
-    {
-        if (m_icon)
-            DestroyIcon(m_icon);
-        m_icon = icon;
-    }
-
-private:
-    HICON m_icon = nullptr;
 };
 
 /** The program's icon (resource 1, images of 16 to 256 pixels) at `pixels` x `pixels`. */

@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "LocateDialog.h"
 
-#include "platform/Drives.h"
-
-#include <algorithm>
-#include <cctype>
-
 namespace shiftloom::win32 {
 namespace {
 
 /**
- * The folders within `folder`, sorted by name without regard to case. A folder whose name has a
- * character outside Windows-1252 is left out: the data folder's path is a text in that code page,
- * and no such text names it.
+ * The names of the folders within `folder`. A folder whose name has a character outside
+ * Windows-1252 is left out: the data folder's path is a text in that code page, and no such text
+ * names it.
  */
 std::vector<std::string> subfolders(const std::string& folder)
 {
@@ -34,24 +29,12 @@ std::vector<std::string> subfolders(const std::string& folder)
             names.push_back(text);
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-        });
-    });
     return names;
-}
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 } // namespace
 
-LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives)
+LocateDialog::LocateDialog(DataFolderDialog& dialog)
     : m_dialog(dialog)
 {
     build(ProgramWindow::LocateDialog, nullptr);
@@ -60,8 +43,7 @@ LocateDialog::LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives
     m_typedPath = control(DialogControl::PathBox);
     m_ok = control(DialogControl::LocateOk);
     m_cancel = control(DialogControl::LocateCancel);
-    m_driveNames = drives.drives();
-    for (const std::string& drive : m_driveNames)
+    for (const std::string& drive : m_dialog.drives())
         SendMessageW(m_drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(drive).c_str()));
     render();
 }
@@ -84,10 +66,8 @@ void LocateDialog::render()
 {
     m_rendering = true;
     // The drive of the folder shown.
-    for (std::size_t i = 0; i < m_driveNames.size(); ++i) {
-        if (sameText(m_driveNames[i], m_dialog.drive()))
-            SendMessageW(m_drives, CB_SETCURSEL, i, 0);
-    }
+    if (const auto drive = m_dialog.driveIndex())
+        SendMessageW(m_drives, CB_SETCURSEL, *drive, 0);
     if (m_dialog.folder() != m_shownFolder)
         fillFolders();
     EnableWindow(m_ok, m_dialog.controlState(dialogControl(DialogControl::LocateOk)).enabled ? TRUE : FALSE);
@@ -107,43 +87,13 @@ void LocateDialog::render()
 void LocateDialog::fillFolders()
 {
     m_shownFolder = m_dialog.folder();
-    m_folderPaths.clear();
+    FolderList list = folderList(m_shownFolder, subfolders(m_shownFolder));
+    m_folderLines = std::move(list.lines);
     SendMessageW(m_folders, WM_SETREDRAW, FALSE, 0);
     SendMessageW(m_folders, LB_RESETCONTENT, 0, 0);
-    // The open folders from the root down to the current one, each a step further in...
-    std::string path;
-    std::size_t depth = 0;
-    std::size_t start = 0;
-    const std::string& folder = m_shownFolder;
-    while (start <= folder.size()) {
-        std::size_t end = folder.find('\\', start);
-        if (end == std::string::npos)
-            end = folder.size();
-        const std::string part = folder.substr(start, end - start);
-        if (!part.empty()) {
-            path += part;
-            if (depth == 0)
-                path += '\\';
-            const std::string line = std::string(depth * 2, ' ') + (depth == 0 ? path : part);
-            SendMessageW(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
-            m_folderPaths.push_back(path);
-            if (depth > 0)
-                path += '\\';
-            ++depth;
-        }
-        start = end + 1;
-    }
-    const LRESULT current = static_cast<LRESULT>(m_folderPaths.size()) - 1;
-    // ...then the folders within it.
-    std::string within = folder;
-    if (!within.empty() && within.back() != '\\')
-        within += '\\';
-    for (const std::string& name : subfolders(folder)) {
-        const std::string line = std::string(depth * 2, ' ') + name;
-        SendMessageW(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
-        m_folderPaths.push_back(within + name);
-    }
-    SendMessageW(m_folders, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    for (const FolderLine& line : m_folderLines)
+        SendMessageW(m_folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line.text).c_str()));
+    SendMessageW(m_folders, LB_SETCURSEL, static_cast<WPARAM>(list.current), 0);
     SendMessageW(m_folders, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_folders, nullptr, TRUE);
 }
@@ -151,14 +101,9 @@ void LocateDialog::fillFolders()
 void LocateDialog::openSelectedFolder()
 {
     const LRESULT selected = SendMessageW(m_folders, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= m_folderPaths.size())
+    if (selected == LB_ERR || static_cast<std::size_t>(selected) >= m_folderLines.size())
         return;
-    std::string chosen = m_folderPaths[static_cast<std::size_t>(selected)];
-    // The root keeps its backslash; any other folder is named without one.
-    if (chosen.size() > 3 && chosen.back() == '\\')
-        chosen.pop_back();
-    if (chosen != m_dialog.folder())
-        m_dialog.chooseFolder(chosen);
+    m_dialog.openFolder(m_folderLines[static_cast<std::size_t>(selected)].folder);
     render();
 }
 
@@ -188,12 +133,9 @@ void LocateDialog::command(int id, int code)
             m_dialog.accept();
         break;
     case DialogControl::DriveList:
-        if (code == CBN_SELCHANGE) {
-            const LRESULT selected = SendMessageW(m_drives, CB_GETCURSEL, 0, 0);
-            if (selected != CB_ERR && static_cast<std::size_t>(selected) < m_driveNames.size()
-                && !sameText(m_driveNames[static_cast<std::size_t>(selected)], m_dialog.drive()))
-                m_dialog.chooseDrive(m_driveNames[static_cast<std::size_t>(selected)]);
-        }
+        if (const LRESULT selected = SendMessageW(m_drives, CB_GETCURSEL, 0, 0);
+            code == CBN_SELCHANGE && selected != CB_ERR)
+            m_dialog.pickDrive(static_cast<std::size_t>(selected));
         break;
     case DialogControl::FolderTree:
         if (code == LBN_DBLCLK)

@@ -18,7 +18,7 @@ namespace shiftloom::win32 {
 class LocateDialog final : public DialogWindow
 {
 public:
-    LocateDialog(DataFolderDialog& dialog, platform::DriveList& drives);
+    explicit LocateDialog(DataFolderDialog& dialog);
 
     /** Shows the dialog and waits until it is closed; `owner` takes no input meanwhile. */
     void runModal(HWND owner);
@@ -40,8 +40,7 @@ private:
     HWND m_typedPath = nullptr;
     HWND m_ok = nullptr;
     HWND m_cancel = nullptr;
-    std::vector<std::string> m_driveNames;
-    std::vector<std::string> m_folderPaths; ///< the path of every line of the folder list
+    std::vector<FolderLine> m_folderLines; ///< the lines of the folder list, with the folder each opens
     std::string m_shownFolder;
     std::string m_shownStatus;
     bool m_rendering = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PanelWindow.h"
 
+#include "panel/AccessibleText.h"
 #include "win32/DialogWindow.h"
 #include "win32/EdgeText.h"
 #include "win32/SingleInstance.h"
@@ -43,58 +44,35 @@ UINT textFormat(Alignment alignment)
     return DT_LEFT;
 }
 
-} // namespace
-
-PanelWindow::PanelWindow(HINSTANCE instance, PanelEvents& events)
-    : m_events(events)
-    , m_scale(scaleOfWindow(nullptr))
-    , m_gdi(m_scale)
+/** Adds a control to the tooltips (TTM_ADDTOOLW), or gives its tooltip a new text (TTM_UPDATETIPTEXTW). */
+void tellToolTips(HWND toolTips, UINT message, HWND control, std::string_view text)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kPanelClassName;
-    RegisterClassExW(&windowClass);
-
-    m_window = CreateWindowExW(
-        kExStyle, kPanelClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
-    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    if (m_window) {
-        // At the scale of the monitor it was made on.
-        m_scale = scaleOfWindow(m_window);
-        m_gdi = GdiCache(m_scale);
-        fitFrame();
-        createControls(instance);
-        m_icons.apply(m_window, m_scale);
-    }
-    m_names.emplace();
+    std::wstring tip = wide(text);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = tip.data();
+    SendMessageW(toolTips, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void PanelWindow::fitFrame()
+} // namespace
+
+PanelWindow::PanelWindow(PanelEvents& events)
+    : m_events(events)
 {
     const PanelDesign& design = panelDesign();
-    const RECT frame = windowFrame(
-        m_scale, RECT{0, 0, m_scale.pixels(design.clientWidth), m_scale.pixels(design.clientHeight)}, kStyle, kExStyle);
-    SetWindowPos(m_window,
-        nullptr,
-        0,
-        0,
-        frame.right - frame.left,
-        frame.bottom - frame.top,
-        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_icons.emplace();
+    create({kPanelClassName, CS_DBLCLKS}, L"", kStyle, kExStyle, nullptr, {design.clientWidth, design.clientHeight});
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (m_window)
+        createControls();
 }
 
 RECT PanelWindow::placeOf(const ControlDesign& design) const
 {
-    RECT r = toRect(m_scale.rect(design.left, design.top, design.width, design.height));
-    // The activity number always has eight digits, wider in its bold font than the label;
-    // nothing lies to its right up to the window's edge, so it takes that room.
-    if (design.ref.control == PanelControl::ActivityNumber)
-        r.right = std::max<LONG>(r.right, m_scale.pixels(panelDesign().clientWidth));
-    return r;
+    return toRect(m_scale.rect(design.left, design.top, shownWidth(design), design.height));
 }
 
 void PanelWindow::placeWindowed(const Control& c)
@@ -105,8 +83,7 @@ void PanelWindow::placeWindowed(const Control& c)
         height += m_scale.fromDesignPixels(kDropDownHeight);
     SetWindowPos(
         c.window, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(font)), TRUE);
+    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(fontOf(design))), TRUE);
     if (design.type == ControlType::ComboBox) {
         // The text field keeps the height of the design, whatever the font would make it.
         const int frame = systemMetric(m_scale, SM_CYEDGE) * 2 + m_scale.fromDesignPixels(2);
@@ -114,36 +91,24 @@ void PanelWindow::placeWindowed(const Control& c)
     }
 }
 
-void PanelWindow::rescale(int dpi, const RECT& suggested)
+void PanelWindow::placeControls()
 {
-    // Every place from its twips at the new scale, every font at its new size; the controls take
-    // the new fonts before the old ones go with the old cache.
-    m_scale = TwipsScale(dpi);
-    GdiCache fresh(m_scale);
-    std::swap(m_gdi, fresh);
-    SetWindowPos(m_window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    fitFrame();
     for (Control& c : m_controls) {
         c.rect = placeOf(*c.design);
         if (c.window)
             placeWindowed(c);
     }
     fitDropDownWidth();
-    m_icons.apply(m_window, m_scale);
-    InvalidateRect(m_window, nullptr, TRUE);
     m_events.displayChanged();
 }
 
-PanelWindow::~PanelWindow()
+HWND PanelWindow::firstFocus() const
 {
-    m_names.reset();
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
+    HWND focus = GetFocus();
+    return focus && IsChild(m_window, focus) ? focus : control({PanelControl::InKey}).window;
 }
 
-void PanelWindow::createControls(HINSTANCE instance)
+void PanelWindow::createControls()
 {
     const auto designs = panelControls();
     m_controls.resize(designs.size());
@@ -187,18 +152,7 @@ void PanelWindow::createControls(HINSTANCE instance)
         case ControlType::TrayIcon:
             break;
         }
-        c.window = CreateWindowExW(exStyle,
-            windowClass,
-            wide(c.caption).c_str(),
-            style,
-            0,
-            0,
-            0,
-            0,
-            m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
-            instance,
-            nullptr);
+        c.window = createChild(windowClass, c.caption, style, exStyle, kFirstControlId + static_cast<int>(i));
         placeWindowed(c);
     }
 
@@ -207,43 +161,12 @@ void PanelWindow::createControls(HINSTANCE instance)
     SetWindowLongPtrW(
         echo, GWLP_USERDATA, SetWindowLongPtrW(echo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(echoBoxProc)));
 
-    m_toolTips = CreateWindowExW(WS_EX_TOPMOST,
-        TOOLTIPS_CLASSW,
-        nullptr,
-        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        CW_USEDEFAULT,
-        m_window,
-        nullptr,
-        instance,
-        nullptr);
+    m_toolTips = createChild(TOOLTIPS_CLASSW, "", WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, WS_EX_TOPMOST, 0);
     for (Control& c : m_controls) {
         if (!c.window || (c.design->type != ControlType::Button && c.design->toolTip.empty()))
             continue;
-        std::wstring text = wide(c.design->toolTip);
-        TOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V1_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window;
-        tool.uId = reinterpret_cast<UINT_PTR>(c.window);
-        tool.lpszText = text.data();
-        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        tellToolTips(m_toolTips, TTM_ADDTOOLW, c.window, c.design->toolTip);
     }
-}
-
-LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<PanelWindow*>(create->lpCreateParams)->m_window = window;
-    }
-    auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK PanelWindow::echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -280,13 +203,6 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_window, &ps);
-        paint(dc, ps.rcPaint);
-        EndPaint(m_window, &ps);
-        return 0;
-    }
     case WM_DRAWITEM:
         drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
@@ -322,25 +238,9 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         // the drag ends all the same.
         if (m_stripCaptured && reinterpret_cast<HWND>(lParam) != m_window) {
             m_stripCaptured = false;
-            stripMouse(StripMouse::Up);
+            act([this] { m_panel->releaseDragStrip(); });
         }
         m_pressedLabel = nullptr;
-        return 0;
-    case WM_ACTIVATE:
-        // The focus leaves with the panel and comes back to the same control.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            m_focusBeforeDeactivation = focus && IsChild(m_window, focus) ? focus : nullptr;
-        } else {
-            HWND focus = m_focusBeforeDeactivation;
-            if (!focus || !IsWindow(focus))
-                focus =
-                    GetFocus() && IsChild(m_window, GetFocus()) ? GetFocus() : control({PanelControl::InKey}).window;
-            SetFocus(focus);
-        }
-        return 0;
-    case WM_DPICHANGED:
-        rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DISPLAYCHANGE:
     case WM_SETTINGCHANGE:
@@ -366,7 +266,7 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return defaultHandling(message, wParam, lParam);
 }
 
 void PanelWindow::postStoreNews() const
@@ -376,12 +276,14 @@ void PanelWindow::postStoreNews() const
 
 void PanelWindow::command(int id, int code, HWND from)
 {
+    if (!m_panel)
+        return;
     if (id == IDOK && code == 0) {
         // Enter presses the button that has the focus, like Space.
         HWND focus = GetFocus();
         for (const Control& c : m_controls) {
             if (c.window && c.window == focus && c.design->type == ControlType::Button)
-                m_events.clicked(c.design->ref);
+                act([this, ref = c.design->ref] { m_panel->pressControl(ref); });
         }
         return;
     }
@@ -396,53 +298,27 @@ void PanelWindow::command(int id, int code, HWND from)
     case ControlType::Button:
         // An owner-drawn button tells a quick second click as a double-click: a press all the same.
         if (code == BN_CLICKED || code == BN_DOUBLECLICKED)
-            m_events.clicked(ref);
+            act([this, ref] { m_panel->pressControl(ref); });
         break;
     case ControlType::TextBox:
         if (code == EN_CHANGE && !m_settingText) {
-            m_events.textEdited(ref, windowText(c.window));
+            typeInto(*m_panel, m_view, ref, windowText(c.window));
         } else if (code == EN_KILLFOCUS && ref.control == PanelControl::CardNumber) {
             // Only a move to another control of the panel counts; the panel losing the focus to
             // another window does not.
             HWND focus = GetFocus();
             if (focus && IsChild(m_window, focus))
-                m_events.cardNumberLeft();
+                m_panel->keepCardNumber();
         }
         break;
     case ControlType::ComboBox:
-        switch (code) {
-        case CBN_DROPDOWN:
-            m_jobListDropped = true;
-            break;
-        case CBN_CLOSEUP:
-            m_jobListDropped = false;
-            break;
-        case CBN_EDITCHANGE:
-            m_events.jobListTyped(windowText(c.window));
-            break;
-        case CBN_SELENDOK:
-        case CBN_SELCHANGE: {
-            // A click on an item of the open list, or an arrow key on the closed box: a pick.
-            // Moving through the open list picks nothing until it closes on an item.
-            if (code == CBN_SELCHANGE && m_jobListDropped)
-                break;
-            if (m_picking)
-                break;
-            const LRESULT selected = SendMessageW(c.window, CB_GETCURSEL, 0, 0);
-            if (selected == CB_ERR)
-                break;
-            // The line's place in the job list, kept with the item: its text as the combo box
-            // gives it back is the text as the desktop shows it, not the job's bytes.
-            const LRESULT line = SendMessageW(c.window, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
-            if (line == CB_ERR)
-                break;
+        if (code == CBN_EDITCHANGE) {
+            typeInto(*m_panel, m_view, ref, windowText(c.window));
+        } else if (const auto line = m_jobListPicks.picked(c.window, code); line && !m_picking) {
+            // The line's place in the model's list, as the list was given (a refill paints at once).
             m_picking = true;
             PostMessageW(m_window, kShowJobListText, 0, 0);
-            m_events.jobPicked(static_cast<std::size_t>(line));
-            break;
-        }
-        default:
-            break;
+            act([this, line] { m_panel->pickJobLine(*line); });
         }
         break;
     case ControlType::Label:
@@ -482,25 +358,18 @@ void PanelWindow::paint(HDC dc, const RECT& area)
             continue;
         RECT r = c.rect;
         if (!design.transparent)
-            FillRect(memory, &r, m_gdi.brush(colourRef(c.back == kDefaultColour ? colours::ButtonFace : c.back)));
+            FillRect(memory, &r, m_gdi.brush(colourOr(c.back, COLOR_BTNFACE)));
         if (design.border) {
             DrawEdge(memory, &r, BDR_SUNKENOUTER, BF_RECT);
             InflateRect(&r, -1, -1);
         }
         if (c.caption.empty())
             continue;
-        const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-        HGDIOBJ previous = SelectObject(memory, m_gdi.font(font));
+        HGDIOBJ previous = SelectObject(memory, m_gdi.font(fontOf(design)));
         if (!oldFont)
             oldFont = previous;
-        SetTextColor(
-            memory, design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT) : colourRef(design.foreColour));
-        const std::wstring caption = wide(c.caption);
-        DrawTextW(memory,
-            caption.c_str(),
-            static_cast<int>(caption.size()),
-            &r,
-            textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SetTextColor(memory, colourOr(design.foreColour, COLOR_BTNTEXT));
+        drawText(memory, c.caption, r, textFormat(design.alignment) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (oldFont)
         SelectObject(memory, oldFont);
@@ -529,19 +398,11 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT& item)
     RECT text = r;
     if (pressed)
         OffsetRect(&text, 1, 1);
-    const FontDesign& font = design.font.family.empty() ? panelDesign().font : design.font;
-    HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(font));
+    HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(fontOf(design)));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc,
-        (item.itemState & ODS_DISABLED) != 0      ? GetSysColor(COLOR_GRAYTEXT)
-            : design.foreColour == kDefaultColour ? GetSysColor(COLOR_BTNTEXT)
-                                                  : colourRef(design.foreColour));
-    const std::wstring caption = wide(c.caption);
-    DrawTextW(dc,
-        caption.c_str(),
-        static_cast<int>(caption.size()),
-        &text,
-        DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : colourOr(design.foreColour, COLOR_BTNTEXT));
+    drawText(dc, c.caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);
     if ((item.itemState & ODS_FOCUS) != 0) {
         RECT focus = r;
@@ -555,9 +416,8 @@ LRESULT PanelWindow::textBoxColours(HDC dc, HWND box)
     for (const Control& c : m_controls) {
         if (c.window != box || c.design->type != ControlType::TextBox)
             continue;
-        const COLORREF back = c.back == kDefaultColour ? GetSysColor(COLOR_WINDOW) : colourRef(c.back);
-        SetTextColor(dc,
-            c.design->foreColour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : colourRef(c.design->foreColour));
+        const COLORREF back = colourOr(c.back, COLOR_WINDOW);
+        SetTextColor(dc, colourOr(c.design->foreColour, COLOR_WINDOWTEXT));
         SetBkColor(dc, back);
         return reinterpret_cast<LRESULT>(m_gdi.brush(back));
     }
@@ -581,7 +441,7 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     switch (message) {
     case WM_MOUSEMOVE:
         if (m_stripCaptured || onStrip)
-            stripMouse(StripMouse::Move);
+            act([this, at = inDragStrip()] { m_panel->moveOverDragStrip(at.first, at.second); });
         break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -591,13 +451,13 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     case WM_MBUTTONDBLCLK:
         if (!label) {
             if (message == WM_LBUTTONDBLCLK)
-                m_events.backgroundDoubleClicked();
+                act([this] { m_panel->exit(); });
             break;
         }
         SetCapture(m_window);
         if (onStrip) {
             m_stripCaptured = true;
-            stripMouse(StripMouse::Down);
+            act([this, at = inDragStrip()] { m_panel->pressDragStrip(at.first, at.second); });
         } else if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
             m_pressedLabel = label;
         }
@@ -610,10 +470,10 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
         if (GetCapture() == m_window)
             ReleaseCapture();
         if (dragging)
-            stripMouse(StripMouse::Up);
+            act([this] { m_panel->releaseDragStrip(); });
         // A click is a press and a release on the same label.
         if (message == WM_LBUTTONUP && pressed && pressed == label)
-            m_events.clicked(label->design->ref);
+            act([this, label] { m_panel->pressControl(label->design->ref); });
         break;
     }
     default:
@@ -621,7 +481,7 @@ void PanelWindow::mouse(UINT message, WPARAM, LPARAM lParam)
     }
 }
 
-void PanelWindow::stripMouse(StripMouse what)
+std::pair<float, float> PanelWindow::inDragStrip() const
 {
     // Measured from where the strip stands now rather than from the message's own client
     // position, so that a move the panel has just made is taken into account.
@@ -631,7 +491,23 @@ void PanelWindow::stripMouse(StripMouse what)
     ClientToScreen(m_window, &origin);
     const int x = static_cast<short>(LOWORD(at)) - origin.x;
     const int y = static_cast<short>(HIWORD(at)) - origin.y;
-    m_events.dragStrip(what, static_cast<float>(m_scale.twips(x)), static_cast<float>(m_scale.twips(y)));
+    return {static_cast<float>(m_scale.twips(x)), static_cast<float>(m_scale.twips(y))};
+}
+
+template<typename Act> void PanelWindow::act(Act&& operation)
+{
+    if (!m_panel)
+        return;
+    operation();
+    render();
+}
+
+void PanelWindow::render()
+{
+    // The clock and the activity are drawn by the window, no controls of their own: the window's
+    // own texts for a screen reader tell them.
+    if (m_panel && m_view.render(*m_panel, *this))
+        m_names->set(m_window, panelWindowAccessibleText(*m_panel));
 }
 
 void PanelWindow::setCaption(ControlRef ref, std::string_view text)
@@ -682,17 +558,12 @@ void PanelWindow::setToolTip(ControlRef ref, std::string_view text)
     if (!c.window || !m_toolTips || c.toolTip == text)
         return;
     c.toolTip = std::string(text);
-    std::wstring tip = wide(text);
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V1_SIZE;
-    tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(c.window);
-    tool.lpszText = tip.data();
-    SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    tellToolTips(m_toolTips, TTM_UPDATETIPTEXTW, c.window, text);
 }
 
-void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
+void PanelWindow::paintControl(const ControlDesign& design, const ControlState& state)
 {
+    const ControlRef ref = design.ref;
     setCaption(ref, state.text);
     setBackColour(ref, state.back);
     setToolTip(ref, state.toolTip);
@@ -704,12 +575,7 @@ void PanelWindow::paintControl(ControlRef ref, const ControlState& state)
     }
 }
 
-void PanelWindow::setWindowAccessibleText(const AccessibleText& text)
-{
-    m_names->set(m_window, text);
-}
-
-void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_t>& order)
+void PanelWindow::paintJobList(const TextList& items, const std::vector<std::size_t>& order)
 {
     const Control& c = control({PanelControl::JobList});
     SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
@@ -718,10 +584,7 @@ void PanelWindow::setJobList(const TextList& items, const std::vector<std::size_
     m_longestJobLine = 0;
     for (const std::size_t index : order) {
         // Each item keeps its line's place in `items`: a pick is read back from there.
-        const LRESULT at =
-            SendMessageW(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(items[index]).c_str()));
-        if (at >= 0)
-            SendMessageW(c.window, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(index));
+        addItem(c.window, items[index], index);
         m_longestJobLine = std::max(m_longestJobLine, items[index].size());
     }
     SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);

@@ -2,17 +2,19 @@
 #pragma once
 
 #include "app/TextList.h"
+#include "panel/Panel.h"
 #include "panel/PanelFrontEnd.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelView.h"
-#include "win32/AccessibleNames.h"
-#include "win32/Gdi.h"
+#include "win32/DialogWindow.h"
+#include "win32/ScaledWindow.h"
 
 #include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #define WIN32_LEAN_AND_MEAN
@@ -20,31 +22,10 @@
 
 namespace shiftloom::win32 {
 
-/** A mouse event on the drag strip. */
-enum class StripMouse
-{
-    Down,
-    Move,
-    Up,
-};
-
-/** What the worker and the window system do to the panel, as the panel window reports it. */
+/** What the window system does to the panel, as the panel window reports it. */
 class PanelEvents
 {
 public:
-    /** A button was pressed (mouse, Space or Enter), or a label clicked (the title, the activity number). */
-    virtual void clicked(ControlRef control) = 0;
-    /** An item of the job list was chosen; `line` is its place in the lines given to `setJobList`. */
-    virtual void jobPicked(std::size_t line) = 0;
-    /** The worker typed into the job list's text. */
-    virtual void jobListTyped(std::string_view text) = 0;
-    /** The worker edited a text box (the card number, a running time, the total). */
-    virtual void textEdited(ControlRef control, std::string_view text) = 0;
-    /** The focus moved from the card number box to another control of the panel. */
-    virtual void cardNumberLeft() = 0;
-    /** A mouse button (any) or the pointer on the drag strip; the pointer in twips from its top left corner. */
-    virtual void dragStrip(StripMouse what, float x, float y) = 0;
-    virtual void backgroundDoubleClicked() = 0;
     /** A window timer started with `PanelWindow::startTimer` fired. */
     virtual void timer(int number) = 0;
     /** The window system closes the panel: the end of the session, or a close request. */
@@ -78,29 +59,22 @@ inline constexpr wchar_t kPanelClassName[] = L"ShiftLoomPanel";
  * Places and fonts follow the scale of the monitor the window is on: moved to one of another
  * scale, the window places every control again from its twips and makes its fonts anew.
  *
- * The window shows what it is told (`paintControl`, `setJobList`) and reports everything else to
- * its `PanelEvents`. Texts are Windows-1252, given to the
- * system's wide ("W") functions through `wide` and taken back through `narrow`.
+ * Every act of the worker goes to the panel operation it stands for, and the window paints what
+ * its `PanelView` says changed after each; what the window system does goes to its `PanelEvents`.
+ * Texts are Windows-1252, given to the system's wide ("W") functions through `wide` and taken
+ * back through `narrow`.
  */
-class PanelWindow final
+class PanelWindow final : public ScaledWindow, private PanelPainter
 {
 public:
-    PanelWindow(HINSTANCE instance, PanelEvents& events);
-    ~PanelWindow();
-    PanelWindow(const PanelWindow&) = delete;
-    PanelWindow& operator=(const PanelWindow&) = delete;
+    explicit PanelWindow(PanelEvents& events);
 
-    HWND handle() const { return m_window; }
+    /** The model this window shows and runs the worker's acts on; to be called once, before it shows. */
+    void attach(Panel& panel) { m_panel = &panel; }
     /** From any thread: `PanelEvents::storeNewsArrived` runs on the window's thread soon. */
     void postStoreNews() const;
-    const TwipsScale& scale() const { return m_scale; }
-
-    /** Shows what `control` shows now: its text, colours, tooltip and texts for a screen reader. */
-    void paintControl(ControlRef control, const ControlState& state);
-    /** The texts a screen reader reads for the panel window itself. */
-    void setWindowAccessibleText(const AccessibleText& text);
-    /** Fills the job list with `items` in the order of `order` (indexes into `items`). */
-    void setJobList(const TextList& items, const std::vector<std::size_t>& order);
+    /** Paints what changed in the model's state since the last time. */
+    void render();
 
     void show();
     void hide();
@@ -124,27 +98,27 @@ private:
         Colour back = kDefaultColour;
     };
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK echoBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void createControls(HINSTANCE instance);
-    /** The window's size from the design's client area at the current scale. */
-    void fitFrame();
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void createControls();
     /** A control's place in the client area at the current scale. */
     RECT placeOf(const ControlDesign& design) const;
     /** Puts a control that is a window of its own at its place, in its font. */
     void placeWindowed(const Control& c);
-    /** WM_DPICHANGED: the window at its new place, every control placed and sized anew. */
-    void rescale(int dpi, const RECT& suggested);
+    void placeControls() override;
+    HWND firstFocus() const override;
     void fitDropDownWidth();
     void command(int id, int code, HWND from);
-    void paint(HDC dc, const RECT& area);
+    void paint(HDC dc, const RECT& area) override;
     void drawButton(const DRAWITEMSTRUCT& item);
     LRESULT textBoxColours(HDC dc, HWND box);
     /** The label under a point of the client area (the topmost one), or none. */
     const Control* labelAt(POINT point) const;
     void mouse(UINT message, WPARAM wParam, LPARAM lParam);
-    void stripMouse(StripMouse what);
+    /** The pointer's place in twips from the drag strip's top left corner. */
+    std::pair<float, float> inDragStrip() const;
+    /** Runs one panel operation for the worker's act, then paints what changed. */
+    template<typename Act> void act(Act&& operation);
     Control& control(ControlRef ref) { return m_controls[controlIndex(ref)]; }
     const Control& control(ControlRef ref) const { return m_controls[controlIndex(ref)]; }
     void showComboText();
@@ -152,20 +126,19 @@ private:
     void setBackColour(ControlRef control, Colour colour);
     /** Shows the tooltip `text` on the control (a button or a text box); empty shows none. */
     void setToolTip(ControlRef control, std::string_view text);
+    // PanelPainter
+    void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) override;
+    void paintControl(const ControlDesign& design, const ControlState& state) override;
 
     PanelEvents& m_events;
-    TwipsScale m_scale;
-    GdiCache m_gdi;
-    WindowIcons m_icons;
-    HWND m_window = nullptr;
+    Panel* m_panel = nullptr;
+    PanelView m_view;
     HWND m_toolTips = nullptr;
-    std::optional<AccessibleNames> m_names; ///< given up before the window goes
     std::vector<Control> m_controls; ///< by `controlIndex()`
-    HWND m_focusBeforeDeactivation = nullptr;
     const Control* m_pressedLabel = nullptr;
     bool m_stripCaptured = false;
     bool m_settingText = false; ///< the program sets a text box: no edit to report
-    bool m_jobListDropped = false;
+    ComboPicks m_jobListPicks;
     bool m_picking = false; ///< from a pick in the job list until its text is shown again
     bool m_shownOnce = false;
     std::size_t m_longestJobLine = 0;

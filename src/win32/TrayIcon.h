@@ -56,7 +56,6 @@ public:
      * of the main monitor) and shows it where it is shown.
      */
     void reloadIcon();
-    bool isShown() const { return m_shown; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "WindowsFrontEnd.h"
 
-#include "panel/AccessibleText.h"
 #include "platform/Process.h"
 #include "platform/WindowsPath.h"
 #include "platform/win32/WideText.h"
@@ -27,12 +26,11 @@ SecondCounter::Milliseconds monotonicNow()
 
 } // namespace
 
-WindowsFrontEnd::WindowsFrontEnd(
-    HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
+WindowsFrontEnd::WindowsFrontEnd(SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives)
     : m_settings(settings)
     , m_files(files)
     , m_drives(drives)
-    , m_window(instance, *this)
+    , m_window(*this)
     , m_tray(trayToolTip(), [this] { showFromTray(); })
     , m_seconds(monotonicNow())
 {
@@ -43,6 +41,7 @@ WindowsFrontEnd::~WindowsFrontEnd() = default;
 void WindowsFrontEnd::attach(Panel& panel)
 {
     m_panel = &panel;
+    m_window.attach(panel);
 }
 
 LoadOutcome WindowsFrontEnd::start()
@@ -53,7 +52,7 @@ LoadOutcome WindowsFrontEnd::start()
     const LoadOutcome outcome = m_panel->load();
     if (outcome == LoadOutcome::NoStart)
         return outcome;
-    render();
+    m_window.render();
     m_window.show();
     return outcome;
 }
@@ -87,7 +86,7 @@ void WindowsFrontEnd::dropClosedDialogs()
 
 HWND WindowsFrontEnd::ownerWindow() const
 {
-    return m_window.visible() ? m_window.handle() : nullptr;
+    return m_window.visible() ? m_window.hwnd() : nullptr;
 }
 
 // ---- What the model asks of the desktop ----
@@ -118,11 +117,18 @@ MessageAnswer WindowsFrontEnd::showMessage(const Message& message)
     return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
+{
+    m_window.render();
+    ActivityDialog dialog(m_window.hwnd(), list.items(), current);
+    return dialog.run();
+}
+
 void WindowsFrontEnd::showLocateDialog(DialogMode mode)
 {
     if (mode == DialogMode::Modal) {
         DataFolderDialog model(m_settings, m_files, m_drives);
-        LocateDialog dialog(model, m_drives);
+        LocateDialog dialog(model);
         m_modalLocate = &dialog;
         dialog.runModal(ownerWindow());
         m_modalLocate = nullptr;
@@ -135,7 +141,7 @@ void WindowsFrontEnd::showLocateDialog(DialogMode mode)
         return;
     }
     m_locateModel = std::make_unique<DataFolderDialog>(m_settings, m_files, m_drives);
-    m_locate = std::make_unique<LocateDialog>(*m_locateModel, m_drives);
+    m_locate = std::make_unique<LocateDialog>(*m_locateModel);
     m_locate->showModeless();
 }
 
@@ -143,7 +149,7 @@ void WindowsFrontEnd::showAboutBox()
 {
     dropClosedDialogs();
     if (!m_about)
-        m_about = std::make_unique<AboutDialog>(m_window.handle(), SettingsAppName);
+        m_about = std::make_unique<AboutDialog>(m_window.hwnd(), SettingsAppName);
     m_about->show();
 }
 
@@ -152,7 +158,7 @@ void WindowsFrontEnd::showPanel()
     // Until the start-up has finished (its locate dialog may be open) the panel stays hidden.
     if (!m_panel || !m_panel->loaded())
         return;
-    render();
+    m_window.render();
     m_window.show();
 }
 
@@ -197,76 +203,7 @@ void WindowsFrontEnd::endProcessNow()
     platform::endProcessNow(0);
 }
 
-// ---- What the worker and the window system do ----
-
-void WindowsFrontEnd::clicked(ControlRef control)
-{
-    if (m_panel->pressControl(control))
-        render();
-}
-
-std::optional<Activity> WindowsFrontEnd::chooseActivity(const ActivityList& list, const Activity& current)
-{
-    render();
-    ActivityDialog dialog(m_window.handle(), list.items(), current);
-    return dialog.run();
-}
-
-void WindowsFrontEnd::jobPicked(std::size_t line)
-{
-    // The line itself, from the list the window was given (it is the one shown: a refill renders
-    // a new list at once); a copy, since the pick may read the list again.
-    if (line >= m_panel->jobList().size())
-        return;
-    const std::string item(m_panel->jobList()[line]);
-    m_panel->assignJob(item);
-    render();
-}
-
-void WindowsFrontEnd::jobListTyped(std::string_view text)
-{
-    m_panel->typeInJobList(text);
-    m_view.edited(*m_panel, {PanelControl::JobList});
-}
-
-void WindowsFrontEnd::textEdited(ControlRef control, std::string_view text)
-{
-    if (control.control == PanelControl::CardNumber)
-        m_panel->setCardNumber(text);
-    else if (control.control == PanelControl::ElapsedBox)
-        m_panel->editElapsed(control.index, text);
-    else
-        return;
-    // The box keeps what the worker typed until the value it stands for changes.
-    m_view.edited(*m_panel, control);
-}
-
-void WindowsFrontEnd::cardNumberLeft()
-{
-    m_panel->keepCardNumber();
-}
-
-void WindowsFrontEnd::dragStrip(StripMouse what, float x, float y)
-{
-    switch (what) {
-    case StripMouse::Down:
-        m_panel->pressDragStrip(x, y);
-        break;
-    case StripMouse::Move:
-        m_panel->moveOverDragStrip(x, y);
-        break;
-    case StripMouse::Up:
-        m_panel->releaseDragStrip();
-        break;
-    }
-    render();
-}
-
-void WindowsFrontEnd::backgroundDoubleClicked()
-{
-    m_panel->exit();
-    render();
-}
+// ---- What the window system does ----
 
 void WindowsFrontEnd::timer(int number)
 {
@@ -275,7 +212,7 @@ void WindowsFrontEnd::timer(int number)
     } else if (number == kAutoHideTimer) {
         m_window.stopTimer(kAutoHideTimer); // a window timer repeats; this one fires once
         m_panel->autoHide();
-        render();
+        m_window.render();
     }
 }
 
@@ -290,7 +227,7 @@ void WindowsFrontEnd::countSeconds()
         m_panel->tick();
     }
     m_window.startTimer(kClockTimer, m_seconds.untilNext(monotonicNow()));
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::closing()
@@ -302,17 +239,17 @@ void WindowsFrontEnd::closing()
         return;
     m_runEnded = true;
     // Windows is asked for the time the records need (it shows the reason while it waits).
-    ShutdownBlockReasonCreate(m_window.handle(), L"Handing the time records over to the Card-Warden store");
+    ShutdownBlockReasonCreate(m_window.hwnd(), L"Handing the time records over to the Card-Warden store");
     if (m_panel && m_panel->loaded() && !m_panel->endOfRun())
         reportRecordsLeft();
-    ShutdownBlockReasonDestroy(m_window.handle());
+    ShutdownBlockReasonDestroy(m_window.hwnd());
     m_tray.show(false);
     platform::endProcessNow(0);
 }
 
 void WindowsFrontEnd::reportRecordsLeft()
 {
-    ShutdownBlockReasonCreate(m_window.handle(),
+    ShutdownBlockReasonCreate(m_window.hwnd(),
         L"Time records wait on this computer: the Card-Warden store did not take them (see the Application log)");
     std::wstring user(256, L'\0');
     DWORD length = static_cast<DWORD>(user.size());
@@ -340,7 +277,7 @@ void WindowsFrontEnd::storeNewsArrived()
     if (!m_panel)
         return;
     m_panel->collect();
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::notificationAreaStarted()
@@ -355,7 +292,7 @@ void WindowsFrontEnd::clockChanged()
         return;
     countSeconds();
     m_panel->resynchroniseClock();
-    render();
+    m_window.render();
 }
 
 void WindowsFrontEnd::displayChanged()
@@ -377,23 +314,7 @@ void WindowsFrontEnd::showFromTray()
     if (!m_panel)
         return;
     m_panel->showFromTray();
-    render();
-}
-
-void WindowsFrontEnd::render()
-{
-    if (!m_panel)
-        return;
-    const PanelView::Changes changes = m_view.update(*m_panel);
-    if (changes.jobList)
-        m_window.setJobList(m_panel->jobList(), m_panel->jobListOrder());
-    const auto designs = panelControls();
-    for (const std::size_t i : changes.controls)
-        m_window.paintControl(designs[i].ref, m_view.state(i));
-    // The clock and the activity are drawn by the window, no controls of their own: the window's
-    // description tells them.
-    if (!changes.controls.empty())
-        m_window.setWindowAccessibleText(panelWindowAccessibleText(*m_panel));
+    m_window.render();
 }
 
 } // namespace shiftloom::win32

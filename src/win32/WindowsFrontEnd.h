@@ -5,7 +5,6 @@
 #include "panel/DataFolderDialog.h"
 #include "panel/Panel.h"
 #include "panel/PanelFrontEnd.h"
-#include "panel/PanelView.h"
 #include "panel/SecondCounter.h"
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
@@ -22,9 +21,10 @@ namespace shiftloom::win32 {
 
 /**
  * The Windows front end of the panel: the panel window, its dialogs and the tray icon, over the
- * panel's model. It forwards each act of the worker and each timer to the model's operation for
- * it, shows the model's state after every such call, and answers the model's requests (message
- * boxes, dialogs, showing and moving the panel, the auto-hide timer, the tray icon, the end).
+ * panel's model. It forwards each timer and each event of the window system to the model's
+ * operation for it, has the panel window paint the model's state after every such call (the
+ * window itself runs the worker's acts), and answers the model's requests (message boxes,
+ * dialogs, showing and moving the panel, the auto-hide timer, the tray icon, the end).
  *
  * The run ends at once on the model's request, or, when the window system closes the panel or
  * the session ends, after the model's end-of-run step has run once.
@@ -32,7 +32,7 @@ namespace shiftloom::win32 {
 class WindowsFrontEnd final : public PanelFrontEnd, private PanelEvents
 {
 public:
-    WindowsFrontEnd(HINSTANCE instance, SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
+    WindowsFrontEnd(SettingsStore& settings, platform::FileOps& files, platform::DriveList& drives);
     ~WindowsFrontEnd() override;
     WindowsFrontEnd(const WindowsFrontEnd&) = delete;
     WindowsFrontEnd& operator=(const WindowsFrontEnd&) = delete;
@@ -66,13 +66,6 @@ public:
 
 private:
     // PanelEvents
-    void clicked(ControlRef control) override;
-    void jobPicked(std::size_t line) override;
-    void jobListTyped(std::string_view text) override;
-    void textEdited(ControlRef control, std::string_view text) override;
-    void cardNumberLeft() override;
-    void dragStrip(StripMouse what, float x, float y) override;
-    void backgroundDoubleClicked() override;
     void timer(int number) override;
     void closing() override;
     void notificationAreaStarted() override;
@@ -95,8 +88,6 @@ private:
 
     /** A left click on the tray icon, or a second start: the panel shows and reads its job list again. */
     void showFromTray();
-    /** Paints what the view says changed in the model's state since the last time. */
-    void render();
     /** The window the model's message boxes and dialogs belong to: the panel while it shows. */
     HWND ownerWindow() const;
     void dropClosedDialogs();
@@ -109,7 +100,6 @@ private:
 
     TrayIcon m_tray;
     SecondCounter m_seconds;
-    PanelView m_view;
 
     std::unique_ptr<DataFolderDialog> m_locateModel;
     std::unique_ptr<LocateDialog> m_locate;

@@ -61,7 +61,7 @@ bool tell(const std::string& text)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace shiftloom;
 
@@ -78,14 +78,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         texts.push_back(win32::narrow(wideArguments[i]));
     LocalFree(wideArguments);
     const std::vector<std::string_view> arguments(texts.begin(), texts.end());
-    switch (readCommandLine(arguments)) {
-    case CommandLineRequest::ShowVersion:
-        return tell(versionText()) ? 0 : 1;
-    case CommandLineRequest::ShowHelp:
-        return tell(usageText()) ? 0 : 1;
-    case CommandLineRequest::RunPanel:
-        break;
-    }
+    if (const std::optional<int> answered = answerCommandLine(arguments, tell))
+        return *answered;
 
     // One panel per worker's session: a second start shows the running panel and ends here,
     // before it has read or written anything.
@@ -115,7 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     int exitCode = 0;
     {
-        win32::WindowsFrontEnd frontEnd(instance, settings, files, drives);
+        win32::WindowsFrontEnd frontEnd(settings, files, drives);
         Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
         frontEnd.attach(panel);
         if (frontEnd.start() != LoadOutcome::NoStart)

@@ -85,14 +85,19 @@ TEST_F(LocateDialog, OkIsEnabledOnlyOnAFolderWithTheMarkerFile)
 {
     EXPECT_EQ(dialog.folder(), home.path());
     EXPECT_FALSE(dialog.okEnabled());
-    dialog.chooseFolder(store());
+    dialog.openFolder(home.path()); // the folder shown: nothing is probed
+    EXPECT_EQ(dialog.status(), "");
+    dialog.openFolder(store());
     EXPECT_TRUE(dialog.okEnabled());
     EXPECT_EQ(dialog.status(), "OK - Found it.");
     dialog.chooseFolder(home.path());
     EXPECT_FALSE(dialog.okEnabled());
     EXPECT_EQ(dialog.status(), "No, its not there.");
-    drives.folders["/"] = store();
-    dialog.chooseDrive("/");
+    drives.folders["c:"] = store();
+    dialog.pickDrive(1); // the drive shown: the folder stays
+    EXPECT_EQ(dialog.folder(), home.path());
+    dialog.pickDrive(0);
+    EXPECT_EQ(dialog.driveIndex(), 0u);
     EXPECT_EQ(dialog.folder(), store());
     EXPECT_TRUE(dialog.okEnabled());
 }

@@ -256,6 +256,27 @@ class WineTestCase(linux.PanelTestCase):
             at = target
         self.session.keys(self.ws.panel, *steps)
 
+    def keypad_taken(self, start, *keys):
+        """`keypad` on a panel started with wine's keyboard trace (WINEDEBUG=+keyboard), which shows
+        each key its message loop translates. While the tray host docks a new icon, wine may leave
+        the panel inactive under the X focus and drop every key (1 run in 10 on a loaded machine):
+        when the panel has neither ended nor taken a key, a click on its bare background makes it
+        the active window, as a worker's would, and the keys are sent again."""
+        with open(self.ws.log, 'rb') as log:
+            mark = log.seek(0, os.SEEK_END)
+        self.keypad(start, *keys)
+        try:
+            self.ws.process.wait(timeout=5)
+            return
+        except subprocess.TimeoutExpired:
+            pass
+        with open(self.ws.log, 'rb') as log:
+            log.seek(mark)
+            if b'ToUnicodeEx' in log.read():
+                return  # taken: whether they end the panel is the caller's check
+        self.ws.click(BACKGROUND_SPOT)
+        self.keypad(start, *keys)
+
     def assert_no_more_records(self, count):
         time.sleep(1.0)
         return self.wait_records(count, timeout=0)
@@ -309,10 +330,9 @@ class WorkdayTest(WineTestCase):
         self.assertEqual(self.ws.wait_exit(timeout=20), 0)
         self.assert_record(self.assert_no_more_records(5)[4], before, linux.stop_tail('815'))
 
-        self.start_panel()
+        self.start_panel(WINEDEBUG='+keyboard')
         self.ws.tray_icon()
-        time.sleep(1.0)  # keys sent while the tray host docks the new icon may go astray (2 runs in 10)
-        self.keypad('IN', *'048840')
+        self.keypad_taken('IN', *'048840')
         self.assertEqual(self.ws.wait_exit(), 0, 'the exit code ends the program')
         ps.wait_for('the icon out of the tray', lambda: not self.ws.docked_icons(), timeout=5)
         stored = self.assert_no_more_records(5)

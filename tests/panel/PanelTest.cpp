@@ -29,7 +29,7 @@ protected:
         host.calls.clear();
     }
     /** Assigns job `n` of the store by picking its line in the job list. */
-    void assign(int n) { panel.assignJob(panel.jobList()[static_cast<std::size_t>(n - 1)]); }
+    void assign(int n) { panel.pickJobLine(static_cast<std::size_t>(n - 1)); }
     /** Presses the job button of `slot` and answers the activity dialog with `chosen`. */
     void start(int slot, const std::optional<Activity>& chosen = std::nullopt)
     {
@@ -399,7 +399,8 @@ TEST_F(PanelTest, AJobAlreadyOnAButtonIsRefusedByItsTrimmedKeyAndTheListsOtherIt
     panel.assignJob("[settings]");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"locate modeless"})) << "the locate dialog beside the panel";
     panel.assignJob("Add Job");
-    EXPECT_EQ(panel.slot(0).job, "job00009") << "the list's prompt is no job";
+    panel.pickJobLine(panel.jobList().size());
+    EXPECT_EQ(panel.slot(0).job, "job00009") << "the list's prompt is no job, a place past the list no line";
 }
 
 TEST_F(PanelTest, ATrayClickShowsThePanelAndReadsTheJobListAgainOnceLoaded)

@@ -1,25 +1,42 @@
 // SPDX-License-Identifier: MIT
 // What the front ends paint: each control's state from the model, and only what changed.
 #include "panel/PanelView.h"
+#include "panel/JobListOrder.h"
 #include "panel/TwipsScale.h"
 #include "support/CoreFixture.h"
 
 namespace shiftloom {
 namespace {
 
-class PanelViewTest : public test::CoreFixture
+class PanelViewTest : public test::CoreFixture, private PanelPainter
 {
 protected:
     Panel panel{settings, files, clock, host};
     PanelView view;
+    std::vector<ControlRef> painted;
+    std::vector<std::string> listShown; ///< the job list's lines as last painted, in their order
 
-    /** The controls the next update repaints. */
+    /** The controls the next render repaints; the job list, when filled anew, before them. */
     std::vector<ControlRef> repainted()
     {
-        std::vector<ControlRef> refs;
-        for (const std::size_t i : view.update(panel).controls)
-            refs.push_back(panelControls()[i].ref);
-        return refs;
+        painted.clear();
+        const bool changed = view.render(panel, *this);
+        EXPECT_EQ(changed, !painted.empty());
+        return painted;
+    }
+
+private:
+    void paintJobList(const TextList& lines, const std::vector<std::size_t>& order) override
+    {
+        EXPECT_TRUE(painted.empty());
+        listShown.clear();
+        for (const std::size_t i : order)
+            listShown.emplace_back(lines[i]);
+    }
+    void paintControl(const ControlDesign& design, const ControlState& state) override
+    {
+        EXPECT_EQ(&state, &view.state(design.ref));
+        painted.push_back(design.ref);
     }
 };
 
@@ -29,6 +46,7 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     useStore();
     ASSERT_EQ(panel.load(), LoadOutcome::Normal);
     EXPECT_EQ(repainted().size(), panelControls().size());
+    EXPECT_EQ(listShown, sortedForDisplay(panel.jobList()));
     EXPECT_TRUE(repainted().empty());
 
     panel.assignJob(panel.jobList()[0]);
@@ -41,8 +59,7 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     EXPECT_EQ(button.back, RunningColour);
     EXPECT_EQ(button.accessible.name, "Job 1: " + panel.slot(0).job + ", running");
 
-    panel.editElapsed(1, "1:2");
-    view.edited(panel, elapsedBox(1));
+    typeInto(panel, view, elapsedBox(1), "1:2");
     clock.set({2026, 12, 5, 8, 8, 0});
     panel.tick();
     EXPECT_EQ(repainted(),
@@ -52,7 +69,22 @@ TEST_F(PanelViewTest, EveryControlFirstThenOnlyWhatChangedAndATypedTimeStaysUnti
     panel.keyDigit(7);
     EXPECT_EQ(repainted(), (std::vector<ControlRef>{jobButton(0), {PanelControl::KeypadEcho}}));
     EXPECT_EQ(view.state({PanelControl::KeypadEcho}).text, "*");
+
+    typeInto(panel, view, {PanelControl::CardNumber}, "4711");
+    typeInto(panel, view, {PanelControl::JobList}, "typed");
+    typeInto(panel, view, {PanelControl::Total}, "9");
+    EXPECT_EQ(panel.cardNumber() + "|" + panel.jobListText(), "4711|typed");
+    EXPECT_TRUE(repainted().empty()) << "the boxes keep what was typed; the total takes no typing";
     EXPECT_EQ(trayToolTip(), "   Ovix Tick-Fob ") << "a blank either side of the design's text";
+}
+
+// The activity number's eight bold digits take the room up to the window's edge.
+TEST(PanelLayoutTest, TheActivityNumberReachesTheWindowsEdgeAndTheOtherControlsKeepTheirWidths)
+{
+    const ControlDesign& number = designOf({PanelControl::ActivityNumber});
+    const ControlDesign& code = designOf({PanelControl::ActivityCode});
+    EXPECT_EQ(number.left + shownWidth(number), panelDesign().clientWidth);
+    EXPECT_EQ(shownWidth(code), code.width);
 }
 
 TEST(TwipsScaleTest, EdgesRoundEachOnItsOwnSoThatNeighboursMeetAtEveryScale)

@@ -3,6 +3,7 @@
 #include "platform/win32/WideText.h"
 
 #include <array>
+#include <cctype>
 #include <cwchar>
 #include <cwctype>
 #include <windows.h>
@@ -54,7 +55,10 @@ std::string Win32DriveList::processCurrentFolder()
 
 std::string Win32DriveList::driveOf(std::string_view folder)
 {
-    return folder.size() >= 2 && folder[1] == ':' ? std::string(folder.substr(0, 2)) : std::string("c:");
+    // As `drives` names it: the letter in lower case.
+    if (folder.size() < 2 || folder[1] != ':')
+        return "c:";
+    return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(folder[0])))) + ":";
 }
 
 } // namespace shiftloom::platform
