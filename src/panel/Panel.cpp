@@ -5,7 +5,6 @@
 #include "app/EarlierPlaces.h"
 #include "app/JobFile.h"
 #include "app/StorePaths.h"
-#include "panel/JobListOrder.h"
 #include "panel/TimeText.h"
 #include "platform/FileIo.h"
 #include "timing/TimeRecord.h"
@@ -149,8 +148,7 @@ FileError Panel::fillJobList(std::chrono::steady_clock::time_point waitUntil)
 {
     if (m_dataFolder != m_storeFolder) {
         // The fallback folder is this computer's own: read here.
-        ShownJobList jobs =
-            shownJobList(readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing));
+        JobListResult jobs = readJobList(m_files, storeFile(m_dataFolder, kJobFileName), JobFileOpen::CreateIfMissing);
         const FileError error = jobs.error;
         setJobList(std::move(jobs));
         return error;
@@ -160,7 +158,7 @@ FileError Panel::fillJobList(std::chrono::steady_clock::time_point waitUntil)
     std::unique_lock lock(m_mail->mutex);
     if (!m_mail->arrived.wait_until(lock, waitUntil, [this] { return m_mail->jobs.has_value(); }))
         return FileError::None; // it comes with `collect`
-    ShownJobList jobs = std::move(*m_mail->jobs);
+    JobListResult jobs = std::move(*m_mail->jobs);
     m_mail->jobs.reset();
     m_mail->requested = false;
     lock.unlock();
@@ -178,34 +176,27 @@ void Panel::requestStoreJobList()
         m_mail->requested = true;
     }
     m_writer.post([mail = m_mail, &files = m_files, path = storeFile(m_storeFolder, kJobFileName)] {
-        ShownJobList jobs = shownJobList(readJobList(files, path, JobFileOpen::CreateIfMissing));
+        JobListResult jobs = readJobList(files, path, JobFileOpen::CreateIfMissing);
         const std::lock_guard lock(mail->mutex);
         mail->jobs = std::move(jobs);
         mail->arrived.notify_all();
     });
 }
 
-Panel::ShownJobList Panel::shownJobList(JobListResult jobs)
+void Panel::setJobList(JobListResult jobs)
 {
     // On a failure the list keeps only "[settings]", so the worker can still reach the locate dialog.
     if (jobs.error != FileError::None)
         jobs.lines.clear();
     jobs.lines.push_back(kSettingsItem);
-    std::vector<std::size_t> order = displayOrder(jobs.lines);
-    return {jobs.error, std::move(jobs.lines), std::move(order)};
-}
-
-void Panel::setJobList(ShownJobList jobs)
-{
     m_jobList = std::move(jobs.lines);
-    m_jobListOrder = std::move(jobs.order);
     ++m_jobListVersion;
     m_jobListText = kAddJobText;
 }
 
 void Panel::collect()
 {
-    std::optional<ShownJobList> jobs;
+    std::optional<JobListResult> jobs;
     {
         const std::lock_guard lock(m_mail->mutex);
         if (m_mail->jobs) {

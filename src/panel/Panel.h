@@ -134,8 +134,6 @@ public:
     std::string keypadEcho() const { return std::string(m_keypadEntry.size(), '*'); }
     /** The job list's lines in the order read, "[settings]" last. */
     const TextList& jobList() const { return m_jobList; }
-    /** The indexes of `jobList` in the order the list shows them (`displayOrder`). */
-    const std::vector<std::size_t>& jobListOrder() const { return m_jobListOrder; }
     /** Counts the refills of the job list, so that a front end redraws it only when it changed. */
     std::uint64_t jobListVersion() const { return m_jobListVersion; }
     /** The text the job list shows: "Add Job" when nothing is being picked. */
@@ -278,19 +276,7 @@ private:
     void record(std::string_view line);
     /** Reads the job list of the data folder; one of the store is waited for until `waitUntil`. */
     platform::FileError fillJobList(std::chrono::steady_clock::time_point waitUntil);
-    /**
-     * A job list as the panel shows it: the lines read (none after a failure) and "[settings]",
-     * with their display order; made where the list is read, off the window's thread when that
-     * is the delivery's.
-     */
-    struct ShownJobList
-    {
-        platform::FileError error = platform::FileError::None;
-        TextList lines;
-        std::vector<std::size_t> order;
-    };
-    static ShownJobList shownJobList(JobListResult jobs);
-    void setJobList(ShownJobList jobs);
+    void setJobList(JobListResult jobs);
     /** Reads the job list of the store on the delivery's thread; it arrives through `collect`. */
     void requestStoreJobList();
     void restoreSlots();
@@ -313,7 +299,6 @@ private:
     Activity m_activity;
     std::string m_keypadEntry;
     TextList m_jobList;
-    std::vector<std::size_t> m_jobListOrder;
     std::uint64_t m_jobListVersion = 0;
     std::string m_jobListText;
     std::string m_dataFolder;
@@ -325,7 +310,7 @@ private:
     {
         std::mutex mutex;
         std::condition_variable arrived;
-        std::optional<ShownJobList> jobs;
+        std::optional<JobListResult> jobs;
         bool requested = false;
     };
     std::shared_ptr<JobListMail> m_mail = std::make_shared<JobListMail>();

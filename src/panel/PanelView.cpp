@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PanelView.h"
 
+#include "panel/JobListOrder.h"
 #include "panel/Panel.h"
 #include "panel/TimeText.h"
 
@@ -104,7 +105,7 @@ bool PanelView::render(const Panel& panel, PanelPainter& painter)
 {
     const Changes changes = update(panel);
     if (changes.jobList)
-        painter.paintJobList(panel.jobList(), panel.jobListOrder());
+        painter.paintJobList(panel.jobList(), displayOrder(panel.jobList()));
     const auto designs = panelControls();
     for (const std::size_t i : changes.controls)
         painter.paintControl(designs[i], state(i));
