@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format
     # libraries
-    qt6-base-dev libfontconfig-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
     # fonts standing in for Arial and Arial Narrow
     fonts-liberation fonts-dejavu-core
     # a real display for the end-to-end tests and the demo: X server, tray host, input, screenshots,
