@@ -122,6 +122,7 @@ TEST_F(PanelTest, AStoreAwayAtTheStartIsTakenBackWhenItComesAndTheWorkerHearsOfA
 
     EXPECT_TRUE(std::filesystem::is_empty(share)) << "nothing made in the empty mount point";
     makeStore();
+    std::filesystem::remove(share); // the share mounted there
     std::filesystem::rename(store(), share);
     int seconds = 0;
     for (; panel.dataFolder() != share && seconds < 120; ++seconds) {
