@@ -56,6 +56,7 @@ fi
 results="$build_dir/perf-results"
 mkdir -p "$results"
 
+commit_given=$commit
 if [ -z "$commit" ]; then
     commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
     if [ "$commit" != unknown ] && [ -n "$(git -C "$root" status --porcelain -- src bench 2>/dev/null)" ]; then
@@ -92,11 +93,16 @@ if [ -f "$windows_bin/win32_bare_window.exe" ]; then
         --build "$root/build/windows" --runs "$runs" --out "$results/wine.tsv" | tee "$results/wine.txt"
 fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
-printf '%s\n%s\n%s\n%s\n%s\n%s\n' "$load_before" "$load_after" "$repetitions" "$runs" "$idle_runs" "$idle_seconds" \
-    >"$results/run.txt"
+printf '%s\n%s\n%s\n%s\n%s\n%s\n%s\n' "$load_before" "$load_after" "$repetitions" "$runs" "$idle_runs" "$idle_seconds" \
+    "$commit" >"$results/run.txt"
 fi
-{ read -r load_before; read -r load_after; read -r repetitions; read -r runs; read -r idle_runs; read -r idle_seconds; } \
-    <"$results/run.txt"
+# The commit is the one measured, also when the page is only written again from its results.
+measured_commit=''
+{ read -r load_before; read -r load_after; read -r repetitions; read -r runs; read -r idle_runs; read -r idle_seconds
+    read -r measured_commit || true; } <"$results/run.txt"
+if [ "$measure" = 0 ] && [ -z "$commit_given" ]; then
+    commit=${measured_commit:-unknown (results from before the commit was kept with them)}
+fi
 
 # --- figures ---------------------------------------------------------------------------------------
 # bench FILE RUN FIELD: the median of a benchmark in microseconds (FIELD cpu_time or real_time).
@@ -416,7 +422,8 @@ machine in December 2026; the figures above show whether they still hold.
   before the window is built (`Panel::prepare`; on a share its round trips overlap the window's
   10 ms instead of following them), the job list's open list (view, scroll bars, delegate) is made
   when it first opens, and the two threads share one heap (the job list's lines read on the
-  delivery's thread are kept by the window's; with a heap each, 0.2 MB more in one trial). Tried
+  delivery's thread are kept by the window's: 0.1 to 0.2 MB less in two trials, within the noise;
+  0.25 MB less while the list's order was also sorted there). Tried
   and dropped: the font configuration read on a thread of its own while Qt starts (the window's
   build went from 9.5 to 5.3 ms, but Qt's own start-up, sharing two cores with the X server, took
   as much longer: no gain), and the list's order sorted on the delivery's thread (it then counted

@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(icon);
     QtFrontEnd frontEnd(settings, files, drives);
     Panel panel(settings, files, clock, frontEnd, TimeRecordWriter::Mode::Background);
-    // The store's first answer and its job list are read while the window is built.
+    // The store's first delivery runs on its thread while the window is built.
     panel.prepare();
     PanelWindow window(panel);
     frontEnd.attach(panel, window);
