@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the program icon from its SVG sources into the PNGs of the hicolor theme and the Windows
-# icon file, all under share/icons/. The outputs are committed, so a build never needs this script;
+# Renders the program icon from its SVG sources into the PNGs of the hicolor theme, the Windows
+# icon file and the raw images the Linux panel embeds (8-bit RGBA rows, top down, no header: read
+# without an image decoder), all under share/icons/. The outputs are committed, so a build never needs this script;
 # run it after changing the artwork. Needs rsvg-convert (Debian package librsvg2-bin) and python3.
 # Usage: scripts/render-icons.sh
 set -euo pipefail
@@ -32,12 +33,13 @@ for size in 20 40 96 256; do
     if [ "$size" -eq 20 ]; then source=$icons/shift-loom-16.svg; fi
     rsvg-convert --width "$size" --height "$size" --format png "$source" --output "$extra/$size.png"
 done
-python3 - "$icons/hicolor" "$extra" "$icons/shift-loom.ico" "$name" <<'PYTHON'
+mkdir -p "$icons/rgba"
+python3 - "$icons/hicolor" "$extra" "$icons/shift-loom.ico" "$name" "$icons/rgba" <<'PYTHON'
 import struct
 import sys
 import zlib
 
-hicolor, extra, out_path, name = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+hicolor, extra, out_path, name, rgba = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 
 
 def read_png(path):
@@ -115,6 +117,10 @@ for size, body in images:
 for _, body in images:
     out += body
 open(out_path, 'wb').write(out)
+
+for size in (16, 24, 32, 48, 64):
+    width, height, rows = read_png(sources[size])
+    open(f'{rgba}/{size}x{size}.rgba', 'wb').write(b''.join(bytes(pixel) for row in rows for pixel in row))
 PYTHON
 
-echo "render-icons: wrote $icons/hicolor/*/apps/$name.* and $icons/shift-loom.ico"
+echo "render-icons: wrote $icons/hicolor/*/apps/$name.*, $icons/shift-loom.ico and $icons/rgba/*.rgba"

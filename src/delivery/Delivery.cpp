@@ -4,7 +4,7 @@
 #include "app/StorePaths.h"
 #include "platform/WindowsPath.h"
 
-#include <iostream>
+#include <cstdio>
 
 namespace shiftloom::delivery {
 
@@ -103,7 +103,8 @@ Delivery::Earlier Delivery::handOverEarlier(std::string_view storeData, FileErro
             case SourceState::StoreFault:
                 return Earlier::StoreFault;
             case SourceState::Unreadable:
-                std::clog << "Ovix Shift-Loom: records left by an earlier version cannot be read; they wait there\n";
+                std::fputs(
+                    "Ovix Shift-Loom: records left by an earlier version cannot be read; they wait there\n", stderr);
                 return Earlier::Gone;
             }
         }
@@ -178,8 +179,9 @@ RoundResult Delivery::run(std::string_view storeFolder, RecordBuffer& buffer, st
     const SourceState state = own.handOverFiles(files, data, removed, error);
     if (state != SourceState::Absent && state != SourceState::Delivered) {
         if (state == SourceState::Unreadable)
-            std::clog
-                << "Ovix Shift-Loom: a record file of the offline buffer cannot be read; it and newer records wait\n";
+            std::fputs(
+                "Ovix Shift-Loom: a record file of the offline buffer cannot be read; it and newer records wait\n",
+                stderr);
         m_files.flushFolder(kBufferFolder);
         return stop(state == SourceState::StoreFault ? StoreAnswer::Away : StoreAnswer::Busy, error);
     }

@@ -3,7 +3,7 @@
 
 #include "platform/Process.h"
 
-#include <iostream>
+#include <cstdio>
 #include <random>
 
 namespace shiftloom {
@@ -63,7 +63,7 @@ TimeRecordWriter::~TimeRecordWriter()
     if (!m_changed.wait_for(lock, kStopWait, [this] { return m_finished.load(); })) {
         // A share that does not answer keeps no process alive: every record is on the disk, in
         // the store or the buffer, and the system lets go of the locks.
-        std::clog << "Ovix Shift-Loom: the data store does not answer; records wait in the offline buffer\n";
+        std::fputs("Ovix Shift-Loom: the data store does not answer; records wait in the offline buffer\n", stderr);
         platform::endProcessNow(0);
     }
     lock.unlock();

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "AppIcon.h"
 
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
+#include <QResource>
 #include <QString>
 
 // Registers the icon resource of this static library; outside any namespace, as Qt requires.
@@ -19,13 +20,15 @@ constexpr int kSizes[] = {16, 24, 32, 48, 64};
 QIcon appIcon()
 {
     initIconResource();
-    // Read as the PNGs they are, with no guessing: an image whose format is to be found out is
-    // shown to every image plugin installed (GIF, JPEG, ...), each loaded into the process for it.
+    // The images are raw RGBA rows kept uncompressed in the program: read in place, with no image
+    // decoder (nor its library's pages) in the process.
     QIcon icon;
     for (const int size : kSizes) {
-        QImageReader reader(QStringLiteral(":/icons/%1x%1/com.ovix.ShiftLoom.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+        const QResource resource(QStringLiteral(":/icons/%1x%1.rgba").arg(size));
+        if (resource.compressionAlgorithm() != QResource::NoCompression || resource.size() != qint64{size} * size * 4)
+            continue;
+        const QImage image(resource.data(), size, size, size * 4, QImage::Format_RGBA8888);
+        icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }

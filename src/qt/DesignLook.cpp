@@ -71,10 +71,11 @@ void installFontStandIns()
             {QStringLiteral("Liberation Sans Narrow"),
                 QStringLiteral("DejaVu Sans Condensed"),
                 QStringLiteral("DejaVu Sans")});
+        // Tahoma draws only the close button's "X": the face the panel has loaded already.
         QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-            {QStringLiteral("DejaVu Sans Condensed"),
-                QStringLiteral("DejaVu Sans"),
-                QStringLiteral("Liberation Sans")});
+            {QStringLiteral("Liberation Sans"),
+                QStringLiteral("DejaVu Sans Condensed"),
+                QStringLiteral("DejaVu Sans")});
         // MS Sans Serif is about as wide as Arial at its small sizes.
         QFont::insertSubstitutions(
             QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});

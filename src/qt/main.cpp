@@ -81,6 +81,10 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("com.ovix.ShiftLoom"));
     // The panel hides itself and lives in the tray; the run ends only as told below.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every text of the program in the panel's faces, the messages too: a control made before its
+    // own font is set (the job list's text field) would otherwise load the desktop's default face
+    // as well, one more font file in memory for nothing shown.
+    QApplication::setFont(designFont(panelDesign().font));
 
     platform::HostFiles host;
     platform::FileOps& files = host.files();

@@ -4,12 +4,14 @@
 
 #include "qt/AboutBoxLauncher.h"
 #include "qt/AboutDialog.h"
+#include "qt/AppIcon.h"
 #include "qt/LocateDialog.h"
 #include "qt/TrayIcon.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -122,6 +124,22 @@ TEST_F(DialogsTest, TheTrayIconAnswersALeftClickOnceUntilTheHandlerIsDoneAndALit
         tray.activate(QSystemTrayIcon::Trigger);
         return clicks == 2;
     }));
+}
+
+TEST_F(DialogsTest, TheProgramIconIsTheArtworkOfTheIconThemeAtEachSize)
+{
+    // The program embeds its icon as raw rows, made from the theme's PNGs: both show one image
+    // (compared as the pixmaps keep them, with their colours premultiplied by their opacity).
+    const QIcon icon = appIcon();
+    EXPECT_EQ(icon.availableSizes().size(), 5);
+    for (const int size : {16, 24, 32, 48, 64}) {
+        const QString png =
+            QStringLiteral(SHIFTLOOM_SOURCE_DIR "/share/icons/hicolor/%1x%1/apps/com.ovix.ShiftLoom.png").arg(size);
+        const QImage artwork = QImage(png).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(artwork.isNull()) << png.toStdString();
+        EXPECT_EQ(icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), artwork)
+            << size;
+    }
 }
 
 } // namespace
