@@ -2,7 +2,8 @@
 # Renders the program icon from its SVG sources into the PNGs of the hicolor theme, the Windows
 # icon file and the raw images the Linux panel embeds (8-bit RGBA rows, top down, no header: read
 # without an image decoder), all under share/icons/. The outputs are committed, so a build never
-# needs this script; run it after changing the artwork. Needs rsvg-convert (Debian package librsvg2-bin) and python3.
+# needs this script; run it after changing the artwork. Needs rsvg-convert (Debian package
+# librsvg2-bin) and python3.
 # Usage: scripts/render-icons.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
