@@ -416,8 +416,9 @@ machine in December 2026; the figures above show whether they still hold.
     are left to the shared view, which takes their state out of the window;
   - the 10,000 jobs themselves: about 0.95 MB (their lines, 850 KB, and the display order).
   What remains over the bare window (about 7.3 MB after the third pass below; by
-  `/proc/PID/smaps` of one side-by-side run of that pass, not of this report's rounds): code pages of Qt Widgets, Gui and Core for the widgets the panel has and
-  the bare window has not (2.75 MB), the heap and anonymous memory (2.2 MB: the job list's lines
+  `/proc/PID/smaps` of one side-by-side run of that pass, not of this report's rounds): code
+  pages of Qt Widgets, Gui and Core for the widgets the panel has and the bare window has not
+  (2.75 MB), the heap and anonymous memory (2.2 MB: the job list's lines
   and order, about 1 MB; the widgets, the fonts' caches, the line edits' text layouts; the
   window's image, which the bare window keeps in shared memory), text rendering (HarfBuzz and
   FreeType 1.26 MB, fontconfig and expat 0.31 MB with its caches, the four font files 0.46 MB;
